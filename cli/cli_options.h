@@ -1,0 +1,30 @@
+#pragma once
+// The console tool's command line.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantrel::cli {
+
+enum class output_format { text, json };
+enum class mode { headlines, events, help, version };
+
+struct options {
+  mode what = mode::headlines;
+  output_format format = output_format::text;
+  std::optional<std::string> trace_file;
+  std::optional<std::string> source;    // headlines: the local document
+  std::optional<std::string> parsedef;  // headlines: required; events: optional
+  std::optional<std::string> events_file;
+};
+
+struct parse_result {
+  std::optional<options> opts;  // none: wrong usage
+  std::string error;            // what was wrong
+};
+
+parse_result parse_options(const std::vector<std::string>& args);
+
+extern const char* const usage_text;
+
+}  // namespace vantrel::cli

@@ -1,0 +1,168 @@
+#include "common/parsedef_file.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+#include "common/parsedef_package.h"
+#include "common/text_util.h"
+
+namespace vantrel {
+
+std::mutex& parsedef_mutex() {
+  static std::mutex m;
+  return m;
+}
+
+int is_package_name(const std::string& name) {
+  size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return 0;
+  std::string_view ext = std::string_view(name).substr(dot + 1);
+  return (!ext.empty() && iequals(ext, "nov")) ? 1 : 0;
+}
+
+namespace {
+
+bool is_blank_text(const xmlNode* n) {
+  if (n->type != XML_TEXT_NODE || n->content == nullptr) return false;
+  for (const xmlChar* c = n->content; *c; ++c)
+    if (*c != ' ' && *c != '\t' && *c != '\n' && *c != '\r') return false;
+  return true;
+}
+
+// The rule walk takes the root's first child as the first section and a rule's children as
+// its patterns, so text made only of white space (indentation, or a rule written
+// "<start> </start>") must not stay in the tree. Comments stay; they act as nothing.
+void drop_blank_text(xmlNode* parent) {
+  xmlNode* n = parent->children;
+  while (n != nullptr) {
+    xmlNode* next = n->next;
+    if (is_blank_text(n)) {
+      xmlUnlinkNode(n);
+      xmlFreeNode(n);
+    } else if (n->type == XML_ELEMENT_NODE) {
+      drop_blank_text(n);
+    }
+    n = next;
+  }
+}
+
+std::string describe_error(const xmlError* e) {
+  if (e == nullptr || e->message == nullptr) return "not well-formed XML";
+  std::string msg = e->message;
+  while (!msg.empty() && (msg.back() == '\n' || msg.back() == ' ')) msg.pop_back();
+  return "not well-formed XML (line " + std::to_string(e->line) + ": " + msg + ")";
+}
+
+// ParseDefs are small; anything past this is not one.
+constexpr std::uintmax_t max_parsedef_bytes = 16u << 20;
+
+bool read_whole_file(const std::string& path, std::string& text, std::string& why) {
+  std::error_code ec;
+  auto size = std::filesystem::file_size(path, ec);
+  if (ec) {
+    why = "cannot be opened: " + ec.message();
+    return false;
+  }
+  if (size > max_parsedef_bytes) {
+    why = "is too large for a ParseDef";
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  text.assign(static_cast<size_t>(size), '\0');
+  if (!in || !in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
+    why = "cannot be read";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+parsedef_file::~parsedef_file() { close(); }
+
+void parsedef_file::close() {
+  if (!doc_) return;
+  std::lock_guard lock(parsedef_mutex());
+  doc_.reset();
+}
+
+int parsedef_file::load(const std::string& path) {
+  xml_library_init();
+  std::lock_guard lock(parsedef_mutex());
+  last_error_.clear();
+  std::string parse_path = path;
+  if (is_package_name(path)) {
+    parsedef_package& pkg = parsedef_package::instance();
+    if (pkg.open_package(path) != 0) {
+      last_error_ = pkg.last_error();
+      return -1;
+    }
+    parse_path = pkg.xml_path().value_or(std::string());
+    is_package_ = 1;
+  } else {
+    is_package_ = 0;
+  }
+  doc_.reset();
+
+  std::string text;
+  if (!read_whole_file(parse_path, text, last_error_)) return -1;
+
+  // Entities are substituted for this parse only (so attribute values read as written);
+  // no network, no DTD, and the library's own message printing is off: the reason is kept.
+  xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+  if (ctxt == nullptr) {
+    last_error_ = "out of memory";
+    return -1;
+  }
+  xmlDocPtr doc = xmlCtxtReadMemory(ctxt, text.data(), static_cast<int>(text.size()), parse_path.c_str(),
+                                    nullptr,
+                                    XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR |
+                                        XML_PARSE_NOWARNING);
+  if (doc == nullptr || !ctxt->wellFormed) {
+    last_error_ = describe_error(&ctxt->lastError);
+    if (doc) xmlFreeDoc(doc);
+    xmlFreeParserCtxt(ctxt);
+    return -1;
+  }
+  xmlFreeParserCtxt(ctxt);
+  drop_blank_text(reinterpret_cast<xmlNode*>(doc));
+  doc_.reset(doc);
+
+  size_t slash = parse_path.rfind('/');
+  folder_ = slash == std::string::npos ? std::nullopt
+                                       : std::optional<std::string>(parse_path.substr(0, slash + 1));
+  xml_path_ = parse_path;
+  return 0;
+}
+
+pd_node parsedef_file::root() const {
+  return pd_node(doc_ ? xmlDocGetRootElement(doc_.get()) : nullptr);
+}
+
+std::optional<std::string> parsedef_file::root_attribute(const char* name) const {
+  pd_node r = root();
+  if (!r) return std::nullopt;
+  return r.attribute(name);
+}
+
+std::optional<std::string> parsedef_file::get_url() const { return root_attribute("url"); }
+std::optional<std::string> parsedef_file::get_name() const { return root_attribute("name"); }
+std::optional<std::string> parsedef_file::get_charset() const { return root_attribute("charset"); }
+
+std::optional<std::string> parsedef_file::get_logo() const {
+  auto logo = root_attribute("logo");
+  if (!logo) return std::nullopt;
+  return folder_.value_or(std::string()) + *logo;
+}
+
+int parsedef_file::get_version() const {
+  auto v = root_attribute("version");
+  return v ? leading_int(*v) : -1;
+}
+
+std::string parsedef_file::get_category() const { return root_attribute("category").value_or(""); }
+
+}  // namespace vantrel

@@ -1,0 +1,189 @@
+#include "common/parsedef_package.h"
+
+#include <unzip.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "common/paths.h"
+#include "common/text_util.h"
+
+namespace fs = std::filesystem;
+
+namespace vantrel {
+
+namespace {
+
+struct unz_closer {
+  void operator()(void* f) const { unzClose(static_cast<unzFile>(f)); }
+};
+using unz_ptr = std::unique_ptr<void, unz_closer>;
+
+struct file_closer {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+std::string extension_of(const std::string& name) {
+  size_t dot = name.rfind('.');
+  size_t slash = name.rfind('/');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+  return lower_ascii(std::string_view(name).substr(dot + 1));
+}
+
+std::string package_title(const std::string& path) {
+  std::string name = fs::path(path).filename().string();
+  size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+}  // namespace
+
+std::optional<std::string> safe_member_path(const std::string& name) {
+  std::string path = name;
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  if (path.empty() || path[0] == '/') return std::nullopt;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    if (path.compare(start, end - start, "..") == 0) return std::nullopt;
+    start = end + 1;
+  }
+  return path;
+}
+
+parsedef_package& parsedef_package::instance() {
+  static parsedef_package package;
+  return package;
+}
+
+parsedef_package::~parsedef_package() { remove_unpacked(); }
+
+int parsedef_package::fail(std::string why) {
+  last_error_ = std::move(why);
+  remove_unpacked();
+  xml_path_.reset();
+  logo_path_.reset();
+  info_path_.reset();
+  return -1;
+}
+
+void parsedef_package::remove_unpacked() {
+  std::error_code ec;
+  for (const std::string& f : written_files_) fs::remove(f, ec);
+  if (info_path_) fs::remove(*info_path_, ec);
+  for (auto it = created_folders_.rbegin(); it != created_folders_.rend(); ++it) fs::remove(*it, ec);
+  if (unpack_folder_) fs::remove(*unpack_folder_, ec);  // only when empty
+  written_files_.clear();
+  created_folders_.clear();
+}
+
+int parsedef_package::open_package(const std::string& path) {
+  remove_unpacked();
+  package_path_ = path;
+  xml_path_.reset();
+  logo_path_.reset();
+  info_path_.reset();
+  last_error_.clear();
+
+  std::string why;
+  unpack_folder_ = get_unpack_folder(&why);
+  if (!unpack_folder_) return fail("no private folder to unpack into: " + why);
+  const std::string& folder = *unpack_folder_;
+
+  unz_ptr archive(unzOpen64(path.c_str()));
+  if (!archive) {
+    std::error_code ec;
+    return fail(fs::exists(path, ec) ? "not a ParseDef package (not a ZIP archive)"
+                                     : "cannot be opened");
+  }
+  unz_global_info64 global {};
+  if (unzGetGlobalInfo64(archive.get(), &global) != UNZ_OK) return fail("damaged ZIP archive");
+  for (ZPOS64_T i = 0; i < global.number_entry; ++i) {
+    if (i > 0 && unzGoToNextFile(archive.get()) != UNZ_OK) return fail("damaged ZIP archive");
+    if (unpack_member(archive.get(), folder) != 0) return -1;
+  }
+  std::string title = package_title(path);
+  if (!xml_path_) xml_path_ = folder + "/" + title + ".xml";
+  info_path_ = folder + "/" + title + ".inf";
+  return 0;
+}
+
+int parsedef_package::unpack_member(void* archive, const std::string& folder) {
+  unz_file_info64 info {};
+  if (unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
+    return fail("damaged ZIP archive");
+  std::string name(info.size_filename, '\0');
+  if (unzGetCurrentFileInfo64(archive, &info, name.data(), name.size(), nullptr, 0, nullptr, 0) !=
+      UNZ_OK)
+    return fail("damaged ZIP archive");
+  auto relative = safe_member_path(name);
+  if (!relative || name.find('\0') != std::string::npos)
+    return fail("member \"" + name.substr(0, name.find('\0')) + "\" would unpack outside the unpack folder");
+  if (info.uncompressed_size > max_member_size)
+    return fail("member \"" + name + "\" is larger than 64 MiB");
+
+  const std::string target = folder + "/" + *relative;
+  // Folders above the member, remembered so the clean-up can take them away again.
+  {
+    fs::path above = fs::path(*relative).parent_path();
+    fs::path prefix(folder);
+    for (const fs::path& part : above) {
+      prefix /= part;
+      std::error_code ec;
+      if (fs::is_directory(prefix, ec)) continue;
+      if (make_path_dirs(prefix.string(), 1) != 0)
+        return fail("cannot create folder for member \"" + name + "\"");
+      created_folders_.push_back(prefix.string());
+    }
+  }
+  if (relative->back() == '/') return 0;  // a folder entry: nothing more to write
+
+  std::string ext = extension_of(*relative);
+  if (ext == "bmp") logo_path_ = target;
+  if (ext == "xml") xml_path_ = target;
+
+  if (unzOpenCurrentFile(archive) != UNZ_OK) return fail("cannot read member \"" + name + "\"");
+  std::unique_ptr<std::FILE, file_closer> out(std::fopen(target.c_str(), "wb"));
+  if (!out) {
+    unzCloseCurrentFile(archive);
+    return fail("cannot write " + target);
+  }
+  written_files_.push_back(target);
+
+  std::vector<char> buffer(8192);
+  std::uint64_t total = 0;
+  bool copied = true;
+  std::string why;
+  for (;;) {
+    int n = unzReadCurrentFile(archive, buffer.data(), static_cast<unsigned>(buffer.size()));
+    if (n == 0) break;
+    if (n < 0) {
+      copied = false;
+      why = "member \"" + name + "\" is damaged";
+      break;
+    }
+    total += static_cast<std::uint64_t>(n);
+    if (total > max_member_size) {
+      copied = false;
+      why = "member \"" + name + "\" is larger than 64 MiB";
+      break;
+    }
+    if (std::fwrite(buffer.data(), 1, static_cast<size_t>(n), out.get()) != static_cast<size_t>(n)) {
+      copied = false;
+      why = "cannot write " + target;
+      break;
+    }
+  }
+  bool closed = std::fclose(out.release()) == 0;
+  int crc = unzCloseCurrentFile(archive);
+  if (!copied) return fail(why);
+  if (!closed) return fail("cannot write " + target);
+  if (crc != UNZ_OK) return fail("member \"" + name + "\" is damaged (CRC mismatch)");
+  return 0;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,57 @@
+#pragma once
+// ".nov" packages: a ZIP archive holding one ParseDef document (the member ending in ".xml")
+// and optionally its logo (the member ending in ".bmp"). Every member is unpacked into the
+// private unpack folder; the files stay until the next package is unpacked or the program
+// ends.
+//
+// Hostile packages are refused as a whole: a member name that is absolute or climbs out with
+// "..", a member that inflates past max_member_size, a damaged member. Nothing is ever written
+// outside the unpack folder, and a failed unpack removes what it had written.
+//
+// One process-wide instance (instance()); callers hold parsedef_mutex() around its use.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+class parsedef_package {
+ public:
+  static constexpr std::uint64_t max_member_size = 64ull << 20;
+
+  static parsedef_package& instance();
+
+  parsedef_package() = default;
+  ~parsedef_package();
+  parsedef_package(const parsedef_package&) = delete;
+  parsedef_package& operator=(const parsedef_package&) = delete;
+
+  // Removes the previous package's files, then unpacks path. 0 or -1 (reason in last_error()).
+  int open_package(const std::string& path);
+  // Deletes the unpacked files and, when it is then empty, the unpack folder.
+  void remove_unpacked();
+
+  const std::optional<std::string>& package_path() const { return package_path_; }
+  // The unpacked ".xml" member; without one, unpack folder + "/" + package title + ".xml".
+  const std::optional<std::string>& xml_path() const { return xml_path_; }
+  const std::optional<std::string>& logo_path() const { return logo_path_; }
+  const std::optional<std::string>& info_path() const { return info_path_; }
+  const std::string& last_error() const { return last_error_; }
+
+ private:
+  int fail(std::string why);
+  int unpack_member(void* archive, const std::string& folder);
+
+  std::optional<std::string> package_path_, xml_path_, logo_path_, info_path_;
+  std::optional<std::string> unpack_folder_;
+  std::vector<std::string> written_files_;    // every file this package put on disk
+  std::vector<std::string> created_folders_;  // sub-folders made for members, outermost first
+  std::string last_error_;
+};
+
+// The member name as a path below the unpack folder ("\" read as "/"), or nullopt when the
+// name is empty, absolute or has a ".." segment.
+std::optional<std::string> safe_member_path(const std::string& name);
+
+}  // namespace vantrel

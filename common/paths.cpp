@@ -1,0 +1,83 @@
+#include "common/paths.h"
+
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
+#include "common/platform.h"
+
+namespace fs = std::filesystem;
+
+namespace vantrel {
+
+int make_path_dirs(const std::string& path, int is_folder) {
+  fs::path target(path);
+  if (!is_folder) target = target.parent_path();
+  if (target.empty()) return 0;
+  fs::path prefix;
+  for (const fs::path& part : target) {
+    prefix /= part;
+    std::error_code ec;
+    auto st = fs::status(prefix, ec);
+    if (fs::exists(st)) {
+      if (!fs::is_directory(st)) return -1;
+      continue;
+    }
+    if (!fs::create_directory(prefix, ec) && ec) return -1;
+  }
+  return 0;
+}
+
+std::string program_folder_file(std::string_view name) {
+  fs::path exe(platform::executable_path());
+  std::string folder = exe.has_parent_path() ? exe.parent_path().string() : std::string(".");
+  if (folder.empty() || folder.back() != '/') folder.push_back('/');
+  return folder + std::string(name);
+}
+
+static std::string xdg_folder(const char* var, const char* fallback) {
+  if (auto v = platform::env(var); v && v->front() == '/') return *v;
+  return platform::home_folder() + "/" + fallback;
+}
+
+std::string config_folder() { return xdg_folder("XDG_CONFIG_HOME", ".config") + "/Vantrel"; }
+std::string data_folder() { return xdg_folder("XDG_DATA_HOME", ".local/share") + "/Vantrel"; }
+std::string trace_file_path() {
+  return xdg_folder("XDG_STATE_HOME", ".local/state") + "/Vantrel/Vantrace.txt";
+}
+
+namespace {
+std::mutex name_mutex;
+std::string& app_name() {
+  static std::string name = "Vantrel";
+  return name;
+}
+}  // namespace
+
+void set_application_name(std::string name) {
+  std::lock_guard lock(name_mutex);
+  app_name() = std::move(name);
+}
+
+std::string application_name() {
+  std::lock_guard lock(name_mutex);
+  return app_name();
+}
+
+std::optional<std::string> private_folder(std::string* why) {
+  std::string base;
+  if (auto runtime = platform::env("XDG_RUNTIME_DIR"); runtime && runtime->front() == '/') {
+    base = *runtime + "/Vantrel";
+  } else {
+    std::string tmp = platform::env("TMPDIR").value_or("/tmp");
+    base = tmp + "/Vantrel-" + std::to_string(platform::user_id());
+  }
+  if (!platform::ensure_private_folder(base, why)) return std::nullopt;
+  std::string folder = base + "/" + application_name();
+  if (!platform::ensure_private_folder(folder, why)) return std::nullopt;
+  return folder;
+}
+
+std::optional<std::string> get_unpack_folder(std::string* why) { return private_folder(why); }
+
+}  // namespace vantrel

@@ -1,0 +1,39 @@
+#pragma once
+// Where the programs keep their files, and folder creation.
+//
+// Settings:   $XDG_CONFIG_HOME/Vantrel        (~/.config/Vantrel)
+// Library:    $XDG_DATA_HOME/Vantrel/parsedef (~/.local/share/Vantrel/parsedef)
+// Trace log:  $XDG_STATE_HOME/Vantrel/Vantrace.txt
+// Private:    $XDG_RUNTIME_DIR/Vantrel/<app>, else ${TMPDIR:-/tmp}/Vantrel-<uid>/<app>, mode 0700.
+//             Packages are unpacked here and fetched pages kept here while they are parsed.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+// Creates every missing folder of path. With is_folder 0 the path names a file and only the
+// folders above it are made; otherwise the whole path is a folder. Returns 0, or -1 at the
+// first folder that cannot be made (a file standing in the way counts as that).
+int make_path_dirs(const std::string& path, int is_folder);
+
+// The folder of the running program file with a trailing "/", followed by name.
+std::string program_folder_file(std::string_view name);
+
+std::string config_folder();     // settings files
+std::string data_folder();       // the ParseDef library lives below this
+std::string trace_file_path();   // Vantrace.txt
+
+// The application name that tells the programs' private folders apart: "Vantrel" for
+// Tidewatch, "VantEdit" for the editor. Set once at start-up, before any package is loaded.
+void set_application_name(std::string name);
+std::string application_name();
+
+// The private per-user folder of this application, created when missing. nullopt (with the
+// reason in why) when it cannot be made safe.
+std::optional<std::string> private_folder(std::string* why = nullptr);
+
+// Where ".nov" packages are unpacked: the private folder.
+std::optional<std::string> get_unpack_folder(std::string* why = nullptr);
+
+}  // namespace vantrel

@@ -1,0 +1,29 @@
+#pragma once
+// The few operating-system services that std::filesystem does not cover. One implementation
+// per platform (platform_posix.cpp here); everything else in the project stays portable.
+#include <optional>
+#include <string>
+
+namespace vantrel::platform {
+
+// The value of an environment variable, or nullopt when it is unset or empty.
+std::optional<std::string> env(const char* name);
+
+// Full path of the running program file, or empty text when it cannot be found.
+std::string executable_path();
+
+// The user's home folder ($HOME, else the password database).
+std::string home_folder();
+
+// A number that tells this user apart on this machine.
+unsigned long user_id();
+
+// Makes path a folder that only this user can enter, creating it (and missing parents) when
+// absent. Refuses (false, with a reason in why) when it exists but is not a folder owned by
+// this user, for example a link someone planted in a shared temporary folder.
+bool ensure_private_folder(const std::string& path, std::string* why);
+
+// Peak resident memory of this process so far, in KiB.
+long peak_memory_kib();
+
+}  // namespace vantrel::platform

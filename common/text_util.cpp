@@ -1,0 +1,144 @@
+#include "common/text_util.h"
+
+#include <climits>
+
+namespace vantrel {
+
+std::string lower_ascii(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = to_lower_ascii(c);
+  return out;
+}
+
+bool iequals(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (to_lower_ascii(a[i]) != to_lower_ascii(b[i])) return false;
+  return true;
+}
+
+bool istarts_with(std::string_view s, std::string_view prefix) {
+  return s.size() >= prefix.size() && iequals(s.substr(0, prefix.size()), prefix);
+}
+
+size_t ifind(std::string_view hay, std::string_view needle) {
+  if (needle.empty()) return 0;
+  if (needle.size() > hay.size()) return std::string_view::npos;
+  for (size_t i = 0; i + needle.size() <= hay.size(); ++i)
+    if (iequals(hay.substr(i, needle.size()), needle)) return i;
+  return std::string_view::npos;
+}
+
+static bool is_separator(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+void collapse_spaces_into(std::string_view src, std::string& out) {
+  out.clear();
+  out.reserve(src.size());
+  size_t i = 0;
+  const size_t n = src.size();
+  while (i < n) {
+    while (i < n && is_separator(src[i])) ++i;
+    if (i == n) break;
+    size_t start = i;
+    while (i < n && !is_separator(src[i])) ++i;
+    if (!out.empty()) out.push_back(' ');
+    out.append(src.data() + start, i - start);
+  }
+}
+
+std::string collapse_spaces(std::string_view src) {
+  std::string out;
+  collapse_spaces_into(src, out);
+  return out;
+}
+
+int has_visible_text(std::string_view text) {
+  const size_t n = text.size();
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == ' ' || (c >= '\t' && c <= '\r') || c == 0xA0) continue;
+    if (c == 0xC2 && i + 1 < n && static_cast<unsigned char>(text[i + 1]) == 0xA0) {
+      ++i;
+      continue;
+    }
+    return 1;
+  }
+  return 0;
+}
+
+bool is_relative_url(std::string_view text) { return text.find("://") == std::string_view::npos; }
+
+std::string_view url_site_part(std::string_view url) {
+  size_t scheme = url.find("://");
+  size_t host_start = scheme == std::string_view::npos ? 0 : scheme + 3;
+  size_t slash = url.find('/', host_start);
+  return slash == std::string_view::npos ? url : url.substr(0, slash);
+}
+
+std::optional<std::string> join_url(const std::optional<std::string>& base, std::string_view link) {
+  size_t skip = 0;
+  while (skip < link.size()) {
+    unsigned char c = static_cast<unsigned char>(link[skip]);
+    if (c >= 0x20 && c != 0x7F) break;
+    ++skip;
+  }
+  link.remove_prefix(skip);
+  if (link.empty()) return std::nullopt;
+  if (!is_relative_url(link) || !base) return std::string(link);
+
+  const std::string& b = *base;
+  if (link.size() >= 2 && link[0] == '/' && link[1] == '/') {
+    size_t scheme = b.find("://");
+    if (scheme != std::string::npos) return b.substr(0, scheme + 1) + std::string(link);
+  }
+  if (link[0] == '/') return std::string(url_site_part(b)) + std::string(link);
+
+  std::string out = b;
+  if (out.empty() || out.back() != '/') {
+    if (out.find('.') != std::string::npos) {
+      size_t host_end = url_site_part(out).size();
+      size_t last = out.rfind('/');
+      if (last != std::string::npos && last >= host_end) out.resize(last);
+    }
+    out.push_back('/');
+  }
+  out.append(link);
+  return out;
+}
+
+bool is_fetchable_url(std::string_view url) {
+  std::string_view rest;
+  if (istarts_with(url, "http://"))
+    rest = url.substr(7);
+  else if (istarts_with(url, "https://"))
+    rest = url.substr(8);
+  else
+    return false;
+  for (char c : url) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (u <= 0x20 || u == 0x7F) return false;
+  }
+  size_t host_end = rest.find_first_of("/?#");
+  std::string_view host = rest.substr(0, host_end);
+  size_t at = host.rfind('@');
+  if (at != std::string_view::npos) host.remove_prefix(at + 1);
+  return !host.empty() && host[0] != ':';
+}
+
+int leading_int(std::string_view text) {
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  long long value = 0;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+    value = value * 10 + (text[i++] - '0');
+    if (value > INT_MAX) value = INT_MAX + 1LL;  // keep clamping without overflow
+  }
+  if (negative) value = -value;
+  if (value > INT_MAX) return INT_MAX;
+  if (value < INT_MIN) return INT_MIN;
+  return static_cast<int>(value);
+}
+
+}  // namespace vantrel

@@ -1,0 +1,33 @@
+#include "common/xml_support.h"
+
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+#include <libxml/tree.h>
+
+#include <mutex>
+
+namespace vantrel {
+
+namespace {
+
+xmlParserInputPtr refuse_external_entity(const char*, const char*, xmlParserCtxtPtr) {
+  return nullptr;
+}
+
+struct library_lifetime {
+  library_lifetime() {
+    xmlInitParser();
+    xmlSetExternalEntityLoader(refuse_external_entity);
+  }
+  ~library_lifetime() { xmlCleanupParser(); }
+};
+
+}  // namespace
+
+void xml_library_init() {
+  static library_lifetime lifetime;
+}
+
+void xml_doc_deleter::operator()(_xmlDoc* doc) const { xmlFreeDoc(doc); }
+
+}  // namespace vantrel

@@ -1,0 +1,21 @@
+#pragma once
+// Process-wide set-up of the XML library and the owning handle of a parsed document.
+// Library types stay out of this header.
+#include <memory>
+
+struct _xmlDoc;
+
+namespace vantrel {
+
+// Once per process, before the first parse: no document may make the library load an
+// external entity or DTD (a ParseDef or a page could otherwise read local files or reach the
+// network), and the library's global clean-up runs at program exit, never while another
+// thread may still be parsing.
+void xml_library_init();
+
+struct xml_doc_deleter {
+  void operator()(_xmlDoc* doc) const;
+};
+using xml_doc_ptr = std::unique_ptr<_xmlDoc, xml_doc_deleter>;
+
+}  // namespace vantrel

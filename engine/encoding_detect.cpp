@@ -1,0 +1,138 @@
+#include "engine/encoding_detect.h"
+
+#include <cctype>
+#include <cstdint>
+#include <cstring>
+
+#include "common/text_util.h"
+
+namespace vantrel {
+
+namespace {
+
+bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
+std::string trim(std::string_view s) {
+  while (!s.empty() && is_space(s.front())) s.remove_prefix(1);
+  while (!s.empty() && is_space(s.back())) s.remove_suffix(1);
+  return std::string(s);
+}
+
+std::optional<std::string> bom_encoding(std::string_view p) {
+  auto at = [&](size_t i) { return static_cast<unsigned char>(p[i]); };
+  if (p.size() >= 3 && at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF) return "UTF-8";
+  if (p.size() >= 2 && at(0) == 0xFF && at(1) == 0xFE) return "UTF-16LE";
+  if (p.size() >= 2 && at(0) == 0xFE && at(1) == 0xFF) return "UTF-16BE";
+  return std::nullopt;
+}
+
+// The value after "charset" (skipping "=", white space and one quote) in one meta tag.
+std::optional<std::string> charset_in_tag(std::string_view tag) {
+  size_t at = ifind(tag, "charset");
+  while (at != std::string_view::npos) {
+    size_t i = at + 7;
+    while (i < tag.size() && is_space(tag[i])) ++i;
+    if (i < tag.size() && tag[i] == '=') {
+      ++i;
+      while (i < tag.size() && is_space(tag[i])) ++i;
+      if (i < tag.size() && (tag[i] == '"' || tag[i] == '\'')) ++i;
+      size_t start = i;
+      while (i < tag.size() && (std::isalnum(static_cast<unsigned char>(tag[i])) || tag[i] == '-' ||
+                                tag[i] == '_' || tag[i] == '.' || tag[i] == ':'))
+        ++i;
+      if (i > start) return std::string(tag.substr(start, i - start));
+    }
+    size_t next = ifind(tag.substr(at + 7), "charset");
+    at = next == std::string_view::npos ? next : at + 7 + next;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> prescan_meta_charset(std::string_view page) {
+  std::string_view head = page.substr(0, 4096);
+  size_t from = 0;
+  while (from < head.size()) {
+    size_t open = ifind(head.substr(from), "<meta");
+    if (open == std::string_view::npos) break;
+    open += from;
+    size_t close = head.find('>', open);
+    std::string_view tag = head.substr(open, close == std::string_view::npos ? head.npos : close - open);
+    if (auto cs = charset_in_tag(tag)) return cs;
+    if (close == std::string_view::npos) break;
+    from = close + 1;
+  }
+  return std::nullopt;
+}
+
+bool is_valid_utf8(std::string_view s) {
+  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+  const size_t n = s.size();
+  size_t i = 0;
+  while (i < n) {
+    // Fast path over ASCII, eight bytes at a time.
+    while (i + 8 <= n) {
+      std::uint64_t chunk;
+      std::memcpy(&chunk, p + i, 8);
+      if (chunk & 0x8080808080808080ull) break;
+      i += 8;
+    }
+    if (i >= n) break;
+    unsigned char c = p[i];
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    size_t len;
+    std::uint32_t cp;
+    if (c >= 0xC2 && c <= 0xDF) {
+      len = 2;
+      cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      len = 3;
+      cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      len = 4;
+      cp = c & 0x07;
+    } else {
+      return false;
+    }
+    if (i + len > n) return false;
+    for (size_t k = 1; k < len; ++k) {
+      if ((p[i + k] & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (p[i + k] & 0x3F);
+    }
+    if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+        (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
+      return false;
+    i += len;
+  }
+  return true;
+}
+
+std::string normalize_charset_label(std::string_view label, bool from_meta) {
+  std::string l = lower_ascii(trim(label));
+  if (l == "iso-8859-1" || l == "iso8859-1" || l == "latin1" || l == "l1" || l == "us-ascii" ||
+      l == "ascii" || l == "iso_8859-1" || l == "cp1252")
+    return "windows-1252";
+  if (l == "utf8") return "UTF-8";
+  if (from_meta && l.rfind("utf-16", 0) == 0) return "UTF-8";
+  return l;
+}
+
+std::vector<std::string> html_encoding_candidates(std::string_view page,
+                                                  const std::optional<std::string>& parsedef_charset,
+                                                  const std::optional<std::string>& http_charset) {
+  std::vector<std::string> out;
+  if (parsedef_charset && !trim(*parsedef_charset).empty())
+    out.push_back(normalize_charset_label(*parsedef_charset, false));
+  if (http_charset && !trim(*http_charset).empty())
+    out.push_back(normalize_charset_label(*http_charset, false));
+  if (auto bom = bom_encoding(page)) out.push_back(*bom);
+  if (auto meta = prescan_meta_charset(page)) out.push_back(normalize_charset_label(*meta, true));
+  out.push_back(is_valid_utf8(page) ? "UTF-8" : "windows-1252");
+  return out;
+}
+
+}  // namespace vantrel

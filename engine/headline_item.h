@@ -1,0 +1,35 @@
+#pragma once
+// One extracted headline, and the site logo picture that travels with it.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vantrel {
+
+// The owner's picture object (a bitmap in Tidewatch). The engine never looks inside: it only
+// copies it into items and gives it back to be freed.
+class picture {
+ public:
+  virtual ~picture() = default;
+};
+
+// Flags of headline_item::fields_set; the same numbers name the field of a store.
+enum field_kind : std::uint16_t { field_heading = 1, field_subheading = 2, field_link = 4 };
+constexpr std::uint16_t all_fields = field_heading | field_subheading | field_link;
+
+struct headline_item {
+  std::string heading;                    // never empty in a handed-over item
+  std::optional<std::string> subheading;  // none when the section has no subheading
+  std::string link;                       // absolute address; never empty when handed over
+  std::unique_ptr<picture> logo;          // the site's logo, or null
+  std::uint16_t fields_set = 0;           // all_fields in a handed-over item
+  int encoding = 0;                       // encoding index of the texts
+};
+
+// Encoding index of a character set name: 0 Default (also for any unknown name),
+// 1 "windows-1257" (Baltic), 2 "windows-1251" (Cyrillic). Case-insensitive.
+int encoding_lookup(std::string_view name);
+
+}  // namespace vantrel

@@ -1,0 +1,63 @@
+// What a page says about itself through its attributes: a meta refresh to another address, a
+// meta character set, and, in the body of a "moved" reply, the anchor naming the new address.
+#include <cstring>
+
+#include "common/text_util.h"
+#include "engine/parser.h"
+
+namespace vantrel {
+
+namespace {
+constexpr int max_refresh_delay = 20;  // seconds; a slower refresh is a page reload, not a move
+
+std::string_view skip_spaces(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || (s.front() >= '\t' && s.front() <= '\r'))) s.remove_prefix(1);
+  return s;
+}
+}  // namespace
+
+// Returns true when the attribute set a redirect: the element's remaining attributes are then
+// neither examined nor reported.
+bool parser::apply_page_directives(const char* element, const char* name, const char* value,
+                                   bool& refresh_pending) {
+  const bool is_meta = iequals(element, "meta");
+  if (is_meta) {
+    // A refresh needs http-equiv="refresh" directly followed by its content attribute.
+    if (!refresh_pending) {
+      if (iequals(name, "http-equiv") && iequals(value, "refresh")) refresh_pending = true;
+    } else {
+      refresh_pending = false;
+      if (std::strcmp(name, "content") == 0) {
+        std::string_view v(value);
+        int delay = leading_int(v);
+        size_t eq = v.find('=');
+        if (eq != std::string_view::npos && delay <= max_refresh_delay) {
+          std::string_view target = skip_spaces(v.substr(eq + 1));
+          if (target.empty() || target.front() != '/') {
+            set_redirect(target);
+            return true;
+          }
+          // A site path: keep the scheme and host of the ParseDef's address.
+          if (auto site = get_url()) {
+            set_redirect(join_url(*site, target).value_or(std::string(target)));
+            return true;
+          }
+        }
+      }
+    }
+    if (std::strcmp(name, "content") == 0 && parsedef_encoding_ == 3) {
+      std::string lowered = lower_ascii(value);
+      size_t eq = lowered.find('=');
+      if (lowered.find("charset") != std::string::npos && eq != std::string::npos)
+        encoding_ = encoding_lookup(skip_spaces(std::string_view(lowered).substr(eq + 1)));
+    }
+  }
+  if (iequals(element, "a") && iequals(name, "href") &&
+      (http_status_ == 302 || (http_status_ == 301 && (state_ == st_end || state_ == st_start)))) {
+    set_redirect(value);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,146 @@
+#include "engine/page_parser.h"
+
+#include <libxml/HTMLparser.h>
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+
+#include <cstring>
+#include <memory>
+
+#include "common/xml_support.h"
+
+namespace vantrel {
+
+namespace {
+
+struct sax_state {
+  page_event_sink* sink;
+  std::string text;
+};
+
+sax_state* state_of(void* ctx) { return static_cast<sax_state*>(ctx); }
+
+void flush_text(sax_state* s) {
+  if (s->text.empty()) return;
+  s->sink->on_characters(s->text);
+  s->text.clear();
+}
+
+void on_start(void* ctx, const xmlChar* name, const xmlChar** atts) {
+  sax_state* s = state_of(ctx);
+  flush_text(s);
+  s->sink->on_start_element(reinterpret_cast<const char*>(name),
+                            reinterpret_cast<const char* const*>(atts));
+}
+
+void on_end(void* ctx, const xmlChar* name) {
+  sax_state* s = state_of(ctx);
+  flush_text(s);
+  s->sink->on_end_element(reinterpret_cast<const char*>(name));
+}
+
+void on_text(void* ctx, const xmlChar* ch, int len) {
+  if (len > 0) state_of(ctx)->text.append(reinterpret_cast<const char*>(ch), static_cast<size_t>(len));
+}
+
+// A comment or processing instruction ends a text run, as it does on the page.
+void on_comment(void* ctx, const xmlChar*) { flush_text(state_of(ctx)); }
+void on_pi(void* ctx, const xmlChar*, const xmlChar*) { flush_text(state_of(ctx)); }
+void on_end_document(void* ctx) { flush_text(state_of(ctx)); }
+void ignore_entity_decl(void*, const xmlChar*, int, const xmlChar*, const xmlChar*, xmlChar*) {}
+
+xmlSAXHandler make_handler() {
+  xmlSAXHandler h;
+  std::memset(&h, 0, sizeof h);
+  h.startElement = on_start;
+  h.endElement = on_end;
+  h.characters = on_text;
+  h.ignorableWhitespace = on_text;
+  h.cdataBlock = on_text;
+  h.comment = on_comment;
+  h.processingInstruction = on_pi;
+  h.endDocument = on_end_document;
+  h.entityDecl = ignore_entity_decl;
+  h.initialized = 1;  // the SAX1 callbacks above: element names and attribute pairs
+  return h;
+}
+
+std::string describe(const xmlError& e) {
+  if (e.message == nullptr) return "not well-formed XML";
+  std::string msg = e.message;
+  while (!msg.empty() && (msg.back() == '\n' || msg.back() == ' ')) msg.pop_back();
+  return "not well-formed XML (line " + std::to_string(e.line) + ": " + msg + ")";
+}
+
+}  // namespace
+
+bool encoding_supported(const std::string& name) {
+  xml_library_init();
+  xmlCharEncodingHandlerPtr h = xmlFindCharEncodingHandler(name.c_str());
+  if (h == nullptr) return false;
+  xmlCharEncCloseFunc(h);
+  return true;
+}
+
+int parse_xml_page(std::string_view page, page_event_sink& sink, std::string* error) {
+  xml_library_init();
+  if (page.size() > max_page_bytes) {
+    if (error) *error = "too large to parse";
+    return -1;
+  }
+  xmlParserCtxtPtr ctxt = xmlCreateMemoryParserCtxt(page.data(), static_cast<int>(page.size()));
+  if (ctxt == nullptr) {
+    if (error) *error = "XML parser cannot be created";
+    return -1;
+  }
+  xmlCtxtUseOptions(ctxt, XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  xmlSAXHandler handler = make_handler();
+  sax_state state{&sink, {}};
+  xmlSAXHandlerPtr library_handler = ctxt->sax;
+  ctxt->sax = &handler;
+  ctxt->userData = &state;
+  xmlParseDocument(ctxt);
+  flush_text(&state);
+  int result = ctxt->wellFormed ? 0 : -1;
+  if (result != 0 && error) *error = describe(ctxt->lastError);
+  ctxt->sax = library_handler;
+  ctxt->userData = ctxt;
+  xmlFreeParserCtxt(ctxt);
+  return result;
+}
+
+int parse_html_page(std::string_view page, const std::string& encoding, page_event_sink& sink,
+                    std::string* error) {
+  xml_library_init();
+  if (page.empty()) return 0;  // an empty document holds nothing
+  if (page.size() > max_page_bytes) {
+    if (error) *error = "too large to parse";
+    return -1;
+  }
+  htmlParserCtxtPtr ctxt = htmlCreateMemoryParserCtxt(page.data(), static_cast<int>(page.size()));
+  if (ctxt == nullptr) {
+    if (error) *error = "HTML parser cannot be created";
+    return -1;
+  }
+  htmlCtxtUseOptions(ctxt, HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR |
+                               HTML_PARSE_NOWARNING | HTML_PARSE_IGNORE_ENC);
+  if (xmlCharEncodingHandlerPtr h = xmlFindCharEncodingHandler(encoding.c_str())) {
+    // Recording the encoding on the input keeps a <meta> of the page from switching it.
+    if (ctxt->input->encoding) xmlFree(const_cast<xmlChar*>(ctxt->input->encoding));
+    ctxt->input->encoding = xmlStrdup(reinterpret_cast<const xmlChar*>(encoding.c_str()));
+    xmlSwitchToEncoding(ctxt, h);
+  }
+  xmlSAXHandler handler = make_handler();
+  sax_state state{&sink, {}};
+  xmlSAXHandlerPtr library_handler = ctxt->sax;
+  ctxt->sax = &handler;
+  ctxt->userData = &state;
+  htmlParseDocument(ctxt);
+  flush_text(&state);
+  ctxt->sax = library_handler;
+  ctxt->userData = ctxt;
+  htmlFreeParserCtxt(ctxt);
+  return 0;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,79 @@
+// Bringing a source document, a local file or a fetched page, into the event parser.
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "engine/encoding_detect.h"
+#include "engine/parser.h"
+
+namespace vantrel {
+
+namespace {
+struct file_closer {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+}  // namespace
+
+int parser::parse_file(const std::string& path) {
+  failure_.clear();
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    failure_ = "is a folder, not a document";
+    return -1;
+  }
+  std::unique_ptr<std::FILE, file_closer> f(std::fopen(path.c_str(), "rb"));
+  if (!f) {
+    failure_ = std::string("cannot be opened: ") + std::strerror(errno);
+    return -1;
+  }
+  auto size = std::filesystem::file_size(path, ec);
+  if (ec) {
+    failure_ = "cannot be read: " + ec.message();
+    return -1;
+  }
+  if (size > max_page_bytes) {
+    failure_ = "is too large (more than 1 GiB)";
+    return -1;
+  }
+  std::vector<char> buffer(static_cast<size_t>(size));
+  if (!buffer.empty() && std::fread(buffer.data(), 1, buffer.size(), f.get()) != buffer.size()) {
+    failure_ = "cannot be read completely";
+    return -1;
+  }
+  f.reset();
+  return parse_buffer(buffer.data(), buffer.size());
+}
+
+int parser::parse_buffer(const char* document, size_t length) {
+  state_ = st_end;
+  capture_tag_.reset();
+  item_.reset();
+  if (document == nullptr) {
+    failure_ = "no document";
+    return -1;
+  }
+  section_ = pd_node();
+  std::string_view page(document, length);
+  is_xml_ = page.find("<?xml") != std::string_view::npos || page.find("<?XML") != std::string_view::npos;
+  std::string error;
+  int result;
+  if (is_xml_) {
+    result = parse_xml_page(page, *this, &error);
+  } else {
+    std::string chosen = "UTF-8";
+    for (const std::string& candidate : html_encoding_candidates(page, parsedef_charset_, http_charset_)) {
+      if (encoding_supported(candidate)) {
+        chosen = candidate;
+        break;
+      }
+    }
+    result = parse_html_page(page, chosen, *this, &error);
+  }
+  if (result != 0) failure_ = error;
+  return result;
+}
+
+}  // namespace vantrel
