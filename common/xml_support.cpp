@@ -3,6 +3,7 @@
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
+#include <libxml/xmlerror.h>
 
 #include <mutex>
 
@@ -14,10 +15,16 @@ xmlParserInputPtr refuse_external_entity(const char*, const char*, xmlParserCtxt
   return nullptr;
 }
 
+// The library's own reports would go to the program's standard error; parse failures are
+// reported by the callers, in their words.
+void silent(void*, const char*, ...) {}
+
 struct library_lifetime {
   library_lifetime() {
     xmlInitParser();
     xmlSetExternalEntityLoader(refuse_external_entity);
+    xmlThrDefSetGenericErrorFunc(nullptr, silent);
+    xmlSetGenericErrorFunc(nullptr, silent);
   }
   ~library_lifetime() { xmlCleanupParser(); }
 };

@@ -111,6 +111,32 @@ bool is_valid_utf8(std::string_view s) {
   return true;
 }
 
+std::string windows1252_to_utf8(std::string_view bytes) {
+  // Code points of 0x80 to 0x9F; the rest of the page is Latin-1.
+  static constexpr std::uint16_t high[32] = {
+      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 8);
+  for (char ch : bytes) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      out.push_back(ch);
+      continue;
+    }
+    std::uint32_t cp = (c < 0xA0) ? high[c - 0x80] : c;
+    if (cp < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    } else {
+      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    }
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+  return out;
+}
+
 std::string normalize_charset_label(std::string_view label, bool from_meta) {
   std::string l = lower_ascii(trim(label));
   if (l == "iso-8859-1" || l == "iso8859-1" || l == "latin1" || l == "l1" || l == "us-ascii" ||

@@ -22,6 +22,10 @@ std::optional<std::string> prescan_meta_charset(std::string_view page);
 
 bool is_valid_utf8(std::string_view bytes);
 
+// The page's windows-1252 bytes as UTF-8. The five bytes the code page leaves undefined
+// become the control characters of the same number, as browsers read them.
+std::string windows1252_to_utf8(std::string_view bytes);
+
 // A charset label as pages write it, mapped the way browsers read it ("iso-8859-1" and
 // "us-ascii" mean windows-1252; a meta "utf-16" means UTF-8).
 std::string normalize_charset_label(std::string_view label, bool from_meta);

@@ -44,7 +44,8 @@ int parser::parse_file(const std::string& path) {
     return -1;
   }
   f.reset();
-  return parse_buffer(buffer.data(), buffer.size());
+  static const char empty_document = '\0';
+  return parse_buffer(buffer.empty() ? &empty_document : buffer.data(), buffer.size());
 }
 
 int parser::parse_buffer(const char* document, size_t length) {
@@ -70,7 +71,14 @@ int parser::parse_buffer(const char* document, size_t length) {
         break;
       }
     }
-    result = parse_html_page(page, chosen, *this, &error);
+    if (chosen == "windows-1252") {
+      // Converted here rather than by the library, which stops at the five bytes the code
+      // page leaves undefined; pages that use them still read to their end.
+      std::string utf8 = windows1252_to_utf8(page);
+      result = parse_html_page(utf8, "UTF-8", *this, &error);
+    } else {
+      result = parse_html_page(page, chosen, *this, &error);
+    }
   }
   if (result != 0) failure_ = error;
   return result;

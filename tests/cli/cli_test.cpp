@@ -1,1 +1,159 @@
 #include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/cli_options.h"
+#include "cli/cli_output.h"
+#include "cli/cli_run.h"
+#include "tests/helpers/temp_dir.h"
+#include "tests/helpers/zip_builder.h"
+
+namespace vantrel::cli {
+namespace {
+
+using vantrel::testing::temp_dir;
+
+struct result {
+  int code;
+  std::string out, err;
+};
+
+result run_cli(std::vector<std::string> args) {
+  args.insert(args.begin(), "tidewatch-cli");
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  std::ostringstream out, err;
+  int code = main_with_args(static_cast<int>(argv.size()), argv.data(), out, err);
+  return {code, out.str(), err.str()};
+}
+
+const std::string sample_dir = std::string(VANTREL_TEST_DATA) + "/../../samples/";
+
+TEST(CliOptions, UsageErrorsAndModes) {
+  struct row {
+    std::vector<std::string> args;
+    bool ok;
+  };
+  const row cases[] = {
+      {{"--source", "p.html", "site.xml"}, true},
+      {{"--format", "json", "--trace", "t.txt", "--source", "p.html", "site.nov"}, true},
+      {{"--events", "page.html"}, true},
+      {{"--events", "--parsedef", "site.xml", "page.html"}, true},
+      {{"site.xml"}, false},                                 // no --source
+      {{"--source", "p.html"}, false},                       // no ParseDef
+      {{"--source", "p.html", "a.xml", "b.xml"}, false},
+      {{"--format", "xml", "--source", "p.html", "a.xml"}, false},
+      {{"--format"}, false},
+      {{"--events", "--source", "p.html", "x"}, false},
+      {{"--parsedef", "a.xml", "--source", "p", "b.xml"}, false},
+      {{"--frobnicate", "x"}, false},
+  };
+  for (const row& c : cases) {
+    parse_result r = parse_options(c.args);
+    EXPECT_EQ(r.opts.has_value(), c.ok) << c.args[0] << " " << r.error;
+    if (!c.ok) {
+      EXPECT_FALSE(r.error.empty());
+    }
+  }
+  EXPECT_EQ(parse_options({"x", "--help"}).opts->what, mode::help);
+}
+
+TEST(CliOutput, JsonStringsAreEscapedAndValid) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"plain", "\"plain\""},
+      {"say \"hi\"\\", "\"say \\\"hi\\\"\\\\\""},
+      {"tab\tnl\n\x01", "\"tab\\tnl\\n\\u0001\""},
+      {"caf\xC3\xA9 \xE2\x80\x9C", "\"caf\xC3\xA9 \xE2\x80\x9C\""},
+      {"bad \xE9 byte", "\"bad \xEF\xBF\xBD byte\""},
+      {"cut \xE2\x80", "\"cut \xEF\xBF\xBD\xEF\xBF\xBD\""},
+  };
+  for (const auto& [in, want] : cases) EXPECT_EQ(json_string(in), want);
+}
+
+TEST(CliRun, SampleAsText) {
+  result r = run_cli({"--source", sample_dir + "harbour-gazette.html", sample_dir + "harbour-gazette.xml"});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out.substr(0, r.out.find("AT&T")),
+            "New ferry route opens to the islands\n"
+            "  Crossings every hour from the north quay, starting Monday.\n"
+            "  http://gazette.example/news/2026/12/ferry.html\n\n");
+  EXPECT_NE(r.out.find("Storm Ingrid: what to expect\n  Gusts of 90\xC2\xA0km/h"), std::string::npos);
+  EXPECT_EQ(r.out.find("About the Gazette"), std::string::npos);  // after the END rule
+}
+
+TEST(CliRun, PackageAsJson) {
+  temp_dir t;
+  std::string pkg = t.file("gazette.nov");
+  vantrel::testing::write_zip(pkg, {{"harbour-gazette.xml", vantrel::testing::read_file(sample_dir + "harbour-gazette.xml")},
+                                    {"harbour-gazette.bmp", "BM..."}});
+  result r = run_cli({"--format", "json", "--source", sample_dir + "harbour-gazette.html", pkg});
+  EXPECT_EQ(r.code, 0) << r.err;
+  std::string first = r.out.substr(0, r.out.find('\n'));
+  const std::string want =
+      "{\"heading\":\"New ferry route opens to the islands\",\"subheading\":\"Crossings every hour from the north "
+      "quay, starting Monday.\",\"link\":\"http://gazette.example/news/2026/12/ferry.html\",\"encoding\":0,\"logo\":\"";
+  EXPECT_EQ(first.substr(0, want.size()), want);
+  EXPECT_NE(first.find("/harbour-gazette.bmp\"}"), std::string::npos) << first;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 4);
+}
+
+TEST(CliRun, LogoThatDoesNotLoadIsNull) {
+  temp_dir t;
+  std::string pd = t.write("site.xml", "<parsedef url='http://s/' logo='missing.bmp'><section><start><div/></start>"
+                                       "<headline><a/></headline></section></parsedef>");
+  std::string page = t.write("p.html", "<div><a href='/1'>One</a></div>");
+  result r = run_cli({"--format", "json", "--source", page, pd});
+  EXPECT_EQ(r.out, "{\"heading\":\"One\",\"subheading\":null,\"link\":\"http://s/1\",\"encoding\":0,\"logo\":null}\n");
+}
+
+TEST(CliRun, EventsListThePageAsParsed) {
+  temp_dir t;
+  std::string page = t.write("p.html", "<html><body><a href=\"x\">News 100%s</a><FONT>f</FONT></body></html>");
+  result r = run_cli({"--events", page});
+  EXPECT_EQ(r.code, 0);
+  EXPECT_EQ(r.out,
+            "start 15 html\nstart 19 body\nstart 6 a\nattr href = x\ntext News 100%s\nend 7 a\n"
+            "start 1 font\ntext f\nend 10 font\nend 20 body\nend 16 html\n");
+  result with_rules = run_cli({"--events", "--parsedef", sample_dir + "harbour-gazette.xml", page});
+  EXPECT_EQ(with_rules.out, r.out);
+}
+
+TEST(CliRun, FailuresSayWhichFileAndWhy) {
+  temp_dir t;
+  std::string good_pd = sample_dir + "harbour-gazette.xml";
+  std::string page = sample_dir + "harbour-gazette.html";
+  struct row {
+    std::vector<std::string> args;
+    int code;
+    std::string err;
+  };
+  const row cases[] = {
+      {{"--source", page, t.write("bad.xml", "<parsedef>")}, 1, "bad.xml: not well-formed XML"},
+      {{"--source", page, t.file("none.xml")}, 1, "none.xml: cannot be opened"},
+      {{"--source", page, t.write("zip.nov", "not a zip")}, 1, "zip.nov: not a ParseDef package"},
+      {{"--source", t.file("missing.html"), good_pd}, 1, "missing.html: cannot be opened"},
+      {{"--source", t.write("f.xml", "<?xml version='1.0'?><a><b></a>"), good_pd}, 1, "f.xml: not well-formed XML"},
+      {{"--events", t.file("missing.html")}, 1, "missing.html: cannot be opened"},
+      {{"--source", page}, 2, "missing file"},
+  };
+  for (const row& c : cases) {
+    result r = run_cli(c.args);
+    EXPECT_EQ(r.code, c.code) << c.err;
+    EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    if (c.code == 1) {
+      EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    }
+  }
+}
+
+TEST(CliRun, HelpAndVersion) {
+  result help = run_cli({"--help"});
+  EXPECT_EQ(help.code, 0);
+  EXPECT_EQ(help.out, usage_text);
+  result version = run_cli({"--version"});
+  EXPECT_EQ(version.code, 0);
+  EXPECT_EQ(version.out.rfind("tidewatch-cli 1.", 0), 0u);
+}
+
+}  // namespace
+}  // namespace vantrel::cli
