@@ -29,20 +29,42 @@ size_t ifind(std::string_view hay, std::string_view needle) {
   return std::string_view::npos;
 }
 
-static bool is_separator(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+namespace {
+// Space, tab, line feed and carriage return: the separators of words in a page's text.
+struct separator_table {
+  bool is[256] = {};
+  constexpr separator_table() { is[' '] = is['\t'] = is['\n'] = is['\r'] = true; }
+};
+constexpr separator_table separators;
+inline bool is_separator(char c) { return separators.is[static_cast<unsigned char>(c)]; }
+}  // namespace
 
 void collapse_spaces_into(std::string_view src, std::string& out) {
+  // Most texts of a page are already collapsed: words with single spaces between them.
+  bool previous_separator = true;
+  bool clean = true;
+  for (char c : src) {
+    bool separator = is_separator(c);
+    if (separator && (previous_separator || c != ' ')) {
+      clean = false;
+      break;
+    }
+    previous_separator = separator;
+  }
+  if (clean && !previous_separator) {
+    out.assign(src);
+    return;
+  }
   out.clear();
-  out.reserve(src.size());
-  size_t i = 0;
-  const size_t n = src.size();
-  while (i < n) {
-    while (i < n && is_separator(src[i])) ++i;
-    if (i == n) break;
-    size_t start = i;
-    while (i < n && !is_separator(src[i])) ++i;
+  const char* p = src.data();
+  const char* const end = p + src.size();
+  while (p < end) {
+    while (p < end && is_separator(*p)) ++p;
+    if (p == end) break;
+    const char* word = p;
+    while (p < end && !is_separator(*p)) ++p;
     if (!out.empty()) out.push_back(' ');
-    out.append(src.data() + start, i - start);
+    out.append(word, static_cast<size_t>(p - word));
   }
 }
 

@@ -70,6 +70,7 @@ const parser::section_rules& parser::rules_of(pd_node section) {
         } else {
           continue;  // comments in a rule are comments
         }
+        (pat.is_text ? out.has_text_patterns : out.has_element_patterns) = true;
         out.patterns.push_back(std::move(pat));
       }
       s.rules.push_back(std::move(out));
@@ -77,6 +78,11 @@ const parser::section_rules& parser::rules_of(pd_node section) {
   }
   section_cache_.push_back(std::move(s));
   return section_cache_.back();
+}
+
+void parser::set_section(pd_node section) {
+  section_ = section;
+  section_rules_ = &rules_of(section);
 }
 
 bool parser::attribute_matches(const pattern::attribute& p, const char* const* attrs) {
@@ -89,7 +95,7 @@ bool parser::attribute_matches(const pattern::attribute& p, const char* const* a
     if (!p.lowered_value || value[0] == '*') return true;
     const std::string& want = *p.lowered_value;
     bool holds;
-    switch (rules_of(section_).match_mode) {
+    switch (section_rules_->match_mode) {
       case 1:
         lowered_ = lower_ascii(value);
         holds = wildcard_match(want, lowered_);
@@ -107,20 +113,18 @@ bool parser::attribute_matches(const pattern::attribute& p, const char* const* a
 }
 
 void parser::match_rules(int& s, const char* name, const char* const* attrs, const std::string* text) {
-  pd_node root = this->root();
-  if (!root) return;
-  if (!section_) section_ = root.first_child();
+  if (!root_) return;
+  if (!section_) set_section(root_.first_child());
   if (!section_ || !section_.has_children()) return;
   // The rules walked are those of the section current now, even when a hit moves on.
-  const pd_node walked = section_;
-  const size_t rule_count = rules_of(walked).rules.size();
+  const section_rules& walked = *section_rules_;
   bool matched = false;
-  for (size_t ri = 0; ri < rule_count; ++ri) {
-    const rule& r = rules_of(walked).rules[ri];
-    const section_rules& current = rules_of(section_);
+  for (const rule& r : walked.rules) {
+    const section_rules& current = *section_rules_;
     section_has_skipto_ = current.has_skipto;
     int k = r.kind;
     if (!transition_allowed(s, k)) continue;
+    if (!r.has_children || !(text != nullptr ? r.has_text_patterns : r.has_element_patterns)) continue;
     const bool h = current.has_subhead, l = current.has_link;
     const pd_node target = k != st_end ? section_ : (section_ ? section_.next_sibling() : pd_node());
     if (k == st_skipto) k = st_start;
@@ -128,9 +132,8 @@ void parser::match_rules(int& s, const char* name, const char* const* attrs, con
       s = k;
       section_has_subhead_ = h;
       section_has_link_ = l;
-      section_ = target;
+      if (section_ != target) set_section(target);
     };
-    if (!r.has_children) continue;
 
     if (text != nullptr) {
       for (const pattern& p : r.patterns) {
@@ -189,13 +192,16 @@ void parser::on_start_element(const char* name, const char* const* attrs) {
     text_.reset();
   }
   if (attrs == nullptr) return;
+  const element_class kind = iequals(name, "meta") ? element_class::meta
+                             : iequals(name, "a")  ? element_class::anchor
+                                                   : element_class::other;
   bool refresh_pending = false;
   for (size_t i = 0; attrs[i] != nullptr && attrs[i + 1] != nullptr; i += 2) {
     const char* attr = attrs[i];
     const char* value = attrs[i + 1];
     if (cb_.tag_attribute) cb_.tag_attribute(cb_.owner, name, attr, value);
-    if (apply_page_directives(name, attr, value, refresh_pending)) break;
-    if (iequals(name, "a") && iequals(attr, "href") &&
+    if (apply_page_directives(kind, attr, value, refresh_pending)) break;
+    if (kind == element_class::anchor && iequals(attr, "href") &&
         (state_ == st_link || (state_ == st_headline && !section_has_link_)))
       set_field(field_link, std::string_view(value));
   }
@@ -239,8 +245,9 @@ void parser::on_end_element(const char* name) {
 
 void parser::on_characters(std::string_view raw) {
   const int s0 = state_;
-  const bool visible = has_visible_text(raw);
   collapse_spaces_into(raw, collapsed_);
+  // Collapsing removes only invisible bytes, so the shorter text tells the same.
+  const bool visible = has_visible_text(collapsed_);
   match_text(state_, collapsed_);
   if (!visible) return;
   if (cb_.tag_text) cb_.tag_text(cb_.owner, collapsed_.c_str());

@@ -18,9 +18,9 @@ std::string_view skip_spaces(std::string_view s) {
 
 // Returns true when the attribute set a redirect: the element's remaining attributes are then
 // neither examined nor reported.
-bool parser::apply_page_directives(const char* element, const char* name, const char* value,
+bool parser::apply_page_directives(element_class element, const char* name, const char* value,
                                    bool& refresh_pending) {
-  const bool is_meta = iequals(element, "meta");
+  const bool is_meta = element == element_class::meta;
   if (is_meta) {
     // A refresh needs http-equiv="refresh" directly followed by its content attribute.
     if (!refresh_pending) {
@@ -52,7 +52,7 @@ bool parser::apply_page_directives(const char* element, const char* name, const 
         encoding_ = encoding_lookup(skip_spaces(std::string_view(lowered).substr(eq + 1)));
     }
   }
-  if (iequals(element, "a") && iequals(name, "href") &&
+  if (element == element_class::anchor && iequals(name, "href") &&
       (http_status_ == 302 || (http_status_ == 301 && (state_ == st_end || state_ == st_start)))) {
     set_redirect(value);
     return true;

@@ -124,10 +124,13 @@ int parse_html_page(std::string_view page, const std::string& encoding, page_eve
   }
   htmlCtxtUseOptions(ctxt, HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR |
                                HTML_PARSE_NOWARNING | HTML_PARSE_IGNORE_ENC);
-  if (xmlCharEncodingHandlerPtr h = xmlFindCharEncodingHandler(encoding.c_str())) {
-    // Recording the encoding on the input keeps a <meta> of the page from switching it.
-    if (ctxt->input->encoding) xmlFree(const_cast<xmlChar*>(ctxt->input->encoding));
-    ctxt->input->encoding = xmlStrdup(reinterpret_cast<const xmlChar*>(encoding.c_str()));
+  // Recording the encoding on the input keeps a <meta> of the page from switching it.
+  if (ctxt->input->encoding) xmlFree(const_cast<xmlChar*>(ctxt->input->encoding));
+  ctxt->input->encoding = xmlStrdup(reinterpret_cast<const xmlChar*>(encoding.c_str()));
+  xmlCharEncoding known = xmlParseCharEncoding(encoding.c_str());
+  if (known != XML_CHAR_ENCODING_ERROR) {
+    xmlSwitchEncoding(ctxt, known);  // UTF-8 is read as it stands, without a conversion pass
+  } else if (xmlCharEncodingHandlerPtr h = xmlFindCharEncodingHandler(encoding.c_str())) {
     xmlSwitchToEncoding(ctxt, h);
   }
   xmlSAXHandler handler = make_handler();

@@ -22,6 +22,8 @@ parser::~parser() {
 int parser::load_parsedef(const std::string& path) {
   if (parsedef_file::load(path) != 0) return -1;
   section_cache_.clear();
+  root_ = root();
+  set_section(pd_node());
   if (auto logo_path = get_logo(); logo_path && cb_.load_picture) {
     if (logo_ && cb_.free_picture) cb_.free_picture(cb_.owner, std::move(logo_));
     logo_ = cb_.load_picture(cb_.owner, path, *logo_path);
@@ -58,7 +60,7 @@ int parser::set_field(int kind, const std::optional<std::string_view>& text) {
       item_->fields_set |= field_subheading;
       break;
     case field_link:
-      if (rules_of(section_).linksearch_first && (item_->fields_set & field_link)) break;
+      if (section_rules_ && section_rules_->linksearch_first && (item_->fields_set & field_link)) break;
       item_->link = text ? join_url(base_url_, *text).value_or(std::string()) : std::string();
       item_->fields_set |= field_link;
       break;

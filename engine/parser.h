@@ -87,6 +87,7 @@ class parser : public parsedef_file, private page_event_sink {
   struct rule {
     int kind = 0;
     bool has_children = false;
+    bool has_text_patterns = false, has_element_patterns = false;
     std::vector<pattern> patterns;
   };
   struct section_rules {
@@ -102,10 +103,13 @@ class parser : public parsedef_file, private page_event_sink {
   void on_characters(std::string_view text) override;
 
   const section_rules& rules_of(pd_node section);
+  // Makes section current; what the walk reads of it is then at hand without a lookup.
+  void set_section(pd_node section);
   void match_rules(int& s, const char* name, const char* const* attrs, const std::string* text);
   void match_text(int& s, const std::string& text) { match_rules(s, nullptr, nullptr, &text); }
   bool attribute_matches(const pattern::attribute& p, const char* const* attrs);
-  bool apply_page_directives(const char* element, const char* name, const char* value,
+  enum class element_class { other, meta, anchor };
+  bool apply_page_directives(element_class element, const char* name, const char* value,
                              bool& refresh_pending);
   int set_field(int kind, const std::optional<std::string_view>& text);
   int complete_item();
@@ -130,6 +134,8 @@ class parser : public parsedef_file, private page_event_sink {
   std::unique_ptr<picture> logo_;
   int http_status_ = 0;
   pd_node section_;
+  const section_rules* section_rules_ = nullptr;  // what the walk reads of section_
+  pd_node root_;
   std::optional<std::string> break_tag_;
   std::string temp_fname_;  // fetched page on disk
   std::string failure_;

@@ -56,7 +56,7 @@ int parser::parse_buffer(const char* document, size_t length) {
     failure_ = "no document";
     return -1;
   }
-  section_ = pd_node();
+  set_section(pd_node());
   std::string_view page(document, length);
   is_xml_ = page.find("<?xml") != std::string_view::npos || page.find("<?XML") != std::string_view::npos;
   std::string error;
