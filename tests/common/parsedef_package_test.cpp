@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
 
 #include "common/parsedef_file.h"
 #include "common/paths.h"
@@ -127,6 +128,24 @@ TEST_F(PackageTest, BrokenPackagesFailAndKeepTheDocumentHeld) {
   dir_.write("damaged.nov", bytes);
   EXPECT_EQ(f.load(damaged), -1);
   EXPECT_NE(f.last_error().find("damaged"), std::string::npos) << f.last_error();
+}
+
+TEST_F(PackageTest, LoadsOnTwoThreadsDoNotOverlap) {
+  // The worker loads a site's package while the window installs another one.
+  std::string a = make("a.nov", {{"a.xml", "<parsedef name='A'/>"}, {"a.bmp", "BM"}});
+  std::string b = make("b.nov", {{"b.xml", "<parsedef name='B'/>"}});
+  auto loader = [](const std::string& path, const char* want, int* good) {
+    for (int i = 0; i < 30; ++i) {
+      parsedef_file f;
+      if (f.load(path) == 0 && f.get_name() == want) ++*good;
+    }
+  };
+  int good_a = 0, good_b = 0;
+  std::thread ta(loader, a, "A", &good_a), tb(loader, b, "B", &good_b);
+  ta.join();
+  tb.join();
+  EXPECT_EQ(good_a, 30);
+  EXPECT_EQ(good_b, 30);
 }
 
 TEST_F(PackageTest, UnpackFolderIsPrivatePerProgram) {

@@ -199,3 +199,30 @@ TEST(SourceLoading, HostilePagesEndWithoutHarm) {
 
 }  // namespace
 }  // namespace vantrel
+
+namespace vantrel {
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool sanitized = true;
+#else
+constexpr bool sanitized = false;
+#endif
+
+TEST(SourceLoading, A200MegabytePageIsParsedToTheEnd) {
+  if (sanitized) GTEST_SKIP() << "too slow under the sanitizers; the normal build runs it";
+  testing::page_run r(testing::one_section("<start><div/></start><headline><a/></headline>"));
+  const std::string block = "<div><a href='/n'>Headline</a><p>" + std::string(900, 'x') + "</p></div>\n";
+  std::string page = "<html><body>";
+  while (page.size() < (200u << 20)) page += block;
+  page += "<div><a href='/last'>Last</a></div></body></html>";
+  std::string path = r.dir.write("big.html", page);
+  page.clear();
+  page.shrink_to_fit();
+  EXPECT_EQ(r.p().parse_file(path), 0);
+  ASSERT_FALSE(r.rec.items.empty());
+  EXPECT_EQ(r.rec.items.back()->link, "http://site.example/last");
+}
+
+}  // namespace
+}  // namespace vantrel
