@@ -23,6 +23,11 @@ unsigned long user_id();
 // this user, for example a link someone planted in a shared temporary folder.
 bool ensure_private_folder(const std::string& path, std::string* why);
 
+// Creates a new, empty file with a unique name in folder, readable and writable by this user
+// only. Its path, or nullopt with the reason in why.
+std::optional<std::string> create_unique_file(const std::string& folder, const std::string& prefix,
+                                              std::string* why);
+
 // Peak resident memory of this process so far, in KiB.
 long peak_memory_kib();
 

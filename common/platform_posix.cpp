@@ -66,6 +66,18 @@ bool ensure_private_folder(const std::string& path, std::string* why) {
   return check_owned_folder(path, why);
 }
 
+std::optional<std::string> create_unique_file(const std::string& folder, const std::string& prefix,
+                                              std::string* why) {
+  std::string path = folder + "/" + prefix + "XXXXXX";
+  int fd = mkstemp(path.data());
+  if (fd < 0) {
+    if (why) *why = folder + ": " + std::strerror(errno);
+    return std::nullopt;
+  }
+  close(fd);
+  return path;
+}
+
 long peak_memory_kib() {
   rusage ru {};
   if (getrusage(RUSAGE_SELF, &ru) != 0) return -1;

@@ -19,7 +19,7 @@ unsigned mtparser_func(parser_job& job) {
   trace("mtparser_func entered");
   job.failure.clear();
   std::optional<parser> par;
-  par.emplace(job);
+  par.emplace(job, job.fetcher);
   auto report_done = [&] {
     if (job.status) job.status(job.owner, pst_parsing_done, nullptr);
   };

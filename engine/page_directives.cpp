@@ -34,7 +34,9 @@ bool parser::apply_page_directives(element_class element, const char* name, cons
         if (eq != std::string_view::npos && delay <= max_refresh_delay) {
           std::string_view target = skip_spaces(v.substr(eq + 1));
           if (target.empty() || target.front() != '/') {
-            set_redirect(target);
+            // A page-relative target is read against the page's own address, as links are.
+            set_redirect(is_relative_url(target) ? join_url(base_url_, target).value_or(std::string(target))
+                                                 : std::string(target));
             return true;
           }
           // A site path: keep the scheme and host of the ParseDef's address.
@@ -54,7 +56,7 @@ bool parser::apply_page_directives(element_class element, const char* name, cons
   }
   if (element == element_class::anchor && iequals(name, "href") &&
       (http_status_ == 302 || (http_status_ == 301 && (state_ == st_end || state_ == st_start)))) {
-    set_redirect(value);
+    set_redirect(join_url(base_url_, value).value_or(value));
     return true;
   }
   return false;

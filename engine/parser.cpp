@@ -7,7 +7,8 @@
 
 namespace vantrel {
 
-parser::parser(const parser_callbacks& callbacks) : cb_(callbacks) {}
+parser::parser(const parser_callbacks& callbacks, page_fetcher* fetcher)
+    : cb_(callbacks), fetcher_(fetcher) {}
 
 parser::~parser() {
   if (!temp_fname_.empty()) {

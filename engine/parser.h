@@ -17,6 +17,7 @@
 #include "common/parsedef_file.h"
 #include "engine/headline_item.h"
 #include "engine/page_parser.h"
+#include "engine/page_fetcher.h"
 #include "engine/parser_job.h"
 
 namespace vantrel {
@@ -37,8 +38,8 @@ int rule_kind(std::string_view element_name);
 
 class parser : public parsedef_file, private page_event_sink {
  public:
-  // The callbacks are copied from the job record.
-  explicit parser(const parser_callbacks& callbacks);
+  // The callbacks are copied from the job record. fetcher may be null: fetching then fails.
+  explicit parser(const parser_callbacks& callbacks, page_fetcher* fetcher = nullptr);
   ~parser() override;
 
   int load(const std::string& path) override { return load_parsedef(path); }
@@ -58,12 +59,17 @@ class parser : public parsedef_file, private page_event_sink {
   // links from now on.
   void set_redirect(std::string_view address);
 
+  // A job follows at most this many redirects; the next one ends it like a failed fetch.
+  static constexpr int max_redirects = 10;
+
   // The charset of the fetched page's Content-Type, tried when the ParseDef fixes none.
   void set_http_charset(std::optional<std::string> charset) { http_charset_ = std::move(charset); }
   void set_http_status(int status) { http_status_ = status; }
 
   // What went wrong in the last failed parse or fetch.
   const std::string& failure() const { return failure_; }
+  // The fetched page on disk while the parser lives; empty before the first fetch.
+  const std::string& temp_fname() const { return temp_fname_; }
 
   // Read-outs of the walk, for the Parsed Source window's users and for tests.
   int state() const { return state_; }
@@ -118,6 +124,7 @@ class parser : public parsedef_file, private page_event_sink {
   int report(int code, const char* text);
 
   parser_callbacks cb_;
+  page_fetcher* fetcher_;
 
   int state_ = 0;
   int pending_state_ = 0;

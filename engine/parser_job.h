@@ -11,6 +11,8 @@
 
 namespace vantrel {
 
+class page_fetcher;
+
 // Status codes of a job's progress reports.
 enum parser_status_code : int {
   pst_finding_site = 0,
@@ -61,6 +63,7 @@ struct parser_job : parser_callbacks {
   std::optional<std::string> source_fname;    // local document to parse instead of fetching
   int ret = 0;                                // 0 or -1; the owner sets 0
   sync_event* busy_event = nullptr;           // set by the owner, reset by the worker at its end
+  page_fetcher* fetcher = nullptr;            // how pages are fetched; none: fetching fails
   std::string failure;                        // why the job failed, for messages; "" when it did not
 };
 

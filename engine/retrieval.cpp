@@ -1,14 +1,37 @@
-// The retrieval side of a parse job: fetch a page, parse it, and follow the redirects it sets.
+// The retrieval side of a parse job: fetch a page into a temporary file, parse it, and follow
+// the redirects it sets.
+#include <filesystem>
+
+#include "common/paths.h"
+#include "common/platform.h"
 #include "common/text_util.h"
 #include "common/trace_log.h"
 #include "engine/parser.h"
+#include "engine/retrieval_progress.h"
 
 namespace vantrel {
+
+namespace {
+constexpr size_t max_site_name = 255;
+}
+
+retrieval_progress& the_retrieval_progress() {
+  static retrieval_progress progress;
+  return progress;
+}
 
 int parser::process_url(const std::optional<std::string>& address) {
   redirect_url_.reset();
   if (fetch_page(address) != 0) return -1;
+  int redirects = 0;
   while (redirect_url_) {
+    if (++redirects > max_redirects) {
+      trace("process_url: more than %d redirects, giving up at %s", max_redirects, redirect_url_->c_str());
+      failure_ = "more than " + std::to_string(max_redirects) + " redirects";
+      redirect_url_.reset();
+      report(pst_parsing_done, nullptr);
+      return -1;
+    }
     if (fetch_page(redirect_url_) != 0) return -1;
   }
   redirect_url_.reset();
@@ -18,25 +41,101 @@ int parser::process_url(const std::optional<std::string>& address) {
 int parser::fetch_page(std::optional<std::string> address) {
   redirect_url_.reset();
   failure_.clear();
-  const std::optional<std::string> display = get_name() ? get_name() : address;
-  trace("Getting %s", or_null(display ? display->c_str() : nullptr));
+  std::error_code ec;
+  if (!temp_fname_.empty()) std::filesystem::remove(temp_fname_, ec);
+  temp_fname_.clear();
+  std::string why;
+  std::optional<std::string> temp;
+  if (auto folder = private_folder(&why)) temp = platform::create_unique_file(*folder, "page-", &why);
+  if (!temp) {
+    failure_ = "no temporary file for the page: " + why;
+    report(pst_parsing_done, nullptr);
+    return -1;
+  }
+  temp_fname_ = *temp;
+
+  std::optional<std::string> name = get_name();
+  const std::string display = name ? *name : address.value_or("");
+  trace("Getting %s", (name || address) ? display.c_str() : "(null)");
   if (!address || !is_fetchable_url(*address)) {
     trace("URL is invalid");
     failure_ = address ? "\"" + *address + "\" is not an http or https address" : "no address to fetch";
     report(pst_parsing_done, nullptr);
     return -1;
   }
-  if (report(pst_finding_site, display->c_str()) == -1) {
+  if (report(pst_finding_site, display.c_str()) == -1) {
     trace("Finding site callback returned -1");
     failure_ = "stopped";
+    report(pst_parsing_done, nullptr);  // the cancel was consumed by the first report
+    return -1;
+  }
+  if (fetcher_ == nullptr) {
+    trace("HTTP error");
+    failure_ = "fetching pages is not available here";
     report(pst_parsing_done, nullptr);
     return -1;
   }
-  // This build has no HTTP transfer yet: the job ends like a failed fetch.
-  trace("HTTP error");
-  failure_ = "fetching pages is not available in this build";
-  report(pst_parsing_done, nullptr);
-  return -1;
+
+  fetch_request request{*address, parsedef_charset_, temp_fname_};
+  fetch_result got = fetcher_->fetch(request, [&](const fetch_progress& p) {
+    switch (p.phase) {
+      case fetch_phase::request:
+        return report(pst_sending_request, display.c_str());
+      case fetch_phase::response_headers:
+        return report(pst_waiting_reply, display.c_str());
+      case fetch_phase::response_body: {
+        retrieval_progress& rp = the_retrieval_progress();
+        std::lock_guard lock(rp.lock);  // held through the report, released on every path
+        rp.site_name = display.substr(0, max_site_name);
+        rp.proc = static_cast<int>(p.phase);
+        rp.bytes_read = p.bytes_read;
+        rp.bytes_total = p.bytes_total;
+        return report(pst_retrieving, nullptr);
+      }
+    }
+    return 0;
+  });
+  if (got.how == fetch_result::outcome::cancelled) {
+    failure_ = "stopped";
+    return -1;  // nothing more is reported
+  }
+  if (got.how == fetch_result::outcome::failed) {
+    if (got.store_failed)
+      trace("Unable to write body to file %s", temp_fname_.c_str());
+    else
+      trace("HTTP error");
+    failure_ = got.error;
+    report(pst_parsing_done, nullptr);
+    return -1;
+  }
+
+  http_status_ = got.status_code;
+  trace("Status code is %d", http_status_);
+  trace("Calling pst_done callback");
+  if (report(pst_done, nullptr) == -1) {
+    trace("Done callback returned -1");
+    failure_ = "stopped";
+    return -1;
+  }
+  trace("Body length is %lld", got.body_bytes);
+
+  if (http_status_ >= 300 && http_status_ < 400 && got.location && !got.location->empty()) {
+    // The reply names the new address itself: follow it like a page that moved.
+    set_redirect(join_url(*address, *got.location).value_or(*got.location));
+    return 0;
+  }
+  if (got.body_bytes == 0) {
+    report(pst_parsing_done, nullptr);
+    return 0;  // nothing to parse
+  }
+  if (report(pst_parsing, nullptr) == -1) {
+    failure_ = "stopped";
+    return -1;
+  }
+  set_http_charset(got.charset);
+  int result = parse_file(temp_fname_);
+  if (!redirect_url_ && report(pst_parsing_done, nullptr) == -1) return -1;
+  return result;
 }
 
 }  // namespace vantrel

@@ -69,7 +69,7 @@ TEST(ParseJob, FailuresEndWithOneParsingDone) {
       {"missing ParseDef", true, false, false, {pst_parsing_done}, "cannot be opened"},
       {"neither ParseDef nor address", false, false, false, {pst_parsing_done}, "no ParseDef and no address"},
       {"ParseDef without url", true, false, false, {pst_parsing_done}, "no address to fetch"},
-      {"ParseDef with url (no transfer in this build)", true, true, false, {pst_finding_site, pst_parsing_done},
+      {"ParseDef with url, no fetcher", true, true, false, {pst_finding_site, pst_parsing_done},
        "not available"},
       {"address job", false, false, true, {pst_finding_site, pst_parsing_done}, "not available"},
   };

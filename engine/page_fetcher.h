@@ -1,0 +1,55 @@
+#pragma once
+// How a parse job fetches a page. The real implementation speaks HTTP(S) (curl_fetcher);
+// tests drive the engine with fakes and the real one against a local server.
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace vantrel {
+
+// The phases of a transfer, as the status reports name them.
+enum class fetch_phase {
+  request = 1,           // connecting and sending; no reply header yet
+  response_headers = 2,  // reply headers arriving
+  response_body = 3,     // body arriving
+};
+
+struct fetch_progress {
+  fetch_phase phase;
+  long long bytes_read;   // body bytes received as they came over the wire
+  long long bytes_total;  // announced length, or -1 when unknown
+};
+
+struct fetch_request {
+  std::string url;
+  std::optional<std::string> accept_charset;  // sent as "Accept-Charset" when set
+  std::string body_file;                      // the body is stored here
+};
+
+struct fetch_result {
+  enum class outcome { done, failed, cancelled };
+  outcome how = outcome::failed;
+  bool store_failed = false;             // the body could not be written to body_file
+  int status_code = 0;
+  long long body_bytes = 0;              // bytes stored (after any decompression)
+  std::optional<std::string> location;   // the reply's Location header
+  std::optional<std::string> charset;    // the charset of the reply's Content-Type
+  std::string error;                     // why it failed, in words for the user
+};
+
+// The "User-Agent" of every request.
+inline constexpr const char* user_agent_text = "Vantrel/1.1 (Windows)";
+
+class page_fetcher {
+ public:
+  virtual ~page_fetcher() = default;
+  // Runs on the worker. progress is called after every step of the transfer, and at least
+  // every few tens of milliseconds while the server is silent; a result of -1 cancels the
+  // transfer at once.
+  virtual fetch_result fetch(const fetch_request& request,
+                             const std::function<int(const fetch_progress&)>& progress) = 0;
+  // Any thread: a fetch waiting for the network calls progress at once.
+  virtual void wake() {}
+};
+
+}  // namespace vantrel
