@@ -3,21 +3,26 @@
 namespace vantrel::cli {
 
 const char* const usage_text =
-    "Usage: tidewatch-cli [--format text|json] [--trace FILE] --source FILE PARSEDEF\n"
-    "       tidewatch-cli --events [--parsedef PARSEDEF] FILE\n"
+    "Usage: tidewatch-cli [OPTIONS] [--source FILE] PARSEDEF\n"
+    "       tidewatch-cli [OPTIONS] --url ADDRESS\n"
+    "       tidewatch-cli [OPTIONS] --events [--parsedef PARSEDEF] FILE | --events --url ADDRESS\n"
     "       tidewatch-cli --help | --version\n"
     "\n"
-    "Runs a ParseDef (.xml or .nov package) over a page saved on disk and prints its\n"
-    "headlines as they are found, or prints the page's parse events.\n"
+    "Runs a ParseDef (.xml or .nov package) over its site's page, or over a page saved on\n"
+    "disk, and prints the headlines as they are found; or prints a page's parse events.\n"
     "\n"
-    "  --source FILE     the saved page (HTML or XML) to take headlines from\n"
+    "  --source FILE     take the headlines from this saved page (HTML or XML) instead of\n"
+    "                    fetching the ParseDef's url\n"
+    "  --url ADDRESS     fetch and parse an address without a ParseDef (no headlines)\n"
+    "  --progress        show the retrieval's progress on standard error\n"
     "  --format FORMAT   text (default): heading, then subheading and link indented;\n"
     "                    json: one JSON object per headline and line\n"
     "  --trace FILE      write the trace log to FILE\n"
     "  --events          print every element start, attribute, text and element end\n"
     "  --parsedef FILE   with --events: apply this ParseDef while parsing\n"
     "\n"
-    "Exit status: 0 parsed, 1 the ParseDef or page could not be loaded, 2 wrong usage.\n";
+    "Exit status: 0 parsed; 1 the ParseDef or the page could not be loaded, fetched or\n"
+    "parsed; 2 wrong usage; 130 stopped (Ctrl-C).\n";
 
 parse_result parse_options(const std::vector<std::string>& args) {
   options o;
@@ -51,6 +56,10 @@ parse_result parse_options(const std::vector<std::string>& args) {
       if (!value(o.trace_file)) return fail("--trace needs a file");
     } else if (a == "--source") {
       if (!value(o.source)) return fail("--source needs a file");
+    } else if (a == "--url") {
+      if (!value(o.url)) return fail("--url needs an address");
+    } else if (a == "--progress") {
+      o.progress = true;
     } else if (a == "--parsedef") {
       if (!value(o.parsedef)) return fail("--parsedef needs a file");
     } else if (a.size() > 1 && a[0] == '-') {
@@ -59,13 +68,17 @@ parse_result parse_options(const std::vector<std::string>& args) {
       positional.push_back(a);
     }
   }
+  if (o.url) {
+    if (!positional.empty()) return fail("--url takes no ParseDef or file");
+    if (o.source || o.parsedef) return fail("--url fetches without a ParseDef");
+    return {o, {}};
+  }
   if (positional.size() != 1) return fail(positional.empty() ? "missing file" : "too many files");
   if (o.what == mode::events) {
     if (o.source) return fail("--source does not go with --events");
     o.events_file = positional[0];
   } else {
     if (o.parsedef) return fail("--parsedef goes with --events; name the ParseDef last");
-    if (!o.source) return fail("--source FILE is required");
     o.parsedef = positional[0];
   }
   return {o, {}};

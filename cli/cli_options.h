@@ -13,9 +13,11 @@ struct options {
   mode what = mode::headlines;
   output_format format = output_format::text;
   std::optional<std::string> trace_file;
-  std::optional<std::string> source;    // headlines: the local document
-  std::optional<std::string> parsedef;  // headlines: required; events: optional
-  std::optional<std::string> events_file;
+  std::optional<std::string> source;       // headlines: the local document instead of the site's page
+  std::optional<std::string> parsedef;     // headlines: required unless url; events: optional
+  std::optional<std::string> events_file;  // events: the local document
+  std::optional<std::string> url;          // an address to fetch without a ParseDef
+  bool progress = false;                   // status texts on standard error
 };
 
 struct parse_result {

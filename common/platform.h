@@ -28,6 +28,10 @@ bool ensure_private_folder(const std::string& path, std::string* why);
 std::optional<std::string> create_unique_file(const std::string& folder, const std::string& prefix,
                                               std::string* why);
 
+// Ctrl-C (an interrupt) no longer ends the program; interrupted() tells whether one came.
+void watch_interrupts();
+bool interrupted();
+
 // Peak resident memory of this process so far, in KiB.
 long peak_memory_kib();
 

@@ -1,6 +1,7 @@
 #include "common/platform.h"
 
 #include <pwd.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -77,6 +78,22 @@ std::optional<std::string> create_unique_file(const std::string& folder, const s
   close(fd);
   return path;
 }
+
+namespace {
+volatile sig_atomic_t interrupt_seen = 0;
+void on_interrupt(int) { interrupt_seen = 1; }
+}  // namespace
+
+void watch_interrupts() {
+  interrupt_seen = 0;
+  struct sigaction sa {};
+  sa.sa_handler = on_interrupt;
+  sigemptyset(&sa.sa_mask);
+  sigaction(SIGINT, &sa, nullptr);
+  sigaction(SIGTERM, &sa, nullptr);
+}
+
+bool interrupted() { return interrupt_seen != 0; }
 
 long peak_memory_kib() {
   rusage ru {};

@@ -98,6 +98,7 @@ void job_control::fill(parser_job& job) {
   job.failure.clear();
   job.busy_event = &busy_event_;
   job.fetcher = fetcher_;
+  job.report_pause = std::chrono::milliseconds(report_pause_ms_.load());
 }
 
 bool job_control::process_parsedef(const std::string& parsedef_fname, const std::optional<std::string>& source_fname) {

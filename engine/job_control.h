@@ -69,8 +69,9 @@ class job_control {
   bool busy() { return busy_event_.is_set(); }
   void set_queue_running(bool running) { queue_running_ = running; }
   bool queue_running() const { return queue_running_; }
-  // Pause of the worker after its pst_done and pst_parsing_done reports, so the window takes
-  // them in before the worker goes on; 500 ms unless set.
+  // Pause of the worker after its pst_done and pst_parsing_done reports (and before the end of
+  // a local document), so the window takes them in before the worker goes on; 500 ms unless
+  // set. The console tool has nothing to wait for.
   void set_report_pause(std::chrono::milliseconds pause) { report_pause_ms_ = pause.count(); }
 
   // Waits until the worker has ended. The last job's record (ret, failure) is then readable.

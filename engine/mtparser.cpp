@@ -9,9 +9,6 @@
 namespace vantrel {
 
 namespace {
-// A window that shows the page's events gets time to take them in before the end report.
-constexpr std::chrono::milliseconds local_source_pause{500};
-
 const char* text_or_null(const std::optional<std::string>& s) { return s ? s->c_str() : nullptr; }
 }  // namespace
 
@@ -43,7 +40,7 @@ unsigned mtparser_func(parser_job& job) {
           job.failure = *job.source_fname + ": " + par->failure();
         }
         if (job.status) {
-          std::this_thread::sleep_for(local_source_pause);
+          std::this_thread::sleep_for(job.report_pause);
           report_done();
         }
       } else {

@@ -2,6 +2,7 @@
 // The job record: what the owner (the main window, the queue runner, the console tool) fills
 // before a parse job starts, and the callbacks through which everything the job produces
 // leaves it. All callbacks run on the worker thread and get the owner first.
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -65,6 +66,9 @@ struct parser_job : parser_callbacks {
   sync_event* busy_event = nullptr;           // set by the owner, reset by the worker at its end
   page_fetcher* fetcher = nullptr;            // how pages are fetched; none: fetching fails
   std::string failure;                        // why the job failed, for messages; "" when it did not
+  // Pause before the end report of a local document, so a window shows the page's events
+  // before the end of the job.
+  std::chrono::milliseconds report_pause{500};
 };
 
 }  // namespace vantrel

@@ -5,6 +5,11 @@
 #include "cli/cli_options.h"
 #include "cli/cli_output.h"
 #include "cli/cli_run.h"
+#include <signal.h>
+
+#include <thread>
+
+#include "tests/helpers/http_server.h"
 #include "tests/helpers/temp_dir.h"
 #include "tests/helpers/zip_builder.h"
 
@@ -39,7 +44,12 @@ TEST(CliOptions, UsageErrorsAndModes) {
       {{"--format", "json", "--trace", "t.txt", "--source", "p.html", "site.nov"}, true},
       {{"--events", "page.html"}, true},
       {{"--events", "--parsedef", "site.xml", "page.html"}, true},
-      {{"site.xml"}, false},                                 // no --source
+      {{"site.xml"}, true},                                  // fetches the site's page
+      {{"--progress", "--url", "http://x/"}, true},
+      {{"--events", "--url", "http://x/"}, true},
+      {{"--url", "http://x/", "site.xml"}, false},
+      {{"--url", "http://x/", "--source", "p.html"}, false},
+      {{"--url"}, false},
       {{"--source", "p.html"}, false},                       // no ParseDef
       {{"--source", "p.html", "a.xml", "b.xml"}, false},
       {{"--format", "xml", "--source", "p.html", "a.xml"}, false},
@@ -135,6 +145,7 @@ TEST(CliRun, FailuresSayWhichFileAndWhy) {
       {{"--source", t.write("f.xml", "<?xml version='1.0'?><a><b></a>"), good_pd}, 1, "f.xml: not well-formed XML"},
       {{"--events", t.file("missing.html")}, 1, "missing.html: cannot be opened"},
       {{"--source", page}, 2, "missing file"},
+      {{"--url", "file:///etc/passwd"}, 1, "not an http or https address"},
   };
   for (const row& c : cases) {
     result r = run_cli(c.args);
@@ -144,6 +155,46 @@ TEST(CliRun, FailuresSayWhichFileAndWhy) {
       EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     }
   }
+}
+
+TEST(CliRun, FetchesTheSitesPage) {
+  vantrel::testing::http_server server;
+  server.route("/news/", [](vantrel::testing::http_connection& c, const vantrel::testing::http_request&) {
+    c.send(vantrel::testing::http_server::reply(
+        200, vantrel::testing::read_file(sample_dir + "harbour-gazette.html"), "Content-Type: text/html\r\n"));
+  });
+  temp_dir t;
+  std::string pd = vantrel::testing::read_file(sample_dir + "harbour-gazette.xml");
+  pd.replace(pd.find("http://gazette.example/news/"), 28, server.url("/news/"));
+  result r = run_cli({"--progress", t.write("site.xml", pd)});
+  EXPECT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("New ferry route opens to the islands\n"), std::string::npos);
+  EXPECT_NE(r.out.find(server.url("/news/2026/12/telecom.html")), std::string::npos);
+  EXPECT_EQ(r.err.rfind("Finding site \"Harbour Gazette\"\n", 0), 0u) << r.err;
+
+  result events = run_cli({"--events", "--url", server.url("/news/")});
+  EXPECT_EQ(events.code, 0) << events.err;
+  EXPECT_EQ(events.out.rfind("start 15 html\nattr lang = en\n", 0), 0u);
+}
+
+TEST(CliRun, FetchFailuresAndStops) {
+  result refused = run_cli({"--url", "http://127.0.0.1:" + std::to_string(vantrel::testing::closed_port()) + "/"});
+  EXPECT_EQ(refused.code, 1);
+  EXPECT_NE(refused.err.find("onnect"), std::string::npos) << refused.err;
+  EXPECT_EQ(std::count(refused.err.begin(), refused.err.end(), '\n'), 1);
+
+  vantrel::testing::http_server server;
+  server.route("/", [](vantrel::testing::http_connection& c, const vantrel::testing::http_request&) {
+    c.stall(std::chrono::seconds(30));
+  });
+  std::thread interrupter([] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    kill(getpid(), SIGINT);  // Ctrl-C
+  });
+  result stopped = run_cli({"--url", server.url("/")});
+  interrupter.join();
+  EXPECT_EQ(stopped.code, 130);
+  EXPECT_EQ(stopped.err, "tidewatch-cli: stopped\n");
 }
 
 TEST(CliRun, HelpAndVersion) {

@@ -43,7 +43,9 @@ fetch_limits test_limits() {
 struct fetch_run {
   explicit fetch_run(const std::string& parsedef = "", fetch_limits limits = test_limits())
       : fetcher(limits), p(std::make_unique<parser>(rec.callbacks(), &fetcher)) {
-    if (!parsedef.empty()) EXPECT_EQ(p->load_parsedef(dir.write("site.xml", parsedef)), 0);
+    if (!parsedef.empty()) {
+      EXPECT_EQ(p->load_parsedef(dir.write("site.xml", parsedef)), 0);
+    }
   }
   int run(const std::string& url) {
     int r = p->process_url(url);
