@@ -143,6 +143,7 @@ fetch_result curl_fetcher::fetch(const fetch_request& request,
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
   curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");  // every encoding the library can decode
   curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(h, CURLOPT_BUFFERSIZE, 256L * 1024);  // fewer, larger writes of the body
   curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits_.connect_timeout.count()));
   curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
   curl_easy_setopt(h, CURLOPT_ERRORBUFFER, error_text);
