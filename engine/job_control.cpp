@@ -101,12 +101,17 @@ void job_control::fill(parser_job& job) {
   job.report_pause = std::chrono::milliseconds(report_pause_ms_.load());
 }
 
-bool job_control::process_parsedef(const std::string& parsedef_fname, const std::optional<std::string>& source_fname) {
+bool job_control::ready_for(const char* who) {
   if (busy_event_.is_set()) {
-    trace("process_parsedef: the previous job still holds the job record");
+    trace("%s: the previous job still holds the job record", who);
     return false;
   }
-  wait();
+  wait();  // the previous worker is past the record: only its parser's teardown may remain
+  return true;
+}
+
+bool job_control::process_parsedef(const std::string& parsedef_fname, const std::optional<std::string>& source_fname) {
+  if (!ready_for("process_parsedef")) return false;
   fill(parsedef_job_);
   parsedef_job_.parsedef_fname = parsedef_fname;
   parsedef_job_.source_fname = source_fname;
@@ -114,11 +119,7 @@ bool job_control::process_parsedef(const std::string& parsedef_fname, const std:
 }
 
 bool job_control::process_url_job(const std::string& url) {
-  if (busy_event_.is_set()) {
-    trace("process_url_job: the previous job still holds the job record");
-    return false;
-  }
-  wait();
+  if (!ready_for("process_url_job")) return false;
   fill(url_job_);
   url_job_.url = url;
   return start(url_job_, "process_url_job");

@@ -82,6 +82,7 @@ class job_control {
   static int parser_status(void* owner, int code, const char* text);
 
  private:
+  bool ready_for(const char* who);
   bool start(parser_job& job, const char* who);
   void fill(parser_job& job);
 

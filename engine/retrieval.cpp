@@ -13,7 +13,15 @@ namespace vantrel {
 
 namespace {
 constexpr size_t max_site_name = 255;
+
+// At most max_site_name bytes, cut between characters.
+std::string site_name_of(const std::string& display) {
+  if (display.size() <= max_site_name) return display;
+  size_t cut = max_site_name;
+  while (cut > 0 && (static_cast<unsigned char>(display[cut]) & 0xC0) == 0x80) --cut;
+  return display.substr(0, cut);
 }
+}  // namespace
 
 retrieval_progress& the_retrieval_progress() {
   static retrieval_progress progress;
@@ -48,6 +56,7 @@ int parser::fetch_page(std::optional<std::string> address) {
   std::optional<std::string> temp;
   if (auto folder = private_folder(&why)) temp = platform::create_unique_file(*folder, "page-", &why);
   if (!temp) {
+    trace("Unable to open file %s", why.c_str());
     failure_ = "no temporary file for the page: " + why;
     report(pst_parsing_done, nullptr);
     return -1;
@@ -86,7 +95,7 @@ int parser::fetch_page(std::optional<std::string> address) {
       case fetch_phase::response_body: {
         retrieval_progress& rp = the_retrieval_progress();
         std::lock_guard lock(rp.lock);  // held through the report, released on every path
-        rp.site_name = display.substr(0, max_site_name);
+        rp.site_name = site_name_of(display);
         rp.proc = static_cast<int>(p.phase);
         rp.bytes_read = p.bytes_read;
         rp.bytes_total = p.bytes_total;
