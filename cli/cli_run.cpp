@@ -71,9 +71,16 @@ class console_view : public job_view {
  public:
   console_view(std::ostream& err, bool progress) : err_(err), progress_(progress) {}
 
+  // A line per new status; the byte counts of one page at most four times a second.
   void set_status_text(const std::string& text) override {
-    if (progress_ && !text.empty() && text != last_text_) err_ << text << "\n" << std::flush;
+    if (!progress_ || text.empty() || text == last_text_) return;
+    auto now = std::chrono::steady_clock::now();
+    const std::string kind = text.substr(0, text.find(' '));
+    if (kind == last_kind_ && kind == "Retrieving" && now - last_print_ < std::chrono::milliseconds(250)) return;
+    err_ << text << "\n" << std::flush;
     last_text_ = text;
+    last_kind_ = kind;
+    last_print_ = now;
   }
   void set_progress(int) override {}
   void remove_progress() override {}
@@ -106,7 +113,8 @@ class console_view : public job_view {
  private:
   std::ostream& err_;
   bool progress_;
-  std::string last_text_;
+  std::string last_text_, last_kind_;
+  std::chrono::steady_clock::time_point last_print_;
   std::mutex mutex_;
   std::condition_variable arrived_;
   std::deque<std::pair<int, std::optional<std::string>>> reports_;

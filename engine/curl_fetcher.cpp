@@ -165,10 +165,13 @@ fetch_result curl_fetcher::fetch(const fetch_request& request,
     }
   } forget{this};
 
-  bool cancelled = false, stalled = false;
+  bool cancelled = false, stalled = false, broken = false;
   for (;;) {
     int running = 0;
-    if (curl_multi_perform(multi.get(), &running) != CURLM_OK) break;
+    if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+      broken = true;
+      break;
+    }
     if (running == 0) break;
     fetch_progress p{fetch_phase::request, 0, -1};
     if (t.body_started)
@@ -211,6 +214,8 @@ fetch_result curl_fetcher::fetch(const fetch_request& request,
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%g", limits_.stall_timeout.count() / 1000.0);
     result.error = std::string("the server sent nothing for ") + seconds + " s";
+  } else if (broken) {
+    result.error = "the transfer could not go on";
   } else if (t.too_large) {
     result.error = "the page is larger than " + std::to_string(limits_.max_body >> 20) + " MiB";
   } else if (t.write_failed || !closed) {
