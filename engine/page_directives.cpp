@@ -14,6 +14,16 @@ std::string_view skip_spaces(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || (s.front() >= '\t' && s.front() <= '\r'))) s.remove_prefix(1);
   return s;
 }
+
+// Pages often quote the refresh address: url='next.html'.
+std::string_view unquote(std::string_view s) {
+  if (!s.empty() && (s.front() == '\'' || s.front() == '"')) {
+    char q = s.front();
+    s.remove_prefix(1);
+    if (size_t end = s.find(q); end != std::string_view::npos) s = s.substr(0, end);
+  }
+  return s;
+}
 }  // namespace
 
 // Returns true when the attribute set a redirect: the element's remaining attributes are then
@@ -32,7 +42,7 @@ bool parser::apply_page_directives(element_class element, const char* name, cons
         int delay = leading_int(v);
         size_t eq = v.find('=');
         if (eq != std::string_view::npos && delay <= max_refresh_delay) {
-          std::string_view target = skip_spaces(v.substr(eq + 1));
+          std::string_view target = unquote(skip_spaces(v.substr(eq + 1)));
           if (target.empty() || target.front() != '/') {
             // A page-relative target is read against the page's own address, as links are.
             set_redirect(is_relative_url(target) ? join_url(base_url_, target).value_or(std::string(target))

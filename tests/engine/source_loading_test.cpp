@@ -121,6 +121,7 @@ TEST(SourceLoading, MetaRefresh) {
       {"<meta http-equiv='refresh' name='x' content='0; url=http://other.example/e'>", std::nullopt},
       {"<meta http-equiv='refresh' content='0; url=/moved/here.html'>", "http://site.example/moved/here.html"},
       {"<meta http-equiv='refresh' content='0; url=next.html'>", "http://site.example/news/next.html"},
+      {"<meta http-equiv='refresh' content=\"0; URL='http://other.example/q'\">", "http://other.example/q"},
   };
   for (const row& c : cases) {
     page_run r(one_section("<start><div/></start>", "", "url='http://site.example/news/index.html'"));
