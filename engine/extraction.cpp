@@ -244,6 +244,9 @@ void parser::on_end_element(const char* name) {
 }
 
 void parser::on_characters(std::string_view raw) {
+  // White space between elements: without text patterns in the ParseDef nothing can follow
+  // from it (it is never reported, captured or matched).
+  if (!has_text_patterns_ && !has_visible_text(raw)) return;
   const int s0 = state_;
   collapse_spaces_into(raw, collapsed_);
   // Collapsing removes only invisible bytes, so the shorter text tells the same.

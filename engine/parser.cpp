@@ -24,6 +24,9 @@ int parser::load_parsedef(const std::string& path) {
   if (parsedef_file::load(path) != 0) return -1;
   section_cache_.clear();
   root_ = root();
+  has_text_patterns_ = false;
+  for (pd_node section = root_ ? root_.first_child() : pd_node(); section; section = section.next_sibling())
+    for (const auto& r : rules_of(section).rules) has_text_patterns_ = has_text_patterns_ || r.has_text_patterns;
   set_section(pd_node());
   if (auto logo_path = get_logo(); logo_path && cb_.load_picture) {
     if (logo_ && cb_.free_picture) cb_.free_picture(cb_.owner, std::move(logo_));

@@ -143,6 +143,7 @@ class parser : public parsedef_file, private page_event_sink {
   pd_node section_;
   const section_rules* section_rules_ = nullptr;  // what the walk reads of section_
   pd_node root_;
+  bool has_text_patterns_ = false;  // some rule of the ParseDef matches page text
   std::optional<std::string> break_tag_;
   std::string temp_fname_;  // fetched page on disk
   std::string failure_;

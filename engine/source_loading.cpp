@@ -12,6 +12,21 @@
 namespace vantrel {
 
 namespace {
+
+// Whether "<?xml" or "<?XML" stands anywhere in the page. Question marks are rare in a page,
+// so they are what the scan looks for.
+bool has_xml_declaration(std::string_view page) {
+  const char* p = page.data();
+  const char* const end = p + page.size();
+  while ((p = static_cast<const char*>(std::memchr(p, '?', static_cast<size_t>(end - p)))) != nullptr) {
+    if (p > page.data() && p[-1] == '<' && end - p >= 4 &&
+        (std::memcmp(p + 1, "xml", 3) == 0 || std::memcmp(p + 1, "XML", 3) == 0))
+      return true;
+    ++p;
+  }
+  return false;
+}
+
 struct file_closer {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -38,14 +53,15 @@ int parser::parse_file(const std::string& path) {
     failure_ = "is too large (more than 1 GiB)";
     return -1;
   }
-  std::vector<char> buffer(static_cast<size_t>(size));
-  if (!buffer.empty() && std::fread(buffer.data(), 1, buffer.size(), f.get()) != buffer.size()) {
+  // Filled by the read: no need to clear megabytes first.
+  const size_t length = static_cast<size_t>(size);
+  auto buffer = std::make_unique_for_overwrite<char[]>(length + 1);
+  if (length > 0 && std::fread(buffer.get(), 1, length, f.get()) != length) {
     failure_ = "cannot be read completely";
     return -1;
   }
   f.reset();
-  static const char empty_document = '\0';
-  return parse_buffer(buffer.empty() ? &empty_document : buffer.data(), buffer.size());
+  return parse_buffer(buffer.get(), length);
 }
 
 int parser::parse_buffer(const char* document, size_t length) {
@@ -58,7 +74,7 @@ int parser::parse_buffer(const char* document, size_t length) {
   }
   set_section(pd_node());
   std::string_view page(document, length);
-  is_xml_ = page.find("<?xml") != std::string_view::npos || page.find("<?XML") != std::string_view::npos;
+  is_xml_ = has_xml_declaration(page);
   std::string error;
   int result;
   if (is_xml_) {

@@ -44,6 +44,10 @@ TEST(SourceLoading, XmlIsDetectedByItsDeclarationAnywhere) {
   EXPECT_EQ(r.run("<html><body><script>var s = '<?xml';</script><p>x</p></body></html>"), -1);
   EXPECT_TRUE(r.p().is_xml());
   EXPECT_NE(r.p().failure().find("not well-formed"), std::string::npos) << r.p().failure();
+  r.run("<?XML version='1.0'?><r/>");
+  EXPECT_TRUE(r.p().is_xml());
+  r.run("<html><body><a href='/q?xml=1'>x</a></body></html>");  // "?xml" without "<" is not one
+  EXPECT_FALSE(r.p().is_xml());
 }
 
 TEST(SourceLoading, XmlAttributesHaveEntitiesSubstituted) {
