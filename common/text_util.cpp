@@ -41,26 +41,23 @@ inline bool is_separator(char c) { return separators.is[static_cast<unsigned cha
 }  // namespace
 
 void collapse_spaces_into(std::string_view src, std::string& out) {
-  // Most texts of a page are already collapsed: words with single spaces between them. The
-  // library's block scans tell that faster than a walk over the bytes.
-  const char* d = src.data();
-  const size_t n = src.size();
-  if (n > 0 && !is_separator(d[0]) && !is_separator(d[n - 1]) && !std::memchr(d, '\n', n) &&
-      !std::memchr(d, '\t', n) && !std::memchr(d, '\r', n) && !memmem(d, n, "  ", 2)) {
-    out.assign(src);
-    return;
+  // One pass, writing straight into the buffer: a separator run becomes one space, and only
+  // between two words.
+  if (out.size() < src.size()) out.resize(src.size());
+  char* w = out.data();
+  bool space_due = false;
+  for (char c : src) {
+    if (is_separator(c)) {
+      space_due = w != out.data();
+      continue;
+    }
+    if (space_due) {
+      *w++ = ' ';
+      space_due = false;
+    }
+    *w++ = c;
   }
-  out.clear();
-  const char* p = src.data();
-  const char* const end = p + src.size();
-  while (p < end) {
-    while (p < end && is_separator(*p)) ++p;
-    if (p == end) break;
-    const char* word = p;
-    while (p < end && !is_separator(*p)) ++p;
-    if (!out.empty()) out.push_back(' ');
-    out.append(word, static_cast<size_t>(p - word));
-  }
+  out.resize(static_cast<size_t>(w - out.data()));
 }
 
 std::string collapse_spaces(std::string_view src) {

@@ -1,6 +1,8 @@
 // The rule walk: every element start, element end and text of the page runs the rules of the
 // current ParseDef section, moves the rule state and stores captured texts into the item
 // under construction. Nothing is buffered or looked ahead.
+#include <algorithm>
+
 #include "common/text_util.h"
 #include "common/wildcard.h"
 #include "engine/parser.h"
@@ -62,6 +64,9 @@ const parser::section_rules& parser::rules_of(pd_node section) {
           pat.text = std::string(p.text());
         } else if (p.is_element()) {
           pat.text = std::string(p.name());
+          if (std::none_of(s.element_names.begin(), s.element_names.end(),
+                           [&](const std::string& n) { return iequals(n, pat.text); }))
+            s.element_names.push_back(pat.text);
           for (pd_attr a = p.first_attribute(); a; a = a.next()) {
             std::string v = a.value();
             pat.attributes.push_back({std::string(a.name()),
@@ -112,12 +117,19 @@ bool parser::attribute_matches(const pattern::attribute& p, const char* const* a
   return false;
 }
 
-void parser::match_rules(int& s, const char* name, const char* const* attrs, const std::string* text) {
+void parser::match_rules(int& s, std::string_view name, const char* const* attrs, const std::string* text) {
   if (!root_) return;
   if (!section_) set_section(root_.first_child());
   if (!section_ || !section_.has_children()) return;
   // The rules walked are those of the section current now, even when a hit moves on.
   const section_rules& walked = *section_rules_;
+  if (text == nullptr && std::none_of(walked.element_names.begin(), walked.element_names.end(),
+                                      [&](const std::string& n) { return iequals(n, name); })) {
+    // No pattern names this element: nothing can fire, and the walk would only have read the
+    // section's SKIPTO flag.
+    section_has_skipto_ = walked.has_skipto;
+    return;
+  }
   bool matched = false;
   for (const rule& r : walked.rules) {
     const section_rules& current = *section_rules_;
@@ -173,17 +185,18 @@ void parser::match_rules(int& s, const char* name, const char* const* attrs, con
   }
 }
 
-void parser::on_start_element(const char* name, const char* const* attrs) {
+void parser::on_start_element(const char* name_text, const char* const* attrs) {
+  const std::string_view name(name_text);
   const int s0 = state_;
   if (break_tag_) {
     // A line break followed by any element closes the capture as if its element had ended.
     break_tag_.reset();
     capture_tag_ = name;
-    on_end_element(name);
+    on_end_element(name_text);
   } else if (iequals(name, break_element)) {
     break_tag_ = name;
   }
-  if (cb_.tag_start) cb_.tag_start(cb_.owner, name);
+  if (cb_.tag_start) cb_.tag_start(cb_.owner, name_text);
   match_rules(state_, name, attrs, nullptr);
   if (state_ != s0) {
     // A capture opened by a text pattern ends at the element that moves the state.
@@ -197,9 +210,9 @@ void parser::on_start_element(const char* name, const char* const* attrs) {
                                                    : element_class::other;
   bool refresh_pending = false;
   for (size_t i = 0; attrs[i] != nullptr && attrs[i + 1] != nullptr; i += 2) {
-    const char* attr = attrs[i];
+    const std::string_view attr(attrs[i]);
     const char* value = attrs[i + 1];
-    if (cb_.tag_attribute) cb_.tag_attribute(cb_.owner, name, attr, value);
+    if (cb_.tag_attribute) cb_.tag_attribute(cb_.owner, name_text, attrs[i], value);
     if (apply_page_directives(kind, attr, value, refresh_pending)) break;
     if (kind == element_class::anchor && iequals(attr, "href") &&
         (state_ == st_link || (state_ == st_headline && !section_has_link_)))
@@ -244,14 +257,17 @@ void parser::on_end_element(const char* name) {
 }
 
 void parser::on_characters(std::string_view raw) {
-  // White space between elements: without text patterns in the ParseDef nothing can follow
-  // from it (it is never reported, captured or matched).
-  if (!has_text_patterns_ && !has_visible_text(raw)) return;
+  if (!has_text_patterns_ && !cb_.tag_text && state_ != st_headline && state_ != st_subhead && state_ != st_link) {
+    // The text can be neither matched, reported nor captured: all it can do is end an item
+    // that never completed.
+    if (state_ == st_end && has_visible_text(raw)) item_.reset();
+    return;
+  }
   const int s0 = state_;
   collapse_spaces_into(raw, collapsed_);
   // Collapsing removes only invisible bytes, so the shorter text tells the same.
   const bool visible = has_visible_text(collapsed_);
-  match_text(state_, collapsed_);
+  if (has_text_patterns_) match_text(state_, collapsed_);  // without them no text can fire a rule
   if (!visible) return;
   if (cb_.tag_text) cb_.tag_text(cb_.owner, collapsed_.c_str());
   switch (state_) {

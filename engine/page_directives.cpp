@@ -28,7 +28,7 @@ std::string_view unquote(std::string_view s) {
 
 // Returns true when the attribute set a redirect: the element's remaining attributes are then
 // neither examined nor reported.
-bool parser::apply_page_directives(element_class element, const char* name, const char* value,
+bool parser::apply_page_directives(element_class element, std::string_view name, const char* value,
                                    bool& refresh_pending) {
   const bool is_meta = element == element_class::meta;
   if (is_meta) {
@@ -37,7 +37,7 @@ bool parser::apply_page_directives(element_class element, const char* name, cons
       if (iequals(name, "http-equiv") && iequals(value, "refresh")) refresh_pending = true;
     } else {
       refresh_pending = false;
-      if (std::strcmp(name, "content") == 0) {
+      if (name == "content") {
         std::string_view v(value);
         int delay = leading_int(v);
         size_t eq = v.find('=');
@@ -57,7 +57,7 @@ bool parser::apply_page_directives(element_class element, const char* name, cons
         }
       }
     }
-    if (std::strcmp(name, "content") == 0 && parsedef_encoding_ == 3) {
+    if (name == "content" && parsedef_encoding_ == 3) {
       std::string lowered = lower_ascii(value);
       size_t eq = lowered.find('=');
       if (lowered.find("charset") != std::string::npos && eq != std::string::npos)

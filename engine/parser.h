@@ -101,6 +101,7 @@ class parser : public parsedef_file, private page_event_sink {
     bool has_subhead = false, has_link = false, has_skipto = false, linksearch_first = false;
     int match_mode = 0;  // 0 whole value, 1 wildcard ("regexp"), 2 substring ("substr")
     std::vector<rule> rules;
+    std::vector<std::string> element_names;  // every element pattern's name, once
   };
 
   // page_event_sink
@@ -111,11 +112,11 @@ class parser : public parsedef_file, private page_event_sink {
   const section_rules& rules_of(pd_node section);
   // Makes section current; what the walk reads of it is then at hand without a lookup.
   void set_section(pd_node section);
-  void match_rules(int& s, const char* name, const char* const* attrs, const std::string* text);
-  void match_text(int& s, const std::string& text) { match_rules(s, nullptr, nullptr, &text); }
+  void match_rules(int& s, std::string_view name, const char* const* attrs, const std::string* text);
+  void match_text(int& s, const std::string& text) { match_rules(s, {}, nullptr, &text); }
   bool attribute_matches(const pattern::attribute& p, const char* const* attrs);
   enum class element_class { other, meta, anchor };
-  bool apply_page_directives(element_class element, const char* name, const char* value,
+  bool apply_page_directives(element_class element, std::string_view name, const char* value,
                              bool& refresh_pending);
   int set_field(int kind, const std::optional<std::string_view>& text);
   int complete_item();

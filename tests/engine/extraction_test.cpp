@@ -169,6 +169,34 @@ TEST(Extraction, VisibleTextBeforeAnyBlockDropsAnOpenItem) {
   EXPECT_TRUE(r.rec.items.empty());  // "One" was dropped by the text in state END
 }
 
+TEST(Extraction, TheSameItemsWithoutPageEventCallbacks) {
+  // Jobs that nobody watches take shortcuts over texts; the results must not change.
+  struct row {
+    std::string rules, page;
+  };
+  const row cases[] = {
+      {rdf_rules + "<end><stop/></end>",
+       "<?xml version='1.0'?><rdf><item><title>One</title><stop/></item>text<item><link>http://a/1</link>"
+       "<description>D</description></item><item><title>T</title><link>http://a/2</link><description>D2"
+       "</description></item></rdf>"},
+      {"<start><div class='list'/></start><headline><a class='h'/></headline>",
+       "<html><body><div class='list'><a class='h' href='/x1'>First</a> between \n <a class='h' href='x2.html'>"
+       "Second</a></div></body></html>"},
+      {"<start><div/></start><headline><a/></headline><subhead>*</subhead>",
+       "<html><body><div><a href='/1'>Head</a> the sub text <i>x</i><a href='/2'>Next</a></div></body></html>"},
+      {"<start><div/></start><headline><a/></headline><skipto><hr/></skipto>",
+       "<html><body><div><a href='/1'>One</a> noise <a href='/ad'>Ad</a><hr><a href='/2'>Two</a></div></body></html>"},
+  };
+  for (const row& c : cases) {
+    page_run watched(one_section(c.rules)), unwatched(one_section(c.rules), false);
+    watched.run(c.page);
+    unwatched.run(c.page);
+    EXPECT_FALSE(watched.rec.items.empty()) << c.page;
+    EXPECT_EQ(unwatched.rec.summary(), watched.rec.summary()) << c.page;
+    EXPECT_TRUE(unwatched.rec.events.empty());
+  }
+}
+
 TEST(Extraction, ItemsCarryTheEncodingIndex) {
   const std::string rules = "<start><div/></start><headline><a/></headline>";
   const std::string meta1251 = "<meta http-equiv='Content-Type' content='text/html; charset=Windows-1251'>";

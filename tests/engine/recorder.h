@@ -74,11 +74,17 @@ struct recorder {
 // A parser with a ParseDef given as text, over pages given as text.
 class page_run {
  public:
-  explicit page_run(const std::string& parsedef_xml = "") : p_(std::make_unique<parser>(rec.callbacks())) {
+  // events false: no page-event callbacks, as the console tool and the queue run jobs.
+  explicit page_run(const std::string& parsedef_xml = "", bool events = true)
+      : p_(std::make_unique<parser>(without_events(rec.callbacks(), events))) {
     if (!parsedef_xml.empty()) {
       path_ = dir.write("site.xml", parsedef_xml);
       load_result = p_->load_parsedef(path_);
     }
+  }
+  static parser_callbacks without_events(parser_callbacks cb, bool events) {
+    if (!events) cb.tag_start = nullptr, cb.tag_attribute = nullptr, cb.tag_end = nullptr, cb.tag_text = nullptr;
+    return cb;
   }
   int run(const std::string& page) { return p_->parse_buffer(page.data(), page.size()); }
   parser& p() { return *p_; }
