@@ -4,7 +4,6 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <vector>
 
 #include "engine/encoding_detect.h"
 #include "engine/parser.h"
