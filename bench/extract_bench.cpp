@@ -15,6 +15,7 @@
 
 #include "common/platform.h"
 #include "common/xml_support.h"
+#include "bench/bench_support.h"
 #include "engine/mtparser.h"
 
 namespace {
@@ -36,12 +37,9 @@ void baseline(const std::string& page) {
 }
 
 size_t job(const std::string& page_path, const std::string& parsedef) {
-  struct counter {
-    size_t items = 0;
-  } c;
+  vantrel::bench::item_counter c;
   vantrel::parser_job j;
-  j.owner = &c;
-  j.add_item = [](void* o, std::unique_ptr<vantrel::headline_item>) { ++static_cast<counter*>(o)->items; };
+  j.callbacks = &c;
   j.parsedef_fname = parsedef;
   j.source_fname = page_path;
   vantrel::mtparser_func(j);

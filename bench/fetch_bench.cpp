@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "common/paths.h"
+#include "bench/bench_support.h"
 #include "engine/curl_fetcher.h"
 #include "engine/mtparser.h"
 #include "engine/parser.h"
@@ -51,15 +52,10 @@ double time_curl(const std::string& url, const std::string& to) {
   return seconds_of(steady_clock::now() - start);
 }
 
-struct counter {
-  size_t items = 0;
-};
-
 size_t run_job(const std::string& parsedef, vantrel::page_fetcher& fetcher) {
-  counter c;
+  vantrel::bench::item_counter c;
   vantrel::parser_job job;
-  job.owner = &c;
-  job.add_item = [](void* o, std::unique_ptr<vantrel::headline_item>) { ++static_cast<counter*>(o)->items; };
+  job.callbacks = &c;
   job.parsedef_fname = parsedef;
   job.fetcher = &fetcher;
   vantrel::mtparser_func(job);
@@ -114,10 +110,12 @@ int main(int argc, char** argv) {
   std::vector<double> latencies;
   for (int round = 0; round < 10; ++round) {
     std::atomic<bool> stop{false};
-    vantrel::parser_callbacks cb;
-    cb.owner = &stop;
-    cb.status = [](void* o, int, const char*) { return static_cast<std::atomic<bool>*>(o)->load() ? -1 : 0; };
-    vantrel::parser p(cb, &fetcher);
+    struct stoppable : vantrel::job_callbacks {
+      std::atomic<bool>& stop;
+      explicit stoppable(std::atomic<bool>& s) : stop(s) {}
+      int status(int, const char*) override { return stop.load() ? -1 : 0; }
+    } cb(stop);
+    vantrel::parser p(&cb, &fetcher);
     steady_clock::time_point pressed;
     std::thread stopper([&] {
       std::this_thread::sleep_for(milliseconds(100));

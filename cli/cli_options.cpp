@@ -1,5 +1,7 @@
 #include "cli/cli_options.h"
 
+#include <getopt.h>
+
 namespace vantrel::cli {
 
 const char* const usage_text =
@@ -24,50 +26,88 @@ const char* const usage_text =
     "Exit status: 0 parsed; 1 the ParseDef or the page could not be loaded, fetched or\n"
     "parsed; 2 wrong usage; 130 stopped (Ctrl-C).\n";
 
+namespace {
+
+enum option_id : int { opt_help = 'h', opt_version = 256, opt_events, opt_format, opt_trace, opt_source, opt_url, opt_progress, opt_parsedef };
+
+const ::option long_options[] = {
+    {"help", no_argument, nullptr, opt_help},
+    {"version", no_argument, nullptr, opt_version},
+    {"events", no_argument, nullptr, opt_events},
+    {"format", required_argument, nullptr, opt_format},
+    {"trace", required_argument, nullptr, opt_trace},
+    {"source", required_argument, nullptr, opt_source},
+    {"url", required_argument, nullptr, opt_url},
+    {"progress", no_argument, nullptr, opt_progress},
+    {"parsedef", required_argument, nullptr, opt_parsedef},
+    {nullptr, 0, nullptr, 0},
+};
+
+const char* name_of(int id) {
+  for (const ::option& o : long_options)
+    if (o.name != nullptr && o.val == id) return o.name;
+  return "?";
+}
+
+}  // namespace
+
 parse_result parse_options(const std::vector<std::string>& args) {
   options o;
-  std::vector<std::string> positional;
   auto fail = [](std::string why) { return parse_result{std::nullopt, std::move(why)}; };
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&](std::optional<std::string>& into) -> bool {
-      if (i + 1 >= args.size()) return false;
-      into = args[++i];
-      return true;
-    };
-    if (a == "--help" || a == "-h") {
-      o.what = mode::help;
-      return {o, {}};
-    } else if (a == "--version") {
-      o.what = mode::version;
-      return {o, {}};
-    } else if (a == "--events") {
-      o.what = mode::events;
-    } else if (a == "--format") {
-      std::optional<std::string> f;
-      if (!value(f)) return fail("--format needs a value");
-      if (*f == "text")
-        o.format = output_format::text;
-      else if (*f == "json")
-        o.format = output_format::json;
-      else
-        return fail("unknown format \"" + *f + "\" (text or json)");
-    } else if (a == "--trace") {
-      if (!value(o.trace_file)) return fail("--trace needs a file");
-    } else if (a == "--source") {
-      if (!value(o.source)) return fail("--source needs a file");
-    } else if (a == "--url") {
-      if (!value(o.url)) return fail("--url needs an address");
-    } else if (a == "--progress") {
-      o.progress = true;
-    } else if (a == "--parsedef") {
-      if (!value(o.parsedef)) return fail("--parsedef needs a file");
-    } else if (a.size() > 1 && a[0] == '-') {
-      return fail("unknown option " + a);
-    } else {
-      positional.push_back(a);
+  // getopt_long wants a writable argv with the program name first.
+  std::vector<std::string> words{"tidewatch-cli"};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  const int argc = static_cast<int>(words.size());
+
+  optind = 0;  // starts the scan afresh, also when called again
+  opterr = 0;  // the messages are ours
+  for (;;) {
+    const int id = getopt_long(argc, argv.data(), ":h", long_options, nullptr);
+    if (id == -1) break;
+    switch (id) {
+      case opt_help:
+        o.what = mode::help;
+        return {o, {}};
+      case opt_version:
+        o.what = mode::version;
+        return {o, {}};
+      case opt_events:
+        o.what = mode::events;
+        break;
+      case opt_format:
+        if (std::string_view(optarg) == "text")
+          o.format = output_format::text;
+        else if (std::string_view(optarg) == "json")
+          o.format = output_format::json;
+        else
+          return fail("unknown format \"" + std::string(optarg) + "\" (text or json)");
+        break;
+      case opt_trace:
+        o.trace_file = optarg;
+        break;
+      case opt_source:
+        o.source = optarg;
+        break;
+      case opt_url:
+        o.url = optarg;
+        break;
+      case opt_progress:
+        o.progress = true;
+        break;
+      case opt_parsedef:
+        o.parsedef = optarg;
+        break;
+      case ':':
+        return fail(std::string("option --") + name_of(optopt) + " needs a value");
+      default:
+        return fail("unknown option " + std::string(argv[static_cast<size_t>(optind) - 1]));
     }
   }
+  // getopt_long moved the operands behind the options, in argv (not in words).
+  std::vector<std::string> positional(argv.begin() + optind, argv.begin() + argc);
   if (o.url) {
     if (!positional.empty()) return fail("--url takes no ParseDef or file");
     if (o.source || o.parsedef) return fail("--url fetches without a ParseDef");

@@ -2,26 +2,10 @@
 
 #include <cstdio>
 
-#include "engine/tag_icon.h"
+#include "common/text_util.h"
 
 namespace vantrel::cli {
 
-namespace {
-// Length of the valid UTF-8 sequence at s[i], or 0.
-size_t utf8_sequence(std::string_view s, size_t i) {
-  auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-  unsigned char c = b(i);
-  size_t len = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
-  if (len == 0 || i + len > s.size()) return 0;
-  for (size_t k = 1; k < len; ++k)
-    if ((b(i + k) & 0xC0) != 0x80) return 0;
-  if (c == 0xE0 && b(i + 1) < 0xA0) return 0;   // overlong
-  if (c == 0xED && b(i + 1) >= 0xA0) return 0;  // surrogate
-  if (c == 0xF0 && b(i + 1) < 0x90) return 0;   // overlong
-  if (c == 0xF4 && b(i + 1) >= 0x90) return 0;  // past U+10FFFF
-  return len;
-}
-}  // namespace
 
 std::string json_string(std::string_view s) {
   std::string out = "\"";
@@ -29,7 +13,7 @@ std::string json_string(std::string_view s) {
   for (size_t i = 0; i < s.size();) {
     unsigned char c = static_cast<unsigned char>(s[i]);
     if (c >= 0x80) {
-      size_t len = utf8_sequence(s, i);
+      size_t len = utf8_sequence_length(s, i);
       if (len == 0) {
         out += "\xEF\xBF\xBD";
         ++i;
@@ -79,15 +63,41 @@ std::string format_json(const headline_item& item, const std::string* logo_path)
   return out;
 }
 
-std::string format_start(const char* element) {
-  return "start " + std::to_string(tag_icon(element, true)) + " " + element + "\n";
+std::string escape_controls(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20 || c == 0x7F) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\x%02x", c);
+          out += buf;
+        } else {
+          out.push_back(ch);
+        }
+    }
+  }
+  return out;
 }
-std::string format_attribute(const char* name, const char* value) {
-  return std::string("attr ") + name + " = " + value + "\n";
-}
-std::string format_text_event(const char* text) { return std::string("text ") + text + "\n"; }
-std::string format_end(const char* element) {
-  return "end " + std::to_string(tag_icon(element, false)) + " " + element + "\n";
+
+std::string format_source_line(const source_line& line) {
+  switch (line.kind) {
+    case source_kind::start:
+      return "start " + std::to_string(line.icon) + " " + escape_controls(line.name) + "\n";
+    case source_kind::end:
+      return "end " + std::to_string(line.icon) + " " + escape_controls(line.name) + "\n";
+    case source_kind::attribute:
+      return "attr " + escape_controls(line.name) + " = " + escape_controls(line.value) + "\n";
+    case source_kind::text:
+      return "text " + escape_controls(line.name) + "\n";
+  }
+  return {};
 }
 
 }  // namespace vantrel::cli

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "engine/headline_item.h"
+#include "engine/source_line.h"
 
 namespace vantrel::cli {
 
@@ -17,9 +18,11 @@ std::string format_text(const headline_item& item);
 // One line: {"heading","subheading","link","encoding","logo"} in that order.
 std::string format_json(const headline_item& item, const std::string* logo_path);
 
-std::string format_start(const char* element);
-std::string format_attribute(const char* name, const char* value);
-std::string format_text_event(const char* text);
-std::string format_end(const char* element);
+// The text with backslashes, line breaks and other control characters written as escapes
+// ("\\", "\n", "\r", "\t", "\xNN"), so that a page's text cannot fake an event line.
+std::string escape_controls(std::string_view text);
+
+// One event line: "start ICON NAME", "attr NAME = VALUE", "text TEXT" or "end ICON NAME".
+std::string format_source_line(const source_line& line);
 
 }  // namespace vantrel::cli

@@ -1,19 +1,17 @@
 #include "cli/cli_run.h"
 
-#include <unistd.h>
-
-#include <condition_variable>
-#include <deque>
 #include <fstream>
-#include <mutex>
 #include <ostream>
 
 #include "cli/cli_output.h"
+#include "common/parsedef_file.h"
+#include "common/parsedef_package.h"
 #include "common/paths.h"
 #include "common/platform.h"
 #include "common/trace_log.h"
 #include "engine/curl_fetcher.h"
 #include "engine/job_control.h"
+#include "engine/ui_dispatcher.h"
 #include "engine/parser.h"
 #include "vantrel_version.h"
 
@@ -31,45 +29,16 @@ class logo_file : public picture {
   std::string path;
 };
 
-struct console {
-  std::ostream* out;
-  output_format format;
-};
-
-console* as_console(void* owner) { return static_cast<console*>(owner); }
-
-void print_item(void* owner, std::unique_ptr<headline_item> item) {
-  console* c = as_console(owner);
-  const auto* logo = dynamic_cast<const logo_file*>(item->logo.get());
-  if (c->format == output_format::json)
-    *c->out << format_json(*item, logo ? &logo->path : nullptr);
-  else
-    *c->out << format_text(*item);
-  c->out->flush();
-}
-
-std::unique_ptr<picture> load_logo(void*, const std::string&, const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  if (!f || f.peek() == std::ifstream::traits_type::eof()) return nullptr;
-  return std::make_unique<logo_file>(path);
-}
-
-std::unique_ptr<picture> copy_logo(void*, const picture& p) {
-  return std::make_unique<logo_file>(static_cast<const logo_file&>(p).path);
-}
-
-void print_start(void* owner, const char* e) { *as_console(owner)->out << format_start(e); }
-void print_attribute(void* owner, const char*, const char* n, const char* v) {
-  *as_console(owner)->out << format_attribute(n, v);
-}
-void print_end(void* owner, const char* e) { *as_console(owner)->out << format_end(e); }
-void print_text(void* owner, const char* t) { *as_console(owner)->out << format_text_event(t); }
-
-// The console's side of a job: status texts on standard error (with --progress), and a queue
-// of the worker's reports that the main thread takes in turn.
-class console_view : public job_view {
+// The console's side of a job: what a window would show, printed. Output goes out a batch at
+// a time; to a terminal each batch is flushed at once, into a pipe or file it is not.
+class console : public status_listener,
+                public results_listener,
+                public source_listener,
+                public job_end_listener,
+                public picture_source {
  public:
-  console_view(std::ostream& err, bool progress) : err_(err), progress_(progress) {}
+  console(std::ostream& out, std::ostream& err, const options& opts, bool interactive)
+      : out_(out), err_(err), format_(opts.format), progress_(opts.progress), interactive_(interactive) {}
 
   // A line per new status; the byte counts of one page at most four times a second.
   void set_status_text(const std::string& text) override {
@@ -84,50 +53,96 @@ class console_view : public job_view {
   }
   void set_progress(int) override {}
   void remove_progress() override {}
-  void rebuild_list() override { finished = true; }
-  void clear_source_list() override {}
-  void freeze_source_list() override {}
-  void next_site() override {}
-  void stop_queue_timer() override {}
-  bool post_status(int code, std::optional<std::string> text) override {
-    {
-      std::lock_guard lock(mutex_);
-      reports_.emplace_back(code, std::move(text));
+
+  // Printed as they come and then let go: a console run keeps no headlines.
+  void items_added(result_store& store, size_t first) override {
+    std::string text;
+    for (size_t i = first; i < store.size(); ++i) {
+      const headline_item& item = store[i];
+      if (format_ == output_format::json) {
+        const auto* logo = dynamic_cast<const logo_file*>(item.logo.get());
+        text += format_json(item, logo ? &logo->path : nullptr);
+      } else {
+        text += format_text(item);
+      }
     }
-    arrived_.notify_one();
-    return true;
+    store.clear();
+    write(text);
+  }
+  void rebuild_list() override {}
+
+  void clear_source() override {}
+  void set_source_frozen(bool) override {}
+  void add_source_lines(std::vector<source_line>& lines) override {
+    std::string text;
+    for (const source_line& line : lines) text += format_source_line(line);
+    write(text);
   }
 
-  // Hands the next report to the job control, waiting for it at most a little while.
-  void take_report(job_control& jobs) {
-    std::unique_lock lock(mutex_);
-    if (!arrived_.wait_for(lock, std::chrono::milliseconds(50), [this] { return !reports_.empty(); })) return;
-    auto [code, text] = std::move(reports_.front());
-    reports_.pop_front();
-    lock.unlock();
-    jobs.on_status(code, text);
+  void job_ended() override {}
+  void worker_finished(const job_outcome& outcome) override {
+    outcome_ = outcome;
+    finished_ = true;
+    out_.flush();
   }
 
-  bool finished = false;
+  std::unique_ptr<picture> load_picture(const std::string&, const std::string& path) override {
+    std::ifstream f(path, std::ios::binary);
+    if (!f || f.peek() == std::ifstream::traits_type::eof()) return nullptr;
+    return std::make_unique<logo_file>(path);
+  }
+  std::unique_ptr<picture> copy_picture(const picture& p) override {
+    return std::make_unique<logo_file>(static_cast<const logo_file&>(p).path);
+  }
+
+  bool finished() const { return finished_; }
+  const job_outcome& outcome() const { return outcome_; }
 
  private:
+  void write(const std::string& text) {
+    out_.write(text.data(), static_cast<std::streamsize>(text.size()));
+    if (interactive_) out_.flush();
+  }
+
+  std::ostream& out_;
   std::ostream& err_;
-  bool progress_;
+  output_format format_;
+  bool progress_, interactive_;
   std::string last_text_, last_kind_;
   std::chrono::steady_clock::time_point last_print_;
-  std::mutex mutex_;
-  std::condition_variable arrived_;
-  std::deque<std::pair<int, std::optional<std::string>>> reports_;
+  bool finished_ = false;
+  job_outcome outcome_;
 };
 
-int run_controlled(const options& opts, const parser_callbacks& callbacks, std::ostream& err) {
+// The page events of a document parsed without rules, on this thread.
+class bare_events : public job_callbacks {
+ public:
+  explicit bare_events(std::ostream& out) : out_(out) {}
+  bool wants_page_events() const override { return true; }
+  void tag_start(const char* e) override { print(element_line(source_kind::start, e)); }
+  void tag_attribute(const char*, const char* n, const char* v) override { print({source_kind::attribute, 0, n, v}); }
+  void tag_end(const char* e) override { print(element_line(source_kind::end, e)); }
+  void tag_text(const char* t) override { print({source_kind::text, 0, t, {}}); }
+
+ private:
+  void print(const source_line& line) { out_ << format_source_line(line); }
+  std::ostream& out_;
+};
+
+int run_controlled(const options& opts, console& view, std::ostream& err) {
   if (!curl_library_init()) {
     err << "tidewatch-cli: the network library could not be started\n";
     return 1;
   }
   curl_fetcher fetcher;
-  console_view view(err, opts.progress);
-  job_control jobs(view, callbacks, &fetcher);
+  queue_dispatcher ui;  // this thread is the user-interface thread
+  result_store results;
+  job_control jobs(ui, results, &fetcher);
+  jobs.set_status_listener(&view);
+  jobs.set_results_listener(&view);
+  jobs.set_end_listener(&view);
+  jobs.set_picture_source(&view);
+  if (opts.what == mode::events) jobs.set_source_listener(&view);
   jobs.set_report_pause(std::chrono::milliseconds(0));
   platform::watch_interrupts();
 
@@ -141,21 +156,20 @@ int run_controlled(const options& opts, const parser_callbacks& callbacks, std::
     return 1;
   }
   bool stopped = false;
-  while (!view.finished) {
+  while (!view.finished()) {
     if (platform::interrupted() && !stopped) {
       jobs.stop();  // the same Stop as the main window's
       stopped = true;
     }
-    if (stopped && !jobs.busy()) break;
-    view.take_report(jobs);
+    ui.run_pending(std::chrono::milliseconds(50));
   }
   jobs.wait();
-  if (stopped) {
+  if (stopped || view.outcome().stopped) {
     err << "tidewatch-cli: stopped\n";
     return exit_stopped;
   }
-  if (jobs.last_job().ret != 0) {
-    err << "tidewatch-cli: " << jobs.last_job().failure << "\n";
+  if (view.outcome().ret != 0) {
+    err << "tidewatch-cli: " << view.outcome().failure << "\n";
     return 1;
   }
   return 0;
@@ -163,7 +177,7 @@ int run_controlled(const options& opts, const parser_callbacks& callbacks, std::
 
 }  // namespace
 
-int run(const options& opts, std::ostream& out, std::ostream& err) {
+int run(const options& opts, std::ostream& out, std::ostream& err, bool interactive) {
   if (opts.what == mode::help) {
     out << usage_text;
     return 0;
@@ -174,42 +188,38 @@ int run(const options& opts, std::ostream& out, std::ostream& err) {
   }
   if (opts.trace_file) the_trace_log().start(*opts.trace_file);
 
-  console c{&out, opts.format};
-  parser_callbacks callbacks;
-  callbacks.owner = &c;
-  if (opts.what == mode::events) {
-    callbacks.tag_start = print_start;
-    callbacks.tag_attribute = print_attribute;
-    callbacks.tag_end = print_end;
-    callbacks.tag_text = print_text;
-    if (!opts.parsedef && !opts.url) {
-      // No rules: the bare page events, straight from a parser without a ParseDef.
-      parser bare(callbacks);
-      if (bare.parse_file(*opts.events_file) != 0) {
-        err << "tidewatch-cli: " << *opts.events_file << ": " << bare.failure() << "\n";
-        return 1;
-      }
-      return 0;
+  if (opts.what == mode::events && !opts.parsedef && !opts.url) {
+    // No rules: the bare page events, straight from a parser without a ParseDef.
+    bare_events events(out);
+    parser bare(&events);
+    if (bare.parse_file(*opts.events_file) != 0) {
+      err << "tidewatch-cli: " << *opts.events_file << ": " << bare.failure() << "\n";
+      return 1;
     }
-  } else {
-    callbacks.add_item = print_item;
-    callbacks.load_picture = load_logo;
-    callbacks.copy_picture = copy_logo;
+    return 0;
   }
-  return run_controlled(opts, callbacks, err);
+  console view(out, err, opts, interactive);
+  return run_controlled(opts, view, err);
 }
 
-int main_with_args(int argc, char** argv, std::ostream& out, std::ostream& err) {
-  // Each console run keeps its unpacked packages and fetched pages in a folder of its own, so
-  // scripts may run several at once; the folder goes away when the run ends.
-  set_application_name("tidewatch-cli-" + std::to_string(static_cast<long>(getpid())));
+int main_with_args(int argc, char** argv, std::ostream& out, std::ostream& err, bool interactive) {
   std::vector<std::string> args(argv + 1, argv + argc);
   parse_result parsed = parse_options(args);
   if (!parsed.opts) {
-    err << "tidewatch-cli: " << parsed.error << "\n" << usage_text;
+    err << "tidewatch-cli: " << parsed.error << "\nTry 'tidewatch-cli --help' for more information.\n";
     return 2;
   }
-  return run(*parsed.opts, out, err);
+  // Each console run keeps its unpacked packages and fetched pages in a folder of its own, so
+  // scripts may run several at once; the folder goes away when the run ends, however it ends.
+  set_application_name("tidewatch-cli-" + std::to_string(platform::process_id()));
+  struct folder_cleanup {
+    ~folder_cleanup() {
+      std::lock_guard lock(parsedef_mutex());
+      parsedef_package::instance().remove_unpacked();
+      remove_private_folder();
+    }
+  } cleanup;
+  return run(*parsed.opts, out, err, interactive);
 }
 
 }  // namespace vantrel::cli

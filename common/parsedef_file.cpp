@@ -49,13 +49,6 @@ void drop_blank_text(xmlNode* parent) {
   }
 }
 
-std::string describe_error(const xmlError* e) {
-  if (e == nullptr || e->message == nullptr) return "not well-formed XML";
-  std::string msg = e->message;
-  while (!msg.empty() && (msg.back() == '\n' || msg.back() == ' ')) msg.pop_back();
-  return "not well-formed XML (line " + std::to_string(e->line) + ": " + msg + ")";
-}
-
 // ParseDefs are small; anything past this is not one.
 constexpr std::uintmax_t max_parsedef_bytes = 16u << 20;
 
@@ -112,24 +105,22 @@ int parsedef_file::load(const std::string& path) {
 
   // Entities are substituted for this parse only (so attribute values read as written);
   // no network, no DTD, and the library's own message printing is off: the reason is kept.
-  xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
-  if (ctxt == nullptr) {
+  xml_parser_ctxt_ptr ctxt(xmlNewParserCtxt());
+  if (!ctxt) {
     last_error_ = "out of memory";
     return -1;
   }
-  xmlDocPtr doc = xmlCtxtReadMemory(ctxt, text.data(), static_cast<int>(text.size()), parse_path.c_str(),
+  xml_doc_ptr doc(xmlCtxtReadMemory(ctxt.get(), text.data(), static_cast<int>(text.size()), parse_path.c_str(),
                                     nullptr,
                                     XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR |
-                                        XML_PARSE_NOWARNING);
-  if (doc == nullptr || !ctxt->wellFormed) {
-    last_error_ = describe_error(&ctxt->lastError);
-    if (doc) xmlFreeDoc(doc);
-    xmlFreeParserCtxt(ctxt);
+                                        XML_PARSE_NOWARNING));
+  if (!doc || !ctxt->wellFormed) {
+    last_error_ = describe_xml_error(&ctxt->lastError);
     return -1;
   }
-  xmlFreeParserCtxt(ctxt);
-  drop_blank_text(reinterpret_cast<xmlNode*>(doc));
-  doc_.reset(doc);
+  ctxt.reset();
+  drop_blank_text(reinterpret_cast<xmlNode*>(doc.get()));
+  doc_ = std::move(doc);
 
   size_t slash = parse_path.rfind('/');
   folder_ = slash == std::string::npos ? std::nullopt

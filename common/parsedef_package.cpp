@@ -2,13 +2,13 @@
 
 #include <unzip.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <system_error>
 
 #include "common/paths.h"
 #include "common/text_util.h"
+#include "common/file_handle.h"
 
 namespace fs = std::filesystem;
 
@@ -21,9 +21,7 @@ struct unz_closer {
 };
 using unz_ptr = std::unique_ptr<void, unz_closer>;
 
-struct file_closer {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
+constexpr const char* too_large_in_total = "unpacks to more than 64 MiB in all";
 
 std::string extension_of(const std::string& name) {
   size_t dot = name.rfind('.');
@@ -102,6 +100,10 @@ int parsedef_package::open_package(const std::string& path) {
   }
   unz_global_info64 global {};
   if (unzGetGlobalInfo64(archive.get(), &global) != UNZ_OK) return fail("damaged ZIP archive");
+  if (global.number_entry > max_members)
+    return fail("has " + std::to_string(global.number_entry) + " members, more than a ParseDef package may hold (" +
+                std::to_string(max_members) + ")");
+  unpacked_bytes_ = 0;
   for (ZPOS64_T i = 0; i < global.number_entry; ++i) {
     if (i > 0 && unzGoToNextFile(archive.get()) != UNZ_OK) return fail("damaged ZIP archive");
     if (unpack_member(archive.get(), folder) != 0) return -1;
@@ -125,6 +127,7 @@ int parsedef_package::unpack_member(void* archive, const std::string& folder) {
     return fail("member \"" + name.substr(0, name.find('\0')) + "\" would unpack outside the unpack folder");
   if (info.uncompressed_size > max_member_size)
     return fail("member \"" + name + "\" is larger than 64 MiB");
+  if (unpacked_bytes_ + info.uncompressed_size > max_total_size) return fail(too_large_in_total);
 
   const std::string target = folder + "/" + *relative;
   // Folders above the member, remembered so the clean-up can take them away again.
@@ -147,7 +150,7 @@ int parsedef_package::unpack_member(void* archive, const std::string& folder) {
   if (ext == "xml") xml_path_ = target;
 
   if (unzOpenCurrentFile(archive) != UNZ_OK) return fail("cannot read member \"" + name + "\"");
-  std::unique_ptr<std::FILE, file_closer> out(std::fopen(target.c_str(), "wb"));
+  file_ptr out = open_file(target, "wb");
   if (!out) {
     unzCloseCurrentFile(archive);
     return fail("cannot write " + target);
@@ -167,9 +170,15 @@ int parsedef_package::unpack_member(void* archive, const std::string& folder) {
       break;
     }
     total += static_cast<std::uint64_t>(n);
+    unpacked_bytes_ += static_cast<std::uint64_t>(n);
     if (total > max_member_size) {
       copied = false;
       why = "member \"" + name + "\" is larger than 64 MiB";
+      break;
+    }
+    if (unpacked_bytes_ > max_total_size) {
+      copied = false;
+      why = too_large_in_total;
       break;
     }
     if (std::fwrite(buffer.data(), 1, static_cast<size_t>(n), out.get()) != static_cast<size_t>(n)) {

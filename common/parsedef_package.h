@@ -5,7 +5,8 @@
 // ends.
 //
 // Hostile packages are refused as a whole: a member name that is absolute or climbs out with
-// "..", a member that inflates past max_member_size, a damaged member. Nothing is ever written
+// "..", a member that inflates past max_member_size, members that together inflate past
+// max_total_size, more than max_members members, a damaged member. Nothing is ever written
 // outside the unpack folder, and a failed unpack removes what it had written.
 //
 // One process-wide instance (instance()); callers hold parsedef_mutex() around its use.
@@ -19,6 +20,8 @@ namespace vantrel {
 class parsedef_package {
  public:
   static constexpr std::uint64_t max_member_size = 64ull << 20;
+  static constexpr std::uint64_t max_total_size = 64ull << 20;
+  static constexpr std::uint64_t max_members = 256;
 
   static parsedef_package& instance();
 
@@ -45,6 +48,7 @@ class parsedef_package {
 
   std::optional<std::string> package_path_, xml_path_, logo_path_, info_path_;
   std::optional<std::string> unpack_folder_;
+  std::uint64_t unpacked_bytes_ = 0;           // of all members so far
   std::vector<std::string> written_files_;    // every file this package put on disk
   std::vector<std::string> created_folders_;  // sub-folders made for members, outermost first
   std::string last_error_;

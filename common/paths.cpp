@@ -64,14 +64,16 @@ std::string application_name() {
   return app_name();
 }
 
+namespace {
+std::string private_base() {
+  if (auto runtime = platform::env("XDG_RUNTIME_DIR"); runtime && runtime->front() == '/') return *runtime + "/Vantrel";
+  std::string tmp = platform::env("TMPDIR").value_or("/tmp");
+  return tmp + "/Vantrel-" + std::to_string(platform::user_id());
+}
+}  // namespace
+
 std::optional<std::string> private_folder(std::string* why) {
-  std::string base;
-  if (auto runtime = platform::env("XDG_RUNTIME_DIR"); runtime && runtime->front() == '/') {
-    base = *runtime + "/Vantrel";
-  } else {
-    std::string tmp = platform::env("TMPDIR").value_or("/tmp");
-    base = tmp + "/Vantrel-" + std::to_string(platform::user_id());
-  }
+  const std::string base = private_base();
   if (!platform::ensure_private_folder(base, why)) return std::nullopt;
   std::string folder = base + "/" + application_name();
   if (!platform::ensure_private_folder(folder, why)) return std::nullopt;
@@ -79,5 +81,13 @@ std::optional<std::string> private_folder(std::string* why) {
 }
 
 std::optional<std::string> get_unpack_folder(std::string* why) { return private_folder(why); }
+
+void remove_private_folder() {
+  const std::filesystem::path folder = private_base() + "/" + application_name();
+  std::error_code ec;
+  // Only a real folder: never follow a link planted in its place.
+  if (std::filesystem::symlink_status(folder, ec).type() == std::filesystem::file_type::directory)
+    std::filesystem::remove_all(folder, ec);
+}
 
 }  // namespace vantrel

@@ -33,6 +33,10 @@ std::string application_name();
 // reason in why) when it cannot be made safe.
 std::optional<std::string> private_folder(std::string* why = nullptr);
 
+// Removes the private folder of this application with everything in it. For programs whose
+// folder is their own alone, such as each run of the console tool.
+void remove_private_folder();
+
 // Where ".nov" packages are unpacked: the private folder.
 std::optional<std::string> get_unpack_folder(std::string* why = nullptr);
 

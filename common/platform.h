@@ -32,6 +32,12 @@ std::optional<std::string> create_unique_file(const std::string& folder, const s
 void watch_interrupts();
 bool interrupted();
 
+// This process's number.
+long process_id();
+
+// Whether standard output goes to a terminal (rather than a pipe or a file).
+bool stdout_is_terminal();
+
 // Peak resident memory of this process so far, in KiB.
 long peak_memory_kib();
 

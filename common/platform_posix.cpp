@@ -95,6 +95,10 @@ void watch_interrupts() {
 
 bool interrupted() { return interrupt_seen != 0; }
 
+long process_id() { return static_cast<long>(getpid()); }
+
+bool stdout_is_terminal() { return isatty(STDOUT_FILENO) == 1; }
+
 long peak_memory_kib() {
   rusage ru {};
   if (getrusage(RUSAGE_SELF, &ru) != 0) return -1;

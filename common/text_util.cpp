@@ -1,6 +1,8 @@
 #include "common/text_util.h"
 
+#include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 
 namespace vantrel {
@@ -153,6 +155,58 @@ int leading_int(std::string_view text) {
   if (value > INT_MAX) return INT_MAX;
   if (value < INT_MIN) return INT_MIN;
   return static_cast<int>(value);
+}
+
+std::string_view trim_spaces(std::string_view s) {
+  auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+  while (!s.empty() && space(s.front())) s.remove_prefix(1);
+  while (!s.empty() && space(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+size_t utf8_sequence_length(std::string_view s, size_t i) {
+  auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+  const unsigned char c = b(i);
+  if (c < 0x80) return 1;
+  const size_t len = c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+  if (len == 0 || i + len > s.size()) return 0;
+  for (size_t k = 1; k < len; ++k)
+    if ((b(i + k) & 0xC0) != 0x80) return 0;
+  if (c == 0xE0 && b(i + 1) < 0xA0) return 0;   // overlong
+  if (c == 0xED && b(i + 1) >= 0xA0) return 0;  // surrogate
+  if (c == 0xF0 && b(i + 1) < 0x90) return 0;   // overlong
+  if (c == 0xF4 && b(i + 1) >= 0x90) return 0;  // past U+10FFFF
+  return len;
+}
+
+bool is_valid_utf8(std::string_view s) {
+  const size_t n = s.size();
+  size_t i = 0;
+  while (i < n) {
+    // Fast path over ASCII, eight bytes at a time.
+    while (i + 8 <= n) {
+      std::uint64_t chunk;
+      std::memcpy(&chunk, s.data() + i, 8);
+      if (chunk & 0x8080808080808080ull) break;
+      i += 8;
+    }
+    if (i >= n) break;
+    const size_t len = utf8_sequence_length(s, i);
+    if (len == 0) return false;
+    i += len;
+  }
+  return true;
+}
+
+bool has_control_chars(std::string_view text) {
+  return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+}
+
+size_t utf8_prefix_length(std::string_view s, size_t max) {
+  if (s.size() <= max) return s.size();
+  size_t cut = max;
+  while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80) --cut;
+  return cut;
 }
 
 }  // namespace vantrel

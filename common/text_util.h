@@ -48,6 +48,23 @@ std::string_view url_site_part(std::string_view url);
 // no white space or control characters.
 bool is_fetchable_url(std::string_view url);
 
+// The text without leading and trailing white space (space, tab, line feed, carriage return,
+// form feed, vertical tab).
+std::string_view trim_spaces(std::string_view text);
+
+// Length of the valid UTF-8 sequence that starts at text[i] (1 for an ASCII byte), or 0 when
+// none starts there (a stray byte, an overlong form, a surrogate, past U+10FFFF, cut short).
+size_t utf8_sequence_length(std::string_view text, size_t i);
+// Whether the whole text is valid UTF-8.
+bool is_valid_utf8(std::string_view text);
+// The length of the longest start of text that has at most max bytes and does not end inside
+// a UTF-8 sequence.
+size_t utf8_prefix_length(std::string_view text, size_t max);
+
+// Whether the text holds a control character (below 0x20, or 0x7F): such a text must not go
+// into a line of a protocol, a header for one.
+bool has_control_chars(std::string_view text);
+
 // Leading decimal integer as C's atoi reads it (white space, sign, digits), clamped to int.
 int leading_int(std::string_view text);
 

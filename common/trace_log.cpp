@@ -4,6 +4,7 @@
 #include <ctime>
 #include <memory>
 
+#include "common/file_handle.h"
 #include "common/paths.h"
 
 namespace vantrel {
@@ -11,12 +12,6 @@ namespace vantrel {
 namespace {
 constexpr size_t max_message = 512;
 
-struct file_closer {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using file_ptr = std::unique_ptr<std::FILE, file_closer>;
-
-file_ptr open_for_append(const std::string& path) { return file_ptr(std::fopen(path.c_str(), "a")); }
 }  // namespace
 
 void trace_log::start(const std::string& path) {
@@ -24,7 +19,7 @@ void trace_log::start(const std::string& path) {
   if (on_) return;
   path_ = path;
   make_path_dirs(path_, 0);
-  if (file_ptr f = open_for_append(path_)) std::fputc('\n', f.get());
+  if (file_ptr f = open_file(path_, "a")) std::fputc('\n', f.get());
   on_ = true;
 }
 
@@ -56,7 +51,7 @@ void trace_log::vwrite(const char* format, va_list args) {
 
   std::lock_guard lock(mutex_);
   if (!on_) return;
-  file_ptr f = open_for_append(path_);
+  file_ptr f = open_file(path_, "a");
   if (!f) return;
   std::fprintf(f.get(), "%04d.%02d.%02d %d:%02d:%02d %s\n", local.tm_year + 1900, local.tm_mon + 1,
                local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, message);

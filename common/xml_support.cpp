@@ -37,4 +37,13 @@ void xml_library_init() {
 
 void xml_doc_deleter::operator()(_xmlDoc* doc) const { xmlFreeDoc(doc); }
 
+void xml_parser_ctxt_deleter::operator()(_xmlParserCtxt* ctxt) const { xmlFreeParserCtxt(ctxt); }
+
+std::string describe_xml_error(const _xmlError* e) {
+  if (e == nullptr || e->message == nullptr) return "not well-formed XML";
+  std::string msg = e->message;
+  while (!msg.empty() && (msg.back() == '\n' || msg.back() == ' ')) msg.pop_back();
+  return "not well-formed XML (line " + std::to_string(e->line) + ": " + msg + ")";
+}
+
 }  // namespace vantrel

@@ -3,7 +3,11 @@
 // Library types stay out of this header.
 #include <memory>
 
+#include <string>
+
 struct _xmlDoc;
+struct _xmlParserCtxt;
+struct _xmlError;
 
 namespace vantrel {
 
@@ -17,5 +21,14 @@ struct xml_doc_deleter {
   void operator()(_xmlDoc* doc) const;
 };
 using xml_doc_ptr = std::unique_ptr<_xmlDoc, xml_doc_deleter>;
+
+// An XML or HTML parser context.
+struct xml_parser_ctxt_deleter {
+  void operator()(_xmlParserCtxt* ctxt) const;
+};
+using xml_parser_ctxt_ptr = std::unique_ptr<_xmlParserCtxt, xml_parser_ctxt_deleter>;
+
+// "not well-formed XML (line N: what the library said)", for messages.
+std::string describe_xml_error(const _xmlError* error);
 
 }  // namespace vantrel

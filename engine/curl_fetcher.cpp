@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/text_util.h"
+#include "common/file_handle.h"
 
 namespace vantrel {
 
@@ -23,9 +24,6 @@ struct multi_deleter {
 struct slist_deleter {
   void operator()(curl_slist* l) const { curl_slist_free_all(l); }
 };
-struct file_closer {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 // What the callbacks learn while the transfer runs.
 struct transfer {
@@ -40,12 +38,6 @@ struct transfer {
   std::optional<std::string> location, content_type;
 };
 
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 size_t on_header(char* data, size_t size, size_t count, void* user) {
   auto* t = static_cast<transfer*>(user);
   std::string_view line(data, size * count);
@@ -55,9 +47,9 @@ size_t on_header(char* data, size_t size, size_t count, void* user) {
     t->location.reset();
     t->content_type.reset();
   } else if (istarts_with(line, "location:")) {
-    t->location = std::string(trim(line.substr(9)));
+    t->location = std::string(trim_spaces(line.substr(9)));
   } else if (istarts_with(line, "content-type:")) {
-    t->content_type = std::string(trim(line.substr(13)));
+    t->content_type = std::string(trim_spaces(line.substr(13)));
   }
   return size * count;
 }
@@ -116,9 +108,13 @@ fetch_result curl_fetcher::fetch(const fetch_request& request,
     result.error = "the network library could not be started";
     return result;
   }
-  std::unique_ptr<std::FILE, file_closer> body(std::fopen(request.body_file.c_str(), "wb"));
+  if (request.accept_charset && has_control_chars(*request.accept_charset)) {
+    result.error = "the charset holds control characters";  // it would forge header lines
+    return result;
+  }
+  file_ptr body = open_file(request.body_file, "wb");
   if (!body) {
-    result.store_failed = true;
+    result.store = fetch_result::store_failure::open;
     result.error = "cannot write " + request.body_file;
     return result;
   }
@@ -219,7 +215,7 @@ fetch_result curl_fetcher::fetch(const fetch_request& request,
   } else if (t.too_large) {
     result.error = "the page is larger than " + std::to_string(limits_.max_body >> 20) + " MiB";
   } else if (t.write_failed || !closed) {
-    result.store_failed = true;
+    result.store = fetch_result::store_failure::write;
     result.error = "cannot write " + request.body_file;
   } else if (code != CURLE_OK) {
     result.error = *error_text ? error_text : curl_easy_strerror(code);

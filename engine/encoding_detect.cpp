@@ -12,12 +12,6 @@ namespace {
 
 bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
 
-std::string trim(std::string_view s) {
-  while (!s.empty() && is_space(s.front())) s.remove_prefix(1);
-  while (!s.empty() && is_space(s.back())) s.remove_suffix(1);
-  return std::string(s);
-}
-
 std::optional<std::string> bom_encoding(std::string_view p) {
   auto at = [&](size_t i) { return static_cast<unsigned char>(p[i]); };
   if (p.size() >= 3 && at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF) return "UTF-8";
@@ -66,51 +60,6 @@ std::optional<std::string> prescan_meta_charset(std::string_view page) {
   return std::nullopt;
 }
 
-bool is_valid_utf8(std::string_view s) {
-  const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-  const size_t n = s.size();
-  size_t i = 0;
-  while (i < n) {
-    // Fast path over ASCII, eight bytes at a time.
-    while (i + 8 <= n) {
-      std::uint64_t chunk;
-      std::memcpy(&chunk, p + i, 8);
-      if (chunk & 0x8080808080808080ull) break;
-      i += 8;
-    }
-    if (i >= n) break;
-    unsigned char c = p[i];
-    if (c < 0x80) {
-      ++i;
-      continue;
-    }
-    size_t len;
-    std::uint32_t cp;
-    if (c >= 0xC2 && c <= 0xDF) {
-      len = 2;
-      cp = c & 0x1F;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      len = 3;
-      cp = c & 0x0F;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      len = 4;
-      cp = c & 0x07;
-    } else {
-      return false;
-    }
-    if (i + len > n) return false;
-    for (size_t k = 1; k < len; ++k) {
-      if ((p[i + k] & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (p[i + k] & 0x3F);
-    }
-    if ((len == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
-        (len == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
-      return false;
-    i += len;
-  }
-  return true;
-}
-
 std::string windows1252_to_utf8(std::string_view bytes) {
   // Code points of 0x80 to 0x9F; the rest of the page is Latin-1.
   static constexpr std::uint16_t high[32] = {
@@ -138,7 +87,7 @@ std::string windows1252_to_utf8(std::string_view bytes) {
 }
 
 std::string normalize_charset_label(std::string_view label, bool from_meta) {
-  std::string l = lower_ascii(trim(label));
+  std::string l = lower_ascii(trim_spaces(label));
   if (l == "iso-8859-1" || l == "iso8859-1" || l == "latin1" || l == "l1" || l == "us-ascii" ||
       l == "ascii" || l == "iso_8859-1" || l == "cp1252")
     return "windows-1252";
@@ -151,9 +100,9 @@ std::vector<std::string> html_encoding_candidates(std::string_view page,
                                                   const std::optional<std::string>& parsedef_charset,
                                                   const std::optional<std::string>& http_charset) {
   std::vector<std::string> out;
-  if (parsedef_charset && !trim(*parsedef_charset).empty())
+  if (parsedef_charset && !trim_spaces(*parsedef_charset).empty())
     out.push_back(normalize_charset_label(*parsedef_charset, false));
-  if (http_charset && !trim(*http_charset).empty())
+  if (http_charset && !trim_spaces(*http_charset).empty())
     out.push_back(normalize_charset_label(*http_charset, false));
   if (auto bom = bom_encoding(page)) out.push_back(*bom);
   if (auto meta = prescan_meta_charset(page)) out.push_back(normalize_charset_label(*meta, true));

@@ -20,8 +20,6 @@ std::vector<std::string> html_encoding_candidates(std::string_view page,
 // The charset named in a <meta> tag within the first 4 KiB of page, or nullopt.
 std::optional<std::string> prescan_meta_charset(std::string_view page);
 
-bool is_valid_utf8(std::string_view bytes);
-
 // The page's windows-1252 bytes as UTF-8. The five bytes the code page leaves undefined
 // become the control characters of the same number, as browsers read them.
 std::string windows1252_to_utf8(std::string_view bytes);

@@ -1,13 +1,17 @@
 #pragma once
 // Starting, watching and stopping parse jobs: the owner's side of the worker. At most one job
-// runs at a time. The worker's status reports cross to the user-interface thread by posting
-// (job_view::post_status), never by waiting; that thread hands each one to on_status, which
-// turns it into status texts, progress and the end of the job.
+// runs at a time.
 //
-// Threads: every member is called on the user-interface thread, except parser_status, which
-// is the job's status callback on the worker. The job records belong to the worker from its
-// start until it resets the busy event.
-#include <atomic>
+// Threads and ownership:
+// - Every member is called on the user-interface thread. The worker reaches that thread only
+//   through the ui_dispatcher: its items, page events, status reports and its end are posted
+//   as tasks, in order, and the job control hands them on to the listeners from there. No
+//   listener is ever called on the worker; the picture_source alone is (see its contract).
+// - The dispatcher, the result store, the listeners, the picture source and the fetcher must
+//   outlive the job control. Tasks still in flight when it is destroyed are dropped.
+// - Destroying it stops a running job and waits for the worker; that wait is bounded: the
+//   worker gives up retrying reports the dispatcher refuses, and cuts its pauses short.
+// - The job records belong to the worker from its start until it resets the busy event.
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -15,39 +19,33 @@
 #include <thread>
 
 #include "common/sync_event.h"
+#include "engine/job_channel.h"
+#include "engine/job_listeners.h"
 #include "engine/parser_job.h"
+#include "engine/result_store.h"
+#include "engine/ui_dispatcher.h"
 
 namespace vantrel {
 
 class page_fetcher;
 
-// What the owner shows and does; the main window implements it, and so does the console tool.
-class job_view {
+class job_control : private job_receiver {
  public:
-  virtual ~job_view() = default;
-  virtual void set_status_text(const std::string& text) = 0;
-  virtual void set_progress(int percent) = 0;  // creates the indicator on first use
-  virtual void remove_progress() = 0;
-  virtual void rebuild_list() = 0;        // the job ended: show the results
-  virtual void clear_source_list() = 0;   // a new page is being fetched
-  virtual void freeze_source_list() = 0;  // a job starts: fill the list without repainting
-  virtual void next_site() = 0;           // the queue runs on
-  virtual void stop_queue_timer() = 0;
-  // Worker thread: queue a report for the user-interface thread, which passes it to
-  // job_control::on_status. Must not wait for that thread. False when it could not be queued.
-  virtual bool post_status(int code, std::optional<std::string> text) = 0;
-};
+  static constexpr const char* cancel_event_name = job_channel::cancel_event_name;
 
-class job_control {
- public:
-  static constexpr const char* cancel_event_name = "cancel_parser_event";
-
-  // callbacks: where items and page events go (their own owner); fetcher may be null.
-  job_control(job_view& view, const parser_callbacks& callbacks, page_fetcher* fetcher);
-  // Stops a running job and waits for its worker.
-  ~job_control();
+  // Items end in results; fetcher may be null (fetching then fails).
+  job_control(ui_dispatcher& ui, result_store& results, page_fetcher* fetcher);
+  ~job_control() override;
   job_control(const job_control&) = delete;
   job_control& operator=(const job_control&) = delete;
+
+  // Each may be null (nothing is shown; without a source listener, page events are not even
+  // collected). Set them while no job runs.
+  void set_status_listener(status_listener* listener) { status_ = listener; }
+  void set_results_listener(results_listener* listener) { results_listener_ = listener; }
+  void set_source_listener(source_listener* listener) { source_ = listener; }
+  void set_end_listener(job_end_listener* listener) { end_ = listener; }
+  void set_picture_source(picture_source* pictures) { pictures_ = pictures; }
 
   // Starts a ParseDef job; source_fname, when set, is parsed instead of the site's page.
   // FALSE when a previous worker still holds the job record, or no worker could start.
@@ -55,48 +53,60 @@ class job_control {
   // Starts a job that fetches an address without a ParseDef.
   bool process_url_job(const std::string& url);
 
-  // OnStatus: one posted report, on the user-interface thread.
+  // OnStatus: one status report of the worker.
   void on_status(int code, const std::optional<std::string>& text);
-  // The Stop command, and its state (which may also clear a stop no worker will consume).
+  // The Stop command. The queue runner stops its own timer.
   void stop();
-  bool stop_enabled();
-  // Whether the commands that start jobs are enabled.
-  bool can_start() const { return !job_running_ && !stop_pending_ && !queue_running_; }
+  // Whether Stop is enabled, as far as jobs go (the window adds the queue runner's state).
+  // A pure query: command-state handlers call it many times a second.
+  bool stop_enabled() const { return job_running_; }
+  // Whether the commands that start jobs are enabled, as far as jobs go.
+  bool can_start() const { return !job_running_ && !stop_pending_; }
 
   bool job_running() const { return job_running_; }
   bool stop_pending() const { return stop_pending_; }
   // The worker still holds the job record.
-  bool busy() { return busy_event_.is_set(); }
-  void set_queue_running(bool running) { queue_running_ = running; }
-  bool queue_running() const { return queue_running_; }
-  // Pause of the worker after its pst_done and pst_parsing_done reports (and before the end of
-  // a local document), so the window takes them in before the worker goes on; 500 ms unless
-  // set. The console tool has nothing to wait for.
-  void set_report_pause(std::chrono::milliseconds pause) { report_pause_ms_ = pause.count(); }
+  bool busy() const { return busy_event_.is_set(); }
+  // Pause of the worker after its pst_done and pst_parsing_done reports, so the window takes
+  // them in before the worker goes on; 500 ms unless set. The console tool has nothing to
+  // wait for.
+  void set_report_pause(std::chrono::milliseconds pause) { report_pause_ = pause; }
 
-  // Waits until the worker has ended. The last job's record (ret, failure) is then readable.
+  // Waits until the worker thread has ended. The last job's record (ret, failure) is then
+  // readable; tasks it posted may still wait in the dispatcher.
   void wait();
   const parser_job& last_job() const { return *last_job_; }
-
-  // The job's status callback (worker thread); owner is the job_control.
-  static int parser_status(void* owner, int code, const char* text);
 
  private:
   bool ready_for(const char* who);
   bool start(parser_job& job, const char* who);
   void fill(parser_job& job);
+  void request_stop();
 
-  job_view& view_;
-  parser_callbacks callbacks_;  // the caller's, forwarded by the trampolines
+  // job_receiver
+  void receive_items(std::vector<std::unique_ptr<headline_item>> items) override;
+  void receive_source(std::vector<source_line> lines) override;
+  void receive_status(int code, const std::optional<std::string>& text) override { on_status(code, text); }
+  void receive_stop_consumed() override { stop_pending_ = false; }
+  void receive_worker_finished(const job_outcome& outcome) override;
+
+  result_store& results_;
   page_fetcher* fetcher_;
+  status_listener* status_ = nullptr;
+  results_listener* results_listener_ = nullptr;
+  source_listener* source_ = nullptr;
+  job_end_listener* end_ = nullptr;
+  picture_source* pictures_ = nullptr;
+
+  std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // what posted tasks check
+  job_channel channel_;
   parser_job parsedef_job_, url_job_;
   const parser_job* last_job_ = &parsedef_job_;
-  sync_event busy_event_{sync_event::reset_mode::manual};
+  mutable sync_event busy_event_{sync_event::reset_mode::manual};
   std::shared_ptr<sync_event> stop_event_;
-  std::atomic<bool> stop_pending_{false};
+  bool stop_pending_ = false;
   bool job_running_ = false;  // the worker marker: set from a start until the end or Stop
-  bool queue_running_ = false;
-  std::atomic<long long> report_pause_ms_{500};
+  std::chrono::milliseconds report_pause_{500};
   std::thread worker_;
 };
 

@@ -1,6 +1,6 @@
 #include "engine/mtparser.h"
 
-#include <chrono>
+#include <new>
 #include <optional>
 
 #include "common/trace_log.h"
@@ -9,42 +9,36 @@
 namespace vantrel {
 
 namespace {
+
 const char* text_or_null(const std::optional<std::string>& s) { return s ? s->c_str() : nullptr; }
-}  // namespace
 
-unsigned mtparser_func(parser_job& job) {
-  trace("mtparser_func entered");
-  job.failure.clear();
-  std::optional<parser> par;
-  par.emplace(job, job.fetcher);
-  auto report_done = [&] {
-    if (job.status) job.status(job.owner, pst_parsing_done, nullptr);
-  };
+void report_done(parser_job& job) {
+  if (job.callbacks) job.callbacks->status(pst_parsing_done, nullptr);
+}
+
+// Everything between the parser's construction and the end of its work.
+void run_job(parser_job& job, parser& par) {
   bool fetch = false;
-
   if (job.parsedef_fname) {
     const std::string& path = *job.parsedef_fname;
-    if (par->load_parsedef(path) == -1) {
+    if (par.load_parsedef(path) == -1) {
       trace("mtparser_func: unable to load file %s", path.c_str());
       job.ret = -1;
-      job.failure = path + ": " + par->parsedef_file::last_error();
-      report_done();
+      job.failure = path + ": " + par.parsedef_file::last_error();
+      report_done(job);
     } else {
       trace("mtparser_func: file %s loaded.", path.c_str());
       if (job.source_fname) {
         // A local document: its parse result is the job's result.
         trace("mtparser_func: parsing source file %s", job.source_fname->c_str());
-        job.ret = par->parse_file(*job.source_fname);
+        job.ret = par.parse_file(*job.source_fname);
         if (job.ret == -1) {
           trace("mtparser_func: parser::parse_file returned -1");
-          job.failure = *job.source_fname + ": " + par->failure();
+          job.failure = *job.source_fname + ": " + par.failure();
         }
-        if (job.status) {
-          std::this_thread::sleep_for(job.report_pause);
-          report_done();
-        }
+        report_done(job);
       } else {
-        if (!job.url) job.url = par->get_url();
+        if (!job.url) job.url = par.get_url();
         trace("mtparser_func: no parsedef file name, processing URL %s", or_null(text_or_null(job.url)));
         fetch = true;
       }
@@ -56,14 +50,40 @@ unsigned mtparser_func(parser_job& job) {
     trace("mtparser_func: par->parsedef_fname = %s, par->url = %s", or_null(nullptr), or_null(nullptr));
     job.ret = -1;
     job.failure = "nothing to parse: no ParseDef and no address";
-    report_done();
+    report_done(job);
   }
 
   if (fetch) {
-    job.ret = par->process_url(job.url);
+    job.ret = par.process_url(job.url);
     if (job.ret == -1) {
       trace("mtparser_func: parser::process_url returned -1");
-      job.failure = (job.url ? *job.url + ": " : std::string()) + par->failure();
+      job.failure = (job.url ? *job.url + ": " : std::string()) + par.failure();
+    }
+  }
+}
+
+}  // namespace
+
+unsigned mtparser_func(parser_job& job) {
+  trace("mtparser_func entered");
+  job.failure.clear();
+  std::optional<parser> par;
+  try {
+    par.emplace(job.callbacks, job.fetcher);
+    run_job(job, *par);
+  } catch (const std::exception& e) {
+    // A page too large for the memory left, say: the job fails, the program goes on.
+    const bool no_memory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;
+    const std::string why = no_memory ? "out of memory" : e.what();
+    trace("mtparser_func: the job was abandoned: %s", why.c_str());
+    par.reset();  // gives its memory back before anything is reported
+    job.ret = -1;
+    const std::optional<std::string>& subject = job.source_fname ? job.source_fname : job.parsedef_fname ? job.parsedef_fname : job.url;
+    job.failure = (subject ? *subject + ": " : std::string()) + why;
+    try {
+      report_done(job);
+    } catch (const std::exception&) {
+      trace("mtparser_func: the end of the job could not be reported");
     }
   }
 
@@ -77,8 +97,11 @@ unsigned mtparser_func(parser_job& job) {
   return 0;
 }
 
-std::thread start_parser_thread(parser_job& job) {
-  return std::thread([&job] { mtparser_func(job); });
+std::thread start_parser_thread(parser_job& job, std::function<void()> then) {
+  return std::thread([&job, then = std::move(then)] {
+    mtparser_func(job);
+    if (then) then();
+  });
 }
 
 }  // namespace vantrel

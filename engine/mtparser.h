@@ -1,5 +1,6 @@
 #pragma once
 // The parse job's worker: runs one job record from start to end.
+#include <functional>
 #include <thread>
 
 #include "engine/parser_job.h"
@@ -12,7 +13,8 @@ namespace vantrel {
 // job's texts and resets its busy event. Returns 0.
 unsigned mtparser_func(parser_job& job);
 
-// Starts mtparser_func on a new thread. The job record must outlive the thread.
-std::thread start_parser_thread(parser_job& job);
+// Starts mtparser_func on a new thread, then runs then (when given) on that thread. The job
+// record must outlive the thread. Throws std::system_error when no thread can be started.
+std::thread start_parser_thread(parser_job& job, std::function<void()> then = nullptr);
 
 }  // namespace vantrel

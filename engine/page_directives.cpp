@@ -10,11 +10,6 @@ namespace vantrel {
 namespace {
 constexpr int max_refresh_delay = 20;  // seconds; a slower refresh is a page reload, not a move
 
-std::string_view skip_spaces(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || (s.front() >= '\t' && s.front() <= '\r'))) s.remove_prefix(1);
-  return s;
-}
-
 // Pages often quote the refresh address: url='next.html'.
 std::string_view unquote(std::string_view s) {
   if (!s.empty() && (s.front() == '\'' || s.front() == '"')) {
@@ -28,9 +23,9 @@ std::string_view unquote(std::string_view s) {
 
 // Returns true when the attribute set a redirect: the element's remaining attributes are then
 // neither examined nor reported.
-bool parser::apply_page_directives(element_class element, std::string_view name, const char* value,
-                                   bool& refresh_pending) {
-  const bool is_meta = element == element_class::meta;
+bool parser::apply_page_directives(std::string_view name, const char* value) {
+  const bool is_meta = element_ == element_class::meta;
+  bool& refresh_pending = refresh_pending_;
   if (is_meta) {
     // A refresh needs http-equiv="refresh" directly followed by its content attribute.
     if (!refresh_pending) {
@@ -42,10 +37,10 @@ bool parser::apply_page_directives(element_class element, std::string_view name,
         int delay = leading_int(v);
         size_t eq = v.find('=');
         if (eq != std::string_view::npos && delay <= max_refresh_delay) {
-          std::string_view target = unquote(skip_spaces(v.substr(eq + 1)));
+          std::string_view target = unquote(trim_spaces(v.substr(eq + 1)));
           if (target.empty() || target.front() != '/') {
             // A page-relative target is read against the page's own address, as links are.
-            set_redirect(is_relative_url(target) ? join_url(base_url_, target).value_or(std::string(target))
+            set_redirect(is_relative_url(target) ? join_url(walk_.base_url(), target).value_or(std::string(target))
                                                  : std::string(target));
             return true;
           }
@@ -61,12 +56,13 @@ bool parser::apply_page_directives(element_class element, std::string_view name,
       std::string lowered = lower_ascii(value);
       size_t eq = lowered.find('=');
       if (lowered.find("charset") != std::string::npos && eq != std::string::npos)
-        encoding_ = encoding_lookup(skip_spaces(std::string_view(lowered).substr(eq + 1)));
+        walk_.set_encoding(encoding_lookup(trim_spaces(std::string_view(lowered).substr(eq + 1))));
     }
   }
-  if (element == element_class::anchor && iequals(name, "href") &&
-      (http_status_ == 302 || (http_status_ == 301 && (state_ == st_end || state_ == st_start)))) {
-    set_redirect(join_url(base_url_, value).value_or(value));
+  const rule_kind state = walk_.state();
+  if (element_ == element_class::anchor && iequals(name, "href") &&
+      (http_status_ == 302 || (http_status_ == 301 && (state == rule_kind::end || state == rule_kind::start)))) {
+    set_redirect(join_url(walk_.base_url(), value).value_or(value));
     return true;
   }
   return false;

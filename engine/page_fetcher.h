@@ -22,14 +22,15 @@ struct fetch_progress {
 
 struct fetch_request {
   std::string url;
-  std::optional<std::string> accept_charset;  // sent as "Accept-Charset" when set
+  std::optional<std::string> accept_charset;  // sent as "Accept-Charset" when set; no control characters
   std::string body_file;                      // the body is stored here
 };
 
 struct fetch_result {
   enum class outcome { done, failed, cancelled };
   outcome how = outcome::failed;
-  bool store_failed = false;             // the body could not be written to body_file
+  enum class store_failure { none, open, write };
+  store_failure store = store_failure::none;  // body_file could not be opened, or written
   int status_code = 0;
   long long body_bytes = 0;              // bytes stored (after any decompression)
   std::optional<std::string> location;   // the reply's Location header

@@ -5,6 +5,7 @@
 #include <libxml/parserInternals.h>
 
 #include <cstring>
+#include <exception>
 #include <memory>
 
 #include "common/xml_support.h"
@@ -13,12 +14,29 @@ namespace vantrel {
 
 namespace {
 
+// What the callbacks share during one parse. An exception of the sink (memory running out on
+// a huge page, say) must not unwind through the library's C frames: it is kept, the parse is
+// stopped, and it is thrown again once the library has returned.
 struct sax_state {
   page_event_sink* sink;
+  xmlParserCtxtPtr ctxt;
   std::string text;
+  std::exception_ptr failure;
 };
 
 sax_state* state_of(void* ctx) { return static_cast<sax_state*>(ctx); }
+
+template <typename F>
+void guarded(void* ctx, F&& f) {
+  sax_state* s = state_of(ctx);
+  if (s->failure) return;
+  try {
+    f(s);
+  } catch (...) {
+    s->failure = std::current_exception();
+    xmlStopParser(s->ctxt);
+  }
+}
 
 void flush_text(sax_state* s) {
   if (s->text.empty()) return;
@@ -27,26 +45,28 @@ void flush_text(sax_state* s) {
 }
 
 void on_start(void* ctx, const xmlChar* name, const xmlChar** atts) {
-  sax_state* s = state_of(ctx);
-  flush_text(s);
-  s->sink->on_start_element(reinterpret_cast<const char*>(name),
-                            reinterpret_cast<const char* const*>(atts));
+  guarded(ctx, [&](sax_state* s) {
+    flush_text(s);
+    s->sink->on_start_element(reinterpret_cast<const char*>(name), reinterpret_cast<const char* const*>(atts));
+  });
 }
 
 void on_end(void* ctx, const xmlChar* name) {
-  sax_state* s = state_of(ctx);
-  flush_text(s);
-  s->sink->on_end_element(reinterpret_cast<const char*>(name));
+  guarded(ctx, [&](sax_state* s) {
+    flush_text(s);
+    s->sink->on_end_element(reinterpret_cast<const char*>(name));
+  });
 }
 
 void on_text(void* ctx, const xmlChar* ch, int len) {
-  if (len > 0) state_of(ctx)->text.append(reinterpret_cast<const char*>(ch), static_cast<size_t>(len));
+  if (len > 0)
+    guarded(ctx, [&](sax_state* s) { s->text.append(reinterpret_cast<const char*>(ch), static_cast<size_t>(len)); });
 }
 
 // A comment or processing instruction ends a text run, as it does on the page.
-void on_comment(void* ctx, const xmlChar*) { flush_text(state_of(ctx)); }
-void on_pi(void* ctx, const xmlChar*, const xmlChar*) { flush_text(state_of(ctx)); }
-void on_end_document(void* ctx) { flush_text(state_of(ctx)); }
+void on_comment(void* ctx, const xmlChar*) { guarded(ctx, flush_text); }
+void on_pi(void* ctx, const xmlChar*, const xmlChar*) { guarded(ctx, flush_text); }
+void on_end_document(void* ctx) { guarded(ctx, flush_text); }
 void ignore_entity_decl(void*, const xmlChar*, int, const xmlChar*, const xmlChar*, xmlChar*) {}
 
 xmlSAXHandler make_handler() {
@@ -65,11 +85,19 @@ xmlSAXHandler make_handler() {
   return h;
 }
 
-std::string describe(const xmlError& e) {
-  if (e.message == nullptr) return "not well-formed XML";
-  std::string msg = e.message;
-  while (!msg.empty() && (msg.back() == '\n' || msg.back() == ' ')) msg.pop_back();
-  return "not well-formed XML (line " + std::to_string(e.line) + ": " + msg + ")";
+// Runs one parse with our handler in place of the library's, and puts the library's back
+// before the context is freed, whatever happens.
+void run_parse(xmlParserCtxtPtr ctxt, page_event_sink& sink, int (*parse)(xmlParserCtxtPtr)) {
+  xmlSAXHandler handler = make_handler();
+  sax_state state{&sink, ctxt, {}, nullptr};
+  xmlSAXHandlerPtr library_handler = ctxt->sax;
+  ctxt->sax = &handler;
+  ctxt->userData = &state;
+  parse(ctxt);
+  guarded(&state, flush_text);
+  ctxt->sax = library_handler;
+  ctxt->userData = ctxt;
+  if (state.failure) std::rethrow_exception(state.failure);
 }
 
 }  // namespace
@@ -88,25 +116,16 @@ int parse_xml_page(std::string_view page, page_event_sink& sink, std::string* er
     if (error) *error = "too large to parse";
     return -1;
   }
-  xmlParserCtxtPtr ctxt = xmlCreateMemoryParserCtxt(page.data(), static_cast<int>(page.size()));
-  if (ctxt == nullptr) {
+  xml_parser_ctxt_ptr ctxt(xmlCreateMemoryParserCtxt(page.data(), static_cast<int>(page.size())));
+  if (!ctxt) {
     if (error) *error = "XML parser cannot be created";
     return -1;
   }
-  xmlCtxtUseOptions(ctxt, XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-  xmlSAXHandler handler = make_handler();
-  sax_state state{&sink, {}};
-  xmlSAXHandlerPtr library_handler = ctxt->sax;
-  ctxt->sax = &handler;
-  ctxt->userData = &state;
-  xmlParseDocument(ctxt);
-  flush_text(&state);
-  int result = ctxt->wellFormed ? 0 : -1;
-  if (result != 0 && error) *error = describe(ctxt->lastError);
-  ctxt->sax = library_handler;
-  ctxt->userData = ctxt;
-  xmlFreeParserCtxt(ctxt);
-  return result;
+  xmlCtxtUseOptions(ctxt.get(), XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  run_parse(ctxt.get(), sink, xmlParseDocument);
+  if (ctxt->wellFormed) return 0;
+  if (error) *error = describe_xml_error(&ctxt->lastError);
+  return -1;
 }
 
 int parse_html_page(std::string_view page, const std::string& encoding, page_event_sink& sink,
@@ -117,32 +136,23 @@ int parse_html_page(std::string_view page, const std::string& encoding, page_eve
     if (error) *error = "too large to parse";
     return -1;
   }
-  htmlParserCtxtPtr ctxt = htmlCreateMemoryParserCtxt(page.data(), static_cast<int>(page.size()));
-  if (ctxt == nullptr) {
+  xml_parser_ctxt_ptr ctxt(htmlCreateMemoryParserCtxt(page.data(), static_cast<int>(page.size())));
+  if (!ctxt) {
     if (error) *error = "HTML parser cannot be created";
     return -1;
   }
-  htmlCtxtUseOptions(ctxt, HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR |
-                               HTML_PARSE_NOWARNING | HTML_PARSE_IGNORE_ENC);
+  htmlCtxtUseOptions(ctxt.get(), HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR |
+                                     HTML_PARSE_NOWARNING | HTML_PARSE_IGNORE_ENC);
   // Recording the encoding on the input keeps a <meta> of the page from switching it.
   if (ctxt->input->encoding) xmlFree(const_cast<xmlChar*>(ctxt->input->encoding));
   ctxt->input->encoding = xmlStrdup(reinterpret_cast<const xmlChar*>(encoding.c_str()));
   xmlCharEncoding known = xmlParseCharEncoding(encoding.c_str());
   if (known != XML_CHAR_ENCODING_ERROR) {
-    xmlSwitchEncoding(ctxt, known);  // UTF-8 is read as it stands, without a conversion pass
+    xmlSwitchEncoding(ctxt.get(), known);  // UTF-8 is read as it stands, without a conversion pass
   } else if (xmlCharEncodingHandlerPtr h = xmlFindCharEncodingHandler(encoding.c_str())) {
-    xmlSwitchToEncoding(ctxt, h);
+    xmlSwitchToEncoding(ctxt.get(), h);
   }
-  xmlSAXHandler handler = make_handler();
-  sax_state state{&sink, {}};
-  xmlSAXHandlerPtr library_handler = ctxt->sax;
-  ctxt->sax = &handler;
-  ctxt->userData = &state;
-  htmlParseDocument(ctxt);
-  flush_text(&state);
-  ctxt->sax = library_handler;
-  ctxt->userData = ctxt;
-  htmlFreeParserCtxt(ctxt);
+  run_parse(ctxt.get(), sink, htmlParseDocument);
   return 0;
 }
 

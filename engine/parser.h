@@ -1,45 +1,26 @@
 #pragma once
 // The extraction engine: one object per parse job, living on the worker thread. It loads the
-// ParseDef (it is a parsedef_file), parses the page, walks the ParseDef's rules over the
-// page's events and hands every complete headline to the owner through the job's callbacks.
-// It never touches a window.
-//
-// Rule states and rule kinds share their numbers: END 0, START 1, HEADLINE 2, SUBHEAD 3,
-// LINK 4, SKIPTO 5.
-#include <cstdint>
-#include <deque>
+// ParseDef (it is a parsedef_file), parses the page, runs the rule walk over the page's events,
+// follows the redirects a page asks for and hands every complete headline to the job's
+// callbacks. It never touches a window.
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "common/parsedef_file.h"
 #include "engine/headline_item.h"
-#include "engine/page_parser.h"
 #include "engine/page_fetcher.h"
 #include "engine/parser_job.h"
+#include "engine/rule_walk.h"
 
 namespace vantrel {
 
-enum rule_state : int {
-  st_end = 0,
-  st_start = 1,
-  st_headline = 2,
-  st_subhead = 3,
-  st_link = 4,
-  st_skipto = 5,
-};
-
-// Whether a rule of kind k may fire in state s.
-bool transition_allowed(int s, int k);
-// Kind of a rule element: its name ignoring case; any unknown name is END.
-int rule_kind(std::string_view element_name);
-
-class parser : public parsedef_file, private page_event_sink {
+class parser : public parsedef_file, private walk_observer {
  public:
-  // The callbacks are copied from the job record. fetcher may be null: fetching then fails.
-  explicit parser(const parser_callbacks& callbacks, page_fetcher* fetcher = nullptr);
+  // callbacks may be null (everything is dropped); fetcher may be null (fetching then fails).
+  // Both must outlive the parser.
+  explicit parser(job_callbacks* callbacks, page_fetcher* fetcher = nullptr);
   ~parser() override;
 
   int load(const std::string& path) override { return load_parsedef(path); }
@@ -71,87 +52,44 @@ class parser : public parsedef_file, private page_event_sink {
   // The fetched page on disk while the parser lives; empty before the first fetch.
   const std::string& temp_fname() const { return temp_fname_; }
 
-  // Read-outs of the walk, for the Parsed Source window's users and for tests.
-  int state() const { return state_; }
-  int encoding() const { return encoding_; }
+  // Read-outs of the walk, for tests.
+  rule_kind state() const { return walk_.state(); }
+  int encoding() const { return walk_.encoding(); }
   bool is_xml() const { return is_xml_; }
-  const std::optional<std::string>& base_url() const { return base_url_; }
+  const std::optional<std::string>& base_url() const { return walk_.base_url(); }
   const std::optional<std::string>& redirect_url() const { return redirect_url_; }
   const picture* logo() const { return logo_.get(); }
 
  private:
-  // The rules of one section, read once from the (never modified) ParseDef tree.
-  struct pattern {
-    bool is_text = false;
-    std::string text;  // text pattern, or element name
-    struct attribute {
-      std::string name;
-      std::optional<std::string> lowered_value;  // none when written empty: any value
-    };
-    std::vector<attribute> attributes;
-  };
-  struct rule {
-    int kind = 0;
-    bool has_children = false;
-    bool has_text_patterns = false, has_element_patterns = false;
-    std::vector<pattern> patterns;
-  };
-  struct section_rules {
-    pd_node node;
-    bool has_subhead = false, has_link = false, has_skipto = false, linksearch_first = false;
-    int match_mode = 0;  // 0 whole value, 1 wildcard ("regexp"), 2 substring ("substr")
-    std::vector<rule> rules;
-    std::vector<std::string> element_names;  // every element pattern's name, once
-  };
+  // walk_observer: page events go to the callbacks; attributes also to the page directives.
+  void element_started(const char* name) override;
+  void element_ended(const char* name) override;
+  bool attribute_seen(const char* element, const char* name, const char* value) override;
+  void text_seen(const std::string& text) override;
+  void item_completed(std::unique_ptr<headline_item> item) override;
 
-  // page_event_sink
-  void on_start_element(const char* name, const char* const* attrs) override;
-  void on_end_element(const char* name) override;
-  void on_characters(std::string_view text) override;
-
-  const section_rules& rules_of(pd_node section);
-  // Makes section current; what the walk reads of it is then at hand without a lookup.
-  void set_section(pd_node section);
-  void match_rules(int& s, std::string_view name, const char* const* attrs, const std::string* text);
-  void match_text(int& s, const std::string& text) { match_rules(s, {}, nullptr, &text); }
-  bool attribute_matches(const pattern::attribute& p, const char* const* attrs);
   enum class element_class { other, meta, anchor };
-  bool apply_page_directives(element_class element, std::string_view name, const char* value,
-                             bool& refresh_pending);
-  int set_field(int kind, const std::optional<std::string_view>& text);
-  int complete_item();
-  void after_field(int& s);
+  bool apply_page_directives(std::string_view name, const char* value);
   int fetch_page(std::optional<std::string> address);
   int report(int code, const char* text);
 
-  parser_callbacks cb_;
+  job_callbacks& cb_;
   page_fetcher* fetcher_;
+  const bool page_events_;
+  rule_walk walk_;
 
-  int state_ = 0;
-  int pending_state_ = 0;
-  std::optional<std::string> base_url_;
-  std::optional<std::string> capture_tag_;
-  std::unique_ptr<headline_item> item_;
-  bool section_has_subhead_ = false, section_has_link_ = false, section_has_skipto_ = false;
-  std::optional<std::string> text_;
   bool is_xml_ = false;
-  int encoding_ = 0;
   int parsedef_encoding_ = 3;  // 3: the ParseDef fixes no encoding
   std::optional<std::string> parsedef_charset_, http_charset_;
   std::optional<std::string> redirect_url_;
   std::unique_ptr<picture> logo_;
   int http_status_ = 0;
-  pd_node section_;
-  const section_rules* section_rules_ = nullptr;  // what the walk reads of section_
-  pd_node root_;
-  bool has_text_patterns_ = false;  // some rule of the ParseDef matches page text
-  std::optional<std::string> break_tag_;
   std::string temp_fname_;  // fetched page on disk
   std::string failure_;
 
-  std::deque<section_rules> section_cache_;  // deque: references stay valid as it grows
-  std::string collapsed_;  // reused for every text event
-  std::string lowered_;    // reused for attribute comparisons
+  // The element whose attributes are being examined, for the page directives.
+  element_class element_ = element_class::other;
+  bool refresh_pending_ = false;  // http-equiv="refresh" seen; its content must follow
 };
 
 }  // namespace vantrel

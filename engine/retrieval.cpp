@@ -13,14 +13,10 @@ namespace vantrel {
 
 namespace {
 constexpr size_t max_site_name = 255;
+constexpr const char* page_file_prefix = "page-";
 
 // At most max_site_name bytes, cut between characters.
-std::string site_name_of(const std::string& display) {
-  if (display.size() <= max_site_name) return display;
-  size_t cut = max_site_name;
-  while (cut > 0 && (static_cast<unsigned char>(display[cut]) & 0xC0) == 0x80) --cut;
-  return display.substr(0, cut);
-}
+std::string site_name_of(const std::string& display) { return display.substr(0, utf8_prefix_length(display, max_site_name)); }
 }  // namespace
 
 retrieval_progress& the_retrieval_progress() {
@@ -53,10 +49,15 @@ int parser::fetch_page(std::optional<std::string> address) {
   if (!temp_fname_.empty()) std::filesystem::remove(temp_fname_, ec);
   temp_fname_.clear();
   std::string why;
-  std::optional<std::string> temp;
-  if (auto folder = private_folder(&why)) temp = platform::create_unique_file(*folder, "page-", &why);
+  const std::optional<std::string> folder = private_folder(&why);
+  if (!folder) {
+    failure_ = "no temporary file for the page: " + why;  // no name could be had
+    report(pst_parsing_done, nullptr);
+    return -1;
+  }
+  const std::optional<std::string> temp = platform::create_unique_file(*folder, page_file_prefix, &why);
   if (!temp) {
-    trace("Unable to open file %s", why.c_str());
+    trace("Unable to open file %s", (*folder + "/" + page_file_prefix + "XXXXXX").c_str());
     failure_ = "no temporary file for the page: " + why;
     report(pst_parsing_done, nullptr);
     return -1;
@@ -69,6 +70,13 @@ int parser::fetch_page(std::optional<std::string> address) {
   if (!address || !is_fetchable_url(*address)) {
     trace("URL is invalid");
     failure_ = address ? "\"" + *address + "\" is not an http or https address" : "no address to fetch";
+    report(pst_parsing_done, nullptr);
+    return -1;
+  }
+  if (parsedef_charset_ && has_control_chars(*parsedef_charset_)) {
+    // It goes into a request header, where a line break would forge header lines.
+    trace("fetch_page: the ParseDef's charset holds control characters");
+    failure_ = "the ParseDef's charset holds control characters";
     report(pst_parsing_done, nullptr);
     return -1;
   }
@@ -109,10 +117,17 @@ int parser::fetch_page(std::optional<std::string> address) {
     return -1;  // nothing more is reported
   }
   if (got.how == fetch_result::outcome::failed) {
-    if (got.store_failed)
-      trace("Unable to write body to file %s", temp_fname_.c_str());
-    else
-      trace("HTTP error");
+    switch (got.store) {
+      case fetch_result::store_failure::open:
+        trace("Unable to open file %s", temp_fname_.c_str());
+        break;
+      case fetch_result::store_failure::write:
+        trace("Unable to write body to file %s", temp_fname_.c_str());
+        break;
+      case fetch_result::store_failure::none:
+        trace("HTTP error");
+        break;
+    }
     failure_ = got.error;
     report(pst_parsing_done, nullptr);
     return -1;

@@ -1,10 +1,10 @@
 // Bringing a source document, a local file or a fetched page, into the event parser.
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
 
+#include "common/file_handle.h"
 #include "engine/encoding_detect.h"
 #include "engine/parser.h"
 
@@ -25,10 +25,6 @@ bool has_xml_declaration(std::string_view page) {
   }
   return false;
 }
-
-struct file_closer {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
 }  // namespace
 
 int parser::parse_file(const std::string& path) {
@@ -38,7 +34,7 @@ int parser::parse_file(const std::string& path) {
     failure_ = "is a folder, not a document";
     return -1;
   }
-  std::unique_ptr<std::FILE, file_closer> f(std::fopen(path.c_str(), "rb"));
+  file_ptr f = open_file(path, "rb");
   if (!f) {
     failure_ = std::string("cannot be opened: ") + std::strerror(errno);
     return -1;
@@ -64,20 +60,17 @@ int parser::parse_file(const std::string& path) {
 }
 
 int parser::parse_buffer(const char* document, size_t length) {
-  state_ = st_end;
-  capture_tag_.reset();
-  item_.reset();
+  walk_.start_page();
   if (document == nullptr) {
     failure_ = "no document";
     return -1;
   }
-  set_section(pd_node());
   std::string_view page(document, length);
   is_xml_ = has_xml_declaration(page);
   std::string error;
   int result;
   if (is_xml_) {
-    result = parse_xml_page(page, *this, &error);
+    result = parse_xml_page(page, walk_, &error);
   } else {
     std::string chosen = "UTF-8";
     for (const std::string& candidate : html_encoding_candidates(page, parsedef_charset_, http_charset_)) {
@@ -90,9 +83,9 @@ int parser::parse_buffer(const char* document, size_t length) {
       // Converted here rather than by the library, which stops at the five bytes the code
       // page leaves undefined; pages that use them still read to their end.
       std::string utf8 = windows1252_to_utf8(page);
-      result = parse_html_page(utf8, "UTF-8", *this, &error);
+      result = parse_html_page(utf8, "UTF-8", walk_, &error);
     } else {
-      result = parse_html_page(page, chosen, *this, &error);
+      result = parse_html_page(page, chosen, walk_, &error);
     }
   }
   if (result != 0) failure_ = error;

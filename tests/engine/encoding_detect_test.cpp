@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/text_util.h"
+
 namespace vantrel {
 namespace {
 

@@ -1,83 +1,65 @@
-// Starting, watching and stopping jobs as the main window does, with a recording view.
+// Starting, watching and stopping jobs as the main window does: a plain queue stands in for
+// the window's event loop, a recording view for its panes, a scripted fetcher for the network.
 #include "engine/job_control.h"
 
 #include <gtest/gtest.h>
 
-#include <deque>
-
 #include "common/trace_log.h"
-#include "engine/curl_fetcher.h"
 #include "tests/engine/recorder.h"
-#include "tests/helpers/http_server.h"
+#include "tests/engine/scripted_fetcher.h"
 
 namespace vantrel {
 namespace {
 
-using testing::http_connection;
-using testing::http_request;
-using testing::http_server;
 using namespace std::chrono_literals;
+using testing::scripted_fetcher;
+using testing::scripted_reply;
 
-struct recording_view : job_view {
-  std::mutex mutex;
-  std::deque<std::pair<int, std::optional<std::string>>> posted;
-  std::vector<std::string> texts;
-  std::vector<int> progress, handled;
-  int removed = 0, rebuilt = 0, cleared = 0, frozen = 0, next = 0, timer_stopped = 0;
+struct recording_view : status_listener, results_listener, source_listener, job_end_listener {
+  std::vector<std::string> texts, lines;
+  std::vector<int> progress;
+  std::vector<bool> frozen;
+  int removed = 0, rebuilt = 0, cleared = 0, ended = 0;
+  std::optional<job_outcome> finished;
 
   void set_status_text(const std::string& t) override { texts.push_back(t); }
   void set_progress(int p) override { progress.push_back(p); }
   void remove_progress() override { ++removed; }
   void rebuild_list() override { ++rebuilt; }
-  void clear_source_list() override { ++cleared; }
-  void freeze_source_list() override { ++frozen; }
-  void next_site() override { ++next; }
-  void stop_queue_timer() override { ++timer_stopped; }
-  bool post_status(int code, std::optional<std::string> text) override {
-    std::lock_guard lock(mutex);
-    posted.emplace_back(code, std::move(text));
-    return true;
+  void clear_source() override { ++cleared; }
+  void set_source_frozen(bool f) override { frozen.push_back(f); }
+  void add_source_lines(std::vector<source_line>& l) override {
+    for (const auto& line : l) lines.push_back(source_line_text(line));
   }
-
-  // The user-interface thread's message loop: hands posted reports to the job control until
-  // one with the given code was handled, or the time is up.
-  bool pump_until(job_control& jc, int code, std::chrono::milliseconds limit = 10s) {
-    auto end = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < end) {
-      std::optional<std::pair<int, std::optional<std::string>>> next_report;
-      {
-        std::lock_guard lock(mutex);
-        if (!posted.empty()) {
-          next_report = posted.front();
-          posted.pop_front();
-        }
-      }
-      if (!next_report) {
-        std::this_thread::sleep_for(2ms);
-        continue;
-      }
-      jc.on_status(next_report->first, next_report->second);
-      handled.push_back(next_report->first);
-      if (next_report->first == code) return true;
-    }
-    return false;
-  }
-  bool has_text_starting(const std::string& prefix) const {
-    return std::any_of(texts.begin(), texts.end(), [&](const std::string& t) { return t.rfind(prefix, 0) == 0; });
-  }
+  void job_ended() override { ++ended; }
+  void worker_finished(const job_outcome& o) override { finished = o; }
 };
 
 struct controlled {
   testing::temp_dir dir;
-  testing::recorder rec;
+  queue_dispatcher ui;
+  result_store results;
   recording_view view;
-  curl_fetcher fetcher;
-  job_control jc;
-  controlled() : jc(view, rec.callbacks(), &fetcher) { jc.set_report_pause(0ms); }
-  void wait_idle() {
-    for (int i = 0; i < 1000 && jc.busy(); ++i) std::this_thread::sleep_for(5ms);
+  scripted_fetcher fetcher;
+  job_control jc{ui, results, &fetcher};
+  controlled() {
+    jc.set_status_listener(&view);
+    jc.set_results_listener(&view);
+    jc.set_source_listener(&view);
+    jc.set_end_listener(&view);
+    jc.set_report_pause(0ms);
+  }
+  // The user-interface thread's loop, until the worker has let go of the job.
+  bool run_until_finished() {
+    for (int i = 0; i < 1000 && !view.finished; ++i) ui.run_pending(10ms);
+    return view.finished.has_value();
+  }
+  std::string site(const std::string& attrs = "name='Gazette' url='http://gazette.example/'") {
+    return dir.write("s.xml", testing::one_section("<start><div/></start><headline><a/></headline>", "", attrs));
   }
 };
+
+const std::string story_page = "<html><body><div><a href='/1'>One</a></div></body></html>";
 
 TEST(JobControl, StatusTexts) {
   EXPECT_EQ(status_text(pst_finding_site, "Gazette", 0, -1), "Finding site \"Gazette\"");
@@ -91,90 +73,77 @@ TEST(JobControl, StatusTexts) {
 
 TEST(JobControl, ALocalDocumentJobEndsWithOneRebuild) {
   controlled c;
-  std::string pd = c.dir.write("s.xml", testing::one_section("<start><div/></start><headline><a/></headline>"));
-  std::string page = c.dir.write("p.html", "<div><a href='/1'>One</a></div>");
-  ASSERT_TRUE(c.jc.process_parsedef(pd, page));
-  EXPECT_TRUE(c.jc.job_running());
+  ASSERT_TRUE(c.jc.process_parsedef(c.site(), c.dir.write("p.html", story_page)));
   EXPECT_FALSE(c.jc.can_start());
   EXPECT_TRUE(c.jc.stop_enabled());
-  ASSERT_TRUE(c.view.pump_until(c.jc, pst_parsing_done));
-  c.jc.wait();
-  EXPECT_EQ(c.view.handled, (std::vector<int>{pst_parsing_done}));
+  ASSERT_TRUE(c.run_until_finished());
   EXPECT_EQ(c.view.rebuilt, 1);
-  EXPECT_EQ(c.view.frozen, 1);
-  EXPECT_EQ(c.rec.items.size(), 1u);
-  EXPECT_FALSE(c.jc.job_running());
-  EXPECT_FALSE(c.jc.busy());
+  EXPECT_EQ(c.view.ended, 1);
+  EXPECT_EQ(c.view.cleared, 0);  // a local document clears nothing
+  EXPECT_EQ(c.view.frozen, (std::vector<bool>{true, false}));
+  ASSERT_EQ(c.results.size(), 1u);
+  EXPECT_EQ(c.results[0].heading, "One");
+  EXPECT_EQ(c.view.lines.front(), "html");
+  EXPECT_EQ(c.view.finished->ret, 0);
   EXPECT_TRUE(c.jc.can_start());
   EXPECT_FALSE(c.jc.stop_enabled());
-  EXPECT_EQ(c.jc.last_job().ret, 0);
 }
 
-TEST(JobControl, AFetchShowsItsProgressAndEnds) {
-  http_server server;
-  std::string body = "<html><body><div><a href='/1'>One</a></div>" + std::string(200000, ' ') + "</body></html>";
-  server.route("/", [&](http_connection& conn, const http_request&) {
-    std::string raw = http_server::reply(200, body);
-    for (size_t i = 0; i < raw.size(); i += 20000) {
-      conn.send(raw.substr(i, 20000));
-      conn.stall(5ms);
-    }
-  });
+TEST(JobControl, AFetchReportsEveryPhaseInOrder) {
   controlled c;
-  std::string pd = c.dir.write("s.xml", testing::one_section("<start><div/></start><headline><a/></headline>", "",
-                                                             "name='Local' url='" + server.url("/") + "'"));
-  c.jc.set_queue_running(true);
-  ASSERT_TRUE(c.jc.process_parsedef(pd, std::nullopt));
-  ASSERT_TRUE(c.view.pump_until(c.jc, pst_parsing_done));
-  c.jc.wait();
-  EXPECT_EQ(c.jc.last_job().ret, 0) << c.jc.last_job().failure;
-  EXPECT_EQ(c.view.texts.front(), "Finding site \"Local\"");
-  EXPECT_TRUE(c.view.has_text_starting("Retrieving \"Local\" ("));
-  EXPECT_EQ(c.view.texts.back(), "");
-  ASSERT_FALSE(c.view.progress.empty());
-  EXPECT_TRUE(std::is_sorted(c.view.progress.begin(), c.view.progress.end()));
-  EXPECT_LE(c.view.progress.back(), 100);
+  c.fetcher.replies.push_back({200, story_page});
+  ASSERT_TRUE(c.jc.process_parsedef(c.site(), std::nullopt));
+  ASSERT_TRUE(c.run_until_finished());
+  EXPECT_EQ(c.view.texts, (std::vector<std::string>{"Finding site \"Gazette\"", "Sending request for \"Gazette\"",
+                                                    "\"Gazette\" found, waiting for reply...",
+                                                    "Retrieving \"Gazette\" (57 of 57 bytes)...", "", ""}));
+  EXPECT_EQ(c.view.progress, (std::vector<int>{100}));
   EXPECT_EQ(c.view.cleared, 1);
   EXPECT_EQ(c.view.rebuilt, 1);
-  EXPECT_EQ(c.view.next, 1);  // the queue runs on
-  EXPECT_EQ(c.rec.items.size(), 1u);
+  EXPECT_EQ(c.results.size(), 1u);
+  EXPECT_EQ(c.view.finished->ret, 0);
+  ASSERT_EQ(c.fetcher.requests.size(), 1u);
+  EXPECT_EQ(c.fetcher.requests[0].url, "http://gazette.example/");
 }
 
-TEST(JobControl, StopDuringTheBodyEndsTheJobWithoutAReport) {
-  http_server server;
-  server.route("/", [](http_connection& conn, const http_request&) {
-    conn.send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n<html>");
-    conn.stall(30s);
-  });
-  controlled c;
-  c.jc.set_queue_running(true);
-  ASSERT_TRUE(c.jc.process_url_job(server.url("/")));
-  ASSERT_TRUE(c.view.pump_until(c.jc, pst_retrieving));
-  EXPECT_FALSE(c.jc.process_url_job(server.url("/")));  // the record is in use
-  c.jc.stop();
-  EXPECT_EQ(c.view.timer_stopped, 1);
-  EXPECT_FALSE(c.jc.queue_running());
-  EXPECT_FALSE(c.jc.job_running());  // the worker may already have seen the stop: no more checks here
-  c.wait_idle();
-  c.jc.wait();
-  EXPECT_FALSE(c.jc.stop_pending());  // the worker consumed the stop
-  EXPECT_TRUE(c.jc.can_start());
-  EXPECT_EQ(c.jc.last_job().ret, -1);
-  c.view.pump_until(c.jc, -1, 100ms);
-  EXPECT_EQ(std::count(c.view.handled.begin(), c.view.handled.end(), pst_parsing_done), 0);
-  EXPECT_EQ(c.view.rebuilt, 0);
+// Stop pressed while the worker is at each phase of the transfer: the job ends at its next
+// report, nothing more is shown, and the stop is consumed.
+TEST(JobControl, StopAtEachPhaseEndsTheJobWithoutItsEnd) {
+  for (fetch_phase at : {fetch_phase::request, fetch_phase::response_headers, fetch_phase::response_body}) {
+    controlled c;
+    c.fetcher.replies.push_back({200, story_page});
+    sync_event reached, go;
+    c.fetcher.at_phase = [&](fetch_phase p) {
+      if (p != at) return;
+      reached.set();
+      go.wait_for(10s);
+    };
+    ASSERT_TRUE(c.jc.process_parsedef(c.site(), std::nullopt));
+    ASSERT_TRUE(reached.wait_for(10s));
+    c.jc.stop();
+    EXPECT_TRUE(c.jc.stop_pending());
+    EXPECT_FALSE(c.jc.can_start());
+    go.set();
+    ASSERT_TRUE(c.run_until_finished());
+    EXPECT_TRUE(c.view.finished->stopped);
+    EXPECT_EQ(c.view.finished->ret, -1);
+    EXPECT_FALSE(c.jc.stop_pending()) << static_cast<int>(at);  // the worker consumed it
+    EXPECT_TRUE(c.jc.can_start());
+    EXPECT_EQ(c.view.rebuilt, 0);
+    EXPECT_EQ(c.view.ended, 0);
+    EXPECT_EQ(c.view.texts.back(), "");
+  }
 }
 
 TEST(JobControl, AStopNoWorkerConsumesIsClearedAtTheEnd) {
   testing::temp_dir t;
   the_trace_log().start(t.file("Vantrace.txt"));
   controlled c;
-  std::string pd = c.dir.write("s.xml", "<parsedef/>");
-  ASSERT_TRUE(c.jc.process_parsedef(pd, c.dir.write("p.html", "<p>x</p>")));
-  c.wait_idle();  // the worker has reported its end, which is not handled yet
-  c.jc.stop();
+  ASSERT_TRUE(c.jc.process_parsedef(c.site(), c.dir.write("p.html", "<p>x</p>")));
+  for (int i = 0; i < 1000 && c.jc.busy(); ++i) std::this_thread::sleep_for(5ms);
+  c.jc.stop();  // the worker has reported its end, which is not handled yet
   EXPECT_TRUE(c.jc.stop_pending());
-  ASSERT_TRUE(c.view.pump_until(c.jc, pst_parsing_done));
+  ASSERT_TRUE(c.run_until_finished());
   the_trace_log().stop();
   EXPECT_FALSE(c.jc.stop_pending());
   EXPECT_TRUE(c.jc.can_start());
@@ -182,14 +151,59 @@ TEST(JobControl, AStopNoWorkerConsumesIsClearedAtTheEnd) {
             std::string::npos);
 }
 
-TEST(JobControl, StopStateFollowsTheJob) {
+TEST(JobControl, ASecondStartWaitsForTheRecord) {
   controlled c;
-  EXPECT_FALSE(c.jc.stop_enabled());
-  c.jc.set_queue_running(true);
-  EXPECT_TRUE(c.jc.stop_enabled());
-  c.jc.stop();
-  EXPECT_FALSE(c.jc.stop_enabled());
-  EXPECT_EQ(c.view.texts.back(), "");
+  c.fetcher.replies.push_back({200, story_page});
+  sync_event reached, go;
+  c.fetcher.at_phase = [&](fetch_phase) {
+    reached.set();
+    go.wait_for(10s);
+  };
+  ASSERT_TRUE(c.jc.process_parsedef(c.site(), std::nullopt));
+  ASSERT_TRUE(reached.wait_for(10s));
+  EXPECT_FALSE(c.jc.process_url_job("http://other.example/"));  // the record is in use
+  c.fetcher.at_phase = nullptr;
+  go.set();
+  ASSERT_TRUE(c.run_until_finished());
+  EXPECT_EQ(c.view.finished->ret, 0);
+}
+
+// A window whose queue refuses posts for a while: what must arrive (items, the end) arrives,
+// once; a progress report may be lost.
+TEST(JobControl, RefusedPostsOfWhatMustArriveAreRetried) {
+  controlled c;
+  c.ui.refuse_next(3);
+  ASSERT_TRUE(c.jc.process_parsedef(c.site(), c.dir.write("p.html", story_page)));
+  ASSERT_TRUE(c.run_until_finished());
+  EXPECT_EQ(c.results.size(), 1u);
+  EXPECT_EQ(c.view.rebuilt, 1);
+  EXPECT_EQ(c.view.finished->ret, 0);
+}
+
+TEST(JobControl, ShuttingDownNeitherWaitsForeverNorDeliversLateReports) {
+  for (bool refuse_all : {true, false}) {
+    testing::temp_dir dir;
+    queue_dispatcher ui;
+    result_store results;
+    recording_view view;
+    if (refuse_all) ui.refuse_next(1 << 30);
+    const std::string site = dir.write("s.xml", testing::one_section("<start><div/></start><headline><a/></headline>"));
+    const auto start = std::chrono::steady_clock::now();
+    {
+      job_control jc(ui, results, nullptr);
+      jc.set_results_listener(&view);
+      jc.set_end_listener(&view);
+      jc.set_report_pause(10s);  // cut short by the shutdown
+      ASSERT_TRUE(jc.process_parsedef(site, dir.write("p.html", story_page)));
+      // Without refusals, wait until the end report is queued and the worker pauses after it.
+      for (int i = 0; i < 1000 && !refuse_all && ui.pending() < 2; ++i) std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s) << refuse_all;
+    ui.run_pending();  // tasks still queued for the job control that is gone go nowhere
+    EXPECT_EQ(view.rebuilt, 0);
+    EXPECT_EQ(results.size(), 0u);
+    EXPECT_FALSE(view.finished);
+  }
 }
 
 }  // namespace

@@ -23,9 +23,8 @@ struct job_run {
   parser_job job;
   sync_event busy{sync_event::reset_mode::manual};
 
-  explicit job_run(bool with_status = true) {
-    static_cast<parser_callbacks&>(job) = rec.callbacks();
-    if (!with_status) job.status = nullptr;
+  job_run() {
+    job.callbacks = &rec;
     job.busy_event = &busy;
   }
   void run() {
@@ -49,13 +48,13 @@ TEST(ParseJob, LocalDocumentWithAParsedef) {
 }
 
 TEST(ParseJob, LocalDocumentFailuresAreTheJobsResult) {
-  job_run r(false);
+  job_run r;
   r.job.parsedef_fname = r.dir.write("site.xml", one_section("<start><item/></start><headline><title/></headline>"));
   r.job.source_fname = r.dir.write("feed.xml", "<?xml version='1.0'?><rss><item><title>Kept</title></item><item>");
   r.run();
   EXPECT_EQ(r.job.ret, -1);
   EXPECT_NE(r.job.failure.find("feed.xml: not well-formed XML"), std::string::npos) << r.job.failure;
-  EXPECT_TRUE(r.rec.statuses.empty());  // no status callback, no reports
+  EXPECT_EQ(r.rec.statuses, (std::vector<int>{pst_parsing_done}));
 }
 
 TEST(ParseJob, FailuresEndWithOneParsingDone) {
@@ -103,11 +102,11 @@ TEST(ParseJob, WritesItsTraceLines) {
   temp_dir t;
   trace_log& log = the_trace_log();
   log.start(t.file("Vantrace.txt"));
-  job_run r(false);
+  job_run r;
   r.job.parsedef_fname = r.dir.write("site.xml", one_section(rules));
   r.job.source_fname = r.dir.write("page.html", page);
   r.run();
-  job_run u(false);
+  job_run u;
   u.job.parsedef_fname = u.dir.write("nourl.xml", "<parsedef name='Quiet Site'/>");
   u.run();
   log.stop();

@@ -42,7 +42,7 @@ fetch_limits test_limits() {
 // later one) answers -1, as a pressed Stop does.
 struct fetch_run {
   explicit fetch_run(const std::string& parsedef = "", fetch_limits limits = test_limits())
-      : fetcher(limits), p(std::make_unique<parser>(rec.callbacks(), &fetcher)) {
+      : fetcher(limits), p(std::make_unique<parser>(&rec, &fetcher)) {
     if (!parsedef.empty()) {
       EXPECT_EQ(p->load_parsedef(dir.write("site.xml", parsedef)), 0);
     }
@@ -240,18 +240,16 @@ TEST(Retrieval, StopIsNoticedQuicklyAndReportsNothingMore) {
   for (const char* path : {"/stall", "/body"}) {
     fetch_run r;
     std::atomic<bool> stop{false};
-    struct owner_state {
+    struct owner_state : job_callbacks {
       std::atomic<bool>* stop;
       std::vector<int> codes;
-    } state{&stop, {}};
-    parser_callbacks cb;
-    cb.owner = &state;
-    cb.status = [](void* o, int code, const char*) {
-      auto* s = static_cast<owner_state*>(o);
-      s->codes.push_back(code);
-      return s->stop->load() ? -1 : 0;
-    };
-    parser p(cb, &r.fetcher);
+      int status(int code, const char*) override {
+        codes.push_back(code);
+        return stop->load() ? -1 : 0;
+      }
+    } state;
+    state.stop = &stop;
+    parser p(&state, &r.fetcher);
     std::chrono::steady_clock::time_point pressed;
     std::thread stopper([&] {
       std::this_thread::sleep_for(300ms);

@@ -1,0 +1,85 @@
+#pragma once
+// The rule walk: every element start, element end and text of a page runs the rules of the
+// current ParseDef section, moves the rule state and stores captured texts into the item
+// under construction. Nothing is buffered or looked ahead. It is fed page events directly
+// (by the page parser, or by tests) and hands what it sees and completes to its observer.
+//
+// One walk belongs to one parse job, on the worker thread.
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/headline_item.h"
+#include "engine/page_parser.h"
+#include "engine/walk_rules.h"
+
+namespace vantrel {
+
+class walk_observer {
+ public:
+  virtual ~walk_observer() = default;
+  // Page events, in document order, before the rules see them.
+  virtual void element_started(const char* name) = 0;
+  virtual void element_ended(const char* name) = 0;
+  // Each attribute of an element start, until the first one without a value. True when the
+  // attribute set a redirect: the element's remaining attributes are then not examined.
+  virtual bool attribute_seen(const char* element, const char* name, const char* value) = 0;
+  // A text with a visible character, white space collapsed. Only when the walk was made
+  // with report_texts.
+  virtual void text_seen(const std::string& text) = 0;
+  // A complete item with a heading and a link.
+  virtual void item_completed(std::unique_ptr<headline_item> item) = 0;
+};
+
+class rule_walk : public page_event_sink {
+ public:
+  // report_texts: whether the observer wants text_seen (collapsing texts costs time).
+  rule_walk(walk_observer& observer, bool report_texts);
+
+  void set_rules(walk_rules rules);
+  // Before a page: state END, no capture, no item, no current section.
+  void start_page();
+
+  // Address that links are joined with.
+  void set_base_url(std::optional<std::string> url) { base_url_ = std::move(url); }
+  const std::optional<std::string>& base_url() const { return base_url_; }
+  // Encoding index stamped on items.
+  void set_encoding(int encoding) { encoding_ = encoding; }
+  int encoding() const { return encoding_; }
+
+  rule_kind state() const { return state_; }
+
+  void on_start_element(const char* name, const char* const* attrs) override;
+  void on_end_element(const char* name) override;
+  void on_characters(std::string_view text) override;
+
+ private:
+  const section_rules& current() const;
+  void match_rules(std::string_view name, const char* const* attrs, const std::string* text);
+  bool attribute_matches(const attribute_pattern& p, const char* const* attrs);
+  // Stores a field into the item under construction; true when that completed a valid item.
+  bool set_field(field_kind kind, const std::optional<std::string_view>& text);
+  bool complete_item();
+  void after_field();
+
+  walk_observer& observer_;
+  const bool report_texts_;
+  walk_rules rules_;
+  int section_ = -1;  // index of the current section, -1 for none
+
+  rule_kind state_ = rule_kind::end;
+  bool pending_subhead_ = false;  // a capture opened by a "*" text pattern
+  std::optional<std::string> base_url_;
+  int encoding_ = 0;
+  std::optional<std::string> capture_tag_;
+  std::optional<std::string> break_tag_;
+  std::unique_ptr<headline_item> item_;
+  bool section_has_subhead_ = false, section_has_link_ = false, section_has_skipto_ = false;
+  std::optional<std::string> text_;
+
+  std::string collapsed_;  // reused for every text event
+  std::string lowered_;    // reused for attribute comparisons
+};
+
+}  // namespace vantrel
