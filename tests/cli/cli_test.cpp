@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 
 #include "cli/cli_options.h"
 #include "cli/cli_output.h"
 #include "cli/cli_run.h"
+#include "common/paths.h"
+#include "common/platform.h"
 #include <signal.h>
 
 #include <thread>
@@ -57,6 +60,8 @@ TEST(CliOptions, UsageErrorsAndModes) {
       {{"--events", "--source", "p.html", "x"}, false},
       {{"--parsedef", "a.xml", "--source", "p", "b.xml"}, false},
       {{"--frobnicate", "x"}, false},
+      {{"--format=json", "site.xml", "--source=p.html"}, true},  // GNU long options, in any order
+      {{"--form=json", "site.xml"}, true},                        // an unambiguous abbreviation
   };
   for (const row& c : cases) {
     parse_result r = parse_options(c.args);
@@ -66,6 +71,11 @@ TEST(CliOptions, UsageErrorsAndModes) {
     }
   }
   EXPECT_EQ(parse_options({"x", "--help"}).opts->what, mode::help);
+  EXPECT_EQ(parse_options({"--format=json", "site.xml"}).opts->format, output_format::json);
+
+  result usage = run_cli({"--format"});  // one line and a hint, not the whole help
+  EXPECT_EQ(usage.code, 2);
+  EXPECT_EQ(usage.err, "tidewatch-cli: option --format needs a value\nTry 'tidewatch-cli --help' for more information.\n");
 }
 
 TEST(CliOutput, JsonStringsAreEscapedAndValid) {
@@ -126,6 +136,12 @@ TEST(CliRun, EventsListThePageAsParsed) {
             "start 1 font\ntext f\nend 10 font\nend 20 body\nend 16 html\n");
   result with_rules = run_cli({"--events", "--parsedef", sample_dir + "harbour-gazette.xml", page});
   EXPECT_EQ(with_rules.out, r.out);
+
+  // A value or text that holds a line break cannot fake an event line.
+  std::string forged = t.write("f.html", "<p title=\"a&#10;start 6 a\">x&#13;&#10;end 7 a \\ y</p>");
+  EXPECT_EQ(run_cli({"--events", forged}).out,
+            "start 15 html\nstart 19 body\nstart 2 p\nattr title = a\\nstart 6 a\ntext x end 7 a \\\\ y\n"
+            "end 3 p\nend 20 body\nend 16 html\n");
 }
 
 TEST(CliRun, FailuresSayWhichFileAndWhy) {
@@ -195,6 +211,24 @@ TEST(CliRun, FetchFailuresAndStops) {
   interrupter.join();
   EXPECT_EQ(stopped.code, 130);
   EXPECT_EQ(stopped.err, "tidewatch-cli: stopped\n");
+}
+
+// Each run's private folder goes when the run ends, whether it succeeded, failed or was used
+// for a package.
+TEST(CliRun, LeavesNoFolderBehind) {
+  temp_dir t;
+  std::string pkg = t.file("gazette.nov");
+  vantrel::testing::write_zip(pkg, {{"g.xml", vantrel::testing::read_file(sample_dir + "harbour-gazette.xml")}});
+  const std::string page = sample_dir + "harbour-gazette.html";
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--source", page, pkg}, {"--source", t.file("missing.html"), pkg}, {"--url", "http://127.0.0.1:1/"}}) {
+    run_cli(args);
+    set_application_name("tidewatch-cli-" + std::to_string(platform::process_id()));
+    std::string folder = *private_folder();  // made again by the look
+    EXPECT_EQ(vantrel::testing::list_files(folder), "") << args[0];
+    remove_private_folder();
+    EXPECT_FALSE(std::filesystem::exists(folder));
+  }
 }
 
 TEST(CliRun, HelpAndVersion) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <filesystem>
 #include <thread>
 
@@ -111,6 +113,24 @@ TEST_F(PackageTest, MembersThatInflatePast64MiBFail) {
   EXPECT_EQ(f.load(lying), -1);
   EXPECT_NE(f.last_error().find("damaged"), std::string::npos) << f.last_error();
   EXPECT_EQ(list_files(unpack_), "");
+}
+
+// Members small one by one but too many, or too large together: refused before more than the
+// bound is written, and nothing is left.
+TEST_F(PackageTest, PackagesBoundedInTotalAndInMembers) {
+  const std::string part(20u << 20, 'z');
+  std::vector<testing::zip_member> large{{"site.xml", site_xml}};
+  for (int i = 0; i < 4; ++i) large.push_back({"part" + std::to_string(i) + ".bin", part});
+  std::vector<testing::zip_member> many;
+  for (unsigned i = 0; i <= parsedef_package::max_members; ++i) many.push_back({std::to_string(i) + ".txt", "x"});
+  for (const auto& [name, members, why] : {std::tuple{"large.nov", large, "more than 64 MiB in all"},
+                                           std::tuple{"many.nov", many, "more than a ParseDef package may hold"}}) {
+    std::string path = make(name, members);
+    parsedef_file f;
+    EXPECT_EQ(f.load(path), -1) << name;
+    EXPECT_NE(f.last_error().find(why), std::string::npos) << f.last_error();
+    EXPECT_EQ(list_files(unpack_), "") << name;
+  }
 }
 
 TEST_F(PackageTest, BrokenPackagesFailAndKeepTheDocumentHeld) {

@@ -125,5 +125,23 @@ TEST(ParseJob, WritesItsTraceLines) {
     EXPECT_NE(text.find(line), std::string::npos) << line;
 }
 
+// Memory running out in the middle of a page (here: while an item is handed over, inside the
+// page parser's callbacks) fails the job with a clear reason; the program goes on.
+TEST(ParseJob, RunningOutOfMemoryFailsTheJobNotTheProgram) {
+  struct starved : recorder {
+    void add_item(std::unique_ptr<headline_item>) override { throw std::bad_alloc(); }
+  };
+  job_run r;
+  starved rec;
+  r.job.callbacks = &rec;
+  r.job.parsedef_fname = r.dir.write("site.xml", one_section(rules));
+  r.job.source_fname = r.dir.write("page.html", page);
+  r.run();
+  EXPECT_EQ(r.job.ret, -1);
+  EXPECT_NE(r.job.failure.find("page.html: out of memory"), std::string::npos) << r.job.failure;
+  EXPECT_EQ(rec.statuses, (std::vector<int>{pst_parsing_done}));
+  EXPECT_FALSE(r.busy.is_set());
+}
+
 }  // namespace
 }  // namespace vantrel

@@ -12,7 +12,9 @@
 #include <filesystem>
 
 #include "engine/curl_fetcher.h"
+#include "common/trace_log.h"
 #include "tests/engine/recorder.h"
+#include "tests/engine/scripted_fetcher.h"
 #include "tests/helpers/http_server.h"
 
 extern char** environ;
@@ -320,6 +322,51 @@ TEST(Retrieval, HttpsChecksTheCertificate) {
   fetch_run trusted;
   EXPECT_EQ(trusted.run(server.url()), 0) << trusted.p->failure();
   EXPECT_FALSE(trusted.rec.texts().empty());
+}
+
+}  // namespace
+}  // namespace vantrel
+
+namespace vantrel {
+namespace {
+
+// Failures played by a scripted fetcher: each ends the job once, with its trace line.
+TEST(Retrieval, ScriptedFailuresEndTheJobOnceWithTheirTraceLine) {
+  using testing::scripted_reply;
+  using store = fetch_result::store_failure;
+  const scripted_reply moved{302, "", std::string("/next")};
+  struct row {
+    const char* name;
+    std::vector<scripted_reply> replies;
+    const char* charset;
+    const char* trace_line;
+    size_t requests;
+  };
+  const row rows[] = {
+      {"an eleventh redirect", std::vector<scripted_reply>(11, moved), nullptr,
+       "process_url: more than 10 redirects, giving up at http://site.example/next", 11},
+      {"a body file that cannot be opened", {{200, "<p/>", {}, fetch_result::outcome::failed, store::open}}, nullptr,
+       "Unable to open file ", 1},
+      {"a body that cannot be written", {{200, "<p/>", {}, fetch_result::outcome::failed, store::write}}, nullptr,
+       "Unable to write body to file ", 1},
+      {"a charset that would forge header lines", {{200, "<p/>"}}, "utf-8&#13;&#10;X-Forged: 1",
+       "fetch_page: the ParseDef's charset holds control characters", 0},
+  };
+  for (const row& c : rows) {
+    testing::temp_dir t;
+    the_trace_log().start(t.file("Vantrace.txt"));
+    testing::recorder rec;
+    testing::scripted_fetcher fetcher;
+    fetcher.replies.assign(c.replies.begin(), c.replies.end());
+    parser p(&rec, &fetcher);
+    const std::string charset = c.charset ? std::string(" charset='") + c.charset + "'" : "";
+    ASSERT_EQ(p.load_parsedef(t.write("s.xml", "<parsedef url='http://site.example/'" + charset + "/>")), 0);
+    EXPECT_EQ(p.process_url(p.get_url()), -1) << c.name;
+    the_trace_log().stop();
+    EXPECT_EQ(std::count(rec.statuses.begin(), rec.statuses.end(), pst_parsing_done), 1) << c.name;
+    EXPECT_EQ(fetcher.requests.size(), c.requests) << c.name;
+    EXPECT_NE(testing::read_file(t.file("Vantrace.txt")).find(c.trace_line), std::string::npos) << c.name;
+  }
 }
 
 }  // namespace
