@@ -3,6 +3,7 @@
 //   extract_bench --memory job PAGE PARSEDEF | --memory baseline PAGE
 //                                          peak memory of one run in this process
 #include <libxml/HTMLparser.h>
+#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -11,11 +12,10 @@
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <time.h>
 
+#include "bench/bench_support.h"
 #include "common/platform.h"
 #include "common/xml_support.h"
-#include "bench/bench_support.h"
 #include "engine/mtparser.h"
 
 namespace {
@@ -51,7 +51,7 @@ double seconds(clock_type::duration d) { return std::chrono::duration<double>(d)
 // Processor time of this thread: less disturbed than the clock by other work on a shared
 // machine.
 double cpu_seconds() {
-  timespec ts {};
+  timespec ts{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
   return ts.tv_sec + ts.tv_nsec / 1e9;
 }

@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "common/paths.h"
 #include "bench/bench_support.h"
+#include "common/paths.h"
 #include "engine/curl_fetcher.h"
 #include "engine/mtparser.h"
 #include "engine/parser.h"
@@ -102,7 +102,8 @@ int main(int argc, char** argv) {
   std::printf("page: %.1f MB over loopback, %zu headlines extracted\n", page.size() / 1e6, items);
   std::printf("curl -o /dev/null (baseline):  %8.1f ms\n", best_curl * 1e3);
   std::printf("curl -o FILE (same disk):       %8.1f ms\n", best_curl_file * 1e3);
-  std::printf("the fetch alone (to its file): %8.1f ms   ratio to curl %.2f\n", best_fetch * 1e3, best_fetch / best_curl);
+  std::printf("the fetch alone (to its file): %8.1f ms   ratio to curl %.2f\n", best_fetch * 1e3,
+              best_fetch / best_curl);
   std::printf("whole job (fetch and parse):   %8.1f ms   ratio to curl %.2f  (goal: at most 1.50)\n", best_job * 1e3,
               best_job / best_curl);
 

@@ -8,9 +8,9 @@
 
 namespace {
 
-const char* const words[] = {"harbour", "council", "storm", "ferry",  "market", "school",  "budget",
-                             "island",  "festival", "road",  "bridge", "fishing", "weather", "election",
-                             "museum",  "concert", "police", "hospital", "trains", "library"};
+const char* const words[] = {"harbour", "council",  "storm",  "ferry",    "market",  "school",  "budget",
+                             "island",  "festival", "road",   "bridge",   "fishing", "weather", "election",
+                             "museum",  "concert",  "police", "hospital", "trains",  "library"};
 const char* const sections[] = {"World", "Local", "Sport", "Business", "Culture", "Weather"};
 
 std::string sentence(std::mt19937& rng, int n) {
@@ -51,10 +51,10 @@ int main(int argc, char** argv) {
     page += "<div class=\"story\" id=\"s" + id + "\" data-track=\"story-" + id + "\">";
     page += "<span class=\"kicker\">" + std::string(sections[rng() % 6]) + "</span>\n";
     page += "  <h3 class=\"title\"><a class=\"headline\" href=\"/news/2026/12/08/story-" + id +
-            ".html\" title=\"Read the story\">" + sentence(rng, 6 + rng() % 6) + " &amp; " +
-            sentence(rng, 2) + "</a></h3>\n";
-    page += "  <p class=\"summary\">" + sentence(rng, 10) + " <b>" + sentence(rng, 2) + "</b> " +
-            sentence(rng, 8) + " &ldquo;" + sentence(rng, 3) + "&rdquo;.</p>\n";
+            ".html\" title=\"Read the story\">" + sentence(rng, 6 + rng() % 6) + " &amp; " + sentence(rng, 2) +
+            "</a></h3>\n";
+    page += "  <p class=\"summary\">" + sentence(rng, 10) + " <b>" + sentence(rng, 2) + "</b> " + sentence(rng, 8) +
+            " &ldquo;" + sentence(rng, 3) + "&rdquo;.</p>\n";
     page += "  <div class=\"meta\"><span class=\"time\">" + std::to_string(rng() % 24) + ":" +
             std::to_string(10 + rng() % 50) + "</span> <a href=\"/comments/" + id + "\">" +
             std::to_string(rng() % 300) + " comments</a> <img src=\"/img/" + id +
@@ -62,10 +62,12 @@ int main(int argc, char** argv) {
     if (n % 10 == 0) {
       page += "<!-- advertisement slot " + id + " -->\n<div class=\"ad\"><script>var slot" + id +
               "={size:[300,250],kw:['" + sentence(rng, 2) + "']};if(slot" + id +
-              ".size[0]>0){track('ad');}</script><iframe src=\"/ads/" + id + "\" width=\"300\" height=\"250\"></iframe></div>\n";
+              ".size[0]>0){track('ad');}</script><iframe src=\"/ads/" + id +
+              "\" width=\"300\" height=\"250\"></iframe></div>\n";
     }
   }
-  page += "</div>\n<div class=\"footer\"><a class=\"headline\" href=\"/about.html\">About us</a></div>\n</body></html>\n";
+  page +=
+      "</div>\n<div class=\"footer\"><a class=\"headline\" href=\"/about.html\">About us</a></div>\n</body></html>\n";
 
   std::ofstream(folder + "/bench-page.html", std::ios::binary) << page;
   std::ofstream(folder + "/bench-parsedef.xml", std::ios::binary)

@@ -28,7 +28,17 @@ const char* const usage_text =
 
 namespace {
 
-enum option_id : int { opt_help = 'h', opt_version = 256, opt_events, opt_format, opt_trace, opt_source, opt_url, opt_progress, opt_parsedef };
+enum option_id : int {
+  opt_help = 'h',
+  opt_version = 256,
+  opt_events,
+  opt_format,
+  opt_trace,
+  opt_source,
+  opt_url,
+  opt_progress,
+  opt_parsedef
+};
 
 const ::option long_options[] = {
     {"help", no_argument, nullptr, opt_help},

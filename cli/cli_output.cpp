@@ -6,6 +6,32 @@
 
 namespace vantrel::cli {
 
+namespace {
+// Appends the escape of a backslash or a control character (those without a short form as
+// control_format makes them) and returns true; false for a byte that stands as it is.
+bool append_escape(std::string& out, unsigned char c, const char* control_format) {
+  switch (c) {
+    case '\\':
+      out += "\\\\";
+      return true;
+    case '\n':
+      out += "\\n";
+      return true;
+    case '\r':
+      out += "\\r";
+      return true;
+    case '\t':
+      out += "\\t";
+      return true;
+    default:
+      if (c >= 0x20 && c != 0x7F) return false;
+      char buf[8];
+      std::snprintf(buf, sizeof buf, control_format, c);
+      out += buf;
+      return true;
+  }
+}
+}  // namespace
 
 std::string json_string(std::string_view s) {
   std::string out = "\"";
@@ -23,23 +49,14 @@ std::string json_string(std::string_view s) {
       }
       continue;
     }
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      case '\b': out += "\\b"; break;
-      case '\f': out += "\\f"; break;
-      default:
-        if (c < 0x20 || c == 0x7F) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out.push_back(static_cast<char>(c));
-        }
-    }
+    if (c == '"')
+      out += "\\\"";
+    else if (c == '\b')
+      out += "\\b";
+    else if (c == '\f')
+      out += "\\f";
+    else if (!append_escape(out, c, "\\u%04x"))
+      out.push_back(static_cast<char>(c));
     ++i;
   }
   out.push_back('"');
@@ -66,23 +83,8 @@ std::string format_json(const headline_item& item, const std::string* logo_path)
 std::string escape_controls(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
-    switch (c) {
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20 || c == 0x7F) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\x%02x", c);
-          out += buf;
-        } else {
-          out.push_back(ch);
-        }
-    }
-  }
+  for (char ch : text)
+    if (!append_escape(out, static_cast<unsigned char>(ch), "\\x%02x")) out.push_back(ch);
   return out;
 }
 

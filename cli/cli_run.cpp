@@ -11,8 +11,8 @@
 #include "common/trace_log.h"
 #include "engine/curl_fetcher.h"
 #include "engine/job_control.h"
-#include "engine/ui_dispatcher.h"
 #include "engine/parser.h"
+#include "engine/ui_dispatcher.h"
 #include "vantrel_version.h"
 
 namespace vantrel::cli {
@@ -25,7 +25,7 @@ constexpr int exit_stopped = 130;
 // item carries its path.
 class logo_file : public picture {
  public:
-  explicit logo_file(std::string path) : path(std::move(path)) {}
+  explicit logo_file(std::string file) : path(std::move(file)) {}
   std::string path;
 };
 

@@ -11,6 +11,8 @@ struct file_closer {
 };
 using file_ptr = std::unique_ptr<std::FILE, file_closer>;
 
-inline file_ptr open_file(const std::string& path, const char* mode) { return file_ptr(std::fopen(path.c_str(), mode)); }
+inline file_ptr open_file(const std::string& path, const char* mode) {
+  return file_ptr(std::fopen(path.c_str(), mode));
+}
 
 }  // namespace vantrel

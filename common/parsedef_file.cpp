@@ -1,10 +1,10 @@
 #include "common/parsedef_file.h"
 
-#include <filesystem>
-#include <fstream>
-
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+
+#include <filesystem>
+#include <fstream>
 
 #include "common/parsedef_package.h"
 #include "common/text_util.h"
@@ -110,10 +110,8 @@ int parsedef_file::load(const std::string& path) {
     last_error_ = "out of memory";
     return -1;
   }
-  xml_doc_ptr doc(xmlCtxtReadMemory(ctxt.get(), text.data(), static_cast<int>(text.size()), parse_path.c_str(),
-                                    nullptr,
-                                    XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR |
-                                        XML_PARSE_NOWARNING));
+  xml_doc_ptr doc(xmlCtxtReadMemory(ctxt.get(), text.data(), static_cast<int>(text.size()), parse_path.c_str(), nullptr,
+                                    XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
   if (!doc || !ctxt->wellFormed) {
     last_error_ = describe_xml_error(&ctxt->lastError);
     return -1;
@@ -123,15 +121,12 @@ int parsedef_file::load(const std::string& path) {
   doc_ = std::move(doc);
 
   size_t slash = parse_path.rfind('/');
-  folder_ = slash == std::string::npos ? std::nullopt
-                                       : std::optional<std::string>(parse_path.substr(0, slash + 1));
+  folder_ = slash == std::string::npos ? std::nullopt : std::optional<std::string>(parse_path.substr(0, slash + 1));
   xml_path_ = parse_path;
   return 0;
 }
 
-pd_node parsedef_file::root() const {
-  return pd_node(doc_ ? xmlDocGetRootElement(doc_.get()) : nullptr);
-}
+pd_node parsedef_file::root() const { return pd_node(doc_ ? xmlDocGetRootElement(doc_.get()) : nullptr); }
 
 std::optional<std::string> parsedef_file::root_attribute(const char* name) const {
   pd_node r = root();

@@ -6,9 +6,9 @@
 #include <memory>
 #include <system_error>
 
+#include "common/file_handle.h"
 #include "common/paths.h"
 #include "common/text_util.h"
-#include "common/file_handle.h"
 
 namespace fs = std::filesystem;
 
@@ -95,10 +95,9 @@ int parsedef_package::open_package(const std::string& path) {
   unz_ptr archive(unzOpen64(path.c_str()));
   if (!archive) {
     std::error_code ec;
-    return fail(fs::exists(path, ec) ? "not a ParseDef package (not a ZIP archive)"
-                                     : "cannot be opened");
+    return fail(fs::exists(path, ec) ? "not a ParseDef package (not a ZIP archive)" : "cannot be opened");
   }
-  unz_global_info64 global {};
+  unz_global_info64 global{};
   if (unzGetGlobalInfo64(archive.get(), &global) != UNZ_OK) return fail("damaged ZIP archive");
   if (global.number_entry > max_members)
     return fail("has " + std::to_string(global.number_entry) + " members, more than a ParseDef package may hold (" +
@@ -115,18 +114,16 @@ int parsedef_package::open_package(const std::string& path) {
 }
 
 int parsedef_package::unpack_member(void* archive, const std::string& folder) {
-  unz_file_info64 info {};
+  unz_file_info64 info{};
   if (unzGetCurrentFileInfo64(archive, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
     return fail("damaged ZIP archive");
   std::string name(info.size_filename, '\0');
-  if (unzGetCurrentFileInfo64(archive, &info, name.data(), name.size(), nullptr, 0, nullptr, 0) !=
-      UNZ_OK)
+  if (unzGetCurrentFileInfo64(archive, &info, name.data(), name.size(), nullptr, 0, nullptr, 0) != UNZ_OK)
     return fail("damaged ZIP archive");
   auto relative = safe_member_path(name);
   if (!relative || name.find('\0') != std::string::npos)
     return fail("member \"" + name.substr(0, name.find('\0')) + "\" would unpack outside the unpack folder");
-  if (info.uncompressed_size > max_member_size)
-    return fail("member \"" + name + "\" is larger than 64 MiB");
+  if (info.uncompressed_size > max_member_size) return fail("member \"" + name + "\" is larger than 64 MiB");
   if (unpacked_bytes_ + info.uncompressed_size > max_total_size) return fail(too_large_in_total);
 
   const std::string target = folder + "/" + *relative;
@@ -138,8 +135,7 @@ int parsedef_package::unpack_member(void* archive, const std::string& folder) {
       prefix /= part;
       std::error_code ec;
       if (fs::is_directory(prefix, ec)) continue;
-      if (make_path_dirs(prefix.string(), 1) != 0)
-        return fail("cannot create folder for member \"" + name + "\"");
+      if (make_path_dirs(prefix.string(), 1) != 0) return fail("cannot create folder for member \"" + name + "\"");
       created_folders_.push_back(prefix.string());
     }
   }

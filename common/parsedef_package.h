@@ -48,7 +48,7 @@ class parsedef_package {
 
   std::optional<std::string> package_path_, xml_path_, logo_path_, info_path_;
   std::optional<std::string> unpack_folder_;
-  std::uint64_t unpacked_bytes_ = 0;           // of all members so far
+  std::uint64_t unpacked_bytes_ = 0;          // of all members so far
   std::vector<std::string> written_files_;    // every file this package put on disk
   std::vector<std::string> created_folders_;  // sub-folders made for members, outermost first
   std::string last_error_;

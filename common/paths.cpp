@@ -42,9 +42,7 @@ static std::string xdg_folder(const char* var, const char* fallback) {
 
 std::string config_folder() { return xdg_folder("XDG_CONFIG_HOME", ".config") + "/Vantrel"; }
 std::string data_folder() { return xdg_folder("XDG_DATA_HOME", ".local/share") + "/Vantrel"; }
-std::string trace_file_path() {
-  return xdg_folder("XDG_STATE_HOME", ".local/state") + "/Vantrel/Vantrace.txt";
-}
+std::string trace_file_path() { return xdg_folder("XDG_STATE_HOME", ".local/state") + "/Vantrel/Vantrace.txt"; }
 
 namespace {
 std::mutex name_mutex;

@@ -20,9 +20,9 @@ int make_path_dirs(const std::string& path, int is_folder);
 // The folder of the running program file with a trailing "/", followed by name.
 std::string program_folder_file(std::string_view name);
 
-std::string config_folder();     // settings files
-std::string data_folder();       // the ParseDef library lives below this
-std::string trace_file_path();   // Vantrace.txt
+std::string config_folder();    // settings files
+std::string data_folder();      // the ParseDef library lives below this
+std::string trace_file_path();  // Vantrace.txt
 
 // The application name that tells the programs' private folders apart: "Vantrel" for
 // Tidewatch, "VantEdit" for the editor. Set once at start-up, before any package is loaded.

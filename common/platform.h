@@ -25,8 +25,7 @@ bool ensure_private_folder(const std::string& path, std::string* why);
 
 // Creates a new, empty file with a unique name in folder, readable and writable by this user
 // only. Its path, or nullopt with the reason in why.
-std::optional<std::string> create_unique_file(const std::string& folder, const std::string& prefix,
-                                              std::string* why);
+std::optional<std::string> create_unique_file(const std::string& folder, const std::string& prefix, std::string* why);
 
 // Ctrl-C (an interrupt) no longer ends the program; interrupted() tells whether one came.
 void watch_interrupts();

@@ -1,5 +1,3 @@
-#include "common/platform.h"
-
 #include <pwd.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -11,6 +9,8 @@
 #include <cstring>
 #include <filesystem>
 #include <vector>
+
+#include "common/platform.h"
 
 namespace vantrel::platform {
 
@@ -28,8 +28,7 @@ std::string executable_path() {
 
 std::string home_folder() {
   if (auto h = env("HOME")) return *h;
-  if (const passwd* pw = getpwuid(getuid()); pw != nullptr && pw->pw_dir != nullptr)
-    return pw->pw_dir;
+  if (const passwd* pw = getpwuid(getuid()); pw != nullptr && pw->pw_dir != nullptr) return pw->pw_dir;
   return "/";
 }
 
@@ -67,8 +66,7 @@ bool ensure_private_folder(const std::string& path, std::string* why) {
   return check_owned_folder(path, why);
 }
 
-std::optional<std::string> create_unique_file(const std::string& folder, const std::string& prefix,
-                                              std::string* why) {
+std::optional<std::string> create_unique_file(const std::string& folder, const std::string& prefix, std::string* why) {
   std::string path = folder + "/" + prefix + "XXXXXX";
   int fd = mkstemp(path.data());
   if (fd < 0) {
@@ -100,7 +98,7 @@ long process_id() { return static_cast<long>(getpid()); }
 bool stdout_is_terminal() { return isatty(STDOUT_FILENO) == 1; }
 
 long peak_memory_kib() {
-  rusage ru {};
+  rusage ru{};
   if (getrusage(RUSAGE_SELF, &ru) != 0) return -1;
   return ru.ru_maxrss;  // KiB on Linux
 }

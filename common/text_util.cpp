@@ -36,7 +36,9 @@ namespace {
 // Space, tab, line feed and carriage return: the separators of words in a page's text.
 struct separator_table {
   bool is[256] = {};
-  constexpr separator_table() { is[' '] = is['\t'] = is['\n'] = is['\r'] = true; }
+  constexpr separator_table() {
+    for (unsigned char c : {' ', '\t', '\n', '\r'}) is[c] = true;
+  }
 };
 constexpr separator_table separators;
 inline bool is_separator(char c) { return separators.is[static_cast<unsigned char>(c)]; }
@@ -199,7 +201,8 @@ bool is_valid_utf8(std::string_view s) {
 }
 
 bool has_control_chars(std::string_view text) {
-  return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+  return std::any_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
 size_t utf8_prefix_length(std::string_view s, size_t max) {

@@ -46,15 +46,15 @@ void trace_log::vwrite(const char* format, va_list args) {
   std::vsnprintf(message, sizeof message, format, args);
 
   std::time_t now = std::time(nullptr);
-  std::tm local {};
+  std::tm local{};
   localtime_r(&now, &local);
 
   std::lock_guard lock(mutex_);
   if (!on_) return;
   file_ptr f = open_file(path_, "a");
   if (!f) return;
-  std::fprintf(f.get(), "%04d.%02d.%02d %d:%02d:%02d %s\n", local.tm_year + 1900, local.tm_mon + 1,
-               local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, message);
+  std::fprintf(f.get(), "%04d.%02d.%02d %d:%02d:%02d %s\n", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
+               local.tm_hour, local.tm_min, local.tm_sec, message);
 }
 
 trace_log& the_trace_log() {

@@ -11,9 +11,7 @@ namespace vantrel {
 
 namespace {
 
-xmlParserInputPtr refuse_external_entity(const char*, const char*, xmlParserCtxtPtr) {
-  return nullptr;
-}
+xmlParserInputPtr refuse_external_entity(const char*, const char*, xmlParserCtxtPtr) { return nullptr; }
 
 // The library's own reports would go to the program's standard error; parse failures are
 // reported by the callers, in their words.
@@ -31,9 +29,7 @@ struct library_lifetime {
 
 }  // namespace
 
-void xml_library_init() {
-  static library_lifetime lifetime;
-}
+void xml_library_init() { static library_lifetime lifetime; }
 
 void xml_doc_deleter::operator()(_xmlDoc* doc) const { xmlFreeDoc(doc); }
 

@@ -2,7 +2,6 @@
 // Process-wide set-up of the XML library and the owning handle of a parsed document.
 // Library types stay out of this header.
 #include <memory>
-
 #include <string>
 
 struct _xmlDoc;

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "common/text_util.h"
 #include "common/file_handle.h"
+#include "common/text_util.h"
 
 namespace vantrel {
 

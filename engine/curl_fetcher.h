@@ -16,7 +16,7 @@ struct fetch_limits {
   std::chrono::milliseconds connect_timeout{30'000};
   std::chrono::milliseconds stall_timeout{60'000};  // no byte from the server for this long
   std::uint64_t max_body = 64ull << 20;
-  std::chrono::milliseconds step{50};               // longest wait between two progress calls
+  std::chrono::milliseconds step{50};  // longest wait between two progress calls
 };
 
 // Starts the transfer library once per process. False when it cannot start.
@@ -25,8 +25,7 @@ bool curl_library_init();
 class curl_fetcher : public page_fetcher {
  public:
   explicit curl_fetcher(fetch_limits limits = {}) : limits_(limits) {}
-  fetch_result fetch(const fetch_request& request,
-                     const std::function<int(const fetch_progress&)>& progress) override;
+  fetch_result fetch(const fetch_request& request, const std::function<int(const fetch_progress&)>& progress) override;
   void wake() override;
 
  private:

@@ -31,8 +31,8 @@ std::optional<std::string> charset_in_tag(std::string_view tag) {
       while (i < tag.size() && is_space(tag[i])) ++i;
       if (i < tag.size() && (tag[i] == '"' || tag[i] == '\'')) ++i;
       size_t start = i;
-      while (i < tag.size() && (std::isalnum(static_cast<unsigned char>(tag[i])) || tag[i] == '-' ||
-                                tag[i] == '_' || tag[i] == '.' || tag[i] == ':'))
+      while (i < tag.size() && (std::isalnum(static_cast<unsigned char>(tag[i])) || tag[i] == '-' || tag[i] == '_' ||
+                                tag[i] == '.' || tag[i] == ':'))
         ++i;
       if (i > start) return std::string(tag.substr(start, i - start));
     }
@@ -62,10 +62,10 @@ std::optional<std::string> prescan_meta_charset(std::string_view page) {
 
 std::string windows1252_to_utf8(std::string_view bytes) {
   // Code points of 0x80 to 0x9F; the rest of the page is Latin-1.
-  static constexpr std::uint16_t high[32] = {
-      0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-      0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+  static constexpr std::uint16_t high[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                             0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                             0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                             0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 8);
   for (char ch : bytes) {
@@ -88,8 +88,8 @@ std::string windows1252_to_utf8(std::string_view bytes) {
 
 std::string normalize_charset_label(std::string_view label, bool from_meta) {
   std::string l = lower_ascii(trim_spaces(label));
-  if (l == "iso-8859-1" || l == "iso8859-1" || l == "latin1" || l == "l1" || l == "us-ascii" ||
-      l == "ascii" || l == "iso_8859-1" || l == "cp1252")
+  if (l == "iso-8859-1" || l == "iso8859-1" || l == "latin1" || l == "l1" || l == "us-ascii" || l == "ascii" ||
+      l == "iso_8859-1" || l == "cp1252")
     return "windows-1252";
   if (l == "utf8") return "UTF-8";
   if (from_meta && l.rfind("utf-16", 0) == 0) return "UTF-8";
@@ -102,8 +102,7 @@ std::vector<std::string> html_encoding_candidates(std::string_view page,
   std::vector<std::string> out;
   if (parsedef_charset && !trim_spaces(*parsedef_charset).empty())
     out.push_back(normalize_charset_label(*parsedef_charset, false));
-  if (http_charset && !trim_spaces(*http_charset).empty())
-    out.push_back(normalize_charset_label(*http_charset, false));
+  if (http_charset && !trim_spaces(*http_charset).empty()) out.push_back(normalize_charset_label(*http_charset, false));
   if (auto bom = bom_encoding(page)) out.push_back(*bom);
   if (auto meta = prescan_meta_charset(page)) out.push_back(normalize_charset_label(*meta, true));
   out.push_back(is_valid_utf8(page) ? "UTF-8" : "windows-1252");

@@ -29,9 +29,7 @@ class results_listener {
   virtual ~results_listener() = default;
   // A running job's items were appended to the store, from index first on. They are shown at
   // the next rebuild; the console tool prints them now.
-  virtual void items_added(result_store& store, size_t first) {
-    (void)store, (void)first;
-  }
+  virtual void items_added(result_store& store, size_t first) { (void)store, (void)first; }
   // The job ended: show every item of the store, keeping the selection and scroll position.
   virtual void rebuild_list() = 0;
 };
@@ -51,9 +49,9 @@ class source_listener {
 
 // How a job ended, once its worker has let go of the job record.
 struct job_outcome {
-  int ret = 0;          // 0 or -1
-  std::string failure;  // why it failed, for messages; "" when it did not
-  bool stopped = false; // the Stop command ended it
+  int ret = 0;           // 0 or -1
+  std::string failure;   // why it failed, for messages; "" when it did not
+  bool stopped = false;  // the Stop command ended it
 };
 
 // The queue runner, and whoever waits for jobs to end.

@@ -78,7 +78,9 @@ unsigned mtparser_func(parser_job& job) {
     trace("mtparser_func: the job was abandoned: %s", why.c_str());
     par.reset();  // gives its memory back before anything is reported
     job.ret = -1;
-    const std::optional<std::string>& subject = job.source_fname ? job.source_fname : job.parsedef_fname ? job.parsedef_fname : job.url;
+    const std::optional<std::string>& subject = job.source_fname     ? job.source_fname
+                                                : job.parsedef_fname ? job.parsedef_fname
+                                                                     : job.url;
     job.failure = (subject ? *subject + ": " : std::string()) + why;
     try {
       report_done(job);

@@ -32,10 +32,10 @@ struct fetch_result {
   enum class store_failure { none, open, write };
   store_failure store = store_failure::none;  // body_file could not be opened, or written
   int status_code = 0;
-  long long body_bytes = 0;              // bytes stored (after any decompression)
-  std::optional<std::string> location;   // the reply's Location header
-  std::optional<std::string> charset;    // the charset of the reply's Content-Type
-  std::string error;                     // why it failed, in words for the user
+  long long body_bytes = 0;             // bytes stored (after any decompression)
+  std::optional<std::string> location;  // the reply's Location header
+  std::optional<std::string> charset;   // the charset of the reply's Content-Type
+  std::string error;                    // why it failed, in words for the user
 };
 
 // The "User-Agent" of every request.

@@ -128,8 +128,7 @@ int parse_xml_page(std::string_view page, page_event_sink& sink, std::string* er
   return -1;
 }
 
-int parse_html_page(std::string_view page, const std::string& encoding, page_event_sink& sink,
-                    std::string* error) {
+int parse_html_page(std::string_view page, const std::string& encoding, page_event_sink& sink, std::string* error) {
   xml_library_init();
   if (page.empty()) return 0;  // an empty document holds nothing
   if (page.size() > max_page_bytes) {
@@ -141,8 +140,8 @@ int parse_html_page(std::string_view page, const std::string& encoding, page_eve
     if (error) *error = "HTML parser cannot be created";
     return -1;
   }
-  htmlCtxtUseOptions(ctxt.get(), HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR |
-                                     HTML_PARSE_NOWARNING | HTML_PARSE_IGNORE_ENC);
+  htmlCtxtUseOptions(ctxt.get(), HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                                     HTML_PARSE_IGNORE_ENC);
   // Recording the encoding on the input keeps a <meta> of the page from switching it.
   if (ctxt->input->encoding) xmlFree(const_cast<xmlChar*>(ctxt->input->encoding));
   ctxt->input->encoding = xmlStrdup(reinterpret_cast<const xmlChar*>(encoding.c_str()));

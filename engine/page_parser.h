@@ -32,8 +32,7 @@ constexpr size_t max_page_bytes = 1u << 30;
 // before the error have been delivered.
 int parse_xml_page(std::string_view page, page_event_sink& sink, std::string* error);
 // 0 whatever the HTML holds (the parser recovers), -1 only when it cannot run at all.
-int parse_html_page(std::string_view page, const std::string& encoding, page_event_sink& sink,
-                    std::string* error);
+int parse_html_page(std::string_view page, const std::string& encoding, page_event_sink& sink, std::string* error);
 // Whether the XML library can decode pages written in this encoding.
 bool encoding_supported(const std::string& name);
 

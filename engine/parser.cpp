@@ -53,7 +53,9 @@ void parser::set_redirect(std::string_view address) {
 
 void parser::element_started(const char* name) {
   if (page_events_) cb_.tag_start(name);
-  element_ = iequals(name, "meta") ? element_class::meta : iequals(name, "a") ? element_class::anchor : element_class::other;
+  element_ = iequals(name, "meta") ? element_class::meta
+             : iequals(name, "a")  ? element_class::anchor
+                                   : element_class::other;
   refresh_pending_ = false;
 }
 

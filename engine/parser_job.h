@@ -62,7 +62,7 @@ class job_callbacks {
 };
 
 struct parser_job {
-  job_callbacks* callbacks = nullptr;           // none: everything the job produces is dropped
+  job_callbacks* callbacks = nullptr;  // none: everything the job produces is dropped
   // The three texts belong to the worker from the start; it clears them when it ends.
   std::optional<std::string> url;             // address to fetch; filled from the ParseDef
   std::optional<std::string> parsedef_fname;  // ".xml" or ".nov"

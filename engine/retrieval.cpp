@@ -16,7 +16,9 @@ constexpr size_t max_site_name = 255;
 constexpr const char* page_file_prefix = "page-";
 
 // At most max_site_name bytes, cut between characters.
-std::string site_name_of(const std::string& display) { return display.substr(0, utf8_prefix_length(display, max_site_name)); }
+std::string site_name_of(const std::string& display) {
+  return display.substr(0, utf8_prefix_length(display, max_site_name));
+}
 }  // namespace
 
 retrieval_progress& the_retrieval_progress() {

@@ -14,8 +14,7 @@ const section_rules no_section;
 bool is_capturing(rule_kind s) { return s == rule_kind::headline || s == rule_kind::subhead || s == rule_kind::link; }
 }  // namespace
 
-rule_walk::rule_walk(walk_observer& observer, bool report_texts)
-    : observer_(observer), report_texts_(report_texts) {}
+rule_walk::rule_walk(walk_observer& observer, bool report_texts) : observer_(observer), report_texts_(report_texts) {}
 
 void rule_walk::set_rules(walk_rules rules) {
   rules_ = std::move(rules);
@@ -162,8 +161,7 @@ bool rule_walk::complete_item() {
 }
 
 void rule_walk::after_field() {
-  if (section_has_skipto_ &&
-      (state_ == rule_kind::subhead || (state_ == rule_kind::headline && !section_has_subhead_)))
+  if (section_has_skipto_ && (state_ == rule_kind::subhead || (state_ == rule_kind::headline && !section_has_subhead_)))
     state_ = rule_kind::skipto;
 }
 

@@ -10,7 +10,7 @@ int tag_icon(std::string_view name, bool is_start) {
     int start, end;
   };
   static constexpr entry table[] = {
-      {"table", 4, 5}, {"a", 6, 7},       {"img", 8, 9},     {"font", 1, 10}, {"script", 11, 12},
+      {"table", 4, 5},  {"a", 6, 7},      {"img", 8, 9},    {"font", 1, 10},  {"script", 11, 12},
       {"meta", 13, 14}, {"html", 15, 16}, {"head", 17, 18}, {"body", 19, 20},
   };
   for (const entry& e : table)

@@ -60,7 +60,9 @@ section_rules read_section(pd_node section) {
   section_rules s;
   if (auto ls = section.attribute("linksearch")) s.linksearch_first = iequals(*ls, "first");
   if (auto m = section.attribute("match"))
-    s.mode = iequals(*m, "regexp") ? match_mode::wildcard : iequals(*m, "substr") ? match_mode::substring : match_mode::whole;
+    s.mode = iequals(*m, "regexp")   ? match_mode::wildcard
+             : iequals(*m, "substr") ? match_mode::substring
+                                     : match_mode::whole;
   for (pd_node r = section.first_child(); r; r = r.next_sibling()) {
     if (!r.is_element()) continue;  // text and comments between rules fire nothing
     rule out;
@@ -74,7 +76,8 @@ section_rules read_section(pd_node section) {
         pat.text = std::string(p.name());
         for (pd_attr a = p.first_attribute(); a; a = a.next()) {
           std::string v = a.value();
-          pat.attributes.push_back({std::string(a.name()), v.empty() ? std::nullopt : std::optional<std::string>(lower_ascii(v))});
+          pat.attributes.push_back(
+              {std::string(a.name()), v.empty() ? std::nullopt : std::optional<std::string>(lower_ascii(v))});
         }
       } else {
         continue;  // comments in a rule are comments

@@ -1,9 +1,10 @@
 #pragma once
 // Shared set-up of the fuzz targets: private folders in a scratch directory of their own.
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 namespace vantrel::fuzz {
 
@@ -11,8 +12,7 @@ inline const std::string& scratch() {
   static const std::string dir = [] {
     std::string d = (std::filesystem::temp_directory_path() / ("vantrel-fuzz-" + std::to_string(getpid()))).string();
     std::filesystem::create_directories(d + "/run");
-    std::filesystem::permissions(d + "/run", std::filesystem::perms::owner_all,
-                                 std::filesystem::perm_options::replace);
+    std::filesystem::permissions(d + "/run", std::filesystem::perms::owner_all, std::filesystem::perm_options::replace);
     setenv("XDG_RUNTIME_DIR", (d + "/run").c_str(), 1);
     return d;
   }();

@@ -1,17 +1,15 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <filesystem>
 #include <sstream>
+#include <thread>
 
 #include "cli/cli_options.h"
 #include "cli/cli_output.h"
 #include "cli/cli_run.h"
 #include "common/paths.h"
 #include "common/platform.h"
-#include <signal.h>
-
-#include <thread>
-
 #include "tests/helpers/http_server.h"
 #include "tests/helpers/temp_dir.h"
 #include "tests/helpers/zip_builder.h"
@@ -47,13 +45,13 @@ TEST(CliOptions, UsageErrorsAndModes) {
       {{"--format", "json", "--trace", "t.txt", "--source", "p.html", "site.nov"}, true},
       {{"--events", "page.html"}, true},
       {{"--events", "--parsedef", "site.xml", "page.html"}, true},
-      {{"site.xml"}, true},                                  // fetches the site's page
+      {{"site.xml"}, true},  // fetches the site's page
       {{"--progress", "--url", "http://x/"}, true},
       {{"--events", "--url", "http://x/"}, true},
       {{"--url", "http://x/", "site.xml"}, false},
       {{"--url", "http://x/", "--source", "p.html"}, false},
       {{"--url"}, false},
-      {{"--source", "p.html"}, false},                       // no ParseDef
+      {{"--source", "p.html"}, false},  // no ParseDef
       {{"--source", "p.html", "a.xml", "b.xml"}, false},
       {{"--format", "xml", "--source", "p.html", "a.xml"}, false},
       {{"--format"}, false},
@@ -61,7 +59,7 @@ TEST(CliOptions, UsageErrorsAndModes) {
       {{"--parsedef", "a.xml", "--source", "p", "b.xml"}, false},
       {{"--frobnicate", "x"}, false},
       {{"--format=json", "site.xml", "--source=p.html"}, true},  // GNU long options, in any order
-      {{"--form=json", "site.xml"}, true},                        // an unambiguous abbreviation
+      {{"--form=json", "site.xml"}, true},                       // an unambiguous abbreviation
   };
   for (const row& c : cases) {
     parse_result r = parse_options(c.args);
@@ -75,7 +73,8 @@ TEST(CliOptions, UsageErrorsAndModes) {
 
   result usage = run_cli({"--format"});  // one line and a hint, not the whole help
   EXPECT_EQ(usage.code, 2);
-  EXPECT_EQ(usage.err, "tidewatch-cli: option --format needs a value\nTry 'tidewatch-cli --help' for more information.\n");
+  EXPECT_EQ(usage.err,
+            "tidewatch-cli: option --format needs a value\nTry 'tidewatch-cli --help' for more information.\n");
 }
 
 TEST(CliOutput, JsonStringsAreEscapedAndValid) {
@@ -104,8 +103,9 @@ TEST(CliRun, SampleAsText) {
 TEST(CliRun, PackageAsJson) {
   temp_dir t;
   std::string pkg = t.file("gazette.nov");
-  vantrel::testing::write_zip(pkg, {{"harbour-gazette.xml", vantrel::testing::read_file(sample_dir + "harbour-gazette.xml")},
-                                    {"harbour-gazette.bmp", "BM..."}});
+  vantrel::testing::write_zip(pkg,
+                              {{"harbour-gazette.xml", vantrel::testing::read_file(sample_dir + "harbour-gazette.xml")},
+                               {"harbour-gazette.bmp", "BM..."}});
   result r = run_cli({"--format", "json", "--source", sample_dir + "harbour-gazette.html", pkg});
   EXPECT_EQ(r.code, 0) << r.err;
   std::string first = r.out.substr(0, r.out.find('\n'));
@@ -119,8 +119,9 @@ TEST(CliRun, PackageAsJson) {
 
 TEST(CliRun, LogoThatDoesNotLoadIsNull) {
   temp_dir t;
-  std::string pd = t.write("site.xml", "<parsedef url='http://s/' logo='missing.bmp'><section><start><div/></start>"
-                                       "<headline><a/></headline></section></parsedef>");
+  std::string pd = t.write("site.xml",
+                           "<parsedef url='http://s/' logo='missing.bmp'><section><start><div/></start>"
+                           "<headline><a/></headline></section></parsedef>");
   std::string page = t.write("p.html", "<div><a href='/1'>One</a></div>");
   result r = run_cli({"--format", "json", "--source", page, pd});
   EXPECT_EQ(r.out, "{\"heading\":\"One\",\"subheading\":null,\"link\":\"http://s/1\",\"encoding\":0,\"logo\":null}\n");
@@ -176,8 +177,8 @@ TEST(CliRun, FailuresSayWhichFileAndWhy) {
 TEST(CliRun, FetchesTheSitesPage) {
   vantrel::testing::http_server server;
   server.route("/news/", [](vantrel::testing::http_connection& c, const vantrel::testing::http_request&) {
-    c.send(vantrel::testing::http_server::reply(
-        200, vantrel::testing::read_file(sample_dir + "harbour-gazette.html"), "Content-Type: text/html\r\n"));
+    c.send(vantrel::testing::http_server::reply(200, vantrel::testing::read_file(sample_dir + "harbour-gazette.html"),
+                                                "Content-Type: text/html\r\n"));
   });
   temp_dir t;
   std::string pd = vantrel::testing::read_file(sample_dir + "harbour-gazette.xml");

@@ -2,10 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include <filesystem>
 #include <thread>
+#include <tuple>
 
 #include "common/parsedef_file.h"
 #include "common/paths.h"
@@ -65,7 +64,8 @@ TEST_F(PackageTest, WithoutAnXmlMemberTheTitleNamesTheDocument) {
 
 TEST_F(PackageTest, TheLaterOfTwoXmlMembersIsParsed) {
   parsedef_file f;
-  ASSERT_EQ(f.load(make("two.nov", {{"a.xml", "<parsedef name='first'/>"}, {"b.XML", "<parsedef name='second'/>"}})), 0);
+  ASSERT_EQ(f.load(make("two.nov", {{"a.xml", "<parsedef name='first'/>"}, {"b.XML", "<parsedef name='second'/>"}})),
+            0);
   EXPECT_EQ(f.get_name(), "second");
 }
 
@@ -87,8 +87,8 @@ TEST_F(PackageTest, TheNextPackageRemovesTheFirstOnesFiles) {
 }
 
 TEST_F(PackageTest, HostileMemberNamesFailTheLoadAndWriteNothingOutside) {
-  const char* const names[] = {"../escape.xml", "/abs/escape.xml", "a\\..\\..\\escape.xml",
-                               "sub/../../escape.xml", "..", "sub/.."};
+  const char* const names[] = {
+      "../escape.xml", "/abs/escape.xml", "a\\..\\..\\escape.xml", "sub/../../escape.xml", "..", "sub/.."};
   for (const char* name : names) {
     temp_dir outside;
     std::string pkg = make("evil.nov", {{"ok.xml", site_xml}, {name, "<parsedef/>"}});

@@ -13,7 +13,10 @@ TEST(CollapseSpaces, JoinsWordsWithSingleSpaces) {
       {"  two\t\twords \n", "two words"},
       {"a\r\nb\n\nc", "a b c"},
       {"keep\vvertical\ftabs", "keep\vvertical\ftabs"},  // only space, tab, CR, LF separate
-      {"no\xC2\xA0" "break", "no\xC2\xA0" "break"},
+      {"no\xC2\xA0"
+       "break",
+       "no\xC2\xA0"
+       "break"},
   };
   for (const auto& [in, want] : cases) EXPECT_EQ(collapse_spaces(in), want) << "[" << in << "]";
 }
@@ -22,11 +25,11 @@ TEST(HasVisibleText, SpacesAndNoBreakSpacesAreInvisible) {
   const std::pair<std::string, int> cases[] = {
       {"", 0},
       {" \t\n\r\v\f", 0},
-      {"\xA0\xA0 ", 0},                    // Western code pages' no-break space
-      {"\xC2\xA0 \xC2\xA0", 0},            // the same in UTF-8
-      {"\xC2", 1},                         // a lone lead byte is not a space
+      {"\xA0\xA0 ", 0},          // Western code pages' no-break space
+      {"\xC2\xA0 \xC2\xA0", 0},  // the same in UTF-8
+      {"\xC2", 1},               // a lone lead byte is not a space
       {"  x ", 1},
-      {"\xD0\x96", 1},                     // Cyrillic letter
+      {"\xD0\x96", 1},  // Cyrillic letter
   };
   for (const auto& [in, want] : cases) EXPECT_EQ(has_visible_text(in), want) << "[" << in << "]";
 }
@@ -42,7 +45,7 @@ TEST(JoinUrl, JoinsLinksLikeTheSiteMeansThem) {
       {"http://host/dir/page.html", "/x.html", "http://host/x.html"},
       {"http://host/dir/", "x.html", "http://host/dir/x.html"},
       {"http://host.example", "x.html", "http://host.example/x.html"},
-      {"http://host/news", "x.html", "http://host/news/x.html"},            // no dot anywhere
+      {"http://host/news", "x.html", "http://host/news/x.html"},             // no dot anywhere
       {"http://host.example/news", "x.html", "http://host.example/x.html"},  // a dot in the host
       {"http://host.example", "/x.html", "http://host.example/x.html"},
       {"http://host/dir/page.html", "https://other/y", "https://other/y"},
@@ -51,24 +54,40 @@ TEST(JoinUrl, JoinsLinksLikeTheSiteMeansThem) {
       {"http://host/dir/page.html", "\x01\x02\t\n", std::nullopt},
       {"http://host/dir/page.html", "", std::nullopt},
       {"https://host/dir/page.html", "//cdn.example/a.js", "https://cdn.example/a.js"},
-      {"http://host/", "\xC3\xBC" "ber.html", "http://host/\xC3\xBC" "ber.html"},  // UTF-8 kept whole
+      {"http://host/",
+       "\xC3\xBC"
+       "ber.html",
+       "http://host/\xC3\xBC"
+       "ber.html"},  // UTF-8 kept whole
   };
   for (const auto& c : cases) EXPECT_EQ(join_url(c.base, c.link), c.want) << c.link;
 }
 
 TEST(IsFetchableUrl, OnlyHttpAndHttpsWithAHost) {
   const std::pair<std::string, bool> cases[] = {
-      {"http://host/", true},       {"HTTPS://host:8080/p?q", true}, {"http://user@host", true},
-      {"ftp://host/", false},       {"http://", false},              {"http:///path", false},
-      {"http://ho st/", false},     {"file:///etc/passwd", false},   {"host/page", false},
-      {"http://:80/", false},       {"", false},
+      {"http://host/", true},
+      {"HTTPS://host:8080/p?q", true},
+      {"http://user@host", true},
+      {"ftp://host/", false},
+      {"http://", false},
+      {"http:///path", false},
+      {"http://ho st/", false},
+      {"file:///etc/passwd", false},
+      {"host/page", false},
+      {"http://:80/", false},
+      {"", false},
   };
   for (const auto& [in, want] : cases) EXPECT_EQ(is_fetchable_url(in), want) << in;
 }
 
 TEST(LeadingInt, ReadsLikeAtoiWithoutOverflow) {
   const std::pair<std::string, int> cases[] = {
-      {"20", 20}, {" 7; url=x", 7}, {"-3", -3}, {"abc", 0}, {"", 0}, {"99999999999999", 2147483647},
+      {"20", 20},
+      {" 7; url=x", 7},
+      {"-3", -3},
+      {"abc", 0},
+      {"", 0},
+      {"99999999999999", 2147483647},
       {"-99999999999999", -2147483647 - 1},
   };
   for (const auto& [in, want] : cases) EXPECT_EQ(leading_int(in), want) << in;

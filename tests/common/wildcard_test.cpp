@@ -22,8 +22,8 @@ TEST(WildcardMatch, Table) {
       {"*", "", true},
       {"", "", true},
       {"", "x", false},
-      {"ab*", "ab", true},       // one trailing star may stand for nothing
-      {"ab**", "ab", false},     // two may not
+      {"ab*", "ab", true},    // one trailing star may stand for nothing
+      {"ab**", "ab", false},  // two may not
       {"ab**", "abc", true},
       {"*a*a*a*b", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa", false},
       {"*story*", "top-story-1", true},
@@ -32,7 +32,7 @@ TEST(WildcardMatch, Table) {
       {"[!abc]x", "bx", false},  // inverted set fails on a member
       {"[^abc]x", "dx", true},
       {"[a-c]", "b", true},
-      {"[c-a]", "b", true},      // a range in either order
+      {"[c-a]", "b", true},  // a range in either order
       {"[a-c]", "d", false},
       {"[\\]]", "]", true},
       {"[\\-]", "-", true},

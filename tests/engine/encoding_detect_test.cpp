@@ -11,7 +11,8 @@ using V = std::vector<std::string>;
 
 TEST(EncodingDetect, CandidatesInOrderOfTrust) {
   const std::string meta = "<html><head><meta charset=\"koi8-r\"></head>";
-  EXPECT_EQ(html_encoding_candidates(meta, "windows-1251", "iso-8859-2"), (V{"windows-1251", "iso-8859-2", "koi8-r", "UTF-8"}));
+  EXPECT_EQ(html_encoding_candidates(meta, "windows-1251", "iso-8859-2"),
+            (V{"windows-1251", "iso-8859-2", "koi8-r", "UTF-8"}));
   EXPECT_EQ(html_encoding_candidates(meta, std::nullopt, std::nullopt), (V{"koi8-r", "UTF-8"}));
   EXPECT_EQ(html_encoding_candidates("\xEF\xBB\xBF<p>", std::nullopt, std::nullopt), (V{"UTF-8", "UTF-8"}));
   EXPECT_EQ(html_encoding_candidates("\xFF\xFE<\0p\0", std::nullopt, std::nullopt), (V{"UTF-16LE", "windows-1252"}));
@@ -44,11 +45,11 @@ TEST(EncodingDetect, Utf8Validity) {
       {"\xC3\xA9", true},
       {"\xE2\x82\xAC", true},
       {"\xF0\x9F\x98\x80", true},
-      {"\xC3", false},                 // cut short
-      {"\xC0\xAF", false},             // overlong
-      {"\xE0\x80\xAF", false},         // overlong
-      {"\xED\xA0\x80", false},         // surrogate
-      {"\xF4\x90\x80\x80", false},     // past U+10FFFF
+      {"\xC3", false},              // cut short
+      {"\xC0\xAF", false},          // overlong
+      {"\xE0\x80\xAF", false},      // overlong
+      {"\xED\xA0\x80", false},      // surrogate
+      {"\xF4\x90\x80\x80", false},  // past U+10FFFF
       {"abcdefgh\xE9", false},
   };
   for (const auto& [bytes, want] : cases) EXPECT_EQ(is_valid_utf8(bytes), want);
@@ -61,7 +62,8 @@ namespace vantrel {
 namespace {
 
 TEST(EncodingDetect, Windows1252ConvertsEveryByte) {
-  EXPECT_EQ(windows1252_to_utf8("caf\xE9 \x80 \x93q\x94 \x81"), "caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D \xC2\x81");
+  EXPECT_EQ(windows1252_to_utf8("caf\xE9 \x80 \x93q\x94 \x81"),
+            "caf\xC3\xA9 \xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D \xC2\x81");
   std::string all;
   for (int c = 0; c < 256; ++c) all.push_back(static_cast<char>(c));
   EXPECT_TRUE(is_valid_utf8(windows1252_to_utf8(all)));

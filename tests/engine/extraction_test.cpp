@@ -26,17 +26,19 @@ TEST(Extraction, FeedItemsBecomeHeadlines) {
 
 TEST(Extraction, AnItemWithoutDescriptionMergesWithTheNext) {
   page_run r(one_section(rdf_rules));
-  r.run("<?xml version='1.0'?><rdf>"
-        "<item><title>One</title><link>http://a.example/1</link></item>"
-        "<item><title>Two</title><link>http://a.example/2</link><description>D2</description></item></rdf>");
+  r.run(
+      "<?xml version='1.0'?><rdf>"
+      "<item><title>One</title><link>http://a.example/1</link></item>"
+      "<item><title>Two</title><link>http://a.example/2</link><description>D2</description></item></rdf>");
   // The first heading wins, the later link and description complete it.
   EXPECT_EQ(r.rec.summary(), (V{"One | D2 | http://a.example/2"}));
 }
 
 TEST(Extraction, AnchorHeadlinesTakeTheirHrefAsLink) {
   page_run r(one_section("<start><div class='list'/></start><headline><a class='h'/></headline>"));
-  r.run("<html><body><div class='list'><a class='h' href='/x1'>First</a> between "
-        "<a class='h' href='x2.html'>Second</a></div></body></html>");
+  r.run(
+      "<html><body><div class='list'><a class='h' href='/x1'>First</a> between "
+      "<a class='h' href='x2.html'>Second</a></div></body></html>");
   // The state stays HEADLINE after each anchor, so text between anchors joins the next heading.
   EXPECT_EQ(r.rec.summary(), (V{"First | (none) | http://site.example/x1",
                                 "between Second | (none) | http://site.example/news/x2.html"}));
@@ -68,8 +70,9 @@ TEST(Extraction, TextPatternsStartBlocksAndStarIsLiteralThere) {
 
 TEST(Extraction, ALineBreakThenAnElementEndsTheCapture) {
   page_run r(one_section("<start><div/></start><headline><span class='h'/></headline><link><a/></link>"));
-  r.run("<html><body><div><span class='h'>Line one<br>line two<b>bold</b></span>"
-        "<a href='/l'>x</a></div></body></html>");
+  r.run(
+      "<html><body><div><span class='h'>Line one<br>line two<b>bold</b></span>"
+      "<a href='/l'>x</a></div></body></html>");
   EXPECT_EQ(r.rec.summary(), (V{"Line one line two | (none) | http://site.example/l"}));
   // The element after the break is reported as ended once more; the break's own end is not.
   auto& e = r.rec.events;
@@ -88,16 +91,16 @@ struct attribute_case {
 
 TEST(Extraction, AttributePatterns) {
   const attribute_case cases[] = {
-      {"", "<a class='story'/>", "<a class='STORY'>", true},          // whole value, any case
+      {"", "<a class='story'/>", "<a class='STORY'>", true},  // whole value, any case
       {"", "<a class='story'/>", "<a class='story big'>", false},
-      {"", "<A CLASS='story'/>", "<a class='story'>", true},          // names in any case
-      {"", "<a class=''/>", "<a class='anything'>", true},            // empty: any value
+      {"", "<A CLASS='story'/>", "<a class='story'>", true},  // names in any case
+      {"", "<a class=''/>", "<a class='anything'>", true},    // empty: any value
       {"", "<a class=''/>", "<a id='x'>", false},
       {"", "<a/>", "<a href='x'>", true},
-      {"", "<a class='nomatch' id='x'/>", "<a id='x'>", true},        // the last attribute decides
+      {"", "<a class='nomatch' id='x'/>", "<a id='x'>", true},  // the last attribute decides
       {"", "<a id='x' class='nomatch'/>", "<a id='x'>", false},
-      {"", "<a class='h'/>", "<a hidden class='h'>", false},          // a bare attribute ends the scan
-      {"", "<a class='h'/>", "<a class='*'>", true},                  // a page value "*" matches
+      {"", "<a class='h'/>", "<a hidden class='h'>", false},  // a bare attribute ends the scan
+      {"", "<a class='h'/>", "<a class='*'>", true},          // a page value "*" matches
       {"regexp", "<a class='STORY-*'/>", "<a class='story-12'>", true},
       {"regexp", "<a class='story-?'/>", "<a class='story-12'>", false},
       {"REGEXP", "<a class='[a-c]x'/>", "<a class='Bx'>", true},
@@ -128,21 +131,24 @@ TEST(Extraction, SkiptoSkipsUntilItsPattern) {
 }
 
 TEST(Extraction, EndMovesToTheNextSectionAndPastTheLastBackToTheFirst) {
-  page_run r("<parsedef url='http://s.example/'>"
-             "<section><start><div class='s1'/></start><headline><a/></headline><end><hr/></end></section>"
-             "<section><start><p/></start><headline><b/></headline><end><hr/></end></section></parsedef>");
-  r.run("<html><body><div class='s1'><a href='/1'>A1</a><b>not yet</b></div><hr>"
-        "<p><a href='/x'>ignored</a><b>B1</b><a href='/y'>link</a></p><hr>"
-        "<div class='s1'><a href='/3'>A3</a></div></body></html>");
+  page_run r(
+      "<parsedef url='http://s.example/'>"
+      "<section><start><div class='s1'/></start><headline><a/></headline><end><hr/></end></section>"
+      "<section><start><p/></start><headline><b/></headline><end><hr/></end></section></parsedef>");
+  r.run(
+      "<html><body><div class='s1'><a href='/1'>A1</a><b>not yet</b></div><hr>"
+      "<p><a href='/x'>ignored</a><b>B1</b><a href='/y'>link</a></p><hr>"
+      "<div class='s1'><a href='/3'>A3</a></div></body></html>");
   // Section two has no anchor rule: an anchor lends its href only to a heading being captured.
   EXPECT_EQ(r.rec.summary(), (V{"A1 | (none) | http://s.example/1", "B1 | (none) | http://s.example/y",
                                 "A3 | (none) | http://s.example/3"}));
 }
 
 TEST(Extraction, CommentsAroundSectionsAreNotSections) {
-  page_run r("<parsedef url='http://s.example/'><!-- sites --><section><start><div/></start>"
-             "<headline><a/></headline><end><p/></end></section><!-- the second -->"
-             "<section><start><ul/></start><headline><b/></headline></section></parsedef>");
+  page_run r(
+      "<parsedef url='http://s.example/'><!-- sites --><section><start><div/></start>"
+      "<headline><a/></headline><end><p/></end></section><!-- the second -->"
+      "<section><start><ul/></start><headline><b/></headline></section></parsedef>");
   r.run("<html><body><div><a href='/1'>A1</a></div><p/><ul><b>B1</b><a href='/2'>x</a></ul></body></html>");
   EXPECT_EQ(r.rec.summary(), (V{"A1 | (none) | http://s.example/1", "B1 | (none) | http://s.example/2"}));
 }
@@ -156,15 +162,17 @@ TEST(Extraction, ElementPatternsOnlyMatchElements) {
 
 TEST(Extraction, IncompleteOrEmptyItemsAreNeverHandedOver) {
   page_run r(one_section("<start><div/></start><headline><a/></headline>"));
-  r.run("<html><body><div><a href='/1'>   </a><a href='&#9;&#10;'>No link</a>"
-        "<a href='/ok'>Fine</a></div></body></html>");
+  r.run(
+      "<html><body><div><a href='/1'>   </a><a href='&#9;&#10;'>No link</a>"
+      "<a href='/ok'>Fine</a></div></body></html>");
   EXPECT_EQ(r.rec.summary(), (V{"Fine | (none) | http://site.example/ok"}));
 }
 
 TEST(Extraction, VisibleTextBeforeAnyBlockDropsAnOpenItem) {
   page_run r(one_section(rdf_rules + "<end><stop/></end>"));
-  r.run("<?xml version='1.0'?><rdf><item><title>One</title><stop/></item>text<item><link>http://a/1</link>"
-        "<description>D</description></item></rdf>");
+  r.run(
+      "<?xml version='1.0'?><rdf><item><title>One</title><stop/></item>text<item><link>http://a/1</link>"
+      "<description>D</description></item></rdf>");
   EXPECT_TRUE(r.rec.items.empty());  // "One" was dropped by the text in state END
 }
 
@@ -219,8 +227,8 @@ TEST(Extraction, ItemsCarryTheEncodingIndex) {
 }
 
 TEST(Extraction, TheLogoTravelsWithEveryItem) {
-  const std::string pd = one_section("<start><div/></start><headline><a/></headline>", "",
-                                     "url='http://s/' logo='logo.bmp'");
+  const std::string pd =
+      one_section("<start><div/></start><headline><a/></headline>", "", "url='http://s/' logo='logo.bmp'");
   const std::string page = "<html><body><div><a href='/1'>A</a><a href='/2'>B</a></div></body></html>";
   page_run r(pd);
   r.run(page);

@@ -68,14 +68,13 @@ TEST(ParseJob, FailuresEndWithOneParsingDone) {
       {"missing ParseDef", true, false, false, {pst_parsing_done}, "cannot be opened"},
       {"neither ParseDef nor address", false, false, false, {pst_parsing_done}, "no ParseDef and no address"},
       {"ParseDef without url", true, false, false, {pst_parsing_done}, "no address to fetch"},
-      {"ParseDef with url, no fetcher", true, true, false, {pst_finding_site, pst_parsing_done},
-       "not available"},
+      {"ParseDef with url, no fetcher", true, true, false, {pst_finding_site, pst_parsing_done}, "not available"},
       {"address job", false, false, true, {pst_finding_site, pst_parsing_done}, "not available"},
   };
   for (const row& c : cases) {
     job_run r;
     if (c.parsedef) {
-      r.job.parsedef_fname = c.parsedef_has_url ? r.dir.write("s.xml", one_section(rules))
+      r.job.parsedef_fname = c.parsedef_has_url                          ? r.dir.write("s.xml", one_section(rules))
                              : std::string(c.name) == "missing ParseDef" ? r.dir.file("none.xml")
                                                                          : r.dir.write("s.xml", "<parsedef/>");
     }
@@ -121,8 +120,7 @@ TEST(ParseJob, WritesItsTraceLines) {
                       "URL is invalid",
                       "mtparser_func: parser::process_url returned -1",
                       "mtparser_func: par->ret = -1"};
-  for (const std::string& line : expected)
-    EXPECT_NE(text.find(line), std::string::npos) << line;
+  for (const std::string& line : expected) EXPECT_NE(text.find(line), std::string::npos) << line;
 }
 
 // Memory running out in the middle of a page (here: while an item is handed over, inside the

@@ -11,7 +11,7 @@ namespace vantrel::testing {
 
 class named_picture : public picture {
  public:
-  explicit named_picture(std::string name) : name(std::move(name)) {}
+  explicit named_picture(std::string text) : name(std::move(text)) {}
   std::string name;
 };
 

@@ -1,9 +1,9 @@
 // Fetching pages from a local server that misbehaves on purpose. Every job that is not
 // cancelled must end with exactly one pst_parsing_done; none may hang or crash, and the fetched
 // page's temporary file goes with the parser.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -11,8 +11,8 @@
 #include <chrono>
 #include <filesystem>
 
-#include "engine/curl_fetcher.h"
 #include "common/trace_log.h"
+#include "engine/curl_fetcher.h"
 #include "tests/engine/recorder.h"
 #include "tests/engine/scripted_fetcher.h"
 #include "tests/helpers/http_server.h"
@@ -89,11 +89,13 @@ TEST(Retrieval, AnOrdinaryPageReportsEveryPhaseAndSendsOurHeaders) {
 }
 
 TEST(Retrieval, BodiesInEveryShapeArriveWhole) {
-  const std::string body = "<html><body><div><a href='/story'>Story " + std::string(20000, 'x') + "</a></div></body></html>";
+  const std::string body =
+      "<html><body><div><a href='/story'>Story " + std::string(20000, 'x') + "</a></div></body></html>";
   http_server server;
   serve(server, "/length", http_server::reply(200, body));
   serve(server, "/close", http_server::reply(200, body, "", false));
-  serve(server, "/chunked", http_server::reply(200, http_server::chunked(body, 777), "Transfer-Encoding: chunked\r\n", false));
+  serve(server, "/chunked",
+        http_server::reply(200, http_server::chunked(body, 777), "Transfer-Encoding: chunked\r\n", false));
   serve(server, "/gzip", http_server::reply(200, http_server::gzip(body), "Content-Encoding: gzip\r\n"));
   serve(server, "/404", http_server::reply(404, story_page));
   for (const char* path : {"/length", "/close", "/chunked", "/gzip", "/404"}) {
@@ -123,15 +125,15 @@ TEST(Retrieval, ProgressCountsWireBytesAgainstTheAnnouncedLength) {
   } o{&last_read, &last_total};
   curl_fetcher fetcher(test_limits());
   testing::temp_dir dir;
-  fetch_result got = fetcher.fetch({server.url("/slow-gzip"), std::nullopt, dir.file("body")},
-                                   [&o](const fetch_progress& p) {
-                                     if (p.phase == fetch_phase::response_body) {
-                                       *o.read = p.bytes_read;
-                                       *o.total = p.bytes_total;
-                                       EXPECT_LE(p.bytes_read, p.bytes_total);
-                                     }
-                                     return 0;
-                                   });
+  fetch_result got =
+      fetcher.fetch({server.url("/slow-gzip"), std::nullopt, dir.file("body")}, [&o](const fetch_progress& p) {
+        if (p.phase == fetch_phase::response_body) {
+          *o.read = p.bytes_read;
+          *o.total = p.bytes_total;
+          EXPECT_LE(p.bytes_read, p.bytes_total);
+        }
+        return 0;
+      });
   EXPECT_EQ(got.how, fetch_result::outcome::done);
   EXPECT_EQ(last_total, static_cast<long long>(packed.size()));
   EXPECT_EQ(got.body_bytes, static_cast<long long>(body.size()));
@@ -186,9 +188,12 @@ TEST(Retrieval, RedirectsByLocationAnchorAndMetaRefresh) {
   const std::string final_page = "<html><body><div><a href='story.html'>Story</a></div></body></html>";
   serve(server, "/news/final.html", http_server::reply(200, final_page));
   serve(server, "/301", http_server::reply(301, "", "Location: /news/final.html\r\n"));
-  serve(server, "/302", http_server::reply(302, "<a href='x'>x</a>", "Location: " + server.url("/news/final.html") + "\r\n"));
-  serve(server, "/302-anchor", http_server::reply(302, "<html><body><a href='/news/final.html'>moved</a></body></html>"));
-  serve(server, "/meta0", http_server::reply(200, "<meta http-equiv='refresh' content='0; url=" + server.url("/news/final.html") + "'>"));
+  serve(server, "/302",
+        http_server::reply(302, "<a href='x'>x</a>", "Location: " + server.url("/news/final.html") + "\r\n"));
+  serve(server, "/302-anchor",
+        http_server::reply(302, "<html><body><a href='/news/final.html'>moved</a></body></html>"));
+  serve(server, "/meta0",
+        http_server::reply(200, "<meta http-equiv='refresh' content='0; url=" + server.url("/news/final.html") + "'>"));
   serve(server, "/meta20", http_server::reply(200, "<meta http-equiv='refresh' content='20;url=/news/final.html'>"));
   serve(server, "/meta30", http_server::reply(200, "<meta http-equiv='refresh' content='30;url=/news/final.html'>"));
   for (const char* path : {"/301", "/302", "/302-anchor", "/meta0", "/meta20"}) {
@@ -206,7 +211,8 @@ TEST(Retrieval, RedirectsByLocationAnchorAndMetaRefresh) {
 
 TEST(Retrieval, A301AnchorIsOnlyFollowedBeforeAHeadline) {
   http_server server;
-  serve(server, "/moved", http_server::reply(301, "<html><body><div><a href='/elsewhere'>Headline</a></div></body></html>"));
+  serve(server, "/moved",
+        http_server::reply(301, "<html><body><div><a href='/elsewhere'>Headline</a></div></body></html>"));
   fetch_run r(one_section(anchor_rules, "", "url='" + server.url("/") + "'"));
   EXPECT_EQ(r.run(server.url("/moved")), 0);
   EXPECT_EQ(r.rec.summary(), (V{"Headline | (none) | " + server.url("/elsewhere")}));
@@ -225,8 +231,9 @@ TEST(Retrieval, RedirectLoopsEndAfterTenRedirects) {
 
 TEST(Retrieval, TheReplysCharsetDecodesThePage) {
   http_server server;
-  serve(server, "/ru", http_server::reply(200, "<html><body><p>\xCF\xF0\xE8\xE2\xE5\xF2</p></body></html>",
-                                          "Content-Type: text/html; charset=\"windows-1251\"\r\n"));
+  serve(server, "/ru",
+        http_server::reply(200, "<html><body><p>\xCF\xF0\xE8\xE2\xE5\xF2</p></body></html>",
+                           "Content-Type: text/html; charset=\"windows-1251\"\r\n"));
   fetch_run r;
   EXPECT_EQ(r.run(server.url("/ru")), 0);
   EXPECT_EQ(r.rec.texts(), (V{"\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82"}));
@@ -274,8 +281,11 @@ class tls_server {
   tls_server() {
     port_ = testing::closed_port();
     std::string data = VANTREL_TEST_DATA;
-    std::vector<std::string> args = {"openssl", "s_server", "-quiet", "-www", "-accept", std::to_string(port_),
-                                     "-cert", data + "/local-https.pem", "-key", data + "/local-https.key"};
+    std::vector<std::string> args = {"openssl", "s_server",
+                                     "-quiet",  "-www",
+                                     "-accept", std::to_string(port_),
+                                     "-cert",   data + "/local-https.pem",
+                                     "-key",    data + "/local-https.key"};
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -345,12 +355,21 @@ TEST(Retrieval, ScriptedFailuresEndTheJobOnceWithTheirTraceLine) {
   const row rows[] = {
       {"an eleventh redirect", std::vector<scripted_reply>(11, moved), nullptr,
        "process_url: more than 10 redirects, giving up at http://site.example/next", 11},
-      {"a body file that cannot be opened", {{200, "<p/>", {}, fetch_result::outcome::failed, store::open}}, nullptr,
-       "Unable to open file ", 1},
-      {"a body that cannot be written", {{200, "<p/>", {}, fetch_result::outcome::failed, store::write}}, nullptr,
-       "Unable to write body to file ", 1},
-      {"a charset that would forge header lines", {{200, "<p/>"}}, "utf-8&#13;&#10;X-Forged: 1",
-       "fetch_page: the ParseDef's charset holds control characters", 0},
+      {"a body file that cannot be opened",
+       {{200, "<p/>", {}, fetch_result::outcome::failed, store::open}},
+       nullptr,
+       "Unable to open file ",
+       1},
+      {"a body that cannot be written",
+       {{200, "<p/>", {}, fetch_result::outcome::failed, store::write}},
+       nullptr,
+       "Unable to write body to file ",
+       1},
+      {"a charset that would forge header lines",
+       {{200, "<p/>"}},
+       "utf-8&#13;&#10;X-Forged: 1",
+       "fetch_page: the ParseDef's charset holds control characters",
+       0},
   };
   for (const row& c : rows) {
     testing::temp_dir t;

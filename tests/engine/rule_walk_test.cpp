@@ -103,11 +103,7 @@ TEST(RuleWalk, StatesAndItems) {
        {"<div>", "<a href=/1>", "One", "</a>", "<a href=/2>", "Two", "</a>", "</div>"},
        {"One | - | http://site.example/1", "Two | - | http://site.example/2"},
        rule_kind::headline},  // the empty subheading completed the item, so HEADLINE stays
-      {"nothing before START",
-       {start, head},
-       {"<a href=/1>", "One", "</a>"},
-       {},
-       rule_kind::end},
+      {"nothing before START", {start, head}, {"<a href=/1>", "One", "</a>"}, {}, rule_kind::end},
       {"subheading and a link rule's text",
        {start, head, r(rule_kind::subhead, {el("p")}), r(rule_kind::link, {el("i")})},
        {"<div>", "<a>", "Head", "</a>", "<p>", "Sub", "line", "</p>", "<i>", "x.html", "</i>"},
@@ -150,7 +146,8 @@ TEST(RuleWalk, StatesAndItems) {
 TEST(RuleWalk, LinkSearchFirstKeepsTheFirstLink) {
   const std::vector<rule> rules = {r(rule_kind::start, {el("div")}), r(rule_kind::headline, {el("b")}),
                                    r(rule_kind::subhead, {el("p")}), r(rule_kind::link, {el("a")})};
-  const V page = {"<div>", "<b>", "H", "</b>", "<a href=/first>", "</a>", "<a href=/second>", "</a>", "<p>", "S", "</p>"};
+  const V page = {"<div>", "<b>", "H", "</b>", "<a href=/first>", "</a>", "<a href=/second>",
+                  "</a>",  "<p>", "S", "</p>"};
   EXPECT_EQ(walk_run({section(rules, match_mode::whole, true)}).feed(page).summary(),
             V{"H | S | http://site.example/first"});
   EXPECT_EQ(walk_run({section(rules)}).feed(page).summary(), V{"H | S | http://site.example/second"});
@@ -164,10 +161,14 @@ TEST(RuleWalk, AttributeValuesByMatchMode) {
     bool fires;
   };
   const row rows[] = {
-      {match_mode::whole, "Story", "<div class=story>", true},       {match_mode::whole, "story", "<div class=stories>", false},
-      {match_mode::wildcard, "st*y", "<div class=STORY>", true},     {match_mode::wildcard, "st?ry", "<div class=stary>", true},
-      {match_mode::wildcard, "st*y", "<div class=stories>", false},  {match_mode::substring, "tor", "<div class=Story-x>", true},
-      {match_mode::substring, "xyz", "<div class=story>", false},    {match_mode::whole, "", "<div class=anything>", true},
+      {match_mode::whole, "Story", "<div class=story>", true},
+      {match_mode::whole, "story", "<div class=stories>", false},
+      {match_mode::wildcard, "st*y", "<div class=STORY>", true},
+      {match_mode::wildcard, "st?ry", "<div class=stary>", true},
+      {match_mode::wildcard, "st*y", "<div class=stories>", false},
+      {match_mode::substring, "tor", "<div class=Story-x>", true},
+      {match_mode::substring, "xyz", "<div class=story>", false},
+      {match_mode::whole, "", "<div class=anything>", true},
       {match_mode::whole, "story", "<div id=story>", false},
   };
   for (const row& c : rows) {
@@ -178,11 +179,32 @@ TEST(RuleWalk, AttributeValuesByMatchMode) {
 }
 
 TEST(RuleWalk, EndMovesToTheNextSectionAndPastTheLastStartsOver) {
-  walk_run w({section({r(rule_kind::start, {el("div")}), r(rule_kind::headline, {el("a")}), r(rule_kind::end, {el("hr")})}),
-              section({r(rule_kind::start, {el("ul")}), r(rule_kind::headline, {el("b")}), r(rule_kind::end, {el("hr")})})});
-  w.feed({"<div>", "<a href=/1>", "A", "</a>", "<hr>", "<div>", "<a href=/x>", "not first section", "</a>", "<ul>", "<b>",
-          "B", "</b>", "<a href=/2>", "", "</a>", "<hr>", "<div>", "<a href=/3>", "C", "</a>"});
-  EXPECT_EQ(w.summary(), (V{"A | - | http://site.example/1", "B | - | http://site.example/2", "C | - | http://site.example/3"}));
+  walk_run w(
+      {section({r(rule_kind::start, {el("div")}), r(rule_kind::headline, {el("a")}), r(rule_kind::end, {el("hr")})}),
+       section({r(rule_kind::start, {el("ul")}), r(rule_kind::headline, {el("b")}), r(rule_kind::end, {el("hr")})})});
+  w.feed({"<div>",
+          "<a href=/1>",
+          "A",
+          "</a>",
+          "<hr>",
+          "<div>",
+          "<a href=/x>",
+          "not first section",
+          "</a>",
+          "<ul>",
+          "<b>",
+          "B",
+          "</b>",
+          "<a href=/2>",
+          "",
+          "</a>",
+          "<hr>",
+          "<div>",
+          "<a href=/3>",
+          "C",
+          "</a>"});
+  EXPECT_EQ(w.summary(),
+            (V{"A | - | http://site.example/1", "B | - | http://site.example/2", "C | - | http://site.example/3"}));
 }
 
 }  // namespace

@@ -11,11 +11,16 @@
 namespace vantrel::testing {
 
 struct scripted_reply {
-  int status = 200;
+  scripted_reply(int status_code = 200, std::string page = {}, std::optional<std::string> moved_to = {},
+                 fetch_result::outcome outcome = fetch_result::outcome::done,
+                 fetch_result::store_failure store_problem = fetch_result::store_failure::none)
+      : status(status_code), body(std::move(page)), location(std::move(moved_to)), how(outcome), store(store_problem) {}
+
+  int status;
   std::string body;
   std::optional<std::string> location;
-  fetch_result::outcome how = fetch_result::outcome::done;  // failed: the transfer fails
-  fetch_result::store_failure store = fetch_result::store_failure::none;
+  fetch_result::outcome how;  // failed: the transfer fails
+  fetch_result::store_failure store;
   bool announce_length = true;
 };
 

@@ -15,8 +15,8 @@ using V = std::vector<std::string>;
 TEST(SourceLoading, EventsOfASmallPageInOrder) {
   page_run r;
   EXPECT_EQ(r.run("<html><body><a href=\"x\">News</a>\n  \n</body></html>"), 0);
-  EXPECT_EQ(r.rec.events, (V{"start html", "start body", "start a", "attr href = x", "text News", "end a",
-                             "end body", "end html"}));  // white space alone gives no text event
+  EXPECT_EQ(r.rec.events, (V{"start html", "start body", "start a", "attr href = x", "text News", "end a", "end body",
+                             "end html"}));  // white space alone gives no text event
   EXPECT_FALSE(r.p().is_xml());
 }
 
@@ -52,8 +52,9 @@ TEST(SourceLoading, XmlIsDetectedByItsDeclarationAnywhere) {
 
 TEST(SourceLoading, XmlAttributesHaveEntitiesSubstituted) {
   page_run r(one_section("<start><item/></start><headline><title/></headline><link><link/></link>"));
-  r.run("<?xml version='1.0'?><rss><item><title>T</title><link>http://a.example/q?a=1&amp;b=2</link>"
-        "<a href='q?a=1&amp;b=2'/></item></rss>");
+  r.run(
+      "<?xml version='1.0'?><rss><item><title>T</title><link>http://a.example/q?a=1&amp;b=2</link>"
+      "<a href='q?a=1&amp;b=2'/></item></rss>");
   EXPECT_EQ(r.rec.summary(), (V{"T | (none) | http://a.example/q?a=1&b=2"}));
   EXPECT_NE(std::find(r.rec.events.begin(), r.rec.events.end(), "attr href = q?a=1&b=2"), r.rec.events.end());
 }
@@ -77,7 +78,7 @@ TEST(SourceLoading, XmlPagesCannotLoadEntitiesOrExplode) {
   bomb.run(laughs);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   size_t text_bytes = 0;
-  for (const auto& t : bomb.rec.texts()) text_bytes += t.size();
+  for (const auto& text : bomb.rec.texts()) text_bytes += text.size();
   EXPECT_LT(text_bytes, 1000u);
 }
 
@@ -85,13 +86,14 @@ TEST(SourceLoading, HtmlIsDecodedToUtf8) {
   struct row {
     std::string name, parsedef_attrs, page, want;
   };
-  const std::string cyr1251 = "\xCF\xF0\xE8\xE2\xE5\xF2";              // "Привет" in windows-1251
+  const std::string cyr1251 = "\xCF\xF0\xE8\xE2\xE5\xF2";  // "Привет" in windows-1251
   const std::string cyr = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82";
   const row cases[] = {
       {"utf-8 without declaration", "", "<html><body><p>caf\xC3\xA9</p></body></html>", "caf\xC3\xA9"},
       {"parsedef charset", "charset='windows-1251'", "<html><body><p>" + cyr1251 + "</p></body></html>", cyr},
       {"html5 meta after the title", "",
-       "<html><head><title>t</title><meta charset='windows-1251'></head><body><p>" + cyr1251 + "</p></body></html>", cyr},
+       "<html><head><title>t</title><meta charset='windows-1251'></head><body><p>" + cyr1251 + "</p></body></html>",
+       cyr},
       {"windows-1252 guess", "", "<html><body><p>\x93q\x94 caf\xE9</p></body></html>",
        "\xE2\x80\x9Cq\xE2\x80\x9D caf\xC3\xA9"},
       {"latin-1 label read as windows-1252", "",
@@ -99,8 +101,8 @@ TEST(SourceLoading, HtmlIsDecodedToUtf8) {
        "<body><p>\x93q\x94</p></body></html>",
        "\xE2\x80\x9Cq\xE2\x80\x9D"},
       {"byte-order mark", "", "\xEF\xBB\xBF<html><body><p>\xC3\xA9t\xC3\xA9</p></body></html>", "\xC3\xA9t\xC3\xA9"},
-      {"meta says utf-8 over windows-1252 bytes", "charset='utf-8'",
-       "<html><body><p>\xE2\x82\xAC 5</p></body></html>", "\xE2\x82\xAC 5"},
+      {"meta says utf-8 over windows-1252 bytes", "charset='utf-8'", "<html><body><p>\xE2\x82\xAC 5</p></body></html>",
+       "\xE2\x82\xAC 5"},
   };
   for (const row& c : cases) {
     page_run r(c.parsedef_attrs.empty() ? "" : "<parsedef " + c.parsedef_attrs + "/>");

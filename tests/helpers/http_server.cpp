@@ -23,7 +23,7 @@ int bind_loopback(int* port) {
   int fd = socket(AF_INET, SOCK_STREAM, 0);
   int one = 1;
   setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in addr {};
+  sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) throw std::runtime_error("bind failed");
@@ -173,7 +173,7 @@ std::string http_server::chunked(const std::string& body, size_t chunk) {
 }
 
 std::string http_server::gzip(const std::string& body) {
-  z_stream z {};
+  z_stream z{};
   deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, 31, 8, Z_DEFAULT_STRATEGY);
   std::string out(deflateBound(&z, body.size()) + 32, '\0');
   z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(body.data()));

@@ -13,7 +13,7 @@ void write_zip(const std::string& path, const std::vector<zip_member>& members) 
   zipFile zf = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
   if (zf == nullptr) throw std::runtime_error("zipOpen failed");
   for (const zip_member& m : members) {
-    zip_fileinfo info {};
+    zip_fileinfo info{};
     if (zipOpenNewFileInZip64(zf, m.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
                               Z_DEFAULT_COMPRESSION, 1) != ZIP_OK ||
         zipWriteInFileInZip(zf, m.content.data(), static_cast<unsigned>(m.content.size())) != ZIP_OK ||
