@@ -36,17 +36,22 @@ bool append_escape(std::string& out, unsigned char c, const char* control_format
 std::string json_string(std::string_view s) {
   std::string out = "\"";
   out.reserve(s.size() + 2);
-  for (size_t i = 0; i < s.size();) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
+  size_t i = 0;
+  while (i < s.size()) {
+    // Most of a headline stands as it is: copy such runs whole.
+    size_t run = i;
+    while (run < s.size()) {
+      const auto c = static_cast<unsigned char>(s[run]);
+      if (c < 0x80 ? (c < 0x20 || c == '"' || c == '\\' || c == 0x7F) : true) break;
+      ++run;
+    }
+    out.append(s.substr(i, run - i));
+    if ((i = run) >= s.size()) break;
+    const auto c = static_cast<unsigned char>(s[i]);
     if (c >= 0x80) {
-      size_t len = utf8_sequence_length(s, i);
-      if (len == 0) {
-        out += "\xEF\xBF\xBD";
-        ++i;
-      } else {
-        out.append(s.substr(i, len));
-        i += len;
-      }
+      const size_t len = utf8_sequence_length(s, i);
+      out.append(len == 0 ? std::string_view("\xEF\xBF\xBD") : s.substr(i, len));
+      i += len == 0 ? 1 : len;
       continue;
     }
     if (c == '"')
@@ -55,8 +60,8 @@ std::string json_string(std::string_view s) {
       out += "\\b";
     else if (c == '\f')
       out += "\\f";
-    else if (!append_escape(out, c, "\\u%04x"))
-      out.push_back(static_cast<char>(c));
+    else
+      append_escape(out, c, "\\u%04x");
     ++i;
   }
   out.push_back('"');

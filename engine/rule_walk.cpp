@@ -173,7 +173,7 @@ void rule_walk::on_start_element(const char* name_text, const char* const* attrs
     break_tag_.reset();
     capture_tag_ = name;
     on_end_element(name_text);
-  } else if (iequals(name, break_element)) {
+  } else if (to_lower_ascii(name_text[0]) == 'b' && iequals(name, break_element)) {
     break_tag_ = name;
   }
   observer_.element_started(name_text);
@@ -185,7 +185,7 @@ void rule_walk::on_start_element(const char* name_text, const char* const* attrs
     text_.reset();
   }
   if (attrs == nullptr) return;
-  const bool anchor = iequals(name, "a");
+  const bool anchor = to_lower_ascii(name_text[0]) == 'a' && name.size() == 1;
   for (size_t i = 0; attrs[i] != nullptr && attrs[i + 1] != nullptr; i += 2) {
     const char* value = attrs[i + 1];
     if (observer_.attribute_seen(name_text, attrs[i], value)) break;
