@@ -9,7 +9,9 @@
 // - HTML is decoded from the encoding it is given, so texts always arrive as UTF-8;
 // - XML has entities substituted (attribute "a=1&amp;b=2" arrives as "a=1&b=2"), and no
 //   external entity, DTD or network address is ever loaded. Entity declarations in a page are
-//   ignored, so they cannot expand without bound.
+//   ignored, so they cannot expand without bound;
+// - an exception thrown by the sink (memory running out, say) stops the parse and is thrown
+//   again from the parse function once the library has returned, never through its C frames.
 #include <string>
 #include <string_view>
 
