@@ -3,6 +3,7 @@
 // per platform (platform_posix.cpp here); everything else in the project stays portable.
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vantrel::platform {
 
@@ -27,6 +28,18 @@ bool ensure_private_folder(const std::string& path, std::string* why);
 // only. Its path, or nullopt with the reason in why.
 std::optional<std::string> create_unique_file(const std::string& folder, const std::string& prefix, std::string* why);
 
+// Replaces the file at path with contents atomically: a reader sees the old file or the whole
+// new one, never a part (a temporary file beside it, flushed to disk, then renamed over it).
+// The file keeps only this user's rights. false, with the reason in why, when it fails; the old
+// file is then untouched.
+bool replace_file(const std::string& path, const std::string& contents, std::string* why);
+// Runs a program with an argument vector (never through a shell), searching PATH for argv[0],
+// and waits for it. Its exit status, or -1 when it could not be started.
+int run_program(const std::vector<std::string>& argv);
+// Starts a program the same way without waiting for it. false when it could not be started.
+bool start_program(const std::vector<std::string>& argv);
+// The full path of a program found on PATH, or nullopt.
+std::optional<std::string> find_program(const std::string& name);
 // Ctrl-C (an interrupt) no longer ends the program; interrupted() tells whether one came.
 void watch_interrupts();
 bool interrupted();

@@ -1,13 +1,17 @@
 #include <pwd.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <thread>
 #include <vector>
 
 #include "common/platform.h"
@@ -75,6 +79,99 @@ std::optional<std::string> create_unique_file(const std::string& folder, const s
   }
   close(fd);
   return path;
+}
+
+bool replace_file(const std::string& path, const std::string& contents, std::string* why) {
+  const auto slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  std::string prefix(1, '.');
+  prefix.append(name).push_back('.');
+  auto temp = create_unique_file(folder, prefix, why);
+  if (!temp) return false;
+  auto fail = [&](const std::string& what) {
+    if (why) *why = what + ": " + std::strerror(errno);
+    unlink(temp->c_str());
+    return false;
+  };
+  int fd = open(temp->c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  if (fd < 0) return fail(*temp);
+  size_t done = 0;
+  while (done < contents.size()) {
+    ssize_t n = write(fd, contents.data() + done, contents.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      close(fd);
+      return fail(*temp);
+    }
+    done += static_cast<size_t>(n);
+  }
+  if (fsync(fd) != 0 || close(fd) != 0) return fail(*temp);
+  if (rename(temp->c_str(), path.c_str()) != 0) return fail(path);
+  return true;
+}
+
+std::optional<std::string> find_program(const std::string& name) {
+  if (name.find('/') != std::string::npos) {
+    if (access(name.c_str(), X_OK) == 0) return name;
+    return std::nullopt;
+  }
+  const std::string path = env("PATH").value_or("/usr/local/bin:/usr/bin:/bin");
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find(':', start);
+    if (end == std::string::npos) end = path.size();
+    std::string candidate = end > start ? path.substr(start, end - start) : std::string(1, '.');
+    candidate.append("/").append(name);
+    struct stat st {};
+    if (stat(candidate.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(candidate.c_str(), X_OK) == 0) {
+      return candidate;
+    }
+    start = end + 1;
+  }
+  return std::nullopt;
+}
+
+namespace {
+
+pid_t spawn(const std::vector<std::string>& argv) {
+  if (argv.empty()) return -1;
+  auto program = find_program(argv[0]);
+  if (!program) return -1;
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  // The helpers' chatter would land in the terminal the program was started from.
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  pid_t pid = -1;
+  int rc = posix_spawn(&pid, program->c_str(), &actions, nullptr, args.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  return rc == 0 ? pid : -1;
+}
+
+}  // namespace
+
+int run_program(const std::vector<std::string>& argv) {
+  pid_t pid = spawn(argv);
+  if (pid < 0) return -1;
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool start_program(const std::vector<std::string>& argv) {
+  pid_t pid = spawn(argv);
+  if (pid < 0) return false;
+  // Nobody waits for it: a second child reaps it so no zombie is left behind.
+  std::thread([pid] {
+    int status = 0;
+    waitpid(pid, &status, 0);
+  }).detach();
+  return true;
 }
 
 namespace {

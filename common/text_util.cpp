@@ -212,4 +212,12 @@ size_t utf8_prefix_length(std::string_view s, size_t max) {
   return cut;
 }
 
+bool is_openable_link(std::string_view link) {
+  link = trim_spaces(link);
+  for (std::string_view scheme : {"http://", "https://", "ftp://", "mailto:"}) {
+    if (istarts_with(link, scheme) && link.size() > scheme.size()) return true;
+  }
+  return false;
+}
+
 }  // namespace vantrel

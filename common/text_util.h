@@ -50,6 +50,10 @@ bool is_fetchable_url(std::string_view url);
 
 // The text without leading and trailing white space (space, tab, line feed, carriage return,
 // form feed, vertical tab).
+// Whether a headline's link may be handed to the desktop to open: only http, https, ftp and
+// mailto addresses (never a file, a script or a desktop entry a page planted).
+bool is_openable_link(std::string_view link);
+
 std::string_view trim_spaces(std::string_view text);
 
 // Length of the valid UTF-8 sequence that starts at text[i] (1 for an ASCII byte), or 0 when

@@ -1,0 +1,25 @@
+#pragma once
+// Tidewatch's pictures, drawn as SVG so they stay crisp at any scale: the toolbar set, the
+// Parsed Source window's element icons, the preferences pages' icons and the program's own.
+#include <string>
+#include <wx/bmpbndl.h>
+
+namespace vantrel::art {
+
+enum class tool { queue, preferences, source, start_queue, stop, clear, help, bubble_help, online };
+wxBitmapBundle tool_icon(tool which);
+
+// The 21 element icons of the Parsed Source window, by tag_icon number (0 is a black blot that
+// no element gets; each end icon is a greyed copy of its start icon).
+wxBitmapBundle element_icon(int index);
+constexpr int element_icon_count = 21;
+
+enum class page { folders, debug, fonts };
+wxBitmapBundle page_icon(page which);
+
+// The program's icon and the ParseDef file type's icon, as SVG text (also installed).
+const std::string& program_svg();
+const std::string& parsedef_file_svg();
+wxBitmapBundle program_icon();
+
+}  // namespace vantrel::art

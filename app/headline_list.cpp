@@ -1,0 +1,201 @@
+#include "app/headline_list.h"
+
+#include <wx/dcclient.h>
+#include <wx/settings.h>
+
+#include "app/wx_support.h"
+
+namespace vantrel {
+
+// Text widths of one font kind of one item's encoding, as the row is drawn.
+class CHeadlineList::font_metrics : public text_metrics {
+ public:
+  font_metrics(const CHeadlineList& list, wxDC* dc, int encoding) : list_(list), dc_(dc), encoding_(encoding) {}
+  int text_width(int kind, std::string_view text) override {
+    wxCoord w = 0, h = 0;
+    const wxFont& font = list_.font_of(encoding_, kind);
+    if (dc_ != nullptr) {
+      dc_->SetFont(font);
+      dc_->GetTextExtent(to_wx(std::string(text)), &w, &h);
+    } else {
+      list_.GetTextExtent(to_wx(std::string(text)), &w, &h, nullptr, nullptr, &font);
+    }
+    return w;
+  }
+  int line_height(int kind) override {
+    wxCoord w = 0, h = 0;
+    list_.GetTextExtent("Ag", &w, &h, nullptr, nullptr, &list_.font_of(encoding_, kind));
+    return h;
+  }
+
+ private:
+  const CHeadlineList& list_;
+  wxDC* dc_;
+  int encoding_;
+};
+
+CHeadlineList::CHeadlineList(wxWindow* parent, const result_store& items, const prefs& settings)
+    : wxVListBox(parent, control_id, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE | wxWANTS_CHARS),
+      items_(items),
+      prefs_(settings),
+      opener_([](const std::string& link) { shell_open(link); }) {
+  SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
+  read_style();
+  Bind(wxEVT_SIZE, &CHeadlineList::on_size, this);
+  Bind(wxEVT_KEY_DOWN, &CHeadlineList::on_key, this);
+  Bind(wxEVT_LISTBOX_DCLICK, [this](wxCommandEvent&) { open_selected_link(); });
+}
+
+void CHeadlineList::read_style() {
+  for (size_t e = 0; e < style_.fonts.size(); ++e) {
+    for (size_t k = 0; k < style_.fonts[e].size(); ++k) {
+      style_.fonts[e][k] = font_from_desc(parse_font_desc(prefs_.get_font(static_cast<int>(e), static_cast<int>(k))));
+    }
+  }
+  style_.wrap = prefs_.get_wrap() != 0;
+  style_.logo_middle = prefs_.get_logo_align() == 1;
+}
+
+const wxFont& CHeadlineList::font_of(int encoding, int kind) const {
+  if (encoding < 0 || encoding > 2) encoding = 0;
+  return style_.fonts[static_cast<size_t>(encoding)][static_cast<size_t>(kind)];
+}
+
+void CHeadlineList::rebuild() {
+  const int selected = GetSelection();
+  const size_t top = GetVisibleRowsBegin();
+  read_style();
+  heights_.assign(items_.size(), 0);
+  measured_width_ = GetClientSize().GetWidth();
+  SetItemCount(items_.size());
+  if (selected != wxNOT_FOUND && static_cast<size_t>(selected) < items_.size()) SetSelection(selected);
+  if (top < items_.size()) ScrollToRow(top);
+  RefreshAll();
+}
+
+void CHeadlineList::clear_rows() {
+  heights_.clear();
+  Clear();
+  Refresh();
+}
+
+void CHeadlineList::open_selected_link() {
+  const int selected = GetSelection();
+  if (selected == wxNOT_FOUND || static_cast<size_t>(selected) >= items_.size()) return;
+  const std::string& link = items_[static_cast<size_t>(selected)].link;
+  if (!link.empty()) opener_(link);
+}
+
+void CHeadlineList::on_size(wxSizeEvent& event) {
+  // Heights depend on the width; the frame rebuilds when a resize ends, but the rows shown
+  // meanwhile must not overlap.
+  if (GetClientSize().GetWidth() != measured_width_) {
+    measured_width_ = GetClientSize().GetWidth();
+    std::fill(heights_.begin(), heights_.end(), 0);
+    RefreshAll();
+  }
+  event.Skip();
+}
+
+void CHeadlineList::on_key(wxKeyEvent& event) {
+  if (event.GetKeyCode() == WXK_RETURN || event.GetKeyCode() == WXK_NUMPAD_ENTER) {
+    open_selected_link();
+    return;
+  }
+  event.Skip();
+}
+
+namespace {
+
+std::optional<pixel_size> logo_size(const headline_item& item) {
+  const auto* logo = dynamic_cast<const logo_picture*>(item.logo.get());
+  if (logo == nullptr || !logo->image().IsOk()) return std::nullopt;
+  return pixel_size{logo->width(), logo->height()};
+}
+
+row_texts texts_of(const headline_item& item) {
+  row_texts t{item.heading, std::nullopt, item.link};
+  if (item.subheading) t.subheading = *item.subheading;
+  return t;
+}
+
+wxColour colour(shade s) {
+  const rgb c = shade_colour(s);
+  return wxColour(c.r, c.g, c.b);
+}
+
+void fill(wxDC& dc, const shaded_box& b) {
+  if (b.area.width() <= 0 || b.area.height() <= 0) return;
+  dc.SetBrush(wxBrush(colour(b.colour)));
+  dc.DrawRectangle(b.area.left, b.area.top, b.area.width(), b.area.height());
+}
+
+}  // namespace
+
+wxCoord CHeadlineList::OnMeasureItem(size_t n) const {
+  // wx may ask past the end when a row is taller than the window.
+  if (n >= items_.size()) return 1;
+  if (heights_.size() != items_.size()) heights_.resize(items_.size(), 0);
+  if (heights_[n] == 0) {
+    const headline_item& item = items_[n];
+    font_metrics metrics(*this, nullptr, item.encoding);
+    heights_[n] = std::max(1, measure_row(metrics, texts_of(item), GetClientSize().GetWidth(), logo_size(item),
+                                          style_.wrap));
+  }
+  return heights_[n];
+}
+
+void CHeadlineList::OnDrawBackground(wxDC& dc, const wxRect& rect, size_t n) const {
+  dc.SetPen(*wxTRANSPARENT_PEN);
+  for (const auto& b : row_panel({rect.x, rect.y, rect.GetRight() + 1, rect.GetBottom() + 1}, IsSelected(n))) {
+    fill(dc, b);
+  }
+}
+
+void CHeadlineList::OnDrawItem(wxDC& dc, const wxRect& rect, size_t n) const {
+  draw_contents(dc, rect, n, IsSelected(n));
+}
+
+void CHeadlineList::draw_contents(wxDC& dc, const wxRect& rect, size_t n, bool selected) const {
+  if (n >= items_.size()) return;
+  const headline_item& item = items_[n];
+  const box row{rect.x, rect.y, rect.GetRight() + 1, rect.GetBottom() + 1};
+  const row_places places = place_row(row, logo_size(item), style_.logo_middle);
+  wxDCClipper clip(dc, rect);
+  if (places.frame) {
+    const box& f = *places.frame;
+    dc.SetPen(*wxBLACK_PEN);
+    dc.SetBrush(*wxWHITE_BRUSH);
+    dc.DrawRectangle(f.left, f.top, f.width(), f.height());
+    dc.SetPen(*wxTRANSPARENT_PEN);
+    for (const auto& b : logo_frame_shading(f, selected)) fill(dc, b);
+    auto* logo = const_cast<logo_picture*>(dynamic_cast<const logo_picture*>(item.logo.get()));
+    // The bitmap is clipped to the frame's inside when the row is shorter than the logo.
+    wxDCClipper inside(dc, wxRect(f.left + 1, f.top + 1, f.width() - 2, f.height() - 2));
+    dc.DrawBitmap(logo->bitmap(), f.left + 1, f.top + 1, true);
+  }
+  font_metrics metrics(*this, &dc, item.encoding);
+  const int width = places.text.width();
+  int y = places.text.top;
+  dc.SetBackgroundMode(wxBRUSHSTYLE_TRANSPARENT);
+  const std::array<std::string_view, 3> fields = {
+      item.heading, item.subheading ? std::string_view(*item.subheading) : std::string_view(), item.link};
+  for (int kind = 0; kind < 3; ++kind) {
+    if (fields[static_cast<size_t>(kind)].empty()) continue;
+    dc.SetFont(font_of(item.encoding, kind));
+    dc.SetTextForeground(kind == font_link ? wxColour(0, 0, 255) : wxColour(0, 0, 0));
+    const int line_height = metrics.line_height(kind);
+    for (const auto& line : break_lines(metrics, kind, fields[static_cast<size_t>(kind)], width, style_.wrap)) {
+      dc.DrawText(to_wx(line), places.text.left, y);
+      y += line_height;
+    }
+  }
+}
+
+void CHeadlineList::draw_row(wxDC& dc, const wxRect& rect, size_t n, bool selected) const {
+  dc.SetPen(*wxTRANSPARENT_PEN);
+  for (const auto& b : row_panel({rect.x, rect.y, rect.GetRight() + 1, rect.GetBottom() + 1}, selected)) fill(dc, b);
+  draw_contents(dc, rect, n, selected);
+}
+
+}  // namespace vantrel

@@ -1,0 +1,67 @@
+#pragma once
+// CMainFrame: Tidewatch's window. Menu, toolbar, status bar (message pane, progress pane,
+// queue-state pane) and the view between them. Every command goes to the view first.
+#include <functional>
+#include <wx/frame.h>
+#include <wx/timer.h>
+
+#include "common/prefs.h"
+
+class wxGauge;
+
+namespace vantrel {
+
+class CMainView;
+
+class CMainFrame : public wxFrame {
+ public:
+  enum pane { pane_message = 0, pane_progress = 1, pane_queue = 2 };
+
+  explicit CMainFrame(const prefs& settings);
+  ~CMainFrame() override;
+
+  CMainView& view() { return *view_; }
+
+  // The job's text in the message pane (kept for the prompt rule); empty shows "Ready".
+  void set_status_text(const std::string& text);
+  const std::string& status_text() const { return status_text_; }
+  // The progress bar over the progress pane, made on first use.
+  void set_progress(int percent);
+  void remove_progress();
+  bool has_progress() const { return gauge_ != nullptr; }
+  int progress() const;
+  void set_queue_state_text(const std::string& text);
+
+  bool bubble_help_on() const { return bubble_help_on_; }
+  // Who shows the manual (the help viewer); context 0 is the contents.
+  void set_help(std::function<void(int context)> show_help) { show_help_ = std::move(show_help); }
+
+  // Brings the window to the front, restored, as a second start asks.
+  void bring_to_front();
+
+ protected:
+  void DoGiveHelp(const wxString& text, bool show) override;
+
+ private:
+  void make_menu();
+  void make_toolbar();
+  void make_status_bar();
+  void restore_placement();
+  void save_placement();
+  void on_command(wxCommandEvent& event);
+  void on_update_ui(wxUpdateUIEvent& event);
+  void on_moved_or_sized();
+  void place_gauge();
+  void toggle_bubble_help();
+
+  const prefs& prefs_;
+  CMainView* view_;
+  wxGauge* gauge_ = nullptr;
+  std::string status_text_;
+  bool bubble_help_on_ = false;
+  wxTimer placement_timer_;
+  wxSize placed_size_;
+  std::function<void(int)> show_help_;
+};
+
+}  // namespace vantrel

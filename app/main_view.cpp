@@ -1,0 +1,177 @@
+#include "app/main_view.h"
+
+#include <wx/filedlg.h>
+#include <wx/sizer.h>
+
+#include "app/commands.h"
+#include "app/headline_list.h"
+#include "app/main_frame.h"
+#include "app/preferences_dlg.h"
+#include "app/small_dialogs.h"
+#include "app/source_window.h"
+#include "common/paths.h"
+#include "common/trace_log.h"
+
+namespace vantrel {
+
+// Counts the view's open dialogs, so a hand-over waits until the user is done with them.
+class CMainView::modal_scope {
+ public:
+  explicit modal_scope(CMainView& view) : view_(view) { ++view_.modal_depth_; }
+  ~modal_scope() {
+    --view_.modal_depth_;
+    view_.CallAfter([&view = view_] { view.controller().deliver_hand_overs(view.modal_open()); });
+  }
+  modal_scope(const modal_scope&) = delete;
+  modal_scope& operator=(const modal_scope&) = delete;
+
+ private:
+  CMainView& view_;
+};
+
+CMainView::CMainView(CMainFrame* frame, const prefs& settings)
+    : wxPanel(frame, 0xE900, wxDefaultPosition, wxDefaultSize, wxBORDER_THEME | wxTAB_TRAVERSAL),
+      frame_(frame),
+      prefs_(settings) {
+  controller_ = std::make_unique<view_controller>(dispatcher_, &fetcher_, *this, &pictures_);
+  list_ = new CHeadlineList(this, controller_->results(), prefs_);
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  sizer->Add(list_, 1, wxEXPAND);
+  SetSizer(sizer);
+  source_ = new CParsedSourceWnd(frame, frame->GetClientAreaOrigin() + frame->GetPosition());
+  source_->set_hidden_notification([this] { source_visible_ = false; });
+  Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent&) { list_->SetFocus(); });
+  Bind(wxEVT_IDLE, [this](wxIdleEvent& event) {
+    if (controller_->waiting_hand_overs() > 0) controller_->deliver_hand_overs(modal_open());
+    event.Skip();
+  });
+}
+
+CMainView::~CMainView() {
+  // The worker is stopped and joined before the windows its tasks would reach go away.
+  controller_.reset();
+}
+
+bool CMainView::on_command(int id) {
+  switch (id) {
+    case cmd::open: cmd_open(); return true;
+    case cmd::open_url: cmd_open_url(); return true;
+    case cmd::load_parsedef: cmd_load_parsedef(); return true;
+    case cmd::clear: controller_->clear(); return true;
+    case cmd::preferences: cmd_preferences(); return true;
+    case cmd::source: toggle_source(); return true;
+    case cmd::stop: controller_->stop(); return true;
+    default: return false;
+  }
+}
+
+bool CMainView::on_update_ui(int id, wxUpdateUIEvent& event) {
+  switch (id) {
+    case cmd::open:
+    case cmd::open_url:
+    case cmd::load_parsedef: event.Enable(controller_->idle()); return true;
+    case cmd::clear: event.Enable(controller_->can_clear()); return true;
+    case cmd::stop: event.Enable(controller_->can_stop()); return true;
+    case cmd::source:
+      event.Enable(true);
+      event.Check(source_visible_);
+      return true;
+    case cmd::preferences: event.Enable(true); return true;
+    default: return false;
+  }
+}
+
+void CMainView::open_parsedef(const std::string& path) {
+  if (!controller_->open_parsedef(path)) trace("open_parsedef: %s not opened, a job runs", path.c_str());
+}
+
+void CMainView::open_source(const std::string& source, const std::optional<std::string>& parsedef) {
+  controller_->open_source(source, parsedef);
+}
+
+void CMainView::open_url(const std::string& url) { controller_->open_url(url); }
+
+void CMainView::hand_over(const std::string& path) {
+  controller_->hand_over(path);
+  CallAfter([this] { controller_->deliver_hand_overs(modal_open()); });
+}
+
+namespace {
+
+constexpr const char* source_filter =
+    "Source Documents (*.htm;*.html;*.shtml;*.xml)|*.htm;*.html;*.shtml;*.xml;*.HTM;*.HTML;*.SHTML;*.XML|"
+    "All files|*";
+constexpr const char* parsedef_filter =
+    "Vantrel ParseDef Files (*.nov)|*.nov;*.NOV|XML ParseDef Documents (*.xml)|*.xml;*.XML|All files|*";
+
+}  // namespace
+
+std::optional<std::string> CMainView::choose_parsedef() {
+  modal_scope modal(*this);
+  wxFileDialog chooser(this, "Load ParseDef", to_wx(prefs_.get_parsedef_root()), "", parsedef_filter,
+                       wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+  if (chooser.ShowModal() != wxID_OK) return std::nullopt;
+  return from_wx(chooser.GetPath());
+}
+
+void CMainView::cmd_open() {
+  std::string source;
+  {
+    modal_scope modal(*this);
+    wxFileDialog chooser(this, "Open", "", "", source_filter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+    if (chooser.ShowModal() != wxID_OK) return;
+    source = from_wx(chooser.GetPath());
+  }
+  controller_->clear();
+  open_source(source, choose_parsedef());
+}
+
+void CMainView::cmd_load_parsedef() {
+  if (auto path = choose_parsedef()) open_parsedef(*path);
+}
+
+void CMainView::cmd_open_url() {
+  std::string url;
+  {
+    modal_scope modal(*this);
+    get_url_dialog dialog(this);
+    if (dialog.ShowModal() == wxID_CANCEL) return;
+    url = dialog.url();
+  }
+  open_url(url);
+}
+
+void CMainView::cmd_preferences() {
+  {
+    modal_scope modal(*this);
+    CPreferencesDlg dialog(this, prefs_);
+    dialog.ShowModal();
+  }
+  if (prefs_.get_trace() != 0) {
+    the_trace_log().start(trace_file_path());
+  } else {
+    the_trace_log().stop();
+  }
+  rebuild_list();
+}
+
+void CMainView::toggle_source() {
+  source_visible_ = !source_visible_;
+  source_->Show(source_visible_);
+}
+
+void CMainView::set_status_text(const std::string& text) { frame_->set_status_text(text); }
+void CMainView::set_progress(int percent) { frame_->set_progress(percent); }
+void CMainView::remove_progress() { frame_->remove_progress(); }
+
+void CMainView::rebuild_list() {
+  list_->rebuild();
+  source_->set_source_frozen(false);
+}
+
+void CMainView::list_cleared() { list_->clear_rows(); }
+void CMainView::clear_source() { source_->clear_source(); }
+void CMainView::set_source_frozen(bool frozen) { source_->set_source_frozen(frozen); }
+void CMainView::add_source_lines(std::vector<source_line>& lines) { source_->add_source_lines(lines); }
+
+}  // namespace vantrel

@@ -1,0 +1,77 @@
+#pragma once
+// CMainView: the client pane of the main window, covered by the headline list. It owns what
+// does work (the results, the job control through the view controller, the Parsed Source
+// window) and turns the view's commands into calls on the view controller.
+#include <memory>
+#include <wx/panel.h>
+
+#include "app/view_controller.h"
+#include "app/wx_support.h"
+#include "common/prefs.h"
+#include "engine/curl_fetcher.h"
+
+class wxUpdateUIEvent;
+
+namespace vantrel {
+
+class CHeadlineList;
+class CMainFrame;
+class CParsedSourceWnd;
+
+class CMainView : public wxPanel, public view_display {
+ public:
+  CMainView(CMainFrame* frame, const prefs& settings);
+  ~CMainView() override;
+
+  // The commands the view handles; false for the frame's own.
+  bool on_command(int id);
+  bool on_update_ui(int id, wxUpdateUIEvent& event);
+
+  // A ParseDef opened from Load ParseDef, the command line or a second instance.
+  void open_parsedef(const std::string& path);
+  // Open without its dialogs: the page parsed with the ParseDef (the command line's --source).
+  void open_source(const std::string& source, const std::optional<std::string>& parsedef);
+  void open_url(const std::string& url);
+  // A second instance's path: opened when the window is next idle without a modal dialog.
+  void hand_over(const std::string& path);
+
+  view_controller& controller() { return *controller_; }
+  CHeadlineList& list() { return *list_; }
+  CParsedSourceWnd& source_window() { return *source_; }
+  bool source_visible() const { return source_visible_; }
+  // While a dialog of the view is open, hand-overs wait.
+  bool modal_open() const { return modal_depth_ > 0; }
+
+  // view_display
+  void set_status_text(const std::string& text) override;
+  void set_progress(int percent) override;
+  void remove_progress() override;
+  void rebuild_list() override;
+  void list_cleared() override;
+  void clear_source() override;
+  void set_source_frozen(bool frozen) override;
+  void add_source_lines(std::vector<source_line>& lines) override;
+
+ private:
+  class modal_scope;
+  void cmd_open();
+  void cmd_open_url();
+  void cmd_load_parsedef();
+  void cmd_preferences();
+  void toggle_source();
+  // A ParseDef chosen in the Load ParseDef dialog, or nullopt when cancelled.
+  std::optional<std::string> choose_parsedef();
+
+  CMainFrame* frame_;
+  const prefs& prefs_;
+  wx_dispatcher dispatcher_;
+  curl_fetcher fetcher_;
+  logo_loader pictures_;
+  CHeadlineList* list_;
+  CParsedSourceWnd* source_;
+  std::unique_ptr<view_controller> controller_;
+  bool source_visible_ = false;
+  int modal_depth_ = 0;
+};
+
+}  // namespace vantrel

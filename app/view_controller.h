@@ -1,0 +1,88 @@
+#pragma once
+// The decisions of Tidewatch's main view, without a toolkit: which commands may run, what
+// Open, Open URL, Load ParseDef, Clear and Stop do, what a second instance's hand-over does,
+// and which text the status bar's message pane shows. The window turns its events into calls
+// here and implements the listeners; tests drive this class directly.
+#include <deque>
+#include <optional>
+#include <string>
+
+#include "engine/job_control.h"
+#include "engine/job_listeners.h"
+#include "engine/result_store.h"
+
+namespace vantrel {
+
+class page_fetcher;
+
+// What the main view shows, beside the listeners of a job.
+class view_display : public status_listener, public results_listener, public source_listener {
+ public:
+  // The headline list lost every row (Clear, Open).
+  virtual void list_cleared() = 0;
+};
+
+class view_controller : private status_listener, private job_end_listener {
+ public:
+  view_controller(ui_dispatcher& ui, page_fetcher* fetcher, view_display& display, picture_source* pictures);
+  view_controller(const view_controller&) = delete;
+  view_controller& operator=(const view_controller&) = delete;
+
+  result_store& results() { return results_; }
+  job_control& jobs() { return jobs_; }
+
+  // No job runs, no stop is pending and the queue does not run: the commands that start jobs
+  // are enabled.
+  bool idle() const { return !queue_running_ && jobs_.can_start(); }
+  bool can_clear() const { return !results_.empty(); }
+  bool can_stop() const { return queue_running_ || jobs_.stop_enabled(); }
+  // Set by the queue runner.
+  void set_queue_running(bool running) { queue_running_ = running; }
+
+  // Open: the chosen page, parsed with the ParseDef chosen now (nullopt when that choice was
+  // cancelled: the one of an earlier Open is used, or none). Empties the list first.
+  void open_source(const std::string& source, const std::optional<std::string>& parsedef);
+  // A ParseDef opened from Load ParseDef, the command line or a second instance: processed as
+  // a single site at once. false when no job could start.
+  bool open_parsedef(const std::string& path);
+  // Open URL: the address as typed.
+  bool open_url(const std::string& url);
+  void clear();
+  void stop();
+
+  // A path handed over by a second instance. It waits while modal (a dialog is open or Open is
+  // choosing its ParseDef); when the view is busy with a job or the queue it is dropped, as a
+  // user who started a second window on a busy one expects no job to be cut short.
+  void hand_over(const std::string& path);
+  // Called when the window is idle: handles waiting hand-overs unless a modal dialog is open.
+  // The number of paths opened.
+  int deliver_hand_overs(bool modal_open);
+  size_t waiting_hand_overs() const { return hand_overs_.size(); }
+
+  // The status-bar prompt of a command (or "Ready" when idle): the job's text while one shows.
+  std::string prompt(const std::string& normal) const { return status_text_.empty() ? normal : status_text_; }
+  const std::string& status_text() const { return status_text_; }
+
+  // The queue runner listens here for the end of each job.
+  void set_end_listener(job_end_listener* listener) { end_listener_ = listener; }
+
+ private:
+  // status_listener: keeps the text for the prompt rule, then shows it.
+  void set_status_text(const std::string& text) override;
+  void set_progress(int percent) override { display_.set_progress(percent); }
+  void remove_progress() override { display_.remove_progress(); }
+  // job_end_listener: forwarded to the queue runner.
+  void job_ended() override;
+  void worker_finished(const job_outcome& outcome) override;
+
+  view_display& display_;
+  result_store results_;
+  job_control jobs_;
+  job_end_listener* end_listener_ = nullptr;
+  std::string status_text_;
+  std::string parsedef_path_;  // the ParseDef of the last Open
+  bool queue_running_ = false;
+  std::deque<std::string> hand_overs_;
+};
+
+}  // namespace vantrel

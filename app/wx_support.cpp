@@ -1,0 +1,88 @@
+#include "app/wx_support.h"
+
+#include <wx/app.h>
+#include <wx/log.h>
+#include <wx/settings.h>
+#include <wx/utils.h>
+
+#include "common/text_util.h"
+
+namespace vantrel {
+
+bool wx_dispatcher::post(std::function<void()> task) {
+  if (wxTheApp == nullptr) return false;
+  wxTheApp->CallAfter(std::move(task));
+  return true;
+}
+
+namespace {
+
+bool is_legacy_face(const std::string& face) { return face.empty() || face == legacy_default_face; }
+
+}  // namespace
+
+wxFont font_from_desc(const font_desc& desc) {
+  wxFontInfo info(desc.size);
+  info.Weight(desc.weight > 0 ? desc.weight : 400).Italic(desc.italic != 0).Underlined(desc.underline != 0);
+  info.Strikethrough(desc.strike_out != 0);
+  if (is_legacy_face(desc.face)) {
+    info.FaceName(wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT).GetFaceName());
+  } else {
+    info.FaceName(to_wx(desc.face));
+  }
+  wxFont font(info);
+  if (!font.IsOk()) font = wxFont(wxFontInfo(desc.size).Family(wxFONTFAMILY_SWISS));
+  return font;
+}
+
+font_desc desc_from_font(const wxFont& font, const font_desc& base) {
+  font_desc d = base;
+  d.size = font.GetPointSize() > 0 ? font.GetPointSize() : base.size;
+  d.weight = font.GetNumericWeight();
+  d.italic = font.GetStyle() == wxFONTSTYLE_NORMAL ? 0 : 1;
+  d.underline = font.GetUnderlined() ? 1 : 0;
+  d.strike_out = font.GetStrikethrough() ? 1 : 0;
+  const std::string face = from_wx(font.GetFaceName());
+  if (!face.empty()) d.face = face;
+  return d;
+}
+
+std::string font_display_text(const font_desc& desc) {
+  std::string text = font_desc_display(desc);
+  if (is_legacy_face(desc.face)) {
+    text += " (shown as " + from_wx(wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT).GetFaceName()) + ")";
+  }
+  return text;
+}
+
+bool shell_open(const std::string& link) {
+  if (!is_openable_link(link)) return false;
+  wxLogNull quiet;  // no toolkit error box when there is no browser
+  return wxLaunchDefaultBrowser(to_wx(std::string(trim_spaces(link))));
+}
+
+const wxBitmap& logo_picture::bitmap() {
+  if (!bitmap_.IsOk() && image_.IsOk()) bitmap_ = wxBitmap(image_);
+  return bitmap_;
+}
+
+std::unique_ptr<picture> logo_loader::load_picture(const std::string&, const std::string& picture_path) {
+  wxLogNull quiet;  // a missing or broken logo only means rows without one
+  wxImage image;
+  if (!wxFileExists(to_wx(picture_path)) || !image.LoadFile(to_wx(picture_path), wxBITMAP_TYPE_ANY) ||
+      !image.IsOk()) {
+    return nullptr;
+  }
+  // A logo is drawn at its natural size; one larger than a row could ever show is refused.
+  if (image.GetWidth() > 1024 || image.GetHeight() > 1024) return nullptr;
+  return std::make_unique<logo_picture>(std::move(image));
+}
+
+std::unique_ptr<picture> logo_loader::copy_picture(const picture& original) {
+  const auto* logo = dynamic_cast<const logo_picture*>(&original);
+  if (logo == nullptr) return nullptr;
+  // A deep copy: the toolkit's reference counts are not shared between threads.
+  return std::make_unique<logo_picture>(logo->image().Copy());
+}
+
+}  // namespace vantrel

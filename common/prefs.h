@@ -1,0 +1,70 @@
+#pragma once
+// Tidewatch's persisted settings. Nothing is cached: every read goes to the settings file, so a
+// value written by the Preferences dialog is in force for the next reader at once. Writers
+// return 0, or -1 when the file cannot be written (the caller goes on; nothing is reported).
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "common/font_desc.h"
+
+namespace vantrel {
+
+// The encodings that have fonts of their own, by index: 0 Default, 1 Baltic, 2 Cyrillic.
+struct encoding_row {
+  std::string_view display_name;  // shown in the Preferences dialog
+  std::string_view charset;       // names the font keys; "" for the default
+  int font_charset;               // character set of the fonts made for it
+};
+extern const std::array<encoding_row, 3> encoding_table;
+// The first row whose charset equals name ignoring case, else 0.
+int encoding_index(std::string_view charset);
+
+enum font_kind { font_heading = 0, font_subheading = 1, font_link = 2 };
+constexpr std::array<std::string_view, 3> font_kind_names = {"heading", "subheading", "link"};
+constexpr std::array<std::string_view, 2> logo_align_names = {"Top", "Middle"};
+
+struct frame_rect {
+  int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+class prefs {
+ public:
+  // The settings file of Tidewatch; tests and other programs name their own.
+  prefs();
+  explicit prefs(std::string settings_path) : path_(std::move(settings_path)) {}
+  const std::string& path() const { return path_; }
+
+  // The ParseDef root; when the setting is empty, the default root, which is then stored.
+  std::string get_parsedef_root() const;
+  int set_parsedef_root(const std::string& root) const;
+  int get_trace() const;
+  int set_trace(int on) const;
+  int get_wrap() const;
+  int set_wrap(int on) const;
+  int get_logo_align() const;  // 0 top, 1 middle
+  int set_logo_align(int align) const;
+  // The stored description, or the kind's default when missing or empty.
+  std::string get_font(int encoding, int kind) const;
+  int set_font(int encoding, int kind, const std::string& desc) const;
+  // 0 when the setting holds four integers, else -1 (out is then untouched).
+  int get_frame_pos(frame_rect& out) const;
+  int set_frame_pos(const frame_rect& rect) const;
+
+  // Any other setting of Tidewatch's file (nullopt when absent), for the few that are not
+  // the dialog's.
+  std::optional<std::string> get_text(std::string_view section, std::string_view key) const;
+  int set_text(std::string_view section, std::string_view key, const std::string& value) const;
+
+ private:
+  int get_int(std::string_view key, int fallback) const;
+  std::string path_;
+};
+
+// The default ParseDef root: the library folder under the user's data folder.
+std::string default_parsedef_root();
+// "heading" fonts default to bold, the others to regular, all "MS Sans Serif" 8 pt.
+std::string default_font(int kind);
+
+}  // namespace vantrel
