@@ -47,9 +47,9 @@ std::string tool_svg(tool which) {
                    "/><path d='M8 3.5v10' " + s + "/><path d='M4 5.5h2.5M4 7.5h2.5M9.5 5.5H12M9.5 7.5H12' "
                    "stroke='#2864b4'/>");
     case tool::bubble_help:  // a speech balloon with a question mark
-      return svg16("<path d='M2 3.5a2 2 0 012-2h8a2 2 0 012 2v5a2 2 0 01-2 2H7l-3.5 3v-3H4a2 2 0 01-2-2z' "
+      return svg16("<path d='M2 3.5a2 2 0 0 1 2 -2h8a2 2 0 0 1 2 2v5a2 2 0 0 1 -2 2H7l-3.5 3v-3H4a2 2 0 0 1 -2 -2z' "
                    "fill='#fff6b0' " + s +
-                   "/><path d='M6.5 4.8a1.6 1.6 0 113 .8c-.6.4-1.5.8-1.5 1.7' fill='none' stroke='#2864b4' "
+                   "/><path d='M6.5 4.8a1.6 1.6 0 1 1 3 .8c-.6.4-1.5.8-1.5 1.7' fill='none' stroke='#2864b4' "
                    "stroke-width='1.3'/><circle cx='8' cy='8.8' r='.8' fill='#2864b4'/>");
     case tool::online:  // a globe
       return svg16("<circle cx='8' cy='8' r='6.5' fill='#9cc8f0' " + s +
@@ -83,7 +83,7 @@ std::string element_svg(int index) {
                    "/><path d='M2 13l4-5 3 3 2-2 3.5 4z' fill='#3aa04a'/><circle cx='11' cy='5.5' r='1.5' "
                    "fill='#f0c020'/>");
     case 11:  // script: a scroll
-      return svg16("<path d='M4 2.5h9v9a2 2 0 01-2 2H3.5a1.5 1.5 0 010-3H4z' fill='#f4e2b0' " + s +
+      return svg16("<path d='M4 2.5h9v9a2 2 0 0 1 -2 2H3.5a1.5 1.5 0 0 1 0 -3H4z' fill='#f4e2b0' " + s +
                    "/><path d='M6 5.5h5M6 7.5h5' " + s + "/>");
     case 13:  // meta: a framed square
       return svg16("<rect x='1.5' y='1.5' width='13' height='13' fill='#ffffff' " + s +
@@ -118,7 +118,7 @@ bool is_end_icon(int index) {
 }
 
 wxBitmap greyed(const wxBitmap& bitmap) {
-  return wxBitmap(bitmap.ConvertToImage().ConvertToDisabled(255), -1, bitmap.GetScaleFactor());
+  return wxBitmap(bitmap.ConvertToImage().ConvertToGreyscale().ChangeLightness(150), -1, bitmap.GetScaleFactor());
 }
 
 }  // namespace
@@ -164,9 +164,9 @@ const std::string& program_svg() {
       "<path d='M32 14L60 6v18z' fill='#ffe27a' opacity='.85'/>"
       "<path d='M27 20h10l3 28H24z' fill='#ffffff'/><path d='M25.6 31h12.8l.6 5H25z' fill='#d24a3c'/>"
       "<rect x='26' y='14' width='12' height='6' rx='1' fill='#ffe27a'/>"
-      "<path d='M2 48c6-4 10-4 15 0s10 4 15 0 10-4 15 0 10 4 15 0v6a8 8 0 01-8 8H10a8 8 0 01-8-8z' "
+      "<path d='M2 48c6-4 10-4 15 0s10 4 15 0 10-4 15 0 10 4 15 0v6a8 8 0 0 1 -8 8H10a8 8 0 0 1 -8 -8z' "
       "fill='#4fa3e0'/>"
-      "<path d='M2 54c6-4 10-4 15 0s10 4 15 0 10-4 15 0 10 4 15 0v0a8 8 0 01-8 8H10a8 8 0 01-8-8z' "
+      "<path d='M2 54c6-4 10-4 15 0s10 4 15 0 10-4 15 0 10 4 15 0v0a8 8 0 0 1 -8 8H10a8 8 0 0 1 -8 -8z' "
       "fill='#2d7cc0'/></svg>";
   return svg;
 }
@@ -177,8 +177,7 @@ const std::string& parsedef_file_svg() {
       "<path d='M12 4h28l12 12v44H12z' fill='#ffffff' stroke='#2b3440' stroke-width='2' stroke-linejoin='round'/>"
       "<path d='M40 4v12h12' fill='none' stroke='#2b3440' stroke-width='2' stroke-linejoin='round'/>"
       "<rect x='18' y='24' width='28' height='28' rx='5' fill='#1f4f8a'/>"
-      "<path d='M30 30h4l1.5 14h-7z' fill='#ffffff'/><path d='M18 46c3-2 5-2 7 0s5 2 7 0 5-2 7 0 5 2 7 0v1a5 5 "
-      "0 01-5 5H23a5 5 0 01-5-5z' fill='#4fa3e0'/></svg>";
+      "<path d='M30 30h4l1.5 14h-7z' fill='#ffffff'/><path d='M18 46c3-2 5-2 7 0s5 2 7 0 5-2 7 0 5 2 7 0v1a5 5 0 0 1 -5 5H23a5 5 0 0 1 -5 -5z' fill='#4fa3e0'/></svg>";
   return svg;
 }
 

@@ -5,21 +5,25 @@
 
 namespace vantrel::cmd {
 
+// The toolkit takes identifiers below 0x7FFF only: each command keeps its documented number
+// (57601, 32775, ...) and the toolkit sees it moved into that range.
+constexpr int toolkit_id(int number) { return number >= 0xE000 ? number - 0xE000 + 0x100 : number - 0x7000; }
+
 enum : int {
-  open = 57601,
-  open_url = 32775,
-  load_parsedef = 32772,
-  exit = 57665,
-  clear = 57632,
-  preferences = 32778,
-  source = 32779,
-  start_queue = 32781,
-  stop = 32776,
-  queue = 32777,
-  help_contents = 32784,
-  bubble_help = 32780,
-  about = 57664,
-  online = 32783,
+  open = toolkit_id(57601),
+  open_url = toolkit_id(32775),
+  load_parsedef = toolkit_id(32772),
+  exit = toolkit_id(57665),
+  clear = toolkit_id(57632),
+  preferences = toolkit_id(32778),
+  source = toolkit_id(32779),
+  start_queue = toolkit_id(32781),
+  stop = toolkit_id(32776),
+  queue = toolkit_id(32777),
+  help_contents = toolkit_id(32784),
+  bubble_help = toolkit_id(32780),
+  about = toolkit_id(57664),
+  online = toolkit_id(32783),
 };
 
 struct command_text {

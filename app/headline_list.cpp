@@ -164,10 +164,12 @@ void CHeadlineList::draw_contents(wxDC& dc, const wxRect& rect, size_t n, bool s
   wxDCClipper clip(dc, rect);
   if (places.frame) {
     const box& f = *places.frame;
-    dc.SetPen(*wxBLACK_PEN);
-    dc.SetBrush(*wxWHITE_BRUSH);
-    dc.DrawRectangle(f.left, f.top, f.width(), f.height());
+    // A black one-pixel outline filled with white, drawn as fills so every pixel is exact.
     dc.SetPen(*wxTRANSPARENT_PEN);
+    dc.SetBrush(*wxBLACK_BRUSH);
+    dc.DrawRectangle(f.left, f.top, f.width(), f.height());
+    dc.SetBrush(*wxWHITE_BRUSH);
+    dc.DrawRectangle(f.left + 1, f.top + 1, f.width() - 2, f.height() - 2);
     for (const auto& b : logo_frame_shading(f, selected)) fill(dc, b);
     auto* logo = const_cast<logo_picture*>(dynamic_cast<const logo_picture*>(item.logo.get()));
     // The bitmap is clipped to the frame's inside when the row is shorter than the logo.

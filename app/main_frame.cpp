@@ -17,8 +17,6 @@ namespace vantrel {
 
 namespace {
 
-constexpr int toolbar_id = 0xE800;
-constexpr int status_bar_id = 0xE801;
 constexpr int gauge_id = 101;
 
 wxString menu_text(int id) { return to_wx(std::string(cmd::text_of(id).menu)); }
@@ -105,7 +103,7 @@ void CMainFrame::make_menu() {
 }
 
 void CMainFrame::make_toolbar() {
-  wxToolBar* bar = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT, toolbar_id);
+  wxToolBar* bar = CreateToolBar(wxTB_HORIZONTAL | wxTB_FLAT);
   bar->SetToolBitmapSize(wxSize(16, 16));
   auto add = [bar](int id, art::tool picture, wxItemKind kind = wxITEM_NORMAL) {
     const auto& t = cmd::text_of(id);
@@ -128,7 +126,7 @@ void CMainFrame::make_toolbar() {
 }
 
 void CMainFrame::make_status_bar() {
-  wxStatusBar* bar = CreateStatusBar(3, wxSTB_DEFAULT_STYLE, status_bar_id);
+  wxStatusBar* bar = CreateStatusBar(3, wxSTB_DEFAULT_STYLE);
   const int widths[3] = {-1, bar->GetTextExtent(wxString(' ', 43)).GetWidth(),
                          bar->GetTextExtent(wxString(' ', 67)).GetWidth()};
   bar->SetStatusWidths(3, widths);

@@ -39,7 +39,7 @@ class CMainFrame : public wxFrame {
   // Brings the window to the front, restored, as a second start asks.
   void bring_to_front();
 
- protected:
+  // The status-bar prompt of a menu item: the job's text instead while one shows.
   void DoGiveHelp(const wxString& text, bool show) override;
 
  private:

@@ -30,7 +30,7 @@ class CMainView::modal_scope {
 };
 
 CMainView::CMainView(CMainFrame* frame, const prefs& settings)
-    : wxPanel(frame, 0xE900, wxDefaultPosition, wxDefaultSize, wxBORDER_THEME | wxTAB_TRAVERSAL),
+    : wxPanel(frame, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxBORDER_THEME | wxTAB_TRAVERSAL),
       frame_(frame),
       prefs_(settings) {
   controller_ = std::make_unique<view_controller>(dispatcher_, &fetcher_, *this, &pictures_);

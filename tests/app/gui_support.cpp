@@ -1,0 +1,50 @@
+#include "tests/app/gui_support.h"
+
+#include <filesystem>
+#include <thread>
+#include <wx/app.h>
+#include <wx/dcmemory.h>
+#include <wx/dcclient.h>
+#include <wx/utils.h>
+#include <wx/window.h>
+
+namespace vantrel::testing {
+
+bool pump_until(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    wxTheApp->Yield(true);
+    wxTheApp->ProcessPendingEvents();
+    // Idle time is when closed windows are really destroyed.
+    wxTheApp->ProcessIdle();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
+
+void pump(std::chrono::milliseconds for_at_least) {
+  const auto until = std::chrono::steady_clock::now() + for_at_least;
+  pump_until([&] { return std::chrono::steady_clock::now() > until; }, for_at_least * 2);
+}
+
+std::string screenshot(wxWindow* window, const std::string& name) {
+  window->Raise();
+  // Until the window has been mapped and painted (this display has no window manager to wait on).
+  pump(std::chrono::milliseconds(300));
+  window->Update();
+  const wxSize size = window->GetSize();
+  wxBitmap bitmap(size, 24);
+  {
+    wxWindowDC source(window);
+    wxMemoryDC memory(bitmap);
+    memory.Blit(0, 0, size.x, size.y, &source, 0, 0);
+  }
+  const std::string folder = VANTREL_SCREENSHOT_DIR;
+  std::filesystem::create_directories(folder);
+  const std::string path = folder + "/" + name + ".png";
+  bitmap.SaveFile(path, wxBITMAP_TYPE_PNG);
+  return path;
+}
+
+}  // namespace vantrel::testing

@@ -1,0 +1,161 @@
+// Rows drawn into a bitmap: the logo's sunken frame, where the text starts, the heights with
+// and without wrapping, and a rebuild that keeps the selection and the scroll position.
+#include <gtest/gtest.h>
+
+#include <wx/dcmemory.h>
+#include <wx/frame.h>
+
+#include "app/headline_list.h"
+#include "app/wx_support.h"
+#include "tests/app/gui_support.h"
+#include "tests/helpers/temp_dir.h"
+
+namespace vantrel {
+namespace {
+
+std::unique_ptr<headline_item> make_item(std::string heading, std::optional<std::string> subheading, int logo_w = 0,
+                                         int logo_h = 0) {
+  auto item = std::make_unique<headline_item>();
+  item->heading = std::move(heading);
+  item->subheading = std::move(subheading);
+  item->link = "http://example.org/story";
+  item->fields_set = all_fields;
+  if (logo_w > 0) {
+    wxImage image(logo_w, logo_h);
+    image.SetRGB(wxRect(0, 0, logo_w, logo_h), 255, 0, 0);
+    item->logo = std::make_unique<logo_picture>(image);
+  }
+  return item;
+}
+
+class HeadlineRows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    frame_ = new wxFrame(nullptr, wxID_ANY, "rows", wxDefaultPosition, wxSize(420, 500));
+    list_ = new CHeadlineList(frame_, store_, settings_);
+    frame_->Show();
+    testing::pump();
+  }
+  void TearDown() override {
+    frame_->Destroy();
+    testing::pump();
+  }
+  void add(std::unique_ptr<headline_item> item) {
+    std::vector<std::unique_ptr<headline_item>> items;
+    items.push_back(std::move(item));
+    store_.append(std::move(items));
+  }
+  int line_height(int kind) {
+    wxCoord w = 0, h = 0;
+    const wxFont font = font_from_desc(parse_font_desc(settings_.get_font(0, kind)));
+    list_->GetTextExtent("Ag", &w, &h, nullptr, nullptr, &font);
+    return h;
+  }
+  wxImage draw(size_t n, bool selected) {
+    const int width = list_->GetClientSize().GetWidth();
+    const int height = list_->row_height(n);
+    wxBitmap bitmap(width, height, 24);
+    {
+      wxMemoryDC dc(bitmap);
+      list_->draw_row(dc, wxRect(0, 0, width, height), n, selected);
+    }
+    return bitmap.ConvertToImage();
+  }
+
+  testing::temp_dir dir_;
+  prefs settings_{dir_.file("tidewatch.ini")};
+  result_store store_;
+  wxFrame* frame_ = nullptr;
+  CHeadlineList* list_ = nullptr;
+};
+
+bool is_rgb(const wxImage& image, int x, int y, int r, int g, int b) {
+  return image.GetRed(x, y) == r && image.GetGreen(x, y) == g && image.GetBlue(x, y) == b;
+}
+
+// The first column, from from_x on, that holds a pixel of text (neither face nor shading).
+int first_ink_column(const wxImage& image, int from_x) {
+  for (int x = from_x; x < image.GetWidth(); ++x) {
+    for (int y = 3; y < image.GetHeight() - 3; ++y) {
+      if (image.GetRed(x, y) < 100 && image.GetGreen(x, y) < 100) return x;
+    }
+  }
+  return -1;
+}
+
+TEST_F(HeadlineRows, LogoFrameTextStartAndHeights) {
+  add(make_item("Ferry route opens", std::nullopt, 40, 60));
+  add(make_item("Harbour news", std::string("A subheading"), 0, 0));
+  list_->rebuild();
+  // Heights: heading and link plus 7, raised to the logo's height plus 14.
+  EXPECT_EQ(list_->row_height(0), std::max(line_height(0) + line_height(2) + 7, 74));
+  EXPECT_EQ(list_->row_height(1), line_height(0) + line_height(1) + line_height(2) + 7);
+
+  const wxImage logo_row = draw(0, false);
+  // Frame at L = 6, T = 6 (the row's top plus 6); the logo inside at (7, 7).
+  EXPECT_TRUE(is_rgb(logo_row, 6, 6, 0, 0, 0));
+  EXPECT_TRUE(is_rgb(logo_row, 7, 7, 255, 0, 0));
+  EXPECT_TRUE(is_rgb(logo_row, 5, 10, 150, 151, 150)) << "dark 2 left of the frame";
+  EXPECT_TRUE(is_rgb(logo_row, 48, 10, 246, 247, 246)) << "light right of the frame";
+  EXPECT_TRUE(is_rgb(logo_row, 0, 10, 118, 119, 118)) << "outer bevel";
+  EXPECT_TRUE(is_rgb(logo_row, 30, 70, 214, 215, 214)) << "face below the frame";
+  EXPECT_GE(first_ink_column(logo_row, 49), 53);
+  EXPECT_LE(first_ink_column(logo_row, 49), 56);
+
+  const wxImage plain_row = draw(1, true);
+  EXPECT_TRUE(is_rgb(plain_row, 300, 4, 150, 151, 150)) << "selected rows are filled with dark 2";
+  EXPECT_TRUE(is_rgb(plain_row, 0, 4, 54, 55, 54)) << "and their outer bevel is dark 5";
+  EXPECT_GE(first_ink_column(plain_row, 2), 4);
+  EXPECT_LE(first_ink_column(plain_row, 2), 7);
+
+  // Middle alignment centres the logo frame in a taller row.
+  settings_.set_logo_align(1);
+  add(make_item(std::string(30, 'x') + " " + std::string(30, 'y') + " " + std::string(30, 'z'), std::string("sub"),
+                16, 16));
+  list_->rebuild();
+  const int height = list_->row_height(2);
+  const wxImage middle = draw(2, false);
+  const int top = (height - 1 - 16 - 1) / 2;
+  EXPECT_TRUE(is_rgb(middle, 6, top, 0, 0, 0));
+  EXPECT_FALSE(is_rgb(middle, 6, top - 1, 0, 0, 0));
+}
+
+TEST_F(HeadlineRows, WrapGrowsLongRowsAndOffKeepsOneLine) {
+  std::string long_heading;
+  for (int i = 0; i < 40; ++i) long_heading += "harbour ";
+  add(make_item(long_heading, std::nullopt));
+  add(make_item("https://example.org/" + std::string(300, 'a'), std::nullopt));
+  list_->rebuild();
+  const int one_line = line_height(0) + line_height(2) + 7;
+  EXPECT_GT(list_->row_height(0), one_line + line_height(0)) << "wrapped over several lines";
+  EXPECT_EQ(list_->row_height(1), one_line) << "an unbreakable word is cut, not wrapped";
+
+  frame_->SetSize(260, 500);
+  testing::pump();
+  list_->rebuild();
+  const int narrow = list_->row_height(0);
+  frame_->SetSize(600, 500);
+  testing::pump();
+  list_->rebuild();
+  EXPECT_GT(narrow, list_->row_height(0)) << "a narrower list makes wrapped rows taller";
+
+  settings_.set_wrap(0);
+  list_->rebuild();
+  EXPECT_EQ(list_->row_height(0), one_line);
+}
+
+TEST_F(HeadlineRows, RebuildKeepsSelectionAndScrollPosition) {
+  for (int i = 0; i < 2000; ++i) add(make_item("Headline " + std::to_string(i), std::string("sub")));
+  list_->rebuild();
+  list_->SetSelection(700);
+  list_->ScrollToRow(690);
+  testing::pump();
+  for (int i = 0; i < 50; ++i) add(make_item("More " + std::to_string(i), std::nullopt));
+  list_->rebuild();
+  EXPECT_EQ(list_->GetItemCount(), 2050u);
+  EXPECT_EQ(list_->GetSelection(), 700);
+  EXPECT_EQ(list_->GetVisibleRowsBegin(), 690u);
+}
+
+}  // namespace
+}  // namespace vantrel

@@ -1,0 +1,152 @@
+// The real window: a site fetched from the local server, its rows, status texts, command
+// states, the Parsed Source lines, Clear, the links, and screenshots to look at.
+#include <gtest/gtest.h>
+
+#include <wx/frame.h>
+#include <wx/menu.h>
+#include <wx/statusbr.h>
+#include <wx/toolbar.h>
+
+#include "app/commands.h"
+#include "app/headline_list.h"
+#include "app/main_frame.h"
+#include "app/main_view.h"
+#include "app/source_window.h"
+#include "tests/app/gui_support.h"
+#include "tests/helpers/http_server.h"
+#include "tests/helpers/temp_dir.h"
+
+namespace vantrel {
+namespace {
+
+using testing::pump_until;
+using testing::screenshot;
+
+std::string sample(const std::string& name) { return testing::read_file(std::string(VANTREL_SAMPLES) + "/" + name); }
+
+// The sample ParseDef pointed at the local server, with its logo beside it.
+std::string local_parsedef(const testing::temp_dir& dir, const std::string& url) {
+  std::string xml = sample("harbour-gazette.xml");
+  const std::string old_url = "http://gazette.example/news/";
+  xml.replace(xml.find(old_url), old_url.size(), url);
+  dir.write("harbour-gazette.bmp", sample("harbour-gazette.bmp"));
+  return dir.write("harbour-gazette.xml", xml);
+}
+
+bool enabled(CMainFrame& frame, int id) {
+  frame.UpdateWindowUI(wxUPDATE_UI_RECURSE);
+  return frame.GetMenuBar()->IsEnabled(id);
+}
+
+class MainWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    settings_.set_parsedef_root(dir_.file("library"));
+    frame_ = new CMainFrame(settings_);
+    frame_->SetSize(700, 560);
+    frame_->Show();
+    pump_until([&] { return frame_->IsShown(); });
+  }
+  void TearDown() override {
+    frame_->Destroy();
+    testing::pump();
+  }
+
+  testing::temp_dir dir_;
+  prefs settings_{dir_.file("tidewatch.ini")};
+  CMainFrame* frame_ = nullptr;
+};
+
+TEST_F(MainWindow, FetchesASiteShowsItsRowsAndOpensLinks) {
+  testing::http_server server;
+  std::atomic<bool> release{false};
+  // Let go of the held reply whatever happens, or the server could never stop.
+  struct releaser {
+    std::atomic<bool>& flag;
+    ~releaser() { flag = true; }
+  } release_at_end{release};
+  server.route("/news/", [&](testing::http_connection& c, const testing::http_request&) {
+    // Held until the test has seen the job running.
+    while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    c.send(testing::http_server::reply(200, sample("harbour-gazette.html"), "Content-Type: text/html\r\n"));
+  });
+  CMainView& view = frame_->view();
+  view.open_parsedef(local_parsedef(dir_, server.url("/news/")));
+
+  ASSERT_TRUE(pump_until([&] { return frame_->status_text().find("Sending request") != std::string::npos; }))
+      << frame_->status_text() << " / " << view.controller().jobs().last_job().failure;
+  EXPECT_FALSE(enabled(*frame_, cmd::open));
+  EXPECT_FALSE(enabled(*frame_, cmd::load_parsedef));
+  EXPECT_TRUE(enabled(*frame_, cmd::stop));
+  // The prompt rule: the job's text stays while the pointer moves over the menus.
+  frame_->DoGiveHelp("Remove all headlines", true);
+  EXPECT_EQ(frame_->GetStatusBar()->GetStatusText(0), wxString(frame_->status_text()));
+  release = true;
+
+  ASSERT_TRUE(pump_until([&] { return view.controller().idle() && !view.controller().results().empty(); }));
+  CHeadlineList& list = view.list();
+  const size_t rows = view.controller().results().size();
+  EXPECT_EQ(list.GetItemCount(), rows);
+  EXPECT_GE(rows, 3u);
+  EXPECT_EQ(frame_->GetStatusBar()->GetStatusText(0), "Ready");
+  EXPECT_FALSE(frame_->has_progress());
+  EXPECT_TRUE(enabled(*frame_, cmd::open));
+  EXPECT_TRUE(enabled(*frame_, cmd::clear));
+  EXPECT_FALSE(enabled(*frame_, cmd::stop));
+
+  // The page's events, in order, with the element pictures.
+  CParsedSourceWnd& source = view.source_window();
+  ASSERT_GT(source.line_count(), 10u);
+  EXPECT_EQ(source.line_text(0), "html");
+  EXPECT_EQ(source.line_icon(0), 15);
+  size_t first_text = 0;
+  while (first_text < source.line_count() && !source.line_bold(first_text)) ++first_text;
+  ASSERT_LT(first_text, source.line_count());
+  EXPECT_EQ(source.line_icon(first_text), -1);
+  EXPECT_EQ(source.first_visible_line(), 0u);
+
+  // Enter and double-click open the selected row's link.
+  std::vector<std::string> opened;
+  list.set_link_opener([&](const std::string& link) { opened.push_back(link); });
+  wxKeyEvent enter(wxEVT_KEY_DOWN);
+  enter.m_keyCode = WXK_RETURN;
+  list.GetEventHandler()->ProcessEvent(enter);
+  EXPECT_TRUE(opened.empty()) << "no row selected";
+  list.SetSelection(1);
+  list.GetEventHandler()->ProcessEvent(enter);
+  wxCommandEvent dclick(wxEVT_LISTBOX_DCLICK, list.GetId());
+  list.GetEventHandler()->ProcessEvent(dclick);
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(opened[0], view.controller().results()[1].link);
+
+  screenshot(frame_, "main-window");
+  frame_->ProcessCommand(cmd::source);
+  EXPECT_TRUE(view.source_visible());
+  EXPECT_TRUE(source.IsShown());
+  screenshot(&source, "parsed-source");
+  // Its close box hides it, and the Source command's check follows.
+  source.Close();
+  EXPECT_FALSE(source.IsShown());
+  EXPECT_FALSE(view.source_visible());
+
+  frame_->ProcessCommand(cmd::clear);
+  EXPECT_EQ(list.GetItemCount(), 0u);
+  EXPECT_TRUE(view.controller().results().empty());
+  EXPECT_FALSE(enabled(*frame_, cmd::clear));
+}
+
+TEST_F(MainWindow, ResizeEndSavesPlacementAndOpenURLOfADeadAddressEmptiesTheSource) {
+  frame_->SetSize(60, 70, 820, 600);
+  ASSERT_TRUE(pump_until([&] {
+    frame_rect r;
+    return settings_.get_frame_pos(r) == 0 && r.right - r.left == 820;
+  }));
+  CMainView& view = frame_->view();
+  view.open_url("http://127.0.0.1:1/");
+  ASSERT_TRUE(pump_until([&] { return view.controller().idle() && !view.controller().jobs().busy(); }));
+  EXPECT_EQ(view.source_window().line_count(), 0u);
+  EXPECT_EQ(view.list().GetItemCount(), 0u);
+}
+
+}  // namespace
+}  // namespace vantrel
