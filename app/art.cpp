@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "vantrel_icons.h"  // the installed icons, built in
+
 namespace vantrel::art {
 
 namespace {
@@ -157,27 +159,12 @@ wxBitmapBundle page_icon(page which) {
 }
 
 const std::string& program_svg() {
-  // A lighthouse beam over waves: headlines coming in with the tide.
-  static const std::string svg =
-      "<svg xmlns='http://www.w3.org/2000/svg' width='64' height='64' viewBox='0 0 64 64'>"
-      "<rect x='2' y='2' width='60' height='60' rx='12' fill='#1f4f8a'/>"
-      "<path d='M32 14L60 6v18z' fill='#ffe27a' opacity='.85'/>"
-      "<path d='M27 20h10l3 28H24z' fill='#ffffff'/><path d='M25.6 31h12.8l.6 5H25z' fill='#d24a3c'/>"
-      "<rect x='26' y='14' width='12' height='6' rx='1' fill='#ffe27a'/>"
-      "<path d='M2 48c6-4 10-4 15 0s10 4 15 0 10-4 15 0 10 4 15 0v6a8 8 0 0 1 -8 8H10a8 8 0 0 1 -8 -8z' "
-      "fill='#4fa3e0'/>"
-      "<path d='M2 54c6-4 10-4 15 0s10 4 15 0 10-4 15 0 10 4 15 0v0a8 8 0 0 1 -8 8H10a8 8 0 0 1 -8 -8z' "
-      "fill='#2d7cc0'/></svg>";
+  static const std::string svg = vantrel_program_svg;
   return svg;
 }
 
 const std::string& parsedef_file_svg() {
-  static const std::string svg =
-      "<svg xmlns='http://www.w3.org/2000/svg' width='64' height='64' viewBox='0 0 64 64'>"
-      "<path d='M12 4h28l12 12v44H12z' fill='#ffffff' stroke='#2b3440' stroke-width='2' stroke-linejoin='round'/>"
-      "<path d='M40 4v12h12' fill='none' stroke='#2b3440' stroke-width='2' stroke-linejoin='round'/>"
-      "<rect x='18' y='24' width='28' height='28' rx='5' fill='#1f4f8a'/>"
-      "<path d='M30 30h4l1.5 14h-7z' fill='#ffffff'/><path d='M18 46c3-2 5-2 7 0s5 2 7 0 5-2 7 0 5 2 7 0v1a5 5 0 0 1 -5 5H23a5 5 0 0 1 -5 -5z' fill='#4fa3e0'/></svg>";
+  static const std::string svg = vantrel_parsedef_file_svg;
   return svg;
 }
 
