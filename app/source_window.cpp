@@ -28,6 +28,7 @@ class source_list : public wxVListBox {
 
   void clear() {
     lines_.clear();
+    full_ = false;
     lines_.shrink_to_fit();
     if (!frozen_) sync();
   }
@@ -43,8 +44,15 @@ class source_list : public wxVListBox {
   }
 
   void add(std::vector<source_line>& lines) {
+    if (full_) return;
     lines_.reserve(lines_.size() + lines.size());
     for (auto& l : lines) {
+      if (lines_.size() >= max_lines) {
+        // A page of hundreds of megabytes would take gigabytes as lines; nobody reads that far.
+        lines_.push_back({"\u2026 the rest of the page is not shown (more than 2,000,000 events)", -1, true});
+        full_ = true;
+        break;
+      }
       lines_.push_back({source_line_text(l), l.kind == source_kind::start || l.kind == source_kind::end ? l.icon : -1,
                         l.kind == source_kind::text});
     }
@@ -81,7 +89,9 @@ class source_list : public wxVListBox {
     RefreshAll();
   }
 
+  static constexpr size_t max_lines = 2000000;
   std::vector<line> lines_;
+  bool full_ = false;
   std::vector<wxBitmapBundle> icons_;
   wxFont bold_;
   wxCoord row_height_ = 18;

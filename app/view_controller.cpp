@@ -24,6 +24,9 @@ void view_controller::job_ended() {
 }
 
 void view_controller::worker_finished(const job_outcome& outcome) {
+  // A job that failed says why in the message pane until the next one starts: a site that
+  // shows nothing must not look like a site without news.
+  if (outcome.ret != 0 && !outcome.stopped && !outcome.failure.empty()) set_status_text(outcome.failure);
   if (end_listener_) end_listener_->worker_finished(outcome);
 }
 
@@ -31,6 +34,7 @@ void view_controller::open_source(const std::string& source, const std::optional
   clear();
   if (parsedef) parsedef_path_ = *parsedef;
   display_.clear_source();
+  if (!status_text_.empty()) set_status_text("");
   jobs_.process_parsedef(parsedef_path_, source);
   // The lines of a local page appear as they arrive: the rebuild thaws the source list.
   display_.rebuild_list();
@@ -38,11 +42,13 @@ void view_controller::open_source(const std::string& source, const std::optional
 
 bool view_controller::open_parsedef(const std::string& path) {
   if (!idle()) return false;
+  if (!status_text_.empty()) set_status_text("");
   return jobs_.process_parsedef(path, std::nullopt);
 }
 
 bool view_controller::open_url(const std::string& url) {
   if (!idle()) return false;
+  if (!status_text_.empty()) set_status_text("");
   return jobs_.process_url_job(url);
 }
 

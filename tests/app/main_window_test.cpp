@@ -9,6 +9,7 @@
 
 #include "app/commands.h"
 #include "app/headline_list.h"
+#include "app/help_viewer.h"
 #include "app/main_frame.h"
 #include "app/main_view.h"
 #include "app/source_window.h"
@@ -146,6 +147,19 @@ TEST_F(MainWindow, ResizeEndSavesPlacementAndOpenURLOfADeadAddressEmptiesTheSour
   ASSERT_TRUE(pump_until([&] { return view.controller().idle() && !view.controller().jobs().busy(); }));
   EXPECT_EQ(view.source_window().line_count(), 0u);
   EXPECT_EQ(view.list().GetItemCount(), 0u);
+}
+
+TEST_F(MainWindow, ManualOpensAtEveryHelpContext) {
+  help_viewer help;
+  ASSERT_FALSE(help_viewer::book_path().empty());
+  for (int context : {0, 30, 49}) EXPECT_TRUE(help.show(frame_, context)) << context;
+  testing::pump();
+  for (wxWindow* window : wxTopLevelWindows) {
+    if (window->GetLabel().StartsWith("Tidewatch Help")) {
+      screenshot(window, "manual");
+      window->Close(true);
+    }
+  }
 }
 
 }  // namespace

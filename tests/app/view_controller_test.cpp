@@ -83,6 +83,8 @@ TEST_F(ViewController, HandOverWaitsForDialogsAndIsDroppedWhileBusy) {
   EXPECT_EQ(controller_.deliver_hand_overs(false), 1) << "a missing file still starts a job, which fails";
   finish();
   EXPECT_TRUE(controller_.results().empty());
+  EXPECT_NE(controller_.prompt("Ready").find(page_ + ".missing.xml"), std::string::npos)
+      << "the failure stays in the message pane";
 
   controller_.open_source(page_, parsedef_);
   controller_.hand_over(parsedef_);

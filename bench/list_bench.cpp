@@ -1,0 +1,89 @@
+// The headline list's rebuild: 100,000 rows against 100 rows in the same run (a rebuild should
+// cost the same whatever the count), plus the first paint after it, with the real window on
+// the display there is (bench/run starts a virtual one when needed).
+#include <chrono>
+#include <cstdio>
+#include <wx/app.h>
+#include <wx/config.h>
+#include <wx/frame.h>
+#include <wx/image.h>
+
+#include "app/headline_list.h"
+#include "app/wx_support.h"
+
+namespace {
+
+using clock_type = std::chrono::steady_clock;
+
+void fill(vantrel::result_store& store, size_t count) {
+  std::vector<std::unique_ptr<vantrel::headline_item>> items;
+  wxImage logo(32, 20);
+  for (size_t i = 0; i < count; ++i) {
+    auto item = std::make_unique<vantrel::headline_item>();
+    item->heading = "Headline number " + std::to_string(i) + " about the harbour and the islands beyond it";
+    item->subheading = std::string("A subheading that runs long enough to wrap in a narrow window, as they do");
+    item->link = "http://gazette.example/news/2026/12/story-" + std::to_string(i) + ".html";
+    item->logo = std::make_unique<vantrel::logo_picture>(logo.Copy());
+    items.push_back(std::move(item));
+  }
+  store.append(std::move(items));
+}
+
+double best_ms(const std::function<void()>& step, int rounds) {
+  double best = 1e9;
+  for (int r = 0; r < rounds; ++r) {
+    const auto start = clock_type::now();
+    step();
+    best = std::min(best, std::chrono::duration<double, std::milli>(clock_type::now() - start).count());
+  }
+  return best;
+}
+
+class bench_app : public wxApp {
+ public:
+  bool OnInit() override {
+    wxConfigBase::DontCreateOnDemand();
+    wxInitAllImageHandlers();
+    CallAfter([this] { run(); });
+    return true;
+  }
+
+ private:
+  void run() {
+    // Default preferences: a settings file that does not exist.
+    const vantrel::prefs settings("/nonexistent/bench.ini");
+    auto measure = [&](size_t rows) {
+      vantrel::result_store store;
+      fill(store, rows);
+      auto* frame = new wxFrame(nullptr, wxID_ANY, "bench", wxDefaultPosition, wxSize(700, 800));
+      auto* list = new vantrel::CHeadlineList(frame, store, settings);
+      frame->Show();
+      Yield();
+      list->rebuild();
+      list->SetSelection(static_cast<int>(rows / 2));
+      const double rebuild = best_ms([&] { list->rebuild(); }, 9);
+      const double paint = best_ms([&] {
+        list->rebuild();
+        list->Refresh();
+        list->Update();
+        Yield();
+      }, 9);
+      frame->Destroy();
+      Yield();
+      return std::make_pair(rebuild, paint);
+    };
+    const auto base = measure(100);
+    const auto big = measure(100000);
+    std::printf("list rebuild: 100 rows %.3f ms, 100,000 rows %.3f ms, ratio %.2f\n", base.first, big.first,
+                big.first / base.first);
+    std::printf("rebuild and first paint: 100 rows %.2f ms, 100,000 rows %.2f ms, ratio %.2f\n", base.second,
+                big.second, big.second / base.second);
+    ExitMainLoop();
+  }
+};
+
+}  // namespace
+
+wxIMPLEMENT_APP_NO_MAIN(bench_app);
+
+int main(int argc, char** argv) { return wxEntry(argc, argv); }

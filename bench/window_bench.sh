@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Tidewatch's start-up, from exec to its window shown and listening for a second start, against
+# a start that loads the same program and libraries but shows nothing (--version); and the
+# resident memory of the idle window with the sample's headlines in it.
+# Usage: window_bench.sh PATH-TO-TIDEWATCH SAMPLES-FOLDER
+set -euo pipefail
+program=$1
+samples=$2
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+export XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_STATE_HOME=$home/state XDG_RUNTIME_DIR=$home/run
+mkdir -p "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+socket=$XDG_RUNTIME_DIR/Vantrel/Vantrel/instance
+now() { date +%s%N; }
+
+best_base=999999
+for _ in 1 2 3 4 5; do
+  t=$(now); "$program" --version >/dev/null; d=$(( ($(now) - t) / 1000 ))
+  [ "$d" -lt "$best_base" ] && best_base=$d
+done
+best_start=999999
+rss=0 pss=0 private=0
+for round in 1 2 3 4 5; do
+  t=$(now)
+  "$program" --source "$samples/harbour-gazette.html" "$samples/harbour-gazette.xml" & pid=$!
+  while [ ! -S "$socket" ]; do sleep 0.002; done
+  d=$(( ($(now) - t) / 1000 ))
+  [ "$d" -lt "$best_start" ] && best_start=$d
+  if [ "$round" = 5 ]; then
+    sleep 2
+    rss=$(awk '/^VmRSS/ { print $2 }' "/proc/$pid/status")
+    pss=$(awk '/^Pss:/ { print $2 }' "/proc/$pid/smaps_rollup")
+    private=$(awk '/^Private_(Clean|Dirty):/ { s += $2 } END { print s }' "/proc/$pid/smaps_rollup")
+  fi
+  kill "$pid"; wait "$pid" 2>/dev/null || true
+  rm -f "$socket"
+done
+awk -v b="$best_base" -v s="$best_start" -v r="$rss" -v p="$pss" -v o="$private" 'BEGIN {
+  printf "start-up to window shown: %.0f ms (program and libraries alone: %.0f ms, ratio %.2f)\n", s / 1000, b / 1000, s / b
+  printf "idle window with headlines: %.1f MiB resident, %.1f MiB proportional, %.1f MiB its own\n", r / 1024, p / 1024, o / 1024 }'
