@@ -28,35 +28,38 @@ std::string tool_svg(tool which) {
     case tool::queue:  // a list of sites with check marks
       return svg16("<rect x='1.5' y='1.5' width='13' height='13' rx='1.5' fill='#ffffff' " + s +
                    "/><path d='M3.5 5l1 1 2-2M3.5 10l1 1 2-2' fill='none' stroke='#2f8f3a' stroke-width='1.3'/>"
-                   "<path d='M8 5h4.5M8 10.5h4.5' " + s + "/>");
+                   "<path d='M8 5h4.5M8 10.5h4.5' " +
+                   s + "/>");
     case tool::preferences:  // a cog
-      return svg16("<path d='M8 1.5l1.2 1.7 2-.6.4 2 2 .5-.6 2 1.5 1-1.5 1 .6 2-2 .5-.4 2-2-.6L8 14.5l-1.2-1.7-2 "
-                   ".6-.4-2-2-.5.6-2L1.5 8l1.5-1-.6-2 2-.5.4-2 2 .6z' fill='#9aa6b4' " + s +
-                   "/><circle cx='8' cy='8' r='2.2' fill='#ffffff' " + s + "/>");
+      return svg16(
+          "<path d='M8 1.5l1.2 1.7 2-.6.4 2 2 .5-.6 2 1.5 1-1.5 1 .6 2-2 .5-.4 2-2-.6L8 14.5l-1.2-1.7-2 "
+          ".6-.4-2-2-.5.6-2L1.5 8l1.5-1-.6-2 2-.5.4-2 2 .6z' fill='#9aa6b4' " +
+          s + "/><circle cx='8' cy='8' r='2.2' fill='#ffffff' " + s + "/>");
     case tool::source:  // a page of markup
-      return svg16("<path d='M3 1.5h7l3 3v10H3z' fill='#ffffff' " + s +
-                   "/><path d='M10 1.5v3h3' fill='none' " + s +
+      return svg16("<path d='M3 1.5h7l3 3v10H3z' fill='#ffffff' " + s + "/><path d='M10 1.5v3h3' fill='none' " + s +
                    "/><path d='M7 7.5L5 9.5l2 2M9 7.5l2 2-2 2' fill='none' stroke='#2864b4' stroke-width='1.2'/>");
     case tool::start_queue:  // play
       return svg16("<path d='M4 2.5v11l9-5.5z' fill='#3aa04a' " + s + "/>");
     case tool::stop:
       return svg16("<rect x='3' y='3' width='10' height='10' rx='1.5' fill='#d24a3c' " + s + "/>");
     case tool::clear:  // an eraser
-      return svg16("<path d='M2 10.5l6-6.5 6 5.5-4.5 5H5.5z' fill='#f2b8c6' " + s +
-                   "/><path d='M5 7.5l5 4.5' " + s + "/><path d='M9.5 14.5H15' " + s + "/>");
+      return svg16("<path d='M2 10.5l6-6.5 6 5.5-4.5 5H5.5z' fill='#f2b8c6' " + s + "/><path d='M5 7.5l5 4.5' " + s +
+                   "/><path d='M9.5 14.5H15' " + s + "/>");
     case tool::help:  // a book
       return svg16("<path d='M2.5 2.5h5l.5 1 .5-1h5v10h-5l-.5 1-.5-1h-5z' fill='#ffffff' " + s +
-                   "/><path d='M8 3.5v10' " + s + "/><path d='M4 5.5h2.5M4 7.5h2.5M9.5 5.5H12M9.5 7.5H12' "
+                   "/><path d='M8 3.5v10' " + s +
+                   "/><path d='M4 5.5h2.5M4 7.5h2.5M9.5 5.5H12M9.5 7.5H12' "
                    "stroke='#2864b4'/>");
     case tool::bubble_help:  // a speech balloon with a question mark
-      return svg16("<path d='M2 3.5a2 2 0 0 1 2 -2h8a2 2 0 0 1 2 2v5a2 2 0 0 1 -2 2H7l-3.5 3v-3H4a2 2 0 0 1 -2 -2z' "
-                   "fill='#fff6b0' " + s +
-                   "/><path d='M6.5 4.8a1.6 1.6 0 1 1 3 .8c-.6.4-1.5.8-1.5 1.7' fill='none' stroke='#2864b4' "
-                   "stroke-width='1.3'/><circle cx='8' cy='8.8' r='.8' fill='#2864b4'/>");
+      return svg16(
+          "<path d='M2 3.5a2 2 0 0 1 2 -2h8a2 2 0 0 1 2 2v5a2 2 0 0 1 -2 2H7l-3.5 3v-3H4a2 2 0 0 1 -2 -2z' "
+          "fill='#fff6b0' " +
+          s +
+          "/><path d='M6.5 4.8a1.6 1.6 0 1 1 3 .8c-.6.4-1.5.8-1.5 1.7' fill='none' stroke='#2864b4' "
+          "stroke-width='1.3'/><circle cx='8' cy='8.8' r='.8' fill='#2864b4'/>");
     case tool::online:  // a globe
       return svg16("<circle cx='8' cy='8' r='6.5' fill='#9cc8f0' " + s +
-                   "/><path d='M1.5 8h13M8 1.5c-2.5 3-2.5 10 0 13M8 1.5c2.5 3 2.5 10 0 13' fill='none' " + s +
-                   "/>");
+                   "/><path d='M1.5 8h13M8 1.5c-2.5 3-2.5 10 0 13M8 1.5c2.5 3 2.5 10 0 13' fill='none' " + s + "/>");
   }
   return svg16("");
 }
@@ -66,14 +69,17 @@ std::string element_svg(int index) {
   const std::string s = std::string("stroke='") + ink + "' stroke-width='1' ";
   switch (index) {
     case 1:  // font: a red letter A
-      return svg16("<path d='M3 14L8 2l5 12M5 10h6' fill='none' stroke='#d02a1e' stroke-width='2' "
-                   "stroke-linejoin='round'/>");
+      return svg16(
+          "<path d='M3 14L8 2l5 12M5 10h6' fill='none' stroke='#d02a1e' stroke-width='2' "
+          "stroke-linejoin='round'/>");
     case 2:  // other elements: an angle bracket pointing left
-      return svg16("<path d='M11 2.5L4.5 8l6.5 5.5' fill='none' stroke='#2864b4' stroke-width='2' "
-                   "stroke-linejoin='round'/>");
+      return svg16(
+          "<path d='M11 2.5L4.5 8l6.5 5.5' fill='none' stroke='#2864b4' stroke-width='2' "
+          "stroke-linejoin='round'/>");
     case 3:  // and one pointing right (the end of any other element)
-      return svg16("<path d='M5 2.5L11.5 8 5 13.5' fill='none' stroke='#2864b4' stroke-width='2' "
-                   "stroke-linejoin='round'/>");
+      return svg16(
+          "<path d='M5 2.5L11.5 8 5 13.5' fill='none' stroke='#2864b4' stroke-width='2' "
+          "stroke-linejoin='round'/>");
     case 4:  // table: a grid
       return svg16("<rect x='1.5' y='2.5' width='13' height='11' fill='#ffffff' " + s +
                    "/><rect x='1.5' y='2.5' width='13' height='3' fill='#9cc8f0' " + s +
@@ -96,10 +102,11 @@ std::string element_svg(int index) {
     case 17:  // head: a face
       return svg16("<circle cx='8' cy='8' r='6.5' fill='#f8d66a' " + s +
                    "/><circle cx='5.8' cy='6.5' r='.9' fill='#2b3440'/><circle cx='10.2' cy='6.5' r='.9' "
-                   "fill='#2b3440'/><path d='M5.2 9.8c1.5 1.8 4.1 1.8 5.6 0' fill='none' " + s + "/>");
+                   "fill='#2b3440'/><path d='M5.2 9.8c1.5 1.8 4.1 1.8 5.6 0' fill='none' " +
+                   s + "/>");
     case 19:  // body: a page
-      return svg16("<path d='M3 1.5h7l3 3v10H3z' fill='#ffffff' " + s + "/><path d='M10 1.5v3h3' fill='none' " +
-                   s + "/><path d='M5 7.5h6M5 9.5h6M5 11.5h4' " + s + "/>");
+      return svg16("<path d='M3 1.5h7l3 3v10H3z' fill='#ffffff' " + s + "/><path d='M10 1.5v3h3' fill='none' " + s +
+                   "/><path d='M5 7.5h6M5 9.5h6M5 11.5h4' " + s + "/>");
     default:  // 0: the blot
       return svg16("<circle cx='8' cy='8' r='5' fill='#000000'/>");
   }
@@ -107,7 +114,7 @@ std::string element_svg(int index) {
 
 // The start icon whose greyed copy an end icon is.
 int start_of(int index) {
-  static constexpr std::array<int, element_icon_count> start = {0, 1, 2, 3, 4, 4, 6, 6, 8, 8, 1,
+  static constexpr std::array<int, element_icon_count> start = {0,  1,  2,  3,  4,  4,  6,  6,  8,  8, 1,
                                                                 11, 11, 13, 13, 15, 15, 17, 17, 19, 19};
   return start[static_cast<size_t>(index)];
 }
@@ -147,7 +154,8 @@ wxBitmapBundle page_icon(page which) {
     case page::debug:
       return from_svg(svg16(std::string("<ellipse cx='8' cy='9' rx='3.5' ry='4.5' fill='#d24a3c' stroke='") + ink +
                             "'/><path d='M8 4.5v9M2 6l2.5 1.5M14 6l-2.5 1.5M2 12l2.5-1.5M14 12l-2.5-1.5M6 3l1 "
-                            "1.5M10 3L9 4.5' fill='none' stroke='" + ink + "'/>"),
+                            "1.5M10 3L9 4.5' fill='none' stroke='" +
+                            ink + "'/>"),
                       32);
     case page::fonts:
       return from_svg(svg16(std::string("<path d='M2 13.5L6 2.5h1l4 11M3.5 9.5h6' fill='none' stroke='") + ink +

@@ -1,8 +1,9 @@
 #pragma once
 // Tidewatch's pictures, drawn as SVG so they stay crisp at any scale: the toolbar set, the
 // Parsed Source window's element icons, the preferences pages' icons and the program's own.
-#include <string>
 #include <wx/bmpbndl.h>
+
+#include <string>
 
 namespace vantrel::art {
 

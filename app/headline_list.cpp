@@ -139,8 +139,8 @@ wxCoord CHeadlineList::OnMeasureItem(size_t n) const {
   if (heights_[n] == 0) {
     const headline_item& item = items_[n];
     font_metrics metrics(*this, nullptr, item.encoding);
-    heights_[n] = std::max(1, measure_row(metrics, texts_of(item), GetClientSize().GetWidth(), logo_size(item),
-                                          style_.wrap));
+    heights_[n] =
+        std::max(1, measure_row(metrics, texts_of(item), GetClientSize().GetWidth(), logo_size(item), style_.wrap));
   }
   return heights_[n];
 }

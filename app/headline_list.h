@@ -3,10 +3,11 @@
 // left, heading, subheading and link (in blue) beside it. Virtual: rows are measured when they
 // are first shown and their heights kept until the width or the preferences change, so a
 // rebuild costs the same with ten rows or a hundred thousand.
+#include <wx/vlbox.h>
+
 #include <array>
 #include <functional>
 #include <vector>
-#include <wx/vlbox.h>
 
 #include "app/row_layout.h"
 #include "common/prefs.h"

@@ -1,8 +1,9 @@
 #include "app/help_viewer.h"
 
-#include <filesystem>
 #include <wx/html/helpctrl.h>
 #include <wx/msgdlg.h>
+
+#include <filesystem>
 
 #include "app/wx_support.h"
 #include "common/platform.h"
@@ -16,7 +17,8 @@ std::string help_viewer::book_path() {
   namespace fs = std::filesystem;
   std::vector<fs::path> candidates;
   const fs::path program = platform::executable_path();
-  if (!program.empty()) candidates.push_back(program.parent_path().parent_path() / "share/vantrel/manual/tidewatch.hhp");
+  if (!program.empty())
+    candidates.push_back(program.parent_path().parent_path() / "share/vantrel/manual/tidewatch.hhp");
 #ifdef VANTREL_SOURCE_MANUAL
   candidates.push_back(VANTREL_SOURCE_MANUAL);
 #endif

@@ -146,8 +146,8 @@ void CMainFrame::set_status_text(const std::string& text) {
 
 void CMainFrame::set_progress(int percent) {
   if (gauge_ == nullptr) {
-    gauge_ = new wxGauge(GetStatusBar(), gauge_id, 100, wxDefaultPosition, wxDefaultSize,
-                         wxGA_HORIZONTAL | wxGA_SMOOTH);
+    gauge_ =
+        new wxGauge(GetStatusBar(), gauge_id, 100, wxDefaultPosition, wxDefaultSize, wxGA_HORIZONTAL | wxGA_SMOOTH);
     place_gauge();
   }
   percent = std::clamp(percent, 0, 100);
@@ -183,7 +183,9 @@ void CMainFrame::on_command(wxCommandEvent& event) {
   const int id = event.GetId();
   if (view_->on_command(id)) return;
   switch (id) {
-    case cmd::exit: Close(); break;
+    case cmd::exit:
+      Close();
+      break;
     case cmd::about: {
       about_dialog dialog(this);
       dialog.ShowModal();
@@ -192,9 +194,14 @@ void CMainFrame::on_command(wxCommandEvent& event) {
     case cmd::help_contents:
       if (show_help_) show_help_(0);
       break;
-    case cmd::bubble_help: toggle_bubble_help(); break;
-    case cmd::online: shell_open(std::string(cmd::web_site)); break;
-    default: event.Skip();
+    case cmd::bubble_help:
+      toggle_bubble_help();
+      break;
+    case cmd::online:
+      shell_open(std::string(cmd::web_site));
+      break;
+    default:
+      event.Skip();
   }
 }
 
@@ -202,11 +209,16 @@ void CMainFrame::on_update_ui(wxUpdateUIEvent& event) {
   const int id = event.GetId();
   if (view_->on_update_ui(id, event)) return;
   switch (id) {
-    case cmd::bubble_help: event.Check(bubble_help_on_); break;
+    case cmd::bubble_help:
+      event.Check(bubble_help_on_);
+      break;
     // The queue and its selector arrive with the library.
     case cmd::start_queue:
-    case cmd::queue: event.Enable(false); break;
-    default: event.Skip();
+    case cmd::queue:
+      event.Enable(false);
+      break;
+    default:
+      event.Skip();
   }
 }
 
@@ -214,8 +226,8 @@ void CMainFrame::toggle_bubble_help() {
   // Bubble help: the toolbar's tips give the long explanation instead of the button's name.
   bubble_help_on_ = !bubble_help_on_;
   wxToolBar* bar = GetToolBar();
-  for (int id : {cmd::queue, cmd::preferences, cmd::source, cmd::start_queue, cmd::stop, cmd::clear,
-                 cmd::help_contents, cmd::bubble_help, cmd::online}) {
+  for (int id : {cmd::queue, cmd::preferences, cmd::source, cmd::start_queue, cmd::stop, cmd::clear, cmd::help_contents,
+                 cmd::bubble_help, cmd::online}) {
     const auto& t = cmd::text_of(id);
     bar->SetToolShortHelp(id, to_wx(std::string(bubble_help_on_ ? t.bubble : t.tip)));
   }

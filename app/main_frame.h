@@ -1,9 +1,10 @@
 #pragma once
 // CMainFrame: Tidewatch's window. Menu, toolbar, status bar (message pane, progress pane,
 // queue-state pane) and the view between them. Every command goes to the view first.
-#include <functional>
 #include <wx/frame.h>
 #include <wx/timer.h>
+
+#include <functional>
 
 #include "common/prefs.h"
 

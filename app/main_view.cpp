@@ -54,14 +54,29 @@ CMainView::~CMainView() {
 
 bool CMainView::on_command(int id) {
   switch (id) {
-    case cmd::open: cmd_open(); return true;
-    case cmd::open_url: cmd_open_url(); return true;
-    case cmd::load_parsedef: cmd_load_parsedef(); return true;
-    case cmd::clear: controller_->clear(); return true;
-    case cmd::preferences: cmd_preferences(); return true;
-    case cmd::source: toggle_source(); return true;
-    case cmd::stop: controller_->stop(); return true;
-    default: return false;
+    case cmd::open:
+      cmd_open();
+      return true;
+    case cmd::open_url:
+      cmd_open_url();
+      return true;
+    case cmd::load_parsedef:
+      cmd_load_parsedef();
+      return true;
+    case cmd::clear:
+      controller_->clear();
+      return true;
+    case cmd::preferences:
+      cmd_preferences();
+      return true;
+    case cmd::source:
+      toggle_source();
+      return true;
+    case cmd::stop:
+      controller_->stop();
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -69,15 +84,24 @@ bool CMainView::on_update_ui(int id, wxUpdateUIEvent& event) {
   switch (id) {
     case cmd::open:
     case cmd::open_url:
-    case cmd::load_parsedef: event.Enable(controller_->idle()); return true;
-    case cmd::clear: event.Enable(controller_->can_clear()); return true;
-    case cmd::stop: event.Enable(controller_->can_stop()); return true;
+    case cmd::load_parsedef:
+      event.Enable(controller_->idle());
+      return true;
+    case cmd::clear:
+      event.Enable(controller_->can_clear());
+      return true;
+    case cmd::stop:
+      event.Enable(controller_->can_stop());
+      return true;
     case cmd::source:
       event.Enable(true);
       event.Check(source_visible_);
       return true;
-    case cmd::preferences: event.Enable(true); return true;
-    default: return false;
+    case cmd::preferences:
+      event.Enable(true);
+      return true;
+    default:
+      return false;
   }
 }
 

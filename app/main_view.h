@@ -2,8 +2,9 @@
 // CMainView: the client pane of the main window, covered by the headline list. It owns what
 // does work (the results, the job control through the view controller, the Parsed Source
 // window) and turns the view's commands into calls on the view controller.
-#include <memory>
 #include <wx/panel.h>
+
+#include <memory>
 
 #include "app/view_controller.h"
 #include "app/wx_support.h"

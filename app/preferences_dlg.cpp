@@ -33,10 +33,13 @@ CPreferencesDlg::CPreferencesDlg(wxWindow* parent, const prefs& settings) : pref
   book->AddPage(debug_page(book), "Debug", false, 1);
   LayoutDialog();
   SetMinSize(GetSize());
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent& event) {
-    store_root();
-    event.Skip();
-  }, wxID_CLOSE);
+  Bind(
+      wxEVT_BUTTON,
+      [this](wxCommandEvent& event) {
+        store_root();
+        event.Skip();
+      },
+      wxID_CLOSE);
   Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
     store_root();
     event.Skip();

@@ -103,14 +103,22 @@ rgb shade_colour(shade s) {
     return rgb{clamp(214 + delta), clamp(215 + delta), clamp(214 + delta)};
   };
   switch (s) {
-    case shade::face: return face(0);
-    case shade::light: return face(32);
-    case shade::white: return {255, 255, 255};
-    case shade::dark1: return face(-32);
-    case shade::dark2: return face(-64);
-    case shade::dark3: return face(-96);
-    case shade::dark4: return face(-128);
-    case shade::dark5: return face(-160);
+    case shade::face:
+      return face(0);
+    case shade::light:
+      return face(32);
+    case shade::white:
+      return {255, 255, 255};
+    case shade::dark1:
+      return face(-32);
+    case shade::dark2:
+      return face(-64);
+    case shade::dark3:
+      return face(-96);
+    case shade::dark4:
+      return face(-128);
+    case shade::dark5:
+      return face(-160);
   }
   return face(0);
 }

@@ -35,7 +35,7 @@ std::vector<std::string> break_lines(text_metrics& metrics, int kind, std::strin
 // Where a row's parts go. row is the row's rectangle (as the list gives it); logo is the
 // site's logo size, if it has one.
 struct row_places {
-  box text;  // text rectangle: its top is where the heading starts
+  box text;                  // text rectangle: its top is where the heading starts
   std::optional<box> frame;  // the logo frame (L, T, X, B); the logo is drawn at (L + 1, T + 1)
 };
 row_places place_row(const box& row, const std::optional<pixel_size>& logo, bool logo_middle);

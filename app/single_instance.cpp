@@ -1,13 +1,14 @@
 #include "app/single_instance.h"
 
+#include <wx/ipc.h>
+#include <wx/log.h>
+#include <wx/snglinst.h>
+
 #include <condition_variable>
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
 #include <thread>
-#include <wx/ipc.h>
-#include <wx/log.h>
-#include <wx/snglinst.h>
 
 #include "app/wx_support.h"
 #include "common/paths.h"

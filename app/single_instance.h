@@ -16,8 +16,8 @@ class instance_server;
 class single_instance {
  public:
   struct callbacks {
-    std::function<void()> on_connect;                   // a second start: come to the front
-    std::function<void(const std::string&)> on_path;    // its path
+    std::function<void()> on_connect;                 // a second start: come to the front
+    std::function<void(const std::string&)> on_path;  // its path
   };
 
   single_instance();

@@ -2,10 +2,11 @@
 // The "Parsed Source" window: the last page as the parser saw it, one line per element start,
 // attribute, element end and text, with a picture per element kind. A floating tool window
 // that hides (never closes) on its close box and tells the view so.
-#include <functional>
-#include <vector>
 #include <wx/frame.h>
 #include <wx/vlbox.h>
+
+#include <functional>
+#include <vector>
 
 #include "app/art.h"
 #include "engine/job_listeners.h"

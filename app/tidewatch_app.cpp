@@ -1,10 +1,11 @@
 #include "app/tidewatch_app.h"
 
-#include <cstdio>
-#include <cstring>
 #include <wx/config.h>
 #include <wx/image.h>
 #include <wx/msgdlg.h>
+
+#include <cstdio>
+#include <cstring>
 
 #include "app/art.h"
 #include "app/main_frame.h"

@@ -1,9 +1,10 @@
 #pragma once
 // CTidewatchApp: start-up and shutdown of Tidewatch.
+#include <wx/app.h>
+
 #include <memory>
 #include <optional>
 #include <string>
-#include <wx/app.h>
 
 #include "app/help_viewer.h"
 #include "app/single_instance.h"

@@ -69,8 +69,7 @@ const wxBitmap& logo_picture::bitmap() {
 std::unique_ptr<picture> logo_loader::load_picture(const std::string&, const std::string& picture_path) {
   wxLogNull quiet;  // a missing or broken logo only means rows without one
   wxImage image;
-  if (!wxFileExists(to_wx(picture_path)) || !image.LoadFile(to_wx(picture_path), wxBITMAP_TYPE_ANY) ||
-      !image.IsOk()) {
+  if (!wxFileExists(to_wx(picture_path)) || !image.LoadFile(to_wx(picture_path), wxBITMAP_TYPE_ANY) || !image.IsOk()) {
     return nullptr;
   }
   // A logo is drawn at its natural size; one larger than a row could ever show is refused.

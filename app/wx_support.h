@@ -2,13 +2,14 @@
 // What the windows share to meet the toolkit: the facade that carries a worker's tasks to the
 // user-interface thread, text conversion, fonts from their stored descriptions, opening links
 // and the site logos.
-#include <functional>
-#include <memory>
-#include <string>
 #include <wx/bitmap.h>
 #include <wx/font.h>
 #include <wx/image.h>
 #include <wx/string.h>
+
+#include <functional>
+#include <memory>
+#include <string>
 
 #include "common/font_desc.h"
 #include "engine/headline_item.h"

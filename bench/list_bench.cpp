@@ -1,12 +1,13 @@
 // The headline list's rebuild: 100,000 rows against 100 rows in the same run (a rebuild should
 // cost the same whatever the count), plus the first paint after it, with the real window on
 // the display there is (bench/run starts a virtual one when needed).
-#include <chrono>
-#include <cstdio>
 #include <wx/app.h>
 #include <wx/config.h>
 #include <wx/frame.h>
 #include <wx/image.h>
+
+#include <chrono>
+#include <cstdio>
 
 #include "app/headline_list.h"
 #include "app/wx_support.h"
@@ -62,12 +63,14 @@ class bench_app : public wxApp {
       list->rebuild();
       list->SetSelection(static_cast<int>(rows / 2));
       const double rebuild = best_ms([&] { list->rebuild(); }, 9);
-      const double paint = best_ms([&] {
-        list->rebuild();
-        list->Refresh();
-        list->Update();
-        Yield();
-      }, 9);
+      const double paint = best_ms(
+          [&] {
+            list->rebuild();
+            list->Refresh();
+            list->Update();
+            Yield();
+          },
+          9);
       frame->Destroy();
       Yield();
       return std::make_pair(rebuild, paint);

@@ -38,9 +38,9 @@ void read_int(std::string_view field, int& out) {
 font_desc parse_font_desc(std::string_view text) {
   font_desc d;
   const auto fields = split_fields(text);
-  int* numbers[] = {&d.size,           &d.width,         &d.escapement,     &d.orientation, &d.weight,
-                    &d.italic,         &d.underline,     &d.strike_out,     &d.char_set,    &d.out_precision,
-                    &d.clip_precision, &d.quality,       &d.pitch_and_family};
+  int* numbers[] = {&d.size,           &d.width,     &d.escapement,      &d.orientation, &d.weight,
+                    &d.italic,         &d.underline, &d.strike_out,      &d.char_set,    &d.out_precision,
+                    &d.clip_precision, &d.quality,   &d.pitch_and_family};
   for (size_t i = 0; i < fields.size() && i < 13; ++i) read_int(fields[i], *numbers[i]);
   if (fields.size() == 14) d.face = std::string(fields[13].substr(0, max_face));
   if (d.size <= 0 || d.size > 1000) d.size = 8;
@@ -55,8 +55,8 @@ std::string format_font_desc(const font_desc& d) {
   }
   if (face.size() > max_face) face.resize(max_face);
   std::string out;
-  for (int n : {d.size, d.width, d.escapement, d.orientation, d.weight, d.italic, d.underline, d.strike_out,
-                d.char_set, d.out_precision, d.clip_precision, d.quality, d.pitch_and_family}) {
+  for (int n : {d.size, d.width, d.escapement, d.orientation, d.weight, d.italic, d.underline, d.strike_out, d.char_set,
+                d.out_precision, d.clip_precision, d.quality, d.pitch_and_family}) {
     out += std::to_string(n);
     out += ',';
   }

@@ -61,9 +61,7 @@ ini_file::section* ini_file::find(std::string_view name) {
   return nullptr;
 }
 
-const ini_file::section* ini_file::find(std::string_view name) const {
-  return const_cast<ini_file*>(this)->find(name);
-}
+const ini_file::section* ini_file::find(std::string_view name) const { return const_cast<ini_file*>(this)->find(name); }
 
 std::optional<std::string> ini_file::get(std::string_view section_name, std::string_view key) const {
   const section* s = find(section_name);

@@ -29,7 +29,7 @@ class ini_file {
  private:
   struct line {
     std::string raw;                 // as read, or as formatted for a set key
-    std::optional<std::string> key; // set for a "key=value" line
+    std::optional<std::string> key;  // set for a "key=value" line
     std::string value;
   };
   struct section {

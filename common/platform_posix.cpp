@@ -1,8 +1,8 @@
+#include <fcntl.h>
 #include <pwd.h>
 #include <signal.h>
-#include <sys/resource.h>
-#include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>

@@ -50,7 +50,8 @@ bool valid_font(int encoding, int kind) {
 std::string default_parsedef_root() { return data_folder() + "/parsedef"; }
 
 std::string default_font(int kind) {
-  return kind == font_heading ? "8,0,0,0,700,0,0,0,0,0,0,0,0,MS Sans Serif" : "8,0,0,0,400,0,0,0,0,0,0,0,0,MS Sans Serif";
+  return kind == font_heading ? "8,0,0,0,700,0,0,0,0,0,0,0,0,MS Sans Serif"
+                              : "8,0,0,0,400,0,0,0,0,0,0,0,0,MS Sans Serif";
 }
 
 prefs::prefs() : path_(config_folder() + "/tidewatch.ini") {}

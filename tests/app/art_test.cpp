@@ -1,11 +1,11 @@
 // Every picture parses and draws something at 16 and at 32 pixels; the sheet at double size is
 // saved for a person to look at.
-#include <gtest/gtest.h>
+#include "app/art.h"
 
-#include <filesystem>
+#include <gtest/gtest.h>
 #include <wx/dcmemory.h>
 
-#include "app/art.h"
+#include <filesystem>
 
 namespace vantrel {
 namespace {

@@ -2,13 +2,13 @@
 // leave it when done. Settings, library and runtime folders point into a temporary folder, so
 // a run never touches the user's own.
 #include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/config.h>
+#include <wx/image.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <wx/app.h>
-#include <wx/config.h>
-#include <wx/image.h>
 
 #include "engine/curl_fetcher.h"
 
@@ -40,14 +40,15 @@ class gui_test_app : public wxApp {
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
   // A toolkit assertion is a failure here, not a dialog that waits for a click.
-  wxSetAssertHandler([](const wxString& file, int line, const wxString& func, const wxString& cond,
-                        const wxString& msg) {
-    std::fprintf(stderr, "%s:%d: %s: assertion %s failed: %s\n", static_cast<const char*>(file.utf8_str()), line,
-                 static_cast<const char*>(func.utf8_str()), static_cast<const char*>(cond.utf8_str()),
-                 static_cast<const char*>(msg.utf8_str()));
-    std::abort();
-  });
-  const std::string home = (std::filesystem::temp_directory_path() / ("vantrel-gui-" + std::to_string(getpid()))).string();
+  wxSetAssertHandler(
+      [](const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg) {
+        std::fprintf(stderr, "%s:%d: %s: assertion %s failed: %s\n", static_cast<const char*>(file.utf8_str()), line,
+                     static_cast<const char*>(func.utf8_str()), static_cast<const char*>(cond.utf8_str()),
+                     static_cast<const char*>(msg.utf8_str()));
+        std::abort();
+      });
+  const std::string home =
+      (std::filesystem::temp_directory_path() / ("vantrel-gui-" + std::to_string(getpid()))).string();
   std::filesystem::create_directories(home + "/runtime");
   std::filesystem::permissions(home + "/runtime", std::filesystem::perms::owner_all);
   setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);

@@ -1,12 +1,13 @@
 #include "tests/app/gui_support.h"
 
-#include <filesystem>
-#include <thread>
 #include <wx/app.h>
-#include <wx/dcmemory.h>
 #include <wx/dcclient.h>
+#include <wx/dcmemory.h>
 #include <wx/utils.h>
 #include <wx/window.h>
+
+#include <filesystem>
+#include <thread>
 
 namespace vantrel::testing {
 

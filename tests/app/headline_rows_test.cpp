@@ -1,7 +1,6 @@
 // Rows drawn into a bitmap: the logo's sunken frame, where the text starts, the heights with
 // and without wrapping, and a rebuild that keeps the selection and the scroll position.
 #include <gtest/gtest.h>
-
 #include <wx/dcmemory.h>
 #include <wx/frame.h>
 
@@ -110,8 +109,8 @@ TEST_F(HeadlineRows, LogoFrameTextStartAndHeights) {
 
   // Middle alignment centres the logo frame in a taller row.
   settings_.set_logo_align(1);
-  add(make_item(std::string(30, 'x') + " " + std::string(30, 'y') + " " + std::string(30, 'z'), std::string("sub"),
-                16, 16));
+  add(make_item(std::string(30, 'x') + " " + std::string(30, 'y') + " " + std::string(30, 'z'), std::string("sub"), 16,
+                16));
   list_->rebuild();
   const int height = list_->row_height(2);
   const wxImage middle = draw(2, false);

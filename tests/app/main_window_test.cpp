@@ -1,7 +1,6 @@
 // The real window: a site fetched from the local server, its rows, status texts, command
 // states, the Parsed Source lines, Clear, the links, and screenshots to look at.
 #include <gtest/gtest.h>
-
 #include <wx/frame.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>

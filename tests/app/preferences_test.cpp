@@ -1,7 +1,6 @@
 // The Preferences dialog writes each change at once, to the one key it concerns; screenshots
 // of its three pages.
 #include <gtest/gtest.h>
-
 #include <wx/bookctrl.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
@@ -33,7 +32,8 @@ TEST(Preferences, ChangesAreStoredAtOnceAndPerEncoding) {
   testing::pump();
 
   std::printf("top level windows: %zu\n", wxTopLevelWindows.GetCount());
-  for (auto* w : wxTopLevelWindows) std::printf("  %s shown %d\n", static_cast<const char*>(w->GetLabel().utf8_str()), w->IsShown());
+  for (auto* w : wxTopLevelWindows)
+    std::printf("  %s shown %d\n", static_cast<const char*>(w->GetLabel().utf8_str()), w->IsShown());
   for (size_t page = 0; page < dialog->GetBookCtrl()->GetPageCount(); ++page) {
     dialog->GetBookCtrl()->SetSelection(page);
     testing::screenshot(dialog, "preferences-" + std::to_string(page + 1));

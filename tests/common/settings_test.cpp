@@ -12,7 +12,8 @@ namespace vantrel {
 namespace {
 
 TEST(IniFile, ReadsSetsAndKeepsWhatItDoesNotKnow) {
-  ini_file f = ini_file::parse("; a comment\r\n[Preferences]\r\nWrap = 0\r\nnot a setting\r\n\r\n[fonts]\r\n:link=x\r\n");
+  ini_file f =
+      ini_file::parse("; a comment\r\n[Preferences]\r\nWrap = 0\r\nnot a setting\r\n\r\n[fonts]\r\n:link=x\r\n");
   EXPECT_EQ(f.get("preferences", "wrap"), "0") << "names match in any letter case";
   EXPECT_FALSE(f.get("preferences", "trace"));
   EXPECT_FALSE(f.get("other", "wrap"));
@@ -106,8 +107,8 @@ TEST(FileType, WritesDesktopFilesOnceAndKeepsTheUsersDefault) {
   testing::scoped_env data("XDG_DATA_HOME", dir.file("data"));
   testing::scoped_env config("XDG_CONFIG_HOME", dir.file("config"));
   testing::scoped_env path("PATH", dir.path());  // no update-mime-database to run
-  const file_type_program tidewatch{"/opt/my apps/tide\"watch", "tidewatch.desktop", "Tidewatch", "c", "tidewatch",
-                                    "<svg/>"};
+  const file_type_program tidewatch{
+      "/opt/my apps/tide\"watch", "tidewatch.desktop", "Tidewatch", "c", "tidewatch", "<svg/>"};
   int changed = 0;
   EXPECT_EQ(register_file_type(tidewatch, "Vantrel ParseDef File", file_type_icon | file_type_open, &changed), 1);
   EXPECT_EQ(changed, 4);
