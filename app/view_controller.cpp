@@ -26,15 +26,23 @@ void view_controller::job_ended() {
 void view_controller::worker_finished(const job_outcome& outcome) {
   // A job that failed says why in the message pane until the next one starts: a site that
   // shows nothing must not look like a site without news.
-  if (outcome.ret != 0 && !outcome.stopped && !outcome.failure.empty()) set_status_text(outcome.failure);
+  // After a Stop the user knows why it ended, also when it failed before the Stop reached it.
+  if (outcome.ret != 0 && !outcome.stopped && !stop_pressed_ && !outcome.failure.empty()) {
+    set_status_text(outcome.failure);
+  }
   if (end_listener_) end_listener_->worker_finished(outcome);
+}
+
+void view_controller::starting() {
+  stop_pressed_ = false;
+  if (!status_text_.empty()) set_status_text("");
 }
 
 void view_controller::open_source(const std::string& source, const std::optional<std::string>& parsedef) {
   clear();
   if (parsedef) parsedef_path_ = *parsedef;
   display_.clear_source();
-  if (!status_text_.empty()) set_status_text("");
+  starting();
   jobs_.process_parsedef(parsedef_path_, source);
   // The lines of a local page appear as they arrive: the rebuild thaws the source list.
   display_.rebuild_list();
@@ -42,13 +50,13 @@ void view_controller::open_source(const std::string& source, const std::optional
 
 bool view_controller::open_parsedef(const std::string& path) {
   if (!idle()) return false;
-  if (!status_text_.empty()) set_status_text("");
+  starting();
   return jobs_.process_parsedef(path, std::nullopt);
 }
 
 bool view_controller::open_url(const std::string& url) {
   if (!idle()) return false;
-  if (!status_text_.empty()) set_status_text("");
+  starting();
   return jobs_.process_url_job(url);
 }
 
@@ -58,6 +66,7 @@ void view_controller::clear() {
 }
 
 void view_controller::stop() {
+  stop_pressed_ = true;
   queue_running_ = false;
   jobs_.stop();
 }

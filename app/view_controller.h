@@ -73,6 +73,8 @@ class view_controller : private status_listener, private job_end_listener {
   void remove_progress() override { display_.remove_progress(); }
   // job_end_listener: forwarded to the queue runner.
   void job_ended() override;
+  // Before a job starts: the last job's failure text goes.
+  void starting();
   void worker_finished(const job_outcome& outcome) override;
 
   view_display& display_;
@@ -82,6 +84,7 @@ class view_controller : private status_listener, private job_end_listener {
   std::string status_text_;
   std::string parsedef_path_;  // the ParseDef of the last Open
   bool queue_running_ = false;
+  bool stop_pressed_ = false;  // since the last start
   std::deque<std::string> hand_overs_;
 };
 

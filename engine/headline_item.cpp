@@ -1,14 +1,10 @@
 #include "engine/headline_item.h"
 
-#include "common/text_util.h"
+#include "common/prefs.h"
 
 namespace vantrel {
 
-int encoding_lookup(std::string_view name) {
-  static constexpr std::string_view table[] = {"", "windows-1257", "windows-1251"};
-  for (int i = 0; i < 3; ++i)
-    if (iequals(name, table[i])) return i;
-  return 0;
-}
+// The encodings with fonts of their own are the preferences' table.
+int encoding_lookup(std::string_view name) { return encoding_index(name); }
 
 }  // namespace vantrel

@@ -94,7 +94,7 @@ TEST_F(ViewController, HandOverWaitsForDialogsAndIsDroppedWhileBusy) {
 }
 
 TEST_F(ViewController, StopEndsAJobAndThePromptReturns) {
-  controller_.jobs().process_url_job("http://127.0.0.1:1/");
+  controller_.open_url("http://127.0.0.1:1/");
   controller_.stop();
   EXPECT_FALSE(controller_.can_stop());
   finish();
