@@ -52,26 +52,6 @@ void drop_blank_text(xmlNode* parent) {
 // ParseDefs are small; anything past this is not one.
 constexpr std::uintmax_t max_parsedef_bytes = 16u << 20;
 
-bool read_whole_file(const std::string& path, std::string& text, std::string& why) {
-  std::error_code ec;
-  auto size = std::filesystem::file_size(path, ec);
-  if (ec) {
-    why = "cannot be opened: " + ec.message();
-    return false;
-  }
-  if (size > max_parsedef_bytes) {
-    why = "is too large for a ParseDef";
-    return false;
-  }
-  std::ifstream in(path, std::ios::binary);
-  text.assign(static_cast<size_t>(size), '\0');
-  if (!in || !in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
-    why = "cannot be read";
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 parsedef_file::~parsedef_file() { close(); }
@@ -101,7 +81,7 @@ int parsedef_file::load(const std::string& path) {
   doc_.reset();
 
   std::string text;
-  if (!read_whole_file(parse_path, text, last_error_)) return -1;
+  if (!read_small_file(parse_path, max_parsedef_bytes, text, last_error_)) return -1;
 
   // Entities are substituted for this parse only (so attribute values read as written);
   // no network, no DTD, and the library's own message printing is off: the reason is kept.

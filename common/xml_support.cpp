@@ -1,5 +1,8 @@
 #include "common/xml_support.h"
 
+#include <filesystem>
+#include <fstream>
+
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
@@ -40,6 +43,26 @@ std::string describe_xml_error(const _xmlError* e) {
   std::string msg = e->message;
   while (!msg.empty() && (msg.back() == '\n' || msg.back() == ' ')) msg.pop_back();
   return "not well-formed XML (line " + std::to_string(e->line) + ": " + msg + ")";
+}
+
+bool read_small_file(const std::string& path, unsigned long long max_bytes, std::string& text, std::string& why) {
+  std::error_code ec;
+  auto size = std::filesystem::file_size(path, ec);
+  if (ec) {
+    why = "cannot be opened: " + ec.message();
+    return false;
+  }
+  if (size > max_bytes) {
+    why = "is too large";
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  text.assign(static_cast<size_t>(size), '\0');
+  if (!in || !in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
+    why = "cannot be read";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace vantrel

@@ -1,0 +1,100 @@
+#include "common/library.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+#include "common/parsedef_file.h"
+#include "common/text_util.h"
+
+namespace vantrel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string slashes(std::string path) {
+  std::replace(path.begin(), path.end(), '\\', '/');
+  return path;
+}
+
+fs::path canonical_or_lexical(const fs::path& path) {
+  std::error_code ec;
+  fs::path result = fs::weakly_canonical(path, ec);
+  return ec ? path.lexically_normal() : result;
+}
+
+}  // namespace
+
+std::optional<std::string> relative_to_root(const std::string& root, const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  const fs::path full = canonical_or_lexical(fs::absolute(slashes(path)));
+  const fs::path base = canonical_or_lexical(fs::absolute(slashes(root)));
+  auto f = full.begin();
+  for (auto b = base.begin(); b != base.end(); ++b, ++f) {
+    if (b->empty() && std::next(b) == base.end()) break;  // a trailing separator
+    if (f == full.end() || *f != *b) return full.string();
+  }
+  fs::path rest;
+  for (; f != full.end(); ++f) rest /= *f;
+  if (rest.empty()) return full.string();
+  return rest.generic_string();
+}
+
+bool is_inside_library(const std::string& relative) { return !relative.empty() && relative[0] != '/'; }
+
+std::string library_path(const std::string& root, const std::string& relative) {
+  std::string joined = root;
+  if (joined.empty() || joined.back() != '/') joined += '/';
+  return joined + slashes(relative);
+}
+
+size_t library_category::site_count() const {
+  size_t n = sites.size();
+  for (const auto& c : categories) n += c.site_count();
+  return n;
+}
+
+namespace {
+
+// seen holds the canonical paths of the folders walked (a link back to an ancestor leads to one).
+void walk(const fs::path& folder, library_category& node, std::set<std::string>& seen) {
+  std::error_code ec;
+  const std::string key = fs::canonical(folder, ec).string();
+  if (ec || !seen.insert(key).second) return;
+  for (fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.empty() || name[0] == '.') continue;
+    std::error_code type_ec;
+    if (it->is_directory(type_ec)) {
+      library_category child;
+      child.title = name;
+      walk(it->path(), child, seen);
+      node.categories.push_back(std::move(child));
+      continue;
+    }
+    const bool xml = name.size() >= 4 && iequals(std::string_view(name).substr(name.size() - 4), ".xml");
+    if (!xml && is_package_name(name) == 0) continue;
+    parsedef_file file;
+    if (file.load(it->path().string()) != 0) continue;
+    auto site_name = file.get_name();
+    if (!site_name || site_name->empty()) continue;
+    node.sites.push_back({*site_name, it->path().string()});
+  }
+  std::sort(node.categories.begin(), node.categories.end(),
+            [](const auto& a, const auto& b) { return lower_ascii(a.title) < lower_ascii(b.title); });
+  std::sort(node.sites.begin(), node.sites.end(),
+            [](const auto& a, const auto& b) { return lower_ascii(a.name) < lower_ascii(b.name); });
+}
+
+}  // namespace
+
+library_category walk_library(const std::string& root) {
+  library_category top;
+  std::set<std::string> seen;
+  walk(root, top, seen);
+  return top;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,37 @@
+#pragma once
+// The ParseDef library: the folder tree under the ParseDef root, one folder per category, and
+// the relative names by which the queue and the installer name its files.
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+// path relative to root when path lies inside root (whole components of the canonical paths,
+// so "/data/lib-old/x.nov" is not inside "/data/lib"; "\" in path is read as "/"); otherwise
+// path itself, which is then absolute. nullopt when path is empty.
+std::optional<std::string> relative_to_root(const std::string& root, const std::string& path);
+// Whether a relative_to_root result names a file inside the library.
+bool is_inside_library(const std::string& relative);
+// root joined with a relative name ("\" read as "/").
+std::string library_path(const std::string& root, const std::string& relative);
+
+struct library_site {
+  std::string name;  // the ParseDef's name attribute
+  std::string path;  // full path
+};
+
+struct library_category {
+  std::string title;  // the folder's name ("" for the root)
+  std::vector<library_category> categories;
+  std::vector<library_site> sites;
+  size_t site_count() const;
+};
+
+// Walks the folder tree under root: a folder is a category, a ".xml" or ".nov" file whose
+// ParseDef loads and has a name is a site; names beginning with "." are skipped, and a folder
+// already walked (a link back to an ancestor) is not walked again. Categories and sites are
+// sorted by name. Loading a package unpacks it: do not walk while a job loads its ParseDef.
+library_category walk_library(const std::string& root);
+
+}  // namespace vantrel

@@ -1,0 +1,106 @@
+// The queue file: round trips, what older or hand-made files hold, and a file that cannot be
+// read is never silently replaced.
+#include "common/site_queue.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/helpers/temp_dir.h"
+
+namespace vantrel {
+namespace {
+
+std::unique_ptr<queue_site> site(std::optional<std::string> fname, std::optional<std::string> name, int enabled = 1) {
+  auto s = std::make_unique<queue_site>();
+  s->fname = std::move(fname);
+  s->name = std::move(name);
+  s->enabled = enabled;
+  return s;
+}
+
+TEST(SiteQueue, RoundTrips) {
+  testing::temp_dir dir;
+  const std::string path = dir.file("queue.xml");
+  site_queue q;
+  ASSERT_GT(q.save(path), 0) << "an empty queue is a root element only";
+  ASSERT_EQ(q.load(path), 0);
+  EXPECT_TRUE(q.empty());
+
+  q.add(site("News/gazette.nov", "Harbour Gazette"));
+  q.add(site(std::nullopt, std::nullopt, 0));
+  q.add(site("Tech/a&b.xml", "AT&T <News> \"daily\""));
+  q.add(site("Русские/новости.nov", "Новости дня"));
+  q[0].refresh = -5;
+  q[0].last_refresh = 1234567;
+  ASSERT_GT(q.save(path), 0);
+  site_queue back;
+  ASSERT_EQ(back.load(path), 0);
+  ASSERT_EQ(back.count(), 4u);
+  EXPECT_EQ(back[0].fname, "News/gazette.nov");
+  EXPECT_EQ(back[0].refresh, -5);
+  EXPECT_EQ(back[0].last_refresh, 1234567);
+  EXPECT_EQ(back[1].fname, "NULL") << "a missing text is written as NULL and read back as such";
+  EXPECT_EQ(back[1].name, "NULL");
+  EXPECT_EQ(back[1].enabled, 0);
+  EXPECT_EQ(back[2].name, "AT&T <News> \"daily\"");
+  EXPECT_EQ(back[2].fname, "Tech/a&b.xml");
+  EXPECT_EQ(back[3].name, "Новости дня");
+  EXPECT_EQ(testing::list_files(dir.path()), "queue.xml\n") << "no temporary file left";
+}
+
+TEST(SiteQueue, ReadsOtherLetterCasesAndBareEntries) {
+  testing::temp_dir dir;
+  const std::string path = dir.write("queue.xml",
+                                     "<?xml version=\"1.0\"?>\n<vantrel_site_queue><site>Bare</site>"
+                                     "<other fname=\"x\"/><Site fname=\"a.nov\" enabled=\"0\" refresh=\"x\"/>"
+                                     "</vantrel_site_queue>");
+  site_queue q;
+  ASSERT_EQ(q.load(path), 0);
+  ASSERT_EQ(q.count(), 2u);
+  EXPECT_EQ(q[0].name, "Bare");
+  EXPECT_FALSE(q[0].fname);
+  EXPECT_EQ(q[0].enabled, 1);
+  EXPECT_EQ(q[1].enabled, 0);
+  EXPECT_EQ(q[1].refresh, 0);
+}
+
+TEST(SiteQueue, AnUnreadableFileIsKeptBeforeTheFirstSave) {
+  for (const char* broken : {"<VANTREL_SITE_QUEUE><SITE fname='a.nov'>", "<other_root/>"}) {
+    testing::temp_dir dir;
+    const std::string path = dir.write("queue.xml", broken);
+    site_queue q;
+    EXPECT_EQ(q.load(path), -1) << broken;
+    EXPECT_TRUE(q.empty());
+    q.add(site("b.nov", "B"));
+    ASSERT_GT(q.save(path), 0);
+    EXPECT_EQ(testing::read_file(path + ".bak"), broken);
+    q.add(site("c.nov", "C"));
+    ASSERT_GT(q.save(path), 0);
+    EXPECT_EQ(testing::read_file(path + ".bak"), broken) << "kept once, not replaced by later saves";
+  }
+  site_queue q;
+  EXPECT_EQ(q.load("/nonexistent/queue.xml"), -1);
+  EXPECT_EQ(q.save("/nonexistent/queue.xml"), -1);
+}
+
+TEST(SiteQueue, FindRemoveAndMove) {
+  site_queue q;
+  q.add(site("News/A.nov", "A"));
+  q.add(site("news/a.nov", "a"));
+  q.add(site("B.nov", "B"));
+  EXPECT_EQ(q.find("news/a.nov")->name, "a") << "an exact match first";
+  EXPECT_EQ(q.find("NEWS/A.NOV")->name, "A") << "then ignoring case";
+  EXPECT_EQ(q.find("missing"), nullptr);
+  EXPECT_EQ(q.remove("b.NOV"), 0);
+  EXPECT_EQ(q.remove("b.nov"), -1);
+  EXPECT_TRUE(q.move(1, -1));
+  EXPECT_EQ(q[0].name, "a");
+  EXPECT_FALSE(q.move(0, -1));
+  EXPECT_FALSE(q.move(1, 1));
+  q.remove_index(7);
+  q.remove_index(0);
+  ASSERT_EQ(q.count(), 1u);
+  EXPECT_EQ(q[0].name, "A");
+}
+
+}  // namespace
+}  // namespace vantrel
