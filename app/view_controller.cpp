@@ -54,6 +54,11 @@ bool view_controller::open_parsedef(const std::string& path) {
   return jobs_.process_parsedef(path, std::nullopt);
 }
 
+bool view_controller::process_site(const std::string& path) {
+  starting();
+  return jobs_.process_parsedef(path, std::nullopt);
+}
+
 bool view_controller::open_url(const std::string& url) {
   if (!idle()) return false;
   starting();

@@ -45,6 +45,8 @@ class view_controller : private status_listener, private job_end_listener {
   // A ParseDef opened from Load ParseDef, the command line or a second instance: processed as
   // a single site at once. false when no job could start.
   bool open_parsedef(const std::string& path);
+  // The queue runner's start of a queued site (the queue runs, so the view is not idle).
+  bool process_site(const std::string& path);
   // Open URL: the address as typed.
   bool open_url(const std::string& url);
   void clear();

@@ -1,0 +1,122 @@
+#include "app/queue_runner.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "common/library.h"
+#include "common/trace_log.h"
+
+namespace vantrel {
+
+queue_runner::queue_runner(view_controller& view, site_queue& queue, std::function<std::string()> root,
+                           queue_window& window)
+    : view_(view), queue_(queue), root_(std::move(root)), window_(window) {}
+
+bool queue_runner::start_timer() {
+  if (!window_.start_timer()) return false;
+  index_ = 0;
+  running_ = true;
+  view_.set_queue_running(true);
+  return true;
+}
+
+bool queue_runner::stop_timer() {
+  if (!window_.stop_timer()) return false;
+  running_ = false;
+  view_.set_queue_running(false);
+  return true;
+}
+
+bool queue_runner::start_command() {
+  if (queue_.empty()) return false;
+  if (running_) {
+    stop_timer();
+  } else {
+    start_timer();
+  }
+  show_state();
+  return true;
+}
+
+void queue_runner::stop() {
+  if (running_) stop_timer();
+  show_state();
+}
+
+void queue_runner::on_timer() {
+  // A tick never runs inside another, and every way out of it clears the guard.
+  if (in_tick_ || !running_) return;
+  in_tick_ = true;
+  struct guard {
+    bool& flag;
+    ~guard() { flag = false; }
+  } clear_guard{in_tick_};
+
+  job_control& jobs = view_.jobs();
+  if (jobs.job_running() || jobs.stop_pending() || queue_.empty() || jobs.busy()) return;
+  if (index_ >= queue_.count()) index_ = 0;  // the queue shrank meanwhile
+  const queue_site& site = queue_[index_];
+  if (site.enabled != 0) {
+    const std::string path = library_path(root_(), site.fname.value_or("NULL"));
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec)) {
+      trace("OnTimer: processing %s...", path.c_str());
+      if (view_.process_site(path)) {
+        show_state();
+        return;  // its end moves the queue on
+      }
+      trace("OnTimer: process_parsedef returned FALSE");
+    }
+  }
+  next_site();
+}
+
+void queue_runner::job_ended() {
+  if (running_) next_site();
+  show_state();
+}
+
+void queue_runner::next_site() {
+  ++index_;
+  trace("NextSite: queue_site_index == %zu", index_);
+  if (index_ >= queue_.count()) {
+    trace("NextSite: queue complete");
+    index_ = 0;
+    stop_timer();
+  }
+  show_state();
+}
+
+std::string queue_runner::queue_state_text() const {
+  const job_control& jobs = view_.jobs();
+  char text[128];
+  if (queue_.empty()) return " Queue empty";
+  if (running_ && jobs.stop_pending()) return " Stopping queue...";
+  if (running_) {
+    std::snprintf(text, sizeof text, " Processing site %zu of %zu", index_ + 1, queue_.count());
+    return text;
+  }
+  if (jobs.job_running() && jobs.stop_pending()) return " Stopping transfer...";
+  if (jobs.job_running()) return " Processing single site";
+  return " Idle";
+}
+
+std::string queue_runner::title() const {
+  if (!running_ || queue_.empty()) return "Vantrel";
+  return std::to_string(index_ * 100 / queue_.count()) + "% - Vantrel";
+}
+
+void queue_runner::show_state() {
+  const std::string state = queue_state_text();
+  if (state != shown_state_) {
+    shown_state_ = state;
+    window_.set_queue_state_text(state);
+  }
+  const std::string t = title();
+  if (t != shown_title_) {
+    shown_title_ = t;
+    window_.set_title(t);
+  }
+}
+
+}  // namespace vantrel
