@@ -36,6 +36,9 @@ class CMainFrame : public wxFrame {
   bool bubble_help_on() const { return bubble_help_on_; }
   // Who shows the manual (the help viewer); context 0 is the contents.
   void set_help(std::function<void(int context)> show_help) { show_help_ = std::move(show_help); }
+  void show_help(int context) {
+    if (show_help_) show_help_(context);
+  }
 
   // Brings the window to the front, restored, as a second start asks.
   void bring_to_front();

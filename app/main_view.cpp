@@ -1,18 +1,24 @@
 #include "app/main_view.h"
 
 #include <wx/filedlg.h>
+#include <wx/msgdlg.h>
 #include <wx/sizer.h>
 
 #include "app/commands.h"
 #include "app/headline_list.h"
 #include "app/main_frame.h"
 #include "app/preferences_dlg.h"
+#include "app/site_selector_dlg.h"
 #include "app/small_dialogs.h"
 #include "app/source_window.h"
 #include "common/paths.h"
 #include "common/trace_log.h"
 
 namespace vantrel {
+
+namespace {
+constexpr int queue_timer_id = 1;
+}  // namespace
 
 // Counts the view's open dialogs, so a hand-over waits until the user is done with them.
 class CMainView::modal_scope {
@@ -34,6 +40,11 @@ CMainView::CMainView(CMainFrame* frame, const prefs& settings)
       frame_(frame),
       prefs_(settings) {
   controller_ = std::make_unique<view_controller>(dispatcher_, &fetcher_, *this, &pictures_);
+  runner_ = std::make_unique<queue_runner>(*controller_, queue_, [this] { return prefs_.get_parsedef_root(); },
+                                           static_cast<queue_window&>(*this));
+  controller_->set_end_listener(runner_.get());
+  queue_timer_.SetOwner(this, queue_timer_id);
+  Bind(wxEVT_TIMER, [this](wxTimerEvent&) { runner_->on_timer(); }, queue_timer_id);
   list_ = new CHeadlineList(this, controller_->results(), prefs_);
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   sizer->Add(list_, 1, wxEXPAND);
@@ -43,11 +54,18 @@ CMainView::CMainView(CMainFrame* frame, const prefs& settings)
   Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent&) { list_->SetFocus(); });
   Bind(wxEVT_IDLE, [this](wxIdleEvent& event) {
     if (controller_->waiting_hand_overs() > 0) controller_->deliver_hand_overs(modal_open());
+    // A new ParseDef root brings its own queue, once the old one is no longer running.
+    if (root_changed_ && !runner_->running()) {
+      root_changed_ = false;
+      load_queue();
+    }
     event.Skip();
   });
+  queue_loaded_ = load_queue();
 }
 
 CMainView::~CMainView() {
+  queue_timer_.Stop();
   // The worker is stopped and joined before the windows its tasks would reach go away.
   controller_.reset();
 }
@@ -171,6 +189,8 @@ void CMainView::cmd_preferences() {
     CPreferencesDlg dialog(this, prefs_);
     dialog.ShowModal();
   }
+  // The old root's queue must never be saved over the new root's.
+  if (prefs_.get_parsedef_root() != queue_root_) root_changed_ = true;
   if (prefs_.get_trace() != 0) {
     the_trace_log().start(trace_file_path());
   } else {
@@ -183,6 +203,43 @@ void CMainView::toggle_source() {
   source_visible_ = !source_visible_;
   source_->Show(source_visible_);
 }
+
+std::string CMainView::queue_path() const { return vantrel::queue_path(prefs_.get_parsedef_root()); }
+
+bool CMainView::save_queue() {
+  if (queue_.save(queue_path()) >= 0) return true;
+  wxMessageBox("Unable to save site queue.", "Vantrel", wxOK | wxICON_ERROR, this);
+  return false;
+}
+
+bool CMainView::load_queue() {
+  queue_root_ = prefs_.get_parsedef_root();
+  const bool loaded = queue_.load(queue_path()) == 0;
+  runner_->show_state();
+  return loaded;
+}
+
+void CMainView::open_site_selector() {
+  int result = wxID_CANCEL;
+  std::string path;
+  {
+    modal_scope modal(*this);
+    CSiteSelectorDlg dialog(this, prefs_.get_parsedef_root(), queue_, [this] { frame_->show_help(30); });
+    result = dialog.ShowModal();
+    path = dialog.selected_path();
+  }
+  if (result != wxID_CANCEL) save_queue();
+  if (result == CSiteSelectorDlg::id_open) open_parsedef(path);
+  runner_->show_state();
+}
+
+bool CMainView::start_timer() { return queue_timer_.Start(1000); }
+bool CMainView::stop_timer() {
+  queue_timer_.Stop();
+  return true;
+}
+void CMainView::set_queue_state_text(const std::string& text) { frame_->set_queue_state_text(text); }
+void CMainView::set_title(const std::string& title) { frame_->SetTitle(to_wx(title)); }
 
 void CMainView::set_status_text(const std::string& text) { frame_->set_status_text(text); }
 void CMainView::set_progress(int percent) { frame_->set_progress(percent); }

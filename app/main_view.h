@@ -3,9 +3,11 @@
 // does work (the results, the job control through the view controller, the Parsed Source
 // window) and turns the view's commands into calls on the view controller.
 #include <wx/panel.h>
+#include <wx/timer.h>
 
 #include <memory>
 
+#include "app/queue_runner.h"
 #include "app/view_controller.h"
 #include "app/wx_support.h"
 #include "common/prefs.h"
@@ -19,7 +21,7 @@ class CHeadlineList;
 class CMainFrame;
 class CParsedSourceWnd;
 
-class CMainView : public wxPanel, public view_display {
+class CMainView : public wxPanel, public view_display, private queue_window {
  public:
   CMainView(CMainFrame* frame, const prefs& settings);
   ~CMainView() override;
@@ -33,10 +35,23 @@ class CMainView : public wxPanel, public view_display {
   // Open without its dialogs: the page parsed with the ParseDef (the command line's --source).
   void open_source(const std::string& source, const std::optional<std::string>& parsedef);
   void open_url(const std::string& url);
+  // The Queue command: the Site Selector; its Open processes a site, and its changes are saved
+  // unless it was cancelled.
+  void open_site_selector();
+  // Whether the queue file loaded when the view was made (else the caller opens the selector).
+  bool queue_loaded() const { return queue_loaded_; }
   // A second instance's path: opened when the window is next idle without a modal dialog.
   void hand_over(const std::string& path);
 
   view_controller& controller() { return *controller_; }
+  queue_runner& runner() { return *runner_; }
+  site_queue& queue() { return queue_; }
+  // The queue file of the ParseDef root.
+  std::string queue_path() const;
+  // Saves the queue; "Unable to save site queue." when it cannot. false then.
+  bool save_queue();
+  // Loads the queue; false when there is none yet or it cannot be read.
+  bool load_queue();
   CHeadlineList& list() { return *list_; }
   CParsedSourceWnd& source_window() { return *source_; }
   bool source_visible() const { return source_visible_; }
@@ -60,6 +75,11 @@ class CMainView : public wxPanel, public view_display {
   void cmd_load_parsedef();
   void cmd_preferences();
   void toggle_source();
+  // queue_window
+  bool start_timer() override;
+  bool stop_timer() override;
+  void set_queue_state_text(const std::string& text) override;
+  void set_title(const std::string& title) override;
   // A ParseDef chosen in the Load ParseDef dialog, or nullopt when cancelled.
   std::optional<std::string> choose_parsedef();
 
@@ -71,7 +91,13 @@ class CMainView : public wxPanel, public view_display {
   CHeadlineList* list_;
   CParsedSourceWnd* source_;
   std::unique_ptr<view_controller> controller_;
+  site_queue queue_;
+  std::unique_ptr<queue_runner> runner_;
+  wxTimer queue_timer_;
   bool source_visible_ = false;
+  bool queue_loaded_ = false;
+  std::string queue_root_;  // the root the queue was loaded from
+  bool root_changed_ = false;  // by Preferences: the queue is reloaded once it is idle
   int modal_depth_ = 0;
 };
 

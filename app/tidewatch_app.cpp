@@ -115,6 +115,8 @@ bool CTidewatchApp::OnInit() {
   frame_ = new CMainFrame(prefs_);
   frame_->set_help([this](int context) { help_.show(frame_, context); });
   SetTopWindow(frame_);
+  // The very first start (no queue yet) begins with choosing sites.
+  if (!frame_->view().queue_loaded()) frame_->view().open_site_selector();
   frame_->Show();
   instance_.listen({[this] {
                       if (frame_ != nullptr) frame_->bring_to_front();

@@ -1,0 +1,107 @@
+#include "app/site_selector_model.h"
+
+namespace vantrel {
+
+namespace {
+
+void flatten(const library_category& node, std::vector<library_site>& out) {
+  for (const auto& c : node.categories) flatten(c, out);
+  for (const auto& s : node.sites) out.push_back(s);
+}
+
+}  // namespace
+
+site_selector_model::site_selector_model(std::string root, site_queue& queue)
+    : root_(std::move(root)), queue_(queue), library_(walk_library(root_)) {
+  flatten(library_, sites_);
+}
+
+std::optional<size_t> site_selector_model::site_index(const std::string& path) const {
+  for (size_t i = 0; i < sites_.size(); ++i) {
+    if (sites_[i].path == path) return i;
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> site_selector_model::relative(const library_site& site) const {
+  auto rel = relative_to_root(root_, site.path);
+  if (!rel || !is_inside_library(*rel)) return std::nullopt;
+  return rel;
+}
+
+bool site_selector_model::append(const library_site& site) {
+  auto rel = relative(site);
+  if (!rel || queue_.find(*rel) != nullptr) return false;
+  auto entry = std::make_unique<queue_site>();
+  entry->fname = *rel;
+  entry->name = site.name;
+  queue_.add(std::move(entry));
+  return true;
+}
+
+bool site_selector_model::add() {
+  if (!tree_selection_ || *tree_selection_ >= sites_.size()) return false;
+  return append(sites_[*tree_selection_]);
+}
+
+bool site_selector_model::add_all() {
+  bool changed = false;
+  for (const auto& site : sites_) changed = append(site) || changed;
+  return changed;
+}
+
+bool site_selector_model::remove() {
+  if (!list_selection_ || *list_selection_ >= queue_.count()) return false;
+  queue_.remove_index(*list_selection_);
+  // The entry now at the same place stays selected, or the new last one.
+  if (queue_.empty()) {
+    list_selection_.reset();
+  } else if (*list_selection_ >= queue_.count()) {
+    list_selection_ = queue_.count() - 1;
+  }
+  return true;
+}
+
+bool site_selector_model::remove_all() {
+  if (queue_.empty()) return false;
+  queue_.clear();
+  list_selection_.reset();
+  return true;
+}
+
+bool site_selector_model::move(int step) {
+  if (!list_selection_ || !queue_.move(*list_selection_, step)) return false;
+  list_selection_ = *list_selection_ + static_cast<size_t>(step);  // wraps back for -1
+  return true;
+}
+
+void site_selector_model::set_enabled(size_t entry, bool enabled) {
+  if (entry < queue_.count()) queue_[entry].enabled = enabled ? 1 : 0;
+}
+
+std::optional<std::string> site_selector_model::open_path() const {
+  if (tree_selection_ && *tree_selection_ < sites_.size()) return sites_[*tree_selection_].path;
+  if (list_selection_ && *list_selection_ < queue_.count()) {
+    return library_path(root_, queue_[*list_selection_].fname.value_or("NULL"));
+  }
+  return std::nullopt;
+}
+
+selector_buttons site_selector_model::buttons() const {
+  selector_buttons b;
+  const bool site = tree_selection_ && *tree_selection_ < sites_.size();
+  if (site) {
+    auto rel = relative(sites_[*tree_selection_]);
+    b.add = rel && queue_.find(*rel) == nullptr;
+  }
+  b.add_all = !sites_.empty();
+  const bool entry = list_selection_ && *list_selection_ < queue_.count();
+  b.remove = entry;
+  b.remove_all = !queue_.empty();
+  b.move_up = entry && *list_selection_ >= 1;
+  b.move_down = entry && *list_selection_ + 1 < queue_.count();
+  b.open = site || entry;
+  return b;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,63 @@
+#pragma once
+// What the Site Selector decides, without a toolkit: the available sites of the library, the
+// queue being composed, the selections on both sides, each command and which buttons are on.
+// The dialog shows this model and forwards its controls' events here.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/library.h"
+#include "common/site_queue.h"
+
+namespace vantrel {
+
+struct selector_buttons {
+  bool add = false, add_all = false, remove = false, remove_all = false, move_up = false, move_down = false,
+       open = false;
+};
+
+class site_selector_model {
+ public:
+  // Walks the library under root; the queue is edited in place.
+  site_selector_model(std::string root, site_queue& queue);
+
+  const library_category& library() const { return library_; }
+  const site_queue& queue() const { return queue_; }
+  // Every available site, in tree order; tree items name them by index.
+  const std::vector<library_site>& sites() const { return sites_; }
+  // The index in sites() of a site of library(), by its path.
+  std::optional<size_t> site_index(const std::string& path) const;
+
+  // The tree's selection: a site's index, or none (nothing, or a category).
+  void select_site(std::optional<size_t> site) { tree_selection_ = site; }
+  // The queue list's selection.
+  void select_entry(std::optional<size_t> entry) { list_selection_ = entry; }
+  std::optional<size_t> selected_entry() const { return list_selection_; }
+
+  // The commands; each returns whether the queue changed.
+  bool add();
+  bool add_all();
+  bool remove();
+  bool remove_all();
+  bool move(int step);  // -1 up, +1 down
+  void set_enabled(size_t entry, bool enabled);
+  // The file Open processes: the selected site, else the selected queue entry's; none with
+  // neither.
+  std::optional<std::string> open_path() const;
+
+  selector_buttons buttons() const;
+  // The text of a queue entry in the list.
+  static std::string entry_text(const queue_site& site) { return site.name.value_or("NULL"); }
+
+ private:
+  bool append(const library_site& site);
+  std::optional<std::string> relative(const library_site& site) const;
+
+  std::string root_;
+  site_queue& queue_;
+  library_category library_;
+  std::vector<library_site> sites_;
+  std::optional<size_t> tree_selection_, list_selection_;
+};
+
+}  // namespace vantrel
