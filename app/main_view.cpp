@@ -7,10 +7,12 @@
 #include "app/commands.h"
 #include "app/headline_list.h"
 #include "app/main_frame.h"
+#include "app/install_dlg.h"
 #include "app/preferences_dlg.h"
 #include "app/site_selector_dlg.h"
 #include "app/small_dialogs.h"
 #include "app/source_window.h"
+#include "common/parsedef_file.h"
 #include "common/paths.h"
 #include "common/trace_log.h"
 
@@ -43,6 +45,7 @@ CMainView::CMainView(CMainFrame* frame, const prefs& settings)
   runner_ = std::make_unique<queue_runner>(*controller_, queue_, [this] { return prefs_.get_parsedef_root(); },
                                            static_cast<queue_window&>(*this));
   controller_->set_end_listener(runner_.get());
+  controller_->set_hand_over_opener([this](const std::string& path) { open_parsedef(path); });
   queue_timer_.SetOwner(this, queue_timer_id);
   Bind(wxEVT_TIMER, [this](wxTimerEvent&) { runner_->on_timer(); }, queue_timer_id);
   list_ = new CHeadlineList(this, controller_->results(), prefs_);
@@ -124,7 +127,45 @@ bool CMainView::on_update_ui(int id, wxUpdateUIEvent& event) {
 }
 
 void CMainView::open_parsedef(const std::string& path) {
+  if (!offer_install(path)) return;
   if (!controller_->open_parsedef(path)) trace("open_parsedef: %s not opened, a job runs", path.c_str());
+}
+
+bool CMainView::offer_install(const std::string& path) {
+  installer install(prefs_.get_parsedef_root(), queue_, [this] { return save_queue(); }, *this);
+  if (!install.offers_install(path)) return true;
+  std::string name, category;
+  int version = -1;
+  {
+    parsedef_file file;
+    if (file.load(path) != 0) {
+      message(text_unable_to_open(path));
+      return false;
+    }
+    name = file.get_name().value_or("");
+    category = file.get_category();
+    version = file.get_version();
+  }
+  bool install_it = false, add = false, open_after = false;
+  {
+    modal_scope modal(*this);
+    CInstallDlg dialog(this, path, name, category, version, [this] { frame_->show_help(49); });
+    if (dialog.ShowModal() == wxID_CANCEL) return false;
+    install_it = dialog.install();
+    add = dialog.add_to_queue();
+    open_after = dialog.open_after();
+  }
+  if (install_it) install.install_parsedef(path, add);
+  runner_->show_state();
+  return open_after;
+}
+
+void CMainView::message(const std::string& text) {
+  wxMessageBox(to_wx(text), "Vantrel", wxOK | wxICON_WARNING, this);
+}
+
+bool CMainView::confirm_overwrite(const std::string& text) {
+  return wxMessageBox(to_wx(text), overwrite_caption, wxYES_NO | wxICON_QUESTION, this) == wxYES;
 }
 
 void CMainView::open_source(const std::string& source, const std::optional<std::string>& parsedef) {
@@ -165,7 +206,10 @@ void CMainView::cmd_open() {
     source = from_wx(chooser.GetPath());
   }
   controller_->clear();
-  open_source(source, choose_parsedef());
+  std::optional<std::string> parsedef = choose_parsedef();
+  // A package from elsewhere is offered for installation first; it is used when opened.
+  if (parsedef && !offer_install(*parsedef)) parsedef.reset();
+  open_source(source, parsedef);
 }
 
 void CMainView::cmd_load_parsedef() {

@@ -7,6 +7,7 @@
 
 #include <memory>
 
+#include "app/installer.h"
 #include "app/queue_runner.h"
 #include "app/view_controller.h"
 #include "app/wx_support.h"
@@ -21,7 +22,7 @@ class CHeadlineList;
 class CMainFrame;
 class CParsedSourceWnd;
 
-class CMainView : public wxPanel, public view_display, private queue_window {
+class CMainView : public wxPanel, public view_display, private queue_window, private install_ui {
  public:
   CMainView(CMainFrame* frame, const prefs& settings);
   ~CMainView() override;
@@ -80,6 +81,12 @@ class CMainView : public wxPanel, public view_display, private queue_window {
   bool stop_timer() override;
   void set_queue_state_text(const std::string& text) override;
   void set_title(const std::string& title) override;
+  // install_ui
+  void message(const std::string& text) override;
+  bool confirm_overwrite(const std::string& text) override;
+  // A package from outside the library: the "Install ParseDef" dialog and what it asks for.
+  // Whether the file is then to be opened.
+  bool offer_install(const std::string& path);
   // A ParseDef chosen in the Load ParseDef dialog, or nullopt when cancelled.
   std::optional<std::string> choose_parsedef();
 

@@ -90,7 +90,12 @@ int view_controller::deliver_hand_overs(bool modal_open) {
       trace("hand_over: busy, %s not opened", path.c_str());
       continue;
     }
-    if (open_parsedef(path)) ++opened;
+    if (opener_) {
+      opener_(path);
+      ++opened;
+    } else if (open_parsedef(path)) {
+      ++opened;
+    }
   }
   return opened;
 }

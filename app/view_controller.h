@@ -4,6 +4,7 @@
 // and which text the status bar's message pane shows. The window turns its events into calls
 // here and implements the listeners; tests drive this class directly.
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -60,6 +61,9 @@ class view_controller : private status_listener, private job_end_listener {
   // The number of paths opened.
   int deliver_hand_overs(bool modal_open);
   size_t waiting_hand_overs() const { return hand_overs_.size(); }
+  // Who opens a handed-over path when the view is free (the window offers to install a
+  // package first); open_parsedef when unset.
+  void set_hand_over_opener(std::function<void(const std::string&)> opener) { opener_ = std::move(opener); }
 
   // The status-bar prompt of a command (or "Ready" when idle): the job's text while one shows.
   std::string prompt(const std::string& normal) const { return status_text_.empty() ? normal : status_text_; }
@@ -88,6 +92,7 @@ class view_controller : private status_listener, private job_end_listener {
   bool queue_running_ = false;
   bool stop_pressed_ = false;  // since the last start
   std::deque<std::string> hand_overs_;
+  std::function<void(const std::string&)> opener_;
 };
 
 }  // namespace vantrel
