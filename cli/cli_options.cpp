@@ -7,6 +7,7 @@ namespace vantrel::cli {
 const char* const usage_text =
     "Usage: tidewatch-cli [OPTIONS] [--source FILE] PARSEDEF\n"
     "       tidewatch-cli [OPTIONS] --url ADDRESS\n"
+    "       tidewatch-cli [OPTIONS] --queue [--root DIR]\n"
     "       tidewatch-cli [OPTIONS] --events [--parsedef PARSEDEF] FILE | --events --url ADDRESS\n"
     "       tidewatch-cli --help | --version\n"
     "\n"
@@ -16,6 +17,9 @@ const char* const usage_text =
     "  --source FILE     take the headlines from this saved page (HTML or XML) instead of\n"
     "                    fetching the ParseDef's url\n"
     "  --url ADDRESS     fetch and parse an address without a ParseDef (no headlines)\n"
+    "  --queue           the headlines of every enabled site of Tidewatch's site queue, in\n"
+    "                    turn; a header line (text) or a \"site\" key (json) names the site\n"
+    "  --root DIR        with --queue: the ParseDef root (else Tidewatch's preference)\n"
     "  --progress        show the retrieval's progress on standard error\n"
     "  --format FORMAT   text (default): heading, then subheading and link indented;\n"
     "                    json: one JSON object per headline and line\n"
@@ -24,7 +28,8 @@ const char* const usage_text =
     "  --parsedef FILE   with --events: apply this ParseDef while parsing\n"
     "\n"
     "Exit status: 0 parsed; 1 the ParseDef or the page could not be loaded, fetched or\n"
-    "parsed; 2 wrong usage; 130 stopped (Ctrl-C).\n";
+    "parsed (with --queue: for any site; the others are still done); 2 wrong usage;\n"
+    "130 stopped (Ctrl-C).\n";
 
 namespace {
 
@@ -37,7 +42,9 @@ enum option_id : int {
   opt_source,
   opt_url,
   opt_progress,
-  opt_parsedef
+  opt_parsedef,
+  opt_queue,
+  opt_root
 };
 
 const ::option long_options[] = {
@@ -50,6 +57,8 @@ const ::option long_options[] = {
     {"url", required_argument, nullptr, opt_url},
     {"progress", no_argument, nullptr, opt_progress},
     {"parsedef", required_argument, nullptr, opt_parsedef},
+    {"queue", no_argument, nullptr, opt_queue},
+    {"root", required_argument, nullptr, opt_root},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -110,6 +119,12 @@ parse_result parse_options(const std::vector<std::string>& args) {
       case opt_parsedef:
         o.parsedef = optarg;
         break;
+      case opt_queue:
+        o.queue = true;
+        break;
+      case opt_root:
+        o.root = optarg;
+        break;
       case ':':
         return fail(std::string("option --") + name_of(optopt) + " needs a value");
       default:
@@ -118,6 +133,13 @@ parse_result parse_options(const std::vector<std::string>& args) {
   }
   // getopt_long moved the operands behind the options, in argv (not in words).
   std::vector<std::string> positional(argv.begin() + optind, argv.begin() + argc);
+  if (o.root && !o.queue) return fail("--root goes with --queue");
+  if (o.queue) {
+    if (!positional.empty() || o.url || o.source || o.parsedef || o.what == mode::events) {
+      return fail("--queue takes its sites from the queue: no ParseDef, file, --url or --events");
+    }
+    return {o, {}};
+  }
   if (o.url) {
     if (!positional.empty()) return fail("--url takes no ParseDef or file");
     if (o.source || o.parsedef) return fail("--url fetches without a ParseDef");

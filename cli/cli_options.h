@@ -18,6 +18,8 @@ struct options {
   std::optional<std::string> events_file;  // events: the local document
   std::optional<std::string> url;          // an address to fetch without a ParseDef
   bool progress = false;                   // status texts on standard error
+  bool queue = false;                      // headlines of every enabled site of the queue
+  std::optional<std::string> root;         // with queue: the ParseDef root (else the preference)
 };
 
 struct parse_result {

@@ -75,12 +75,13 @@ std::string format_text(const headline_item& item) {
   return out;
 }
 
-std::string format_json(const headline_item& item, const std::string* logo_path) {
+std::string format_json(const headline_item& item, const std::string* logo_path, const site_label* site) {
   std::string out = "{\"heading\":" + json_string(item.heading);
   out += ",\"subheading\":" + (item.subheading ? json_string(*item.subheading) : std::string("null"));
   out += ",\"link\":" + json_string(item.link);
   out += ",\"encoding\":" + std::to_string(item.encoding);
   out += ",\"logo\":" + (logo_path ? json_string(*logo_path) : std::string("null"));
+  if (site != nullptr) out += ",\"site\":" + json_string(site->name) + ",\"site_file\":" + json_string(site->file);
   out += "}\n";
   return out;
 }

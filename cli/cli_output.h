@@ -15,8 +15,13 @@ std::string json_string(std::string_view text);
 // Heading, then the subheading (when there is one) and the link indented by two spaces, then
 // an empty line.
 std::string format_text(const headline_item& item);
-// One line: {"heading","subheading","link","encoding","logo"} in that order.
-std::string format_json(const headline_item& item, const std::string* logo_path);
+// One line: {"heading","subheading","link","encoding","logo"} in that order, then "site" and
+// "site_file" when site is given (a queue run).
+struct site_label {
+  std::string name;  // the queue entry's name
+  std::string file;  // its path relative to the ParseDef root
+};
+std::string format_json(const headline_item& item, const std::string* logo_path, const site_label* site = nullptr);
 
 // The text with backslashes, line breaks and other control characters written as escapes
 // ("\\", "\n", "\r", "\t", "\xNN"), so that a page's text cannot fake an event line.

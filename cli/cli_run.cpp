@@ -1,13 +1,17 @@
 #include "cli/cli_run.h"
 
+#include <filesystem>
 #include <fstream>
 #include <ostream>
 
 #include "cli/cli_output.h"
+#include "common/library.h"
 #include "common/parsedef_file.h"
 #include "common/parsedef_package.h"
 #include "common/paths.h"
 #include "common/platform.h"
+#include "common/prefs.h"
+#include "common/site_queue.h"
 #include "common/trace_log.h"
 #include "engine/curl_fetcher.h"
 #include "engine/job_control.h"
@@ -61,7 +65,7 @@ class console : public status_listener,
       const headline_item& item = store[i];
       if (format_ == output_format::json) {
         const auto* logo = dynamic_cast<const logo_file*>(item.logo.get());
-        text += format_json(item, logo ? &logo->path : nullptr);
+        text += format_json(item, logo ? &logo->path : nullptr, site_ ? &*site_ : nullptr);
       } else {
         text += format_text(item);
       }
@@ -95,6 +99,8 @@ class console : public status_listener,
     return std::make_unique<logo_file>(static_cast<const logo_file&>(p).path);
   }
 
+  // A queue run: every headline says which site it came from.
+  void set_site(site_label site) { site_ = std::move(site); }
   bool finished() const { return finished_; }
   const job_outcome& outcome() const { return outcome_; }
 
@@ -112,6 +118,7 @@ class console : public status_listener,
   std::chrono::steady_clock::time_point last_print_;
   bool finished_ = false;
   job_outcome outcome_;
+  std::optional<site_label> site_;
 };
 
 // The page events of a document parsed without rules, on this thread.
@@ -175,6 +182,48 @@ int run_controlled(const options& opts, console& view, std::ostream& err) {
   return 0;
 }
 
+// Every enabled site of the queue in turn, as the window's queue runner does; a site that fails
+// is reported and the others still run.
+int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool interactive) {
+  std::string root;
+  if (opts.root) {
+    root = *opts.root;
+  } else {
+    root = prefs().get_text("preferences", "parsedef_root").value_or("");
+    if (root.empty()) root = default_parsedef_root();
+  }
+  site_queue queue;
+  const std::string path = queue_path(root);
+  if (queue.load(path) != 0) {
+    err << "tidewatch-cli: " << path << ": no site queue could be read\n";
+    return 1;
+  }
+  int status = 0;
+  for (size_t i = 0; i < queue.count(); ++i) {
+    const queue_site& site = queue[i];
+    if (site.enabled == 0) continue;
+    const std::string fname = site.fname.value_or("NULL");
+    const std::string file = library_path(root, fname);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) {
+      err << "tidewatch-cli: " << fname << ": not in the library (" << file << ")\n";
+      status = 1;
+      continue;
+    }
+    const site_label label{site.name.value_or(fname), fname};
+    if (opts.format == output_format::text) out << "# " << label.name << " (" << label.file << ")\n";
+    options one = opts;
+    one.queue = false;
+    one.parsedef = file;
+    console view(out, err, one, interactive);
+    view.set_site(label);
+    const int rc = run_controlled(one, view, err);
+    if (rc == exit_stopped) return rc;
+    if (rc != 0) status = 1;
+  }
+  return status;
+}
+
 }  // namespace
 
 int run(const options& opts, std::ostream& out, std::ostream& err, bool interactive) {
@@ -198,6 +247,7 @@ int run(const options& opts, std::ostream& out, std::ostream& err, bool interact
     }
     return 0;
   }
+  if (opts.queue) return run_queue(opts, out, err, interactive);
   console view(out, err, opts, interactive);
   return run_controlled(opts, view, err);
 }

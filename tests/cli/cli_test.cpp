@@ -60,6 +60,9 @@ TEST(CliOptions, UsageErrorsAndModes) {
       {{"--frobnicate", "x"}, false},
       {{"--format=json", "site.xml", "--source=p.html"}, true},  // GNU long options, in any order
       {{"--form=json", "site.xml"}, true},                       // an unambiguous abbreviation
+      {{"--queue", "--root", "/lib"}, true},
+      {{"--queue", "site.xml"}, false},
+      {{"--root", "/lib", "site.xml"}, false},
   };
   for (const row& c : cases) {
     parse_result r = parse_options(c.args);
@@ -239,6 +242,38 @@ TEST(CliRun, HelpAndVersion) {
   result version = run_cli({"--version"});
   EXPECT_EQ(version.code, 0);
   EXPECT_EQ(version.out.rfind("tidewatch-cli 1.", 0), 0u);
+}
+
+TEST(CliQueue, RunsEveryEnabledSiteAndReportsTheOnesThatFail) {
+  testing::http_server server;
+  for (const char* page : {"/one", "/two"}) {
+    server.route(page, [page](testing::http_connection& c, const testing::http_request&) {
+      c.send(testing::http_server::reply(
+          200, std::string("<html><body><div class=s><a href='/x'>News from ") + page + "</a></div></body></html>",
+          "Content-Type: text/html\r\n"));
+    });
+  }
+  temp_dir dir;
+  auto parsedef = [&](const std::string& page) {
+    return "<parsedef name='Site " + page + "' url='" + server.url(page) +
+           "'><section match='substr'><start><div class='s'/></start><headline><a/></headline></section></parsedef>";
+  };
+  dir.write("lib/A/one.xml", parsedef("/one"));
+  dir.write("lib/B/two.xml", parsedef("/two"));
+  dir.write("lib/off.xml", parsedef("/one"));
+  dir.write("lib/queue.xml",
+            "<VANTREL_SITE_QUEUE><SITE fname='A/one.xml'>One</SITE><SITE fname='gone.xml'>Gone</SITE>"
+            "<SITE fname='off.xml' enabled='0'>Off</SITE><SITE fname='B\\two.xml'>Two</SITE></VANTREL_SITE_QUEUE>");
+  result text = run_cli({"--queue", "--root", dir.file("lib")});
+  EXPECT_EQ(text.code, 1) << "one site is missing";
+  EXPECT_EQ(text.out,
+            "# One (A/one.xml)\nNews from /one\n  " + server.url("/x") + "\n\n# Two (B\\two.xml)\nNews from /two\n  " +
+                server.url("/x") + "\n\n");
+  EXPECT_NE(text.err.find("gone.xml: not in the library"), std::string::npos) << text.err;
+
+  result json = run_cli({"--queue", "--format", "json", "--root", dir.file("lib")});
+  EXPECT_NE(json.out.find(",\"site\":\"Two\",\"site_file\":\"B\\\\two.xml\"}"), std::string::npos) << json.out;
+  EXPECT_EQ(run_cli({"--queue", "--root", dir.file("nowhere")}).code, 1);
 }
 
 }  // namespace
