@@ -11,6 +11,7 @@
 #include "app/main_frame.h"
 #include "app/main_view.h"
 #include "common/file_type.h"
+#include "common/library.h"
 #include "common/paths.h"
 #include "common/platform.h"
 #include "common/trace_log.h"
@@ -109,6 +110,8 @@ bool CTidewatchApp::OnInit() {
                        "Vantrel ParseDef File", file_type_icon | file_type_open);
   }
   wxInitAllImageHandlers();  // before the first worker decodes a logo
+  // The very first start finds a library of well-known sites to choose from.
+  if (auto starter = starter_library_folder()) install_starter_library(prefs_.get_parsedef_root(), *starter);
   switch_tracing(prefs_);
 
   early_exit_status().reset();

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "common/parsedef_file.h"
+#include "common/platform.h"
 #include "common/text_util.h"
 
 namespace vantrel {
@@ -95,6 +96,34 @@ library_category walk_library(const std::string& root) {
   std::set<std::string> seen;
   walk(root, top, seen);
   return top;
+}
+
+std::optional<std::string> starter_library_folder() {
+  std::vector<fs::path> candidates;
+  const fs::path program = platform::executable_path();
+  if (!program.empty()) candidates.push_back(program.parent_path().parent_path() / "share/vantrel/starter");
+#ifdef VANTREL_SOURCE_STARTER
+  candidates.push_back(VANTREL_SOURCE_STARTER);
+#endif
+  std::error_code ec;
+  for (const auto& c : candidates) {
+    if (fs::is_directory(c, ec)) return c.string();
+  }
+  return std::nullopt;
+}
+
+int install_starter_library(const std::string& root, const std::string& starter) {
+  std::error_code ec;
+  if (fs::exists(root, ec) && !fs::is_empty(root, ec)) return 0;
+  int copied = 0;
+  for (fs::recursive_directory_iterator it(starter, ec), end; !ec && it != end; it.increment(ec)) {
+    const fs::path rel = it->path().lexically_relative(starter);
+    const std::string ext = it->path().extension().string();
+    if (!it->is_regular_file(ec) || (!iequals(ext, ".xml") && !iequals(ext, ".bmp"))) continue;
+    fs::create_directories((fs::path(root) / rel).parent_path(), ec);
+    if (fs::copy_file(it->path(), fs::path(root) / rel, fs::copy_options::skip_existing, ec)) ++copied;
+  }
+  return copied;
 }
 
 }  // namespace vantrel

@@ -34,4 +34,11 @@ struct library_category {
 // sorted by name. Loading a package unpacks it: do not walk while a job loads its ParseDef.
 library_category walk_library(const std::string& root);
 
+// The starter library that comes with the programs (installed beside them, or in the source
+// tree of a build); nullopt when there is none.
+std::optional<std::string> starter_library_folder();
+// On the very first start: copies the starter library into root when root does not exist yet
+// or holds nothing. Returns the number of files copied (0 when root was in use).
+int install_starter_library(const std::string& root, const std::string& starter);
+
 }  // namespace vantrel

@@ -1,0 +1,61 @@
+// The starter library: every ParseDef follows the published feed formats (checked on local
+// documents of RSS 0.91, 1.0 and 2.0; tests never fetch), and an empty library receives it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "cli/cli_run.h"
+#include "common/library.h"
+#include "tests/helpers/temp_dir.h"
+
+namespace vantrel::cli {
+namespace {
+
+const std::string starter = std::string(VANTREL_TEST_DATA) + "/../../data/starter";
+const std::string feeds = std::string(VANTREL_TEST_DATA) + "/feeds/";
+
+std::string run_on(const std::string& feed, const std::string& parsedef) {
+  std::vector<std::string> args = {"tidewatch-cli", "--source", feed, parsedef};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  std::ostringstream out, err;
+  EXPECT_EQ(main_with_args(static_cast<int>(argv.size()), argv.data(), out, err), 0) << err.str();
+  return out.str();
+}
+
+TEST(StarterLibrary, EveryParseDefReadsEveryFeedFormat) {
+  const library_category library = walk_library(starter);
+  ASSERT_GE(library.site_count(), 6u);
+  const struct {
+    const char* file;
+    std::string headlines;
+  } formats[] = {
+      {"rss-0.91.xml",
+       "Caf\u00e9 opens\n  Na\u00efve summary\n  https://example.org/cafe\n\n"
+       "Second\n  Summary two\n  https://example.org/second\n\n"},
+      {"rss-1.0.xml",
+       "First & foremost\n  About <b>A</b>\n  https://example.org/a\n\nSecond\n  About B\n  https://example.org/b\n\n"},
+      {"rss-2.0.xml",
+       "First story\n  <p>Summary <b>one</b></p>\n  https://example.org/1\n\n"
+       "Second story\n  Summary two\n  https://example.org/2\n\n"},
+  };
+  for (const auto& category : library.categories) {
+    for (const auto& site : category.sites) {
+      for (const auto& f : formats) EXPECT_EQ(run_on(feeds + f.file, site.path), f.headlines) << site.path << " " << f.file;
+    }
+  }
+}
+
+TEST(StarterLibrary, IsCopiedIntoAnEmptyLibraryOnly) {
+  testing::temp_dir dir;
+  const int files = install_starter_library(dir.file("lib"), starter);
+  EXPECT_EQ(static_cast<size_t>(files), 2 * walk_library(starter).site_count()) << "each ParseDef with its logo";
+  EXPECT_EQ(walk_library(dir.file("lib")).site_count(), walk_library(starter).site_count());
+  dir.write("used/mine.xml", "<parsedef name='Mine' url='http://x/'/>");
+  EXPECT_EQ(install_starter_library(dir.file("used"), starter), 0);
+  EXPECT_EQ(testing::list_files(dir.file("used")), "mine.xml\n");
+}
+
+}  // namespace
+}  // namespace vantrel::cli
