@@ -15,19 +15,21 @@ CInstallDlg::CInstallDlg(wxWindow* parent, const std::string& path, const std::s
                          const std::string& category, int version, std::function<void()> show_help)
     : wxDialog(parent, wxID_ANY, "Install ParseDef") {
   auto* top = new wxBoxSizer(wxHORIZONTAL);
-  top->Add(new wxStaticBitmap(this, wxID_ANY, wxBitmapBundle::FromSVG(art::parsedef_file_svg().c_str(), wxSize(48, 48))),
-           0, wxALL, 10);
+  top->Add(
+      new wxStaticBitmap(this, wxID_ANY, wxBitmapBundle::FromSVG(art::parsedef_file_svg().c_str(), wxSize(48, 48))), 0,
+      wxALL, 10);
   auto* facts = new wxBoxSizer(wxVERTICAL);
   facts->Add(new wxStaticText(this, wxID_ANY, "This ParseDef file is not installed. Do you want to install it now?"), 0,
              wxBOTTOM, 8);
   auto* site = new wxStaticText(this, id_name, to_wx(name));
   site->SetFont(site->GetFont().Bold());
   facts->Add(site, 0, wxBOTTOM, 2);
-  facts->Add(new wxStaticText(this, id_category, to_wx("[ " + (category.empty() ? std::string("No category") : category) + " ]")),
+  facts->Add(new wxStaticText(this, id_category,
+                              to_wx("[ " + (category.empty() ? std::string("No category") : category) + " ]")),
              0, wxBOTTOM, 2);
   facts->Add(new wxStaticText(this, id_version, to_wx("Version " + std::to_string(version))), 0, wxBOTTOM, 6);
-  auto* file = new wxStaticText(this, id_fname, to_wx(path), wxDefaultPosition, wxSize(FromDIP(360), -1),
-                                wxST_ELLIPSIZE_MIDDLE);
+  auto* file =
+      new wxStaticText(this, id_fname, to_wx(path), wxDefaultPosition, wxSize(FromDIP(360), -1), wxST_ELLIPSIZE_MIDDLE);
   file->SetToolTip(to_wx(path));
   facts->Add(file, 0, wxEXPAND);
   top->Add(facts, 1, wxEXPAND | wxTOP | wxRIGHT, 10);

@@ -59,7 +59,8 @@ bool inside(const fs::path& folder, const fs::path& file) {
 // failed copy leaves whatever was there.
 bool copy_into_place(const fs::path& source, const fs::path& destination) {
   std::string why;
-  auto temp = platform::create_unique_file(destination.parent_path().string(), "." + destination.filename().string() + ".", &why);
+  auto temp = platform::create_unique_file(destination.parent_path().string(),
+                                           "." + destination.filename().string() + ".", &why);
   if (!temp) return false;
   std::error_code ec;
   fs::copy_file(source, *temp, fs::copy_options::overwrite_existing, ec);

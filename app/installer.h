@@ -19,13 +19,13 @@ class install_ui {
 };
 
 // Texts of the installer, with %1 and %2 filled in.
-std::string text_unable_to_open(const std::string& path);                                // 135
-std::string text_unable_to_create(const std::string& folder);                            // 136
+std::string text_unable_to_open(const std::string& path);      // 135
+std::string text_unable_to_create(const std::string& folder);  // 136
 std::string text_overwrite(const std::string& existing, int existing_version, const std::string& path,
-                           int version);                                                 // 138
+                           int version);                                                     // 138
 std::string text_unable_to_copy(const std::string& source, const std::string& destination);  // 139
-std::string text_unable_to_queue(const std::string& destination);                        // 140
-constexpr const char* overwrite_caption = "Confirm ParseDef Overwrite";                 // 137
+std::string text_unable_to_queue(const std::string& destination);                            // 140
+constexpr const char* overwrite_caption = "Confirm ParseDef Overwrite";                      // 137
 
 class installer {
  public:

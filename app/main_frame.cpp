@@ -212,11 +212,6 @@ void CMainFrame::on_update_ui(wxUpdateUIEvent& event) {
     case cmd::bubble_help:
       event.Check(bubble_help_on_);
       break;
-    // The queue and its selector arrive with the library.
-    case cmd::start_queue:
-    case cmd::queue:
-      event.Enable(false);
-      break;
     default:
       event.Skip();
   }

@@ -6,8 +6,8 @@
 
 #include "app/commands.h"
 #include "app/headline_list.h"
-#include "app/main_frame.h"
 #include "app/install_dlg.h"
+#include "app/main_frame.h"
 #include "app/preferences_dlg.h"
 #include "app/site_selector_dlg.h"
 #include "app/small_dialogs.h"
@@ -42,12 +42,13 @@ CMainView::CMainView(CMainFrame* frame, const prefs& settings)
       frame_(frame),
       prefs_(settings) {
   controller_ = std::make_unique<view_controller>(dispatcher_, &fetcher_, *this, &pictures_);
-  runner_ = std::make_unique<queue_runner>(*controller_, queue_, [this] { return prefs_.get_parsedef_root(); },
-                                           static_cast<queue_window&>(*this));
+  runner_ = std::make_unique<queue_runner>(
+      *controller_, queue_, [this] { return prefs_.get_parsedef_root(); }, static_cast<queue_window&>(*this));
   controller_->set_end_listener(runner_.get());
   controller_->set_hand_over_opener([this](const std::string& path) { open_parsedef(path); });
   queue_timer_.SetOwner(this, queue_timer_id);
-  Bind(wxEVT_TIMER, [this](wxTimerEvent&) { runner_->on_timer(); }, queue_timer_id);
+  Bind(
+      wxEVT_TIMER, [this](wxTimerEvent&) { runner_->on_timer(); }, queue_timer_id);
   list_ = new CHeadlineList(this, controller_->results(), prefs_);
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   sizer->Add(list_, 1, wxEXPAND);
@@ -94,7 +95,15 @@ bool CMainView::on_command(int id) {
       toggle_source();
       return true;
     case cmd::stop:
+      runner_->stop();
       controller_->stop();
+      return true;
+    case cmd::start_queue:
+      // An empty queue: the user first chooses sites.
+      if (!runner_->start_command()) open_site_selector();
+      return true;
+    case cmd::queue:
+      open_site_selector();
       return true;
     default:
       return false;
@@ -106,7 +115,12 @@ bool CMainView::on_update_ui(int id, wxUpdateUIEvent& event) {
     case cmd::open:
     case cmd::open_url:
     case cmd::load_parsedef:
+    case cmd::queue:
       event.Enable(controller_->idle());
+      return true;
+    case cmd::start_queue:
+      event.Enable(controller_->idle() || runner_->running());
+      runner_->show_state();
       return true;
     case cmd::clear:
       event.Enable(controller_->can_clear());
@@ -132,7 +146,8 @@ void CMainView::open_parsedef(const std::string& path) {
 }
 
 bool CMainView::offer_install(const std::string& path) {
-  installer install(prefs_.get_parsedef_root(), queue_, [this] { return save_queue(); }, *this);
+  installer install(
+      prefs_.get_parsedef_root(), queue_, [this] { return save_queue(); }, *this);
   if (!install.offers_install(path)) return true;
   std::string name, category;
   int version = -1;
@@ -160,9 +175,7 @@ bool CMainView::offer_install(const std::string& path) {
   return open_after;
 }
 
-void CMainView::message(const std::string& text) {
-  wxMessageBox(to_wx(text), "Vantrel", wxOK | wxICON_WARNING, this);
-}
+void CMainView::message(const std::string& text) { wxMessageBox(to_wx(text), "Vantrel", wxOK | wxICON_WARNING, this); }
 
 bool CMainView::confirm_overwrite(const std::string& text) {
   return wxMessageBox(to_wx(text), overwrite_caption, wxYES_NO | wxICON_QUESTION, this) == wxYES;

@@ -103,7 +103,7 @@ class CMainView : public wxPanel, public view_display, private queue_window, pri
   wxTimer queue_timer_;
   bool source_visible_ = false;
   bool queue_loaded_ = false;
-  std::string queue_root_;  // the root the queue was loaded from
+  std::string queue_root_;     // the root the queue was loaded from
   bool root_changed_ = false;  // by Preferences: the queue is reloaded once it is idle
   int modal_depth_ = 0;
 };

@@ -26,7 +26,8 @@ void add_category(wxTreeCtrl& tree, const wxTreeItemId& parent, const library_ca
     const wxTreeItemId item = tree.AppendItem(parent, to_wx(c.title), 0, 0, new site_item(std::nullopt));
     add_category(tree, item, c, model);
   }
-  for (const auto& s : node.sites) tree.AppendItem(parent, to_wx(s.name), 1, 1, new site_item(model.site_index(s.path)));
+  for (const auto& s : node.sites)
+    tree.AppendItem(parent, to_wx(s.name), 1, 1, new site_item(model.site_index(s.path)));
 }
 
 }  // namespace
@@ -53,8 +54,8 @@ CSiteSelectorDlg::CSiteSelectorDlg(wxWindow* parent, const std::string& root, si
   auto* buttons = new wxBoxSizer(wxVERTICAL);
   buttons->AddSpacer(FromDIP(20));
   const std::pair<int, const char*> labels[] = {
-      {id_add, "&Add"},         {id_add_all, "A&dd all"},      {id_move_up, "Move &Up"}, {id_move_down, "Move &Down"},
-      {id_remove, "&Remove"},   {id_remove_all, "Re&move All"}, {id_open, "&Open"}};
+      {id_add, "&Add"},       {id_add_all, "A&dd all"},       {id_move_up, "Move &Up"}, {id_move_down, "Move &Down"},
+      {id_remove, "&Remove"}, {id_remove_all, "Re&move All"}, {id_open, "&Open"}};
   for (const auto& [id, label] : labels) {
     auto* button = new wxButton(this, id, label);
     buttons->Add(button, 0, wxEXPAND | wxBOTTOM, 6);
@@ -149,29 +150,41 @@ void CSiteSelectorDlg::on_tree_selection(wxTreeEvent& event) {
 
 void CSiteSelectorDlg::refresh_buttons() {
   const selector_buttons b = model_.buttons();
-  const std::pair<int, bool> states[] = {{id_add, b.add},         {id_add_all, b.add_all},
-                                         {id_remove, b.remove},   {id_remove_all, b.remove_all},
-                                         {id_move_up, b.move_up}, {id_move_down, b.move_down},
-                                         {id_open, b.open}};
+  const std::pair<int, bool> states[] = {
+      {id_add, b.add},         {id_add_all, b.add_all},     {id_remove, b.remove}, {id_remove_all, b.remove_all},
+      {id_move_up, b.move_up}, {id_move_down, b.move_down}, {id_open, b.open}};
   for (const auto& [id, on] : states) FindWindow(id)->Enable(on);
 }
 
 void CSiteSelectorDlg::command(int id) {
   bool changed = false;
   switch (id) {
-    case id_add: changed = model_.add(); break;
-    case id_add_all: changed = model_.add_all(); break;
-    case id_remove: changed = model_.remove(); break;
-    case id_remove_all: changed = model_.remove_all(); break;
-    case id_move_up: changed = model_.move(-1); break;
-    case id_move_down: changed = model_.move(+1); break;
+    case id_add:
+      changed = model_.add();
+      break;
+    case id_add_all:
+      changed = model_.add_all();
+      break;
+    case id_remove:
+      changed = model_.remove();
+      break;
+    case id_remove_all:
+      changed = model_.remove_all();
+      break;
+    case id_move_up:
+      changed = model_.move(-1);
+      break;
+    case id_move_down:
+      changed = model_.move(+1);
+      break;
     case id_open:
       if (auto path = model_.open_path()) {
         selected_path_ = *path;
         EndModal(id_open);
       }
       return;
-    default: return;
+    default:
+      return;
   }
   if (changed) fill_list();
   refresh_buttons();

@@ -2,9 +2,10 @@
 // "Site Selector": the library's sites on the left, the queue on the right, the buttons between.
 // The queue is edited in place; the caller saves it unless the dialog was cancelled. Escape and
 // the close box act as Close.
+#include <wx/dialog.h>
+
 #include <functional>
 #include <string>
-#include <wx/dialog.h>
 
 #include "app/site_selector_model.h"
 

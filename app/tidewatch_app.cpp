@@ -118,15 +118,16 @@ bool CTidewatchApp::OnInit() {
   frame_ = new CMainFrame(prefs_);
   frame_->set_help([this](int context) { help_.show(frame_, context); });
   SetTopWindow(frame_);
-  // The very first start (no queue yet) begins with choosing sites.
-  if (!frame_->view().queue_loaded()) frame_->view().open_site_selector();
-  frame_->Show();
+  // Listening first: a second start during the site selector below is answered (its path waits).
   instance_.listen({[this] {
                       if (frame_ != nullptr) frame_->bring_to_front();
                     },
                     [this](const std::string& path) {
                       if (frame_ != nullptr) frame_->view().hand_over(path);
                     }});
+  // The very first start (no queue yet) begins with choosing sites.
+  if (!frame_->view().queue_loaded()) frame_->view().open_site_selector();
+  frame_->Show();
   if (options.source) {
     frame_->view().open_source(*options.source, *options.file);
   } else if (options.file) {

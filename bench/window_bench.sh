@@ -12,6 +12,9 @@ export XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_STATE_HOME=$hom
 mkdir -p "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 socket=$XDG_RUNTIME_DIR/Vantrel/Vantrel/instance
+# A queue already there: the window is the first thing shown (no site selector).
+mkdir -p "$XDG_DATA_HOME/Vantrel/parsedef"
+echo '<VANTREL_SITE_QUEUE/>' > "$XDG_DATA_HOME/Vantrel/parsedef/queue.xml"
 now() { date +%s%N; }
 
 best_base=999999

@@ -1,13 +1,12 @@
 #include "common/xml_support.h"
 
-#include <filesystem>
-#include <fstream>
-
 #include <libxml/parser.h>
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 
 namespace vantrel {

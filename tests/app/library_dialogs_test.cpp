@@ -1,7 +1,6 @@
 // The Site Selector and the "Install ParseDef" dialog as windows: driven by their controls'
 // identifiers, with screenshots.
 #include <gtest/gtest.h>
-
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/checklst.h>
@@ -64,8 +63,8 @@ TEST(SiteSelectorDialog, ComposesTheQueue) {
 }
 
 TEST(InstallDialog, AddToQueueFollowsInstall) {
-  auto* dialog = new CInstallDlg(nullptr, "/home/someone/Downloads/harbour-gazette.nov", "Harbour Gazette", "News", 3,
-                                 nullptr);
+  auto* dialog =
+      new CInstallDlg(nullptr, "/home/someone/Downloads/harbour-gazette.nov", "Harbour Gazette", "News", 3, nullptr);
   dialog->Move(10, 10);
   dialog->Show();
   testing::pump();

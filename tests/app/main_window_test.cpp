@@ -148,6 +148,37 @@ TEST_F(MainWindow, ResizeEndSavesPlacementAndOpenURLOfADeadAddressEmptiesTheSour
   EXPECT_EQ(view.list().GetItemCount(), 0u);
 }
 
+TEST_F(MainWindow, StartQueueFetchesEverySiteInTurn) {
+  testing::http_server server;
+  server.route("/news/", [&](testing::http_connection& c, const testing::http_request&) {
+    c.send(testing::http_server::reply(200, sample("harbour-gazette.html"), "Content-Type: text/html\r\n"));
+  });
+  testing::temp_dir lib;
+  settings_.set_parsedef_root(lib.path());
+  std::string xml = testing::read_file(local_parsedef(dir_, server.url("/news/")));
+  lib.write("News/one.xml", xml);
+  lib.write("News/two.xml", xml);
+  lib.write("queue.xml",
+            "<VANTREL_SITE_QUEUE><SITE fname='News/one.xml'>One</SITE>"
+            "<SITE fname='News/two.xml'>Two</SITE></VANTREL_SITE_QUEUE>");
+  // A window made after the root changed loads that root's queue.
+  frame_->Destroy();
+  frame_ = new CMainFrame(settings_);
+  frame_->Show();
+  CMainView& view = frame_->view();
+  ASSERT_EQ(view.queue().count(), 2u);
+  ASSERT_TRUE(enabled(*frame_, cmd::start_queue));
+  frame_->ProcessCommand(cmd::start_queue);
+  EXPECT_TRUE(view.runner().running());
+  EXPECT_EQ(frame_->GetTitle(), "0% - Vantrel");
+  EXPECT_FALSE(enabled(*frame_, cmd::queue));
+  EXPECT_TRUE(enabled(*frame_, cmd::stop));
+  ASSERT_TRUE(pump_until([&] { return !view.runner().running(); }, std::chrono::seconds(20)));
+  EXPECT_EQ(view.controller().results().size(), 8u) << "four headlines from each site";
+  EXPECT_EQ(frame_->GetTitle(), "Vantrel");
+  EXPECT_EQ(frame_->GetStatusBar()->GetStatusText(CMainFrame::pane_queue), " Idle");
+}
+
 TEST_F(MainWindow, ManualOpensAtEveryHelpContext) {
   help_viewer help;
   ASSERT_FALSE(help_viewer::book_path().empty());

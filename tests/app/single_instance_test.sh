@@ -15,6 +15,8 @@ export XDG_CONFIG_HOME=$home/config XDG_DATA_HOME=$home/data XDG_STATE_HOME=$hom
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME/Vantrel"
 chmod 700 "$XDG_RUNTIME_DIR"
 printf '[preferences]\ntrace=1\nparsedef_root=%s/library\n' "$home" > "$XDG_CONFIG_HOME/Vantrel/tidewatch.ini"
+mkdir -p "$home/library"
+echo '<VANTREL_SITE_QUEUE/>' > "$home/library/queue.xml"  # a queue: no site selector at start
 trace=$XDG_STATE_HOME/Vantrel/Vantrace.txt
 socket=$XDG_RUNTIME_DIR/Vantrel/Vantrel/instance
 

@@ -266,9 +266,8 @@ TEST(CliQueue, RunsEveryEnabledSiteAndReportsTheOnesThatFail) {
             "<SITE fname='off.xml' enabled='0'>Off</SITE><SITE fname='B\\two.xml'>Two</SITE></VANTREL_SITE_QUEUE>");
   result text = run_cli({"--queue", "--root", dir.file("lib")});
   EXPECT_EQ(text.code, 1) << "one site is missing";
-  EXPECT_EQ(text.out,
-            "# One (A/one.xml)\nNews from /one\n  " + server.url("/x") + "\n\n# Two (B\\two.xml)\nNews from /two\n  " +
-                server.url("/x") + "\n\n");
+  EXPECT_EQ(text.out, "# One (A/one.xml)\nNews from /one\n  " + server.url("/x") +
+                          "\n\n# Two (B\\two.xml)\nNews from /two\n  " + server.url("/x") + "\n\n");
   EXPECT_NE(text.err.find("gone.xml: not in the library"), std::string::npos) << text.err;
 
   result json = run_cli({"--queue", "--format", "json", "--root", dir.file("lib")});

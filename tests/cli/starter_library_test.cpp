@@ -42,7 +42,8 @@ TEST(StarterLibrary, EveryParseDefReadsEveryFeedFormat) {
   };
   for (const auto& category : library.categories) {
     for (const auto& site : category.sites) {
-      for (const auto& f : formats) EXPECT_EQ(run_on(feeds + f.file, site.path), f.headlines) << site.path << " " << f.file;
+      for (const auto& f : formats)
+        EXPECT_EQ(run_on(feeds + f.file, site.path), f.headlines) << site.path << " " << f.file;
     }
   }
 }
