@@ -3,10 +3,8 @@
 #include <wx/html/helpctrl.h>
 #include <wx/msgdlg.h>
 
-#include <filesystem>
-
 #include "app/wx_support.h"
-#include "common/platform.h"
+#include "common/paths.h"
 
 namespace vantrel {
 
@@ -14,19 +12,11 @@ help_viewer::help_viewer() = default;
 help_viewer::~help_viewer() = default;
 
 std::string help_viewer::book_path() {
-  namespace fs = std::filesystem;
-  std::vector<fs::path> candidates;
-  const fs::path program = platform::executable_path();
-  if (!program.empty())
-    candidates.push_back(program.parent_path().parent_path() / "share/vantrel/manual/tidewatch.hhp");
 #ifdef VANTREL_SOURCE_MANUAL
-  candidates.push_back(VANTREL_SOURCE_MANUAL);
+  return shipped_path("manual/tidewatch.hhp", VANTREL_SOURCE_MANUAL).value_or("");
+#else
+  return shipped_path("manual/tidewatch.hhp", "").value_or("");
 #endif
-  std::error_code error;
-  for (const auto& c : candidates) {
-    if (fs::is_regular_file(c, error)) return c.string();
-  }
-  return "";
 }
 
 bool help_viewer::show(wxWindow* parent, int context) {

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "common/parsedef_file.h"
+#include "common/paths.h"
 #include "common/platform.h"
 #include "common/text_util.h"
 
@@ -99,17 +100,11 @@ library_category walk_library(const std::string& root) {
 }
 
 std::optional<std::string> starter_library_folder() {
-  std::vector<fs::path> candidates;
-  const fs::path program = platform::executable_path();
-  if (!program.empty()) candidates.push_back(program.parent_path().parent_path() / "share/vantrel/starter");
 #ifdef VANTREL_SOURCE_STARTER
-  candidates.push_back(VANTREL_SOURCE_STARTER);
+  return shipped_path("starter", VANTREL_SOURCE_STARTER);
+#else
+  return shipped_path("starter", "");
 #endif
-  std::error_code ec;
-  for (const auto& c : candidates) {
-    if (fs::is_directory(c, ec)) return c.string();
-  }
-  return std::nullopt;
 }
 
 int install_starter_library(const std::string& root, const std::string& starter) {

@@ -88,4 +88,16 @@ void remove_private_folder() {
     std::filesystem::remove_all(folder, ec);
 }
 
+std::optional<std::string> shipped_path(const std::string& relative, const std::string& source_tree_path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path program = platform::executable_path();
+  if (!program.empty()) {
+    const fs::path installed = program.parent_path().parent_path() / "share/vantrel" / relative;
+    if (fs::exists(installed, ec)) return installed.string();
+  }
+  if (!source_tree_path.empty() && fs::exists(source_tree_path, ec)) return source_tree_path;
+  return std::nullopt;
+}
+
 }  // namespace vantrel

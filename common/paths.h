@@ -37,6 +37,10 @@ std::optional<std::string> private_folder(std::string* why = nullptr);
 // folder is their own alone, such as each run of the console tool.
 void remove_private_folder();
 
+// A file or folder the programs ship: share/vantrel/<relative> beside the installed program,
+// else source_tree_path (a build's own source tree); nullopt when neither exists.
+std::optional<std::string> shipped_path(const std::string& relative, const std::string& source_tree_path);
+
 // Where ".nov" packages are unpacked: the private folder.
 std::optional<std::string> get_unpack_folder(std::string* why = nullptr);
 
