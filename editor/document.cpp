@@ -142,11 +142,20 @@ std::string xml_attribute(const std::string& value) {
   std::string out;
   for (char c : value) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -170,9 +179,12 @@ std::optional<std::string> make_document(int template_index, const std::string& 
 bool may_discard(bool dirty, const std::function<save_answer()>& ask, const std::function<bool()>& save) {
   if (!dirty) return true;
   switch (ask()) {
-    case save_answer::cancel: return false;
-    case save_answer::yes: return save();
-    case save_answer::no: return true;
+    case save_answer::cancel:
+      return false;
+    case save_answer::yes:
+      return save();
+    case save_answer::no:
+      return true;
   }
   return false;
 }

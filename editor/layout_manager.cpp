@@ -12,10 +12,14 @@ constexpr bool near_side(int e) { return e % 2 == 0; }  // top and left
 
 int side_of(const pixel_rect& r, int e) {
   switch (e) {
-    case 0: return r.top;
-    case 1: return r.bottom;
-    case 2: return r.left;
-    default: return r.right;
+    case 0:
+      return r.top;
+    case 1:
+      return r.bottom;
+    case 2:
+      return r.left;
+    default:
+      return r.right;
   }
 }
 
@@ -112,8 +116,8 @@ bool CLayoutManager::layout(int width, int height) {
     for (int axis = 0; axis < 4; axis += 2) {
       auto& a = r.edges[static_cast<std::size_t>(axis)];
       auto& b = r.edges[static_cast<std::size_t>(axis + 1)];
-      const bool constrained = a.near_offset != none || a.far_offset != none || b.near_offset != none ||
-                               b.far_offset != none;
+      const bool constrained =
+          a.near_offset != none || a.far_offset != none || b.near_offset != none || b.far_offset != none;
       if (constrained) a.cached = b.cached = none;
     }
   }

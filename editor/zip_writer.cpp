@@ -43,18 +43,30 @@ CZipException::CZipException(int result, std::string path)
 
 int CZipException::cause_of(int result) {
   switch (result) {
-    case Z_STREAM_END: return 2;
-    case Z_NEED_DICT: return 3;
-    case Z_ERRNO: return 4;
-    case Z_STREAM_ERROR: return 5;
-    case Z_DATA_ERROR: return 6;
-    case Z_MEM_ERROR: return 7;
-    case Z_BUF_ERROR: return 8;
-    case Z_VERSION_ERROR: return 9;
-    case -102: return 10;
-    case -103: return 11;
-    case -105: return 12;
-    default: return 1;
+    case Z_STREAM_END:
+      return 2;
+    case Z_NEED_DICT:
+      return 3;
+    case Z_ERRNO:
+      return 4;
+    case Z_STREAM_ERROR:
+      return 5;
+    case Z_DATA_ERROR:
+      return 6;
+    case Z_MEM_ERROR:
+      return 7;
+    case Z_BUF_ERROR:
+      return 8;
+    case Z_VERSION_ERROR:
+      return 9;
+    case -102:
+      return 10;
+    case -103:
+      return 11;
+    case -105:
+      return 12;
+    default:
+      return 1;
   }
 }
 
@@ -64,7 +76,8 @@ std::uint32_t dos_date_time(std::time_t t) {
   int year = local.tm_year + 1900;
   if (year < 1980) return (0u << 25) | (1u << 21) | (1u << 16);  // 1980-01-01 00:00:00
   if (year > 2107) year = 2107;
-  const std::uint32_t date = static_cast<std::uint32_t>(((year - 1980) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
+  const std::uint32_t date =
+      static_cast<std::uint32_t>(((year - 1980) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
   const std::uint32_t time =
       static_cast<std::uint32_t>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
   return (date << 16) | time;
@@ -239,8 +252,8 @@ bool add_file(zip_writer& zip, const std::string& path, std::string* why) {
   std::error_code ec;
   zip_member_info info;
   const auto stamp = fs::last_write_time(path, ec);
-  info.modified = ec ? std::time(nullptr)
-                     : std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(stamp));
+  info.modified =
+      ec ? std::time(nullptr) : std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(stamp));
   const auto perms = fs::status(path, ec).permissions();
   info.read_only = !ec && (perms & fs::perms::owner_write) == fs::perms::none;
   std::string name = path.substr(path.find_last_of("/\\") == std::string::npos ? 0 : path.find_last_of("/\\") + 1);

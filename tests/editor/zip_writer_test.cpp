@@ -28,7 +28,8 @@ TEST(ZipWriter, PackagesOpenWithEveryReader) {
   std::string logo = "BM";
   for (int i = 0; i < 100000; ++i) logo.push_back(static_cast<char>(i * 7919 % 251));
   const std::string logo_path = dir.write("art/news.bmp", logo);
-  const std::string document = "<?xml version=\"1.0\"?>\r\n<parsedef name=\"News\" url=\"http://x/\" logo=\"news.bmp\"/>\r\n";
+  const std::string document =
+      "<?xml version=\"1.0\"?>\r\n<parsedef name=\"News\" url=\"http://x/\" logo=\"news.bmp\"/>\r\n";
   const std::string package = dir.file("news.nov");
   std::string why;
   ASSERT_TRUE(write_package(package, document, logo_path, &why)) << why;

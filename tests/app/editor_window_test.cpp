@@ -1,0 +1,83 @@
+// VantEdit's window: a ParseDef made from a template, saved as a package, opened by Tidewatch,
+// installed and fetched from the local server; the window's layout and the New Channel dialog,
+// with screenshots.
+#include <gtest/gtest.h>
+#include <wx/testing.h>
+#include <wx/textctrl.h>
+
+#include "app/install_dlg.h"
+#include "app/main_frame.h"
+#include "app/main_view.h"
+#include "editor/editor_dlg.h"
+#include "editor/new_channel_dlg.h"
+#include "tests/app/gui_support.h"
+#include "tests/helpers/http_server.h"
+#include "tests/helpers/temp_dir.h"
+
+namespace vantrel {
+namespace {
+
+// Answers the "Install ParseDef" dialog with OK, all boxes as they open (checked).
+class accept_install : public wxExpectModalBase<CInstallDlg, accept_install> {
+ protected:
+  int OnInvoked(CInstallDlg*) const override { return wxID_OK; }
+};
+
+std::string sample(const std::string& name) { return testing::read_file(std::string(VANTREL_SAMPLES) + "/" + name); }
+
+TEST(EditorWindow, AParseDefMadeHereInstallsAndYieldsHeadlinesInTidewatch) {
+  testing::http_server server;
+  server.route("/news/", [&](testing::http_connection& c, const testing::http_request&) {
+    c.send(testing::http_server::reply(200, sample("harbour-gazette.html"), "Content-Type: text/html\r\n"));
+  });
+  testing::temp_dir dir;
+  const prefs editor_settings(dir.file("vantedit.ini"));
+  auto* editor = new CEditorDlg(editor_settings, "");
+  editor->SetSize(20, 20, 700, 540);
+  editor->Show();
+  testing::pump();
+
+  // New Channel with the Netscape RDF template, then the rules for the sample page typed in.
+  auto* channel = new CNewChannelDlg(editor);
+  channel->Show();
+  dynamic_cast<wxTextCtrl*>(channel->FindWindow(CNewChannelDlg::id_name))->ChangeValue("Harbour Gazette");
+  dynamic_cast<wxTextCtrl*>(channel->FindWindow(CNewChannelDlg::id_category))->ChangeValue("News");
+  testing::screenshot(channel, "new-channel");
+  ASSERT_TRUE(channel->accept());
+  EXPECT_NE(channel->document().find("name=\"Harbour Gazette\""), std::string::npos);
+  channel->Destroy();
+
+  std::string xml = sample("harbour-gazette.xml");
+  xml.replace(xml.find("http://gazette.example/news/"), 28, server.url("/news/"));
+  editor->new_document(xml, dir.write("art/harbour-gazette.bmp", sample("harbour-gazette.bmp")));
+  EXPECT_EQ(editor->GetTitle(), "(untitled)* - VantEdit");
+  editor->choose_save_path = [&]() -> std::optional<std::string> { return dir.file("harbour-gazette.nov"); };
+  ASSERT_TRUE(editor->save());
+  EXPECT_FALSE(editor->dirty());
+  EXPECT_EQ(editor->GetTitle(), wxString(dir.file("harbour-gazette.nov") + " - VantEdit"));
+  testing::screenshot(editor, "vantedit");
+
+  // The window keeps its layout when it grows: the text area takes the new width.
+  const int text_width = editor->FindWindow(CEditorDlg::id_text)->GetSize().x;
+  editor->SetSize(820, 540);
+  testing::pump();
+  EXPECT_EQ(editor->FindWindow(CEditorDlg::id_text)->GetSize().x, text_width + 120);
+
+  // Tidewatch opens the package: it offers to install it, and then fetches its site.
+  const prefs settings(dir.file("tidewatch.ini"));
+  settings.set_parsedef_root(dir.file("library"));
+  auto* frame = new CMainFrame(settings);
+  frame->Show();
+  wxTEST_DIALOG(frame->view().open_parsedef(dir.file("harbour-gazette.nov")), accept_install());
+  EXPECT_TRUE(testing::file_exists(dir.file("library/News/harbour-gazette.nov")));
+  EXPECT_EQ(frame->view().queue().count(), 1u);
+  ASSERT_TRUE(testing::pump_until(
+      [&] { return frame->view().controller().idle() && !frame->view().controller().results().empty(); }));
+  EXPECT_EQ(frame->view().controller().results()[0].heading, "New ferry route opens to the islands");
+  frame->Destroy();
+  editor->Destroy();
+  testing::pump();
+}
+
+}  // namespace
+}  // namespace vantrel
