@@ -6,33 +6,11 @@
 #include "common/ini_file.h"
 #include "common/paths.h"
 #include "common/platform.h"
+#include "common/text_util.h"
 
 namespace vantrel {
 
 namespace {
-
-std::string xml_escape(const std::string& text) {
-  std::string out;
-  for (char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
 
 std::string read_file(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

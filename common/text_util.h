@@ -54,6 +54,9 @@ bool is_fetchable_url(std::string_view url);
 // mailto addresses (never a file, a script or a desktop entry a page planted).
 bool is_openable_link(std::string_view link);
 
+// text with &, <, > and " written as entities, for XML attribute values and content.
+std::string xml_escape(std::string_view text);
+
 std::string_view trim_spaces(std::string_view text);
 
 // Length of the valid UTF-8 sequence that starts at text[i] (1 for an ASCII byte), or 0 when

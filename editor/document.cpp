@@ -136,38 +136,12 @@ const channel_template template_table[3] = {
      "\t</SECTION>\r\n</PARSEDEF>\r\n"},
 };
 
-namespace {
-
-std::string xml_attribute(const std::string& value) {
-  std::string out;
-  for (char c : value) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::optional<std::string> make_document(int template_index, const std::string& name, const std::string& url,
                                          const std::string& logo, const std::string& category, int version) {
   if (template_index < 0 || template_index >= 3) return std::nullopt;
-  const std::string n = xml_attribute(name), u = xml_attribute(url), l = xml_attribute(logo),
-                    c = xml_attribute(category);
+  const std::string n = xml_escape(name), u = xml_escape(url), l = xml_escape(logo), c = xml_escape(category);
   const char* format = template_table[template_index].text;
   const int size = std::snprintf(nullptr, 0, format, n.c_str(), u.c_str(), l.c_str(), c.c_str(), version);
   std::string out(static_cast<size_t>(size) + 1, '\0');
