@@ -42,3 +42,18 @@ done
 awk -v b="$best_base" -v s="$best_start" -v r="$rss" -v p="$pss" -v o="$private" 'BEGIN {
   printf "start-up to window shown: %.0f ms (program and libraries alone: %.0f ms, ratio %.2f)\n", s / 1000, b / 1000, s / b
   printf "idle window with headlines: %.1f MiB resident, %.1f MiB proportional, %.1f MiB its own\n", r / 1024, p / 1024, o / 1024 }'
+
+# VantEdit: from exec until its window is mapped on the display (xwininfo sees it).
+if [ -n "${VANTEDIT:-}" ] && command -v xwininfo >/dev/null; then
+  best_edit=999999
+  for _ in 1 2 3 4 5; do
+    t=$(now)
+    "$VANTEDIT" & pid=$!
+    until xwininfo -root -tree 2>/dev/null | grep -q '"(untitled) - VantEdit"'; do sleep 0.002; done
+    d=$(( ($(now) - t) / 1000 ))
+    [ "$d" -lt "$best_edit" ] && best_edit=$d
+    kill "$pid"; wait "$pid" 2>/dev/null || true
+  done
+  awk -v e="$best_edit" -v b="$best_base" 'BEGIN {
+    printf "VantEdit start-up to window shown: %.0f ms (Tidewatch alone without a window: %.0f ms)\n", e / 1000, b / 1000 }'
+fi
