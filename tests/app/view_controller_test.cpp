@@ -41,6 +41,9 @@ class ViewController : public ::testing::Test {
       ui_.run_pending(std::chrono::milliseconds(10));
     }
     ASSERT_TRUE(controller_.idle());
+    // The worker's last report may be posted just after it let go of the record.
+    controller_.jobs().wait();
+    ui_.run_pending();
   }
 
   testing::temp_dir dir_;
