@@ -22,7 +22,11 @@ const char* const usage_text =
     "  --root DIR        with --queue: the ParseDef root (else Tidewatch's preference)\n"
     "  --progress        show the retrieval's progress on standard error\n"
     "  --format FORMAT   text (default): heading, then subheading and link indented;\n"
-    "                    json: one JSON object per headline and line\n"
+    "                    json: one JSON object per headline and line; atom or rss: an\n"
+    "                    Atom 1.0 or RSS 2.0 feed of the headlines, written at the end\n"
+    "  --output-dir DIR  with --queue and atom or rss: one feed file per site, named after\n"
+    "                    the site's file (News/x.nov gives DIR/News/x.atom); a site that\n"
+    "                    fails keeps its previous feed\n"
     "  --trace FILE      write the trace log to FILE\n"
     "  --events          print every element start, attribute, text and element end\n"
     "  --parsedef FILE   with --events: apply this ParseDef while parsing\n"
@@ -44,7 +48,8 @@ enum option_id : int {
   opt_progress,
   opt_parsedef,
   opt_queue,
-  opt_root
+  opt_root,
+  opt_output_dir
 };
 
 const ::option long_options[] = {
@@ -59,6 +64,7 @@ const ::option long_options[] = {
     {"parsedef", required_argument, nullptr, opt_parsedef},
     {"queue", no_argument, nullptr, opt_queue},
     {"root", required_argument, nullptr, opt_root},
+    {"output-dir", required_argument, nullptr, opt_output_dir},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -101,8 +107,12 @@ parse_result parse_options(const std::vector<std::string>& args) {
           o.format = output_format::text;
         else if (std::string_view(optarg) == "json")
           o.format = output_format::json;
+        else if (std::string_view(optarg) == "atom")
+          o.format = output_format::atom;
+        else if (std::string_view(optarg) == "rss")
+          o.format = output_format::rss;
         else
-          return fail("unknown format \"" + std::string(optarg) + "\" (text or json)");
+          return fail("unknown format \"" + std::string(optarg) + "\" (text, json, atom or rss)");
         break;
       case opt_trace:
         o.trace_file = optarg;
@@ -125,6 +135,9 @@ parse_result parse_options(const std::vector<std::string>& args) {
       case opt_root:
         o.root = optarg;
         break;
+      case opt_output_dir:
+        o.output_dir = optarg;
+        break;
       case ':':
         return fail(std::string("option --") + name_of(optopt) + " needs a value");
       default:
@@ -134,6 +147,10 @@ parse_result parse_options(const std::vector<std::string>& args) {
   // getopt_long moved the operands behind the options, in argv (not in words).
   std::vector<std::string> positional(argv.begin() + optind, argv.begin() + argc);
   if (o.root && !o.queue) return fail("--root goes with --queue");
+  const bool feed = o.format == output_format::atom || o.format == output_format::rss;
+  if (o.output_dir && !(o.queue && feed)) return fail("--output-dir goes with --queue and --format atom or rss");
+  if (feed && o.queue && !o.output_dir) return fail("a queue's feeds need --output-dir (one file per site)");
+  if (feed && (o.url || o.what == mode::events)) return fail("feeds are made of a ParseDef's headlines");
   if (o.queue) {
     if (!positional.empty() || o.url || o.source || o.parsedef || o.what == mode::events) {
       return fail("--queue takes its sites from the queue: no ParseDef, file, --url or --events");

@@ -6,7 +6,7 @@
 
 namespace vantrel::cli {
 
-enum class output_format { text, json };
+enum class output_format { text, json, atom, rss };
 enum class mode { headlines, events, help, version };
 
 struct options {
@@ -20,6 +20,7 @@ struct options {
   bool progress = false;                   // status texts on standard error
   bool queue = false;                      // headlines of every enabled site of the queue
   std::optional<std::string> root;         // with queue: the ParseDef root (else the preference)
+  std::optional<std::string> output_dir;   // with queue and a feed format: one feed file per site
 };
 
 struct parse_result {

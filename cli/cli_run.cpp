@@ -1,10 +1,13 @@
 #include "cli/cli_run.h"
 
+#include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <ostream>
 
 #include "cli/cli_output.h"
+#include "cli/feed_output.h"
 #include "common/library.h"
 #include "common/parsedef_file.h"
 #include "common/parsedef_package.h"
@@ -58,8 +61,17 @@ class console : public status_listener,
   void set_progress(int) override {}
   void remove_progress() override {}
 
-  // Printed as they come and then let go: a console run keeps no headlines.
+  // Printed as they come and then let go: a console run keeps no headlines (a feed collects
+  // them and is written at the end).
   void items_added(result_store& store, size_t first) override {
+    if (format_ == output_format::atom || format_ == output_format::rss) {
+      for (size_t i = first; i < store.size(); ++i) {
+        const headline_item& item = store[i];
+        entries_.push_back({item.heading, item.subheading, item.link});
+      }
+      store.clear();
+      return;
+    }
     std::string text;
     for (size_t i = first; i < store.size(); ++i) {
       const headline_item& item = store[i];
@@ -102,6 +114,7 @@ class console : public status_listener,
   // A queue run: every headline says which site it came from.
   void set_site(site_label site) { site_ = std::move(site); }
   bool finished() const { return finished_; }
+  const std::vector<feed_entry>& entries() const { return entries_; }
   const job_outcome& outcome() const { return outcome_; }
 
  private:
@@ -119,6 +132,7 @@ class console : public status_listener,
   bool finished_ = false;
   job_outcome outcome_;
   std::optional<site_label> site_;
+  std::vector<feed_entry> entries_;
 };
 
 // The page events of a document parsed without rules, on this thread.
@@ -182,6 +196,25 @@ int run_controlled(const options& opts, console& view, std::ostream& err) {
   return 0;
 }
 
+bool is_feed(output_format f) { return f == output_format::atom || f == output_format::rss; }
+
+// The feed's title and link: the ParseDef's name and url.
+feed_head read_head(const std::string& parsedef) {
+  feed_head head;
+  head.generated = std::time(nullptr);
+  parsedef_file file;
+  if (file.load(parsedef) == 0) {
+    head.title = file.get_name().value_or("");
+    head.link = file.get_url().value_or("");
+  }
+  if (head.title.empty()) head.title = std::filesystem::path(parsedef).stem().string();
+  return head;
+}
+
+std::string feed_text(const options& opts, const feed_head& head, const std::vector<feed_entry>& entries) {
+  return opts.format == output_format::atom ? atom_feed(head, entries) : rss_feed(head, entries);
+}
+
 // Every enabled site of the queue in turn, as the window's queue runner does; a site that fails
 // is reported and the others still run.
 int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool interactive) {
@@ -215,11 +248,27 @@ int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool in
     options one = opts;
     one.queue = false;
     one.parsedef = file;
+    const feed_head head = is_feed(opts.format) ? read_head(file) : feed_head{};
     console view(out, err, one, interactive);
     view.set_site(label);
     const int rc = run_controlled(one, view, err);
     if (rc == exit_stopped) return rc;
-    if (rc != 0) status = 1;
+    if (rc != 0) {
+      status = 1;  // a site that failed keeps its previous feed
+      continue;
+    }
+    if (is_feed(opts.format)) {
+      std::string relative = fname;
+      std::replace(relative.begin(), relative.end(), '\\', '/');
+      std::filesystem::path target = std::filesystem::path(*opts.output_dir) / relative;
+      target.replace_extension(opts.format == output_format::atom ? ".atom" : ".rss");
+      std::string why;
+      if (make_path_dirs(target.string(), 0) != 0 ||
+          !platform::replace_file(target.string(), feed_text(opts, head, view.entries()), &why)) {
+        err << "tidewatch-cli: " << target.string() << ": cannot be written " << why << "\n";
+        status = 1;
+      }
+    }
   }
   return status;
 }
@@ -248,8 +297,11 @@ int run(const options& opts, std::ostream& out, std::ostream& err, bool interact
     return 0;
   }
   if (opts.queue) return run_queue(opts, out, err, interactive);
+  const feed_head head = is_feed(opts.format) ? read_head(*opts.parsedef) : feed_head{};
   console view(out, err, opts, interactive);
-  return run_controlled(opts, view, err);
+  const int rc = run_controlled(opts, view, err);
+  if (rc == 0 && is_feed(opts.format)) out << feed_text(opts, head, view.entries());
+  return rc;
 }
 
 int main_with_args(int argc, char** argv, std::ostream& out, std::ostream& err, bool interactive) {

@@ -1,0 +1,33 @@
+#pragma once
+// Headlines as a feed any reader can subscribe to: Atom 1.0 or RSS 2.0. The site's name is the
+// feed's title and its url the feed's link; each headline is an entry with its link, its
+// subheading as the summary and an id derived from the link, so readers never show it twice.
+#include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantrel::cli {
+
+struct feed_entry {
+  std::string heading;
+  std::optional<std::string> subheading;
+  std::string link;
+};
+
+struct feed_head {
+  std::string title;  // the site's name
+  std::string link;   // the site's url
+  std::time_t generated = 0;
+};
+
+std::string atom_feed(const feed_head& head, const std::vector<feed_entry>& entries);
+std::string rss_feed(const feed_head& head, const std::vector<feed_entry>& entries);
+
+// Text fit for XML: invalid UTF-8 becomes U+FFFD, control characters are dropped, blanks at
+// either end trimmed, and &, <, > and " are written as entities.
+std::string xml_text(const std::string& text);
+// The stable id of a link: a tag URI built from a hash of the link.
+std::string entry_id(const std::string& link);
+
+}  // namespace vantrel::cli
