@@ -3,6 +3,7 @@
 #include <wx/button.h>
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
+#include <wx/sizer.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -190,9 +191,24 @@ void CEditorDlg::make_controls() {
   Bind(
       wxEVT_BUTTON,
       [this](wxCommandEvent&) {
-        wxMessageBox("VantEdit Version 1.0\n\nThe ParseDef editor of Vantrel.", "About VantEdit", wxOK, this);
+        about_vantedit_dialog dialog(this);
+        dialog.ShowModal();
       },
       id_about);
+}
+
+about_vantedit_dialog::about_vantedit_dialog(wxWindow* parent) : wxDialog(parent, wxID_ANY, "About VantEdit") {
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  auto* title = new wxStaticText(this, wxID_ANY, "VantEdit Version 1.0");
+  title->SetFont(title->GetFont().Bold().Larger());
+  sizer->Add(title, 0, wxALIGN_CENTER | wxLEFT | wxRIGHT | wxTOP, 20);
+  sizer->Add(
+      new wxStaticText(this, wxID_ANY, "The ParseDef editor of Vantrel.\nWrite the rules, save the package, Run it."),
+      0, wxALIGN_CENTER | wxALL, 14);
+  auto* close = new wxButton(this, wxID_OK, "Close");
+  close->SetDefault();
+  sizer->Add(close, 0, wxALIGN_CENTER | wxBOTTOM, 16);
+  SetSizerAndFit(sizer);
 }
 
 bool CEditorDlg::control_rect(int id, pixel_rect& out) const {

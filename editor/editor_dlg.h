@@ -78,6 +78,12 @@ class CEditorDlg : public wxDialog, private layout_window {
   wxTimer placement_timer_;
 };
 
+// "About VantEdit": the version and a Close button.
+class about_vantedit_dialog : public wxDialog {
+ public:
+  explicit about_vantedit_dialog(wxWindow* parent);
+};
+
 // The Tidewatch program beside this one, else the one on PATH; nullopt when there is none.
 std::optional<std::string> find_tidewatch();
 

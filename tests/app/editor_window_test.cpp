@@ -56,6 +56,10 @@ TEST(EditorWindow, AParseDefMadeHereInstallsAndYieldsHeadlinesInTidewatch) {
   EXPECT_FALSE(editor->dirty());
   EXPECT_EQ(editor->GetTitle(), wxString(dir.file("harbour-gazette.nov") + " - VantEdit"));
   testing::screenshot(editor, "vantedit");
+  auto* about = new about_vantedit_dialog(editor);
+  about->Show();
+  testing::screenshot(about, "vantedit-about");
+  about->Destroy();
 
   // The window keeps its layout when it grows: the text area takes the new width.
   const int text_width = editor->FindWindow(CEditorDlg::id_text)->GetSize().x;
