@@ -10,6 +10,7 @@
 #include "cli/cli_run.h"
 #include "common/paths.h"
 #include "common/platform.h"
+#include "tests/cli/run_cli.h"
 #include "tests/helpers/http_server.h"
 #include "tests/helpers/temp_dir.h"
 #include "tests/helpers/zip_builder.h"
@@ -19,19 +20,8 @@ namespace {
 
 using vantrel::testing::temp_dir;
 
-struct result {
-  int code;
-  std::string out, err;
-};
-
-result run_cli(std::vector<std::string> args) {
-  args.insert(args.begin(), "tidewatch-cli");
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  std::ostringstream out, err;
-  int code = main_with_args(static_cast<int>(argv.size()), argv.data(), out, err);
-  return {code, out.str(), err.str()};
-}
+using testing::result;
+using testing::run_cli;
 
 const std::string sample_dir = std::string(VANTREL_TEST_DATA) + "/../../samples/";
 

@@ -11,6 +11,7 @@
 #include "cli/cli_run.h"
 #include "cli/feed_output.h"
 #include "common/text_util.h"
+#include "tests/cli/run_cli.h"
 #include "tests/helpers/http_server.h"
 #include "tests/helpers/temp_dir.h"
 
@@ -73,19 +74,8 @@ TEST(Feeds, HostileHeadlinesMakeValidFeeds) {
   EXPECT_NE(entry_id("http://x.example/b"), entry_id("http://x.example/c"));
 }
 
-struct result {
-  int code;
-  std::string out, err;
-};
-
-result run_cli(std::vector<std::string> args) {
-  args.insert(args.begin(), "tidewatch-cli");
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  std::ostringstream out, err;
-  const int code = main_with_args(static_cast<int>(argv.size()), argv.data(), out, err);
-  return {code, out.str(), err.str()};
-}
+using testing::result;
+using testing::run_cli;
 
 TEST(Feeds, AQueueWritesOneFeedPerSiteAndAFailureKeepsTheOldOne) {
   testing::http_server server;

@@ -7,6 +7,7 @@
 
 #include "cli/cli_run.h"
 #include "common/library.h"
+#include "tests/cli/run_cli.h"
 #include "tests/helpers/temp_dir.h"
 
 namespace vantrel::cli {
@@ -16,12 +17,9 @@ const std::string starter = std::string(VANTREL_TEST_DATA) + "/../../data/starte
 const std::string feeds = std::string(VANTREL_TEST_DATA) + "/feeds/";
 
 std::string run_on(const std::string& feed, const std::string& parsedef) {
-  std::vector<std::string> args = {"tidewatch-cli", "--source", feed, parsedef};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  std::ostringstream out, err;
-  EXPECT_EQ(main_with_args(static_cast<int>(argv.size()), argv.data(), out, err), 0) << err.str();
-  return out.str();
+  const testing::result r = testing::run_cli({"--source", feed, parsedef});
+  EXPECT_EQ(r.code, 0) << r.err;
+  return r.out;
 }
 
 TEST(StarterLibrary, EveryParseDefReadsEveryFeedFormat) {
