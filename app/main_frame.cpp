@@ -140,7 +140,6 @@ void CMainFrame::make_status_bar() {
 }
 
 void CMainFrame::set_status_text(const std::string& text) {
-  status_text_ = text;
   SetStatusText(text.empty() ? wxString("Ready") : to_wx(text), pane_message);
 }
 
@@ -172,12 +171,11 @@ void CMainFrame::set_queue_state_text(const std::string& text) { SetStatusText(t
 
 void CMainFrame::DoGiveHelp(const wxString& text, bool show) {
   // While a job reports, its text stays in the message pane as the user moves over menus.
-  if (!status_text_.empty()) {
-    SetStatusText(to_wx(status_text_), pane_message);
-    return;
-  }
-  SetStatusText(show && !text.empty() ? text : wxString("Ready"), pane_message);
+  const std::string normal = show && !text.empty() ? from_wx(text) : std::string("Ready");
+  SetStatusText(to_wx(view_->controller().prompt(normal)), pane_message);
 }
+
+const std::string& CMainFrame::status_text() const { return view_->controller().status_text(); }
 
 void CMainFrame::on_command(wxCommandEvent& event) {
   const int id = event.GetId();

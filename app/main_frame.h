@@ -23,9 +23,10 @@ class CMainFrame : public wxFrame {
 
   CMainView& view() { return *view_; }
 
-  // The job's text in the message pane (kept for the prompt rule); empty shows "Ready".
+  // The job's text in the message pane; empty shows "Ready". The view controller keeps it for
+  // the prompt rule.
   void set_status_text(const std::string& text);
-  const std::string& status_text() const { return status_text_; }
+  const std::string& status_text() const;
   // The progress bar over the progress pane, made on first use.
   void set_progress(int percent);
   void remove_progress();
@@ -61,7 +62,6 @@ class CMainFrame : public wxFrame {
   const prefs& prefs_;
   CMainView* view_;
   wxGauge* gauge_ = nullptr;
-  std::string status_text_;
   bool bubble_help_on_ = false;
   wxTimer placement_timer_;
   wxSize placed_size_;

@@ -95,7 +95,6 @@ bool CTidewatchApp::OnInit() {
   }
 
   if (instance_.hand_over(options.file)) {
-    another_instance_ = true;
     return false;
   }
   if (!curl_library_init()) {

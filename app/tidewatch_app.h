@@ -35,7 +35,6 @@ class CTidewatchApp : public wxApp {
   CMainFrame* frame() const { return frame_; }
 
  private:
-  bool another_instance_ = false;
   prefs prefs_;
   single_instance instance_;
   help_viewer help_;

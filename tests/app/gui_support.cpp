@@ -3,6 +3,8 @@
 #include <wx/app.h>
 #include <wx/dcclient.h>
 #include <wx/dcmemory.h>
+#include <wx/dcscreen.h>
+#include <wx/frame.h>
 #include <wx/utils.h>
 #include <wx/window.h>
 
@@ -34,12 +36,21 @@ std::string screenshot(wxWindow* window, const std::string& name) {
   // Until the window has been mapped and painted (this display has no window manager to wait on).
   pump(std::chrono::milliseconds(300));
   window->Update();
-  const wxSize size = window->GetSize();
-  wxBitmap bitmap(size, 24);
+  // A dialog reads back from its own DC. A frame's menu bar, toolbar and status bar lie outside
+  // that DC, so a frame is read from the screen; under Xvfb only the first screen read of a run
+  // is fresh, which is why the main window's screenshot is the run's first.
+  const bool frame = dynamic_cast<wxFrame*>(window) != nullptr && window->GetParent() == nullptr;
+  const wxRect rect = frame ? window->GetScreenRect() : wxRect(wxPoint(0, 0), window->GetSize());
+  wxBitmap bitmap(rect.GetSize(), 24);
   {
-    wxWindowDC source(window);
     wxMemoryDC memory(bitmap);
-    memory.Blit(0, 0, size.x, size.y, &source, 0, 0);
+    if (frame) {
+      wxScreenDC screen;
+      memory.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y);
+    } else {
+      wxWindowDC source(window);
+      memory.Blit(0, 0, rect.width, rect.height, &source, 0, 0);
+    }
   }
   const std::string folder = VANTREL_SCREENSHOT_DIR;
   std::filesystem::create_directories(folder);
