@@ -8,6 +8,7 @@ const char* const usage_text =
     "Usage: tidewatch-cli [OPTIONS] [--source FILE] PARSEDEF\n"
     "       tidewatch-cli [OPTIONS] --url ADDRESS\n"
     "       tidewatch-cli [OPTIONS] --queue [--root DIR]\n"
+    "       tidewatch-cli [OPTIONS] --check [--source FILE] PARSEDEF | --check --queue\n"
     "       tidewatch-cli [OPTIONS] --events [--parsedef PARSEDEF] FILE | --events --url ADDRESS\n"
     "       tidewatch-cli --help | --version\n"
     "\n"
@@ -20,6 +21,10 @@ const char* const usage_text =
     "  --queue           the headlines of every enabled site of Tidewatch's site queue, in\n"
     "                    turn; a header line (text) or a \"site\" key (json) names the site\n"
     "  --root DIR        with --queue: the ParseDef root (else Tidewatch's preference)\n"
+    "  --check           instead of the headlines, say whether the rules still fit the\n"
+    "                    page: headlines found, items begun but never completed, sections\n"
+    "                    whose start never matched, rules that never matched, the page's\n"
+    "                    encoding and where it came from (text, or one JSON object per site)\n"
     "  --progress        show the retrieval's progress on standard error\n"
     "  --format FORMAT   text (default): heading, then subheading and link indented;\n"
     "                    json: one JSON object per headline and line; atom or rss: an\n"
@@ -33,6 +38,7 @@ const char* const usage_text =
     "\n"
     "Exit status: 0 parsed; 1 the ParseDef or the page could not be loaded, fetched or\n"
     "parsed (with --queue: for any site; the others are still done); 2 wrong usage;\n"
+    "3 with --check: the rules found nothing, or only broken items (for any site);\n"
     "130 stopped (Ctrl-C).\n";
 
 namespace {
@@ -49,7 +55,8 @@ enum option_id : int {
   opt_parsedef,
   opt_queue,
   opt_root,
-  opt_output_dir
+  opt_output_dir,
+  opt_check
 };
 
 const ::option long_options[] = {
@@ -65,6 +72,7 @@ const ::option long_options[] = {
     {"queue", no_argument, nullptr, opt_queue},
     {"root", required_argument, nullptr, opt_root},
     {"output-dir", required_argument, nullptr, opt_output_dir},
+    {"check", no_argument, nullptr, opt_check},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -138,6 +146,9 @@ parse_result parse_options(const std::vector<std::string>& args) {
       case opt_output_dir:
         o.output_dir = optarg;
         break;
+      case opt_check:
+        o.check = true;
+        break;
       case ':':
         return fail(std::string("option --") + name_of(optopt) + " needs a value");
       default:
@@ -151,6 +162,8 @@ parse_result parse_options(const std::vector<std::string>& args) {
   if (o.output_dir && !(o.queue && feed)) return fail("--output-dir goes with --queue and --format atom or rss");
   if (feed && o.queue && !o.output_dir) return fail("a queue's feeds need --output-dir (one file per site)");
   if (feed && (o.url || o.what == mode::events)) return fail("feeds are made of a ParseDef's headlines");
+  if (o.check && (feed || o.url || o.what == mode::events))
+    return fail("--check runs a ParseDef and reports in text or json: no feed, --url or --events");
   if (o.queue) {
     if (!positional.empty() || o.url || o.source || o.parsedef || o.what == mode::events) {
       return fail("--queue takes its sites from the queue: no ParseDef, file, --url or --events");

@@ -21,6 +21,7 @@ struct options {
   bool queue = false;                      // headlines of every enabled site of the queue
   std::optional<std::string> root;         // with queue: the ParseDef root (else the preference)
   std::optional<std::string> output_dir;   // with queue and a feed format: one feed file per site
+  bool check = false;                      // report how well the rules fit the page, not the headlines
 };
 
 struct parse_result {

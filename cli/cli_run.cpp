@@ -6,6 +6,7 @@
 #include <fstream>
 #include <ostream>
 
+#include "cli/check_output.h"
 #include "cli/cli_output.h"
 #include "cli/feed_output.h"
 #include "common/library.h"
@@ -45,7 +46,12 @@ class console : public status_listener,
                 public picture_source {
  public:
   console(std::ostream& out, std::ostream& err, const options& opts, bool interactive)
-      : out_(out), err_(err), format_(opts.format), progress_(opts.progress), interactive_(interactive) {}
+      : out_(out),
+        err_(err),
+        format_(opts.format),
+        progress_(opts.progress),
+        interactive_(interactive),
+        check_(opts.check) {}
 
   // A line per new status; the byte counts of one page at most four times a second.
   void set_status_text(const std::string& text) override {
@@ -62,10 +68,10 @@ class console : public status_listener,
   void remove_progress() override {}
 
   // Printed as they come and then let go: a console run keeps no headlines (a feed collects
-  // them and is written at the end).
+  // them and is written at the end; a check keeps its few samples).
   void items_added(result_store& store, size_t first) override {
-    if (format_ == output_format::atom || format_ == output_format::rss) {
-      for (size_t i = first; i < store.size(); ++i) {
+    if (check_ || format_ == output_format::atom || format_ == output_format::rss) {
+      for (size_t i = first; i < store.size() && !(check_ && entries_.size() >= check_samples); ++i) {
         const headline_item& item = store[i];
         entries_.push_back({item.heading, item.subheading, item.link});
       }
@@ -126,7 +132,7 @@ class console : public status_listener,
   std::ostream& out_;
   std::ostream& err_;
   output_format format_;
-  bool progress_, interactive_;
+  bool progress_, interactive_, check_;
   std::string last_text_, last_kind_;
   std::chrono::steady_clock::time_point last_print_;
   bool finished_ = false;
@@ -215,6 +221,26 @@ std::string feed_text(const options& opts, const feed_head& head, const std::vec
   return opts.format == output_format::atom ? atom_feed(head, entries) : rss_feed(head, entries);
 }
 
+// Runs one ParseDef for its check and prints the report; returns the check's status.
+int run_check(const options& opts, const std::string& parsedef, const site_label* site, std::ostream& out,
+              std::ostream& err, bool interactive) {
+  options one = opts;
+  one.queue = false;
+  one.parsedef = parsedef;
+  console view(out, err, one, interactive);
+  const int rc = run_controlled(one, view, err);
+  if (rc == exit_stopped) return rc;
+  site_check check;
+  check.parsedef = site ? site->file : parsedef;
+  check.page = opts.source.value_or(read_head(parsedef).link);
+  check.report = view.outcome().report.get();
+  if (rc != 0) check.failure = view.outcome().failure.empty() ? "the job could not be started" : view.outcome().failure;
+  check.samples = view.entries();
+  check.site = site;
+  out << (opts.format == output_format::json ? format_check_json(check) : format_check_text(check));
+  return check_status(check);
+}
+
 // Every enabled site of the queue in turn, as the window's queue runner does; a site that fails
 // is reported and the others still run.
 int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool interactive) {
@@ -238,13 +264,25 @@ int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool in
     const std::string fname = site.fname.value_or("NULL");
     const std::string file = library_path(root, fname);
     std::error_code ec;
+    const site_label label{site.name.value_or(fname), fname};
     if (!std::filesystem::is_regular_file(file, ec)) {
-      err << "tidewatch-cli: " << fname << ": not in the library (" << file << ")\n";
+      const std::string why = "not in the library (" + file + ")";
+      err << "tidewatch-cli: " << fname << ": " << why << "\n";
       status = 1;
+      if (opts.check && opts.format == output_format::json) {
+        // Monitoring reads one object per site: a missing one is a site that failed.
+        site_check check{fname, {}, nullptr, why, {}, &label};
+        out << format_check_json(check);
+      }
       continue;
     }
-    const site_label label{site.name.value_or(fname), fname};
     if (opts.format == output_format::text) out << "# " << label.name << " (" << label.file << ")\n";
+    if (opts.check) {
+      const int rc = run_check(opts, file, &label, out, err, interactive);
+      if (rc == exit_stopped) return rc;
+      status = worse_status(status, rc);
+      continue;
+    }
     options one = opts;
     one.queue = false;
     one.parsedef = file;
@@ -297,6 +335,7 @@ int run(const options& opts, std::ostream& out, std::ostream& err, bool interact
     return 0;
   }
   if (opts.queue) return run_queue(opts, out, err, interactive);
+  if (opts.check) return run_check(opts, *opts.parsedef, nullptr, out, err, interactive);
   const feed_head head = is_feed(opts.format) ? read_head(*opts.parsedef) : feed_head{};
   console view(out, err, opts, interactive);
   const int rc = run_controlled(opts, view, err);

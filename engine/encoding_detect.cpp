@@ -1,5 +1,6 @@
 #include "engine/encoding_detect.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstring>
@@ -96,17 +97,50 @@ std::string normalize_charset_label(std::string_view label, bool from_meta) {
   return l;
 }
 
+std::vector<encoding_choice> html_encoding_choices(std::string_view page,
+                                                   const std::optional<std::string>& parsedef_charset,
+                                                   const std::optional<std::string>& http_charset) {
+  std::vector<encoding_choice> out;
+  if (parsedef_charset && !trim_spaces(*parsedef_charset).empty())
+    out.push_back({normalize_charset_label(*parsedef_charset, false), "the ParseDef's charset"});
+  if (http_charset && !trim_spaces(*http_charset).empty())
+    out.push_back({normalize_charset_label(*http_charset, false), "the server's Content-Type"});
+  if (auto bom = bom_encoding(page)) out.push_back({*bom, "a byte-order mark"});
+  if (auto meta = prescan_meta_charset(page)) out.push_back({normalize_charset_label(*meta, true), "a <meta> tag"});
+  if (is_valid_utf8(page))
+    out.push_back({"UTF-8", "the bytes, which are valid UTF-8"});
+  else
+    out.push_back({"windows-1252", "the bytes, which are not UTF-8"});
+  return out;
+}
+
 std::vector<std::string> html_encoding_candidates(std::string_view page,
                                                   const std::optional<std::string>& parsedef_charset,
                                                   const std::optional<std::string>& http_charset) {
   std::vector<std::string> out;
-  if (parsedef_charset && !trim_spaces(*parsedef_charset).empty())
-    out.push_back(normalize_charset_label(*parsedef_charset, false));
-  if (http_charset && !trim_spaces(*http_charset).empty()) out.push_back(normalize_charset_label(*http_charset, false));
-  if (auto bom = bom_encoding(page)) out.push_back(*bom);
-  if (auto meta = prescan_meta_charset(page)) out.push_back(normalize_charset_label(*meta, true));
-  out.push_back(is_valid_utf8(page) ? "UTF-8" : "windows-1252");
+  for (encoding_choice& c : html_encoding_choices(page, parsedef_charset, http_charset))
+    out.push_back(std::move(c.name));
   return out;
+}
+
+encoding_choice xml_page_encoding(std::string_view page) {
+  if (auto bom = bom_encoding(page)) return {*bom, "a byte-order mark"};
+  // The declaration is the document's first thing: only its first line need be read.
+  const std::string_view head = page.substr(0, std::min<size_t>(page.size(), 512));
+  const size_t decl = head.find("<?xml");
+  const size_t close = head.find("?>");
+  if (decl != std::string_view::npos && close != std::string_view::npos && decl < close) {
+    std::string_view d = head.substr(decl, close - decl);
+    size_t at = d.find("encoding");
+    if (at != std::string_view::npos) {
+      at = d.find_first_of("\"'", at);
+      if (at != std::string_view::npos) {
+        const size_t end = d.find(d[at], at + 1);
+        if (end != std::string_view::npos) return {std::string(d.substr(at + 1, end - at - 1)), "the XML declaration"};
+      }
+    }
+  }
+  return {"UTF-8", "XML's default (no encoding declared)"};
 }
 
 }  // namespace vantrel

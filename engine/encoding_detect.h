@@ -17,6 +17,18 @@ std::vector<std::string> html_encoding_candidates(std::string_view page,
                                                   const std::optional<std::string>& parsedef_charset,
                                                   const std::optional<std::string>& http_charset);
 
+// The same, each with where it came from ("the ParseDef's charset", "a <meta> tag", ...).
+struct encoding_choice {
+  std::string name;
+  const char* source;
+};
+std::vector<encoding_choice> html_encoding_choices(std::string_view page,
+                                                   const std::optional<std::string>& parsedef_charset,
+                                                   const std::optional<std::string>& http_charset);
+
+// The encoding an XML page is read in, as the XML library decides it, and where that came from.
+encoding_choice xml_page_encoding(std::string_view page);
+
 // The charset named in a <meta> tag within the first 4 KiB of page, or nullopt.
 std::optional<std::string> prescan_meta_charset(std::string_view page);
 

@@ -78,23 +78,31 @@ std::unique_ptr<picture> job_channel::copy_picture(const picture& original) {
 }
 
 void job_channel::tag_start(const char* element) {
-  lines_.push_back(element_line(source_kind::start, element));
   count_and_maybe_flush();
+  lines_.push_back(element_line(source_kind::start, element));
 }
 
 void job_channel::tag_attribute(const char*, const char* name, const char* value) {
-  lines_.push_back({source_kind::attribute, 0, name, value});
   count_and_maybe_flush();
+  lines_.push_back({source_kind::attribute, 0, name, value});
 }
 
 void job_channel::tag_end(const char* element) {
-  lines_.push_back(element_line(source_kind::end, element));
   count_and_maybe_flush();
+  lines_.push_back(element_line(source_kind::end, element));
 }
 
 void job_channel::tag_text(const char* text) {
-  lines_.push_back({source_kind::text, 0, text, {}});
   count_and_maybe_flush();
+  lines_.push_back({source_kind::text, 0, text, {}});
+}
+
+void job_channel::rule_fired(int section, rule_kind kind) {
+  // Lines are only sent on before the next one is added, so the event's line is still here.
+  if (lines_.empty()) return;
+  source_line& line = lines_.back();
+  line.fired |= static_cast<std::uint8_t>(1u << static_cast<unsigned>(kind));
+  line.fired_section = static_cast<std::uint16_t>(section);
 }
 
 int job_channel::status(int code, const char* text) {
@@ -119,7 +127,7 @@ int job_channel::status(int code, const char* text) {
 
 void job_channel::finish(const parser_job& job) {
   flush();
-  job_outcome outcome{job.ret, job.failure, cancelled_};
+  job_outcome outcome{job.ret, job.failure, cancelled_, job.report};
   post([outcome](job_receiver& r) { r.receive_worker_finished(outcome); }, true);
 }
 

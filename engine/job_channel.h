@@ -58,6 +58,7 @@ class job_channel : public job_callbacks {
   void tag_attribute(const char* element, const char* name, const char* value) override;
   void tag_end(const char* element) override;
   void tag_text(const char* text) override;
+  void rule_fired(int section, rule_kind kind) override;
   // parser_status: a cancel request ends the job (-1); otherwise the report is posted after
   // everything found before it. The end reports (pst_done, pst_parsing_done) must arrive:
   // a refused post is retried, then the worker pauses so the window can take them in.

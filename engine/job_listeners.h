@@ -13,6 +13,7 @@
 namespace vantrel {
 
 class result_store;
+struct rule_report;
 
 // The status bar: pane 0's text and the progress indicator.
 class status_listener {
@@ -49,9 +50,10 @@ class source_listener {
 
 // How a job ended, once its worker has let go of the job record.
 struct job_outcome {
-  int ret = 0;           // 0 or -1
-  std::string failure;   // why it failed, for messages; "" when it did not
-  bool stopped = false;  // the Stop command ended it
+  int ret = 0;                                // 0 or -1
+  std::string failure;                        // why it failed, for messages; "" when it did not
+  bool stopped = false;                       // the Stop command ended it
+  std::shared_ptr<const rule_report> report;  // how the rules fitted the page; none without a loaded ParseDef
 };
 
 // The queue runner, and whoever waits for jobs to end.

@@ -16,8 +16,9 @@ void report_done(parser_job& job) {
   if (job.callbacks) job.callbacks->status(pst_parsing_done, nullptr);
 }
 
-// Everything between the parser's construction and the end of its work.
-void run_job(parser_job& job, parser& par) {
+// Everything between the parser's construction and the end of its work. True when the
+// ParseDef was loaded (the rules were walked over whatever page was had).
+bool run_job(parser_job& job, parser& par) {
   bool fetch = false;
   if (job.parsedef_fname) {
     const std::string& path = *job.parsedef_fname;
@@ -26,6 +27,7 @@ void run_job(parser_job& job, parser& par) {
       job.ret = -1;
       job.failure = path + ": " + par.parsedef_file::last_error();
       report_done(job);
+      return false;
     } else {
       trace("mtparser_func: file %s loaded.", path.c_str());
       if (job.source_fname) {
@@ -60,6 +62,7 @@ void run_job(parser_job& job, parser& par) {
       job.failure = (job.url ? *job.url + ": " : std::string()) + par.failure();
     }
   }
+  return job.parsedef_fname.has_value();
 }
 
 }  // namespace
@@ -67,10 +70,11 @@ void run_job(parser_job& job, parser& par) {
 unsigned mtparser_func(parser_job& job) {
   trace("mtparser_func entered");
   job.failure.clear();
+  job.report.reset();
   std::optional<parser> par;
   try {
     par.emplace(job.callbacks, job.fetcher);
-    run_job(job, *par);
+    if (run_job(job, *par)) job.report = std::make_shared<rule_report>(par->report());
   } catch (const std::exception& e) {
     // A page too large for the memory left, say: the job fails, the program goes on.
     const bool no_memory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;

@@ -30,7 +30,9 @@ parser::~parser() {
 
 int parser::load_parsedef(const std::string& path) {
   if (parsedef_file::load(path) != 0) return -1;
-  walk_.set_rules(read_walk_rules(root()));
+  walk_rules rules = read_walk_rules(root());
+  report_ = rule_report::for_rules(rules);
+  walk_.set_rules(std::move(rules));
   if (auto logo_path = get_logo()) {
     if (logo_) cb_.free_picture(std::move(logo_));
     logo_ = cb_.load_picture(path, *logo_path);
@@ -70,7 +72,16 @@ bool parser::attribute_seen(const char* element, const char* name, const char* v
 
 void parser::text_seen(const std::string& text) { cb_.tag_text(text.c_str()); }
 
+void parser::rule_matched(int section, int rule, bool reported) {
+  rule_tally& tally = report_.sections[static_cast<size_t>(section)].rules[static_cast<size_t>(rule)];
+  ++tally.matches;
+  if (reported && page_events_) cb_.rule_fired(section, tally.kind);
+}
+
+void parser::item_faulted(item_fault fault) { ++report_.faults[static_cast<size_t>(fault)]; }
+
 void parser::item_completed(std::unique_ptr<headline_item> item) {
+  ++report_.headlines;
   if (logo_) item->logo = cb_.copy_picture(*logo_);
   cb_.add_item(std::move(item));
 }

@@ -12,6 +12,7 @@
 #include "engine/headline_item.h"
 #include "engine/page_fetcher.h"
 #include "engine/parser_job.h"
+#include "engine/rule_check.h"
 #include "engine/rule_walk.h"
 
 namespace vantrel {
@@ -59,6 +60,8 @@ class parser : public parsedef_file, private walk_observer {
   const std::optional<std::string>& base_url() const { return walk_.base_url(); }
   const std::optional<std::string>& redirect_url() const { return redirect_url_; }
   const picture* logo() const { return logo_.get(); }
+  // How the rules fitted the pages parsed so far; starts over when a ParseDef is loaded.
+  const rule_report& report() const { return report_; }
 
  private:
   // walk_observer: page events go to the callbacks; attributes also to the page directives.
@@ -67,6 +70,8 @@ class parser : public parsedef_file, private walk_observer {
   bool attribute_seen(const char* element, const char* name, const char* value) override;
   void text_seen(const std::string& text) override;
   void item_completed(std::unique_ptr<headline_item> item) override;
+  void rule_matched(int section, int rule, bool reported) override;
+  void item_faulted(item_fault fault) override;
 
   enum class element_class { other, meta, anchor };
   bool apply_page_directives(std::string_view name, const char* value);
@@ -86,6 +91,7 @@ class parser : public parsedef_file, private walk_observer {
   int http_status_ = 0;
   std::string temp_fname_;  // fetched page on disk
   std::string failure_;
+  rule_report report_;
 
   // The element whose attributes are being examined, for the page directives.
   element_class element_ = element_class::other;

@@ -7,10 +7,12 @@
 
 #include "common/sync_event.h"
 #include "engine/headline_item.h"
+#include "engine/walk_rules.h"
 
 namespace vantrel {
 
 class page_fetcher;
+struct rule_report;
 
 // Status codes of a job's progress reports.
 enum parser_status_code : int {
@@ -53,6 +55,8 @@ class job_callbacks {
   }
   virtual void tag_end(const char* element) { (void)element; }
   virtual void tag_text(const char* text) { (void)text; }
+  // A rule of the given section fired at the event reported last.
+  virtual void rule_fired(int section, rule_kind kind) { (void)section, (void)kind; }
   // A progress report; text is the site's display name for codes 0 to 2, else null.
   // Returns 0 to go on, -1 when the job was cancelled.
   virtual int status(int code, const char* text) {
@@ -71,6 +75,7 @@ struct parser_job {
   sync_event* busy_event = nullptr;           // set by the owner, reset by the worker at its end
   page_fetcher* fetcher = nullptr;            // how pages are fetched; none: fetching fails
   std::string failure;                        // why the job failed, for messages; "" when it did not
+  std::shared_ptr<const rule_report> report;  // how the rules fitted the page; none when no ParseDef loaded
 };
 
 }  // namespace vantrel

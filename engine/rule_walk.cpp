@@ -28,6 +28,20 @@ void rule_walk::start_page() {
   section_ = -1;
 }
 
+void rule_walk::end_page() { drop_item(); }
+
+void rule_walk::drop_item() {
+  if (!item_) return;
+  const auto set = item_->fields_set;
+  item_.reset();
+  if (set & field_heading)
+    observer_.item_faulted(item_fault::heading_without_link);
+  else if (set & field_link)
+    observer_.item_faulted(item_fault::link_without_heading);
+  else if (set & field_subheading)
+    observer_.item_faulted(item_fault::incomplete);
+}
+
 const section_rules& rule_walk::current() const {
   return section_ >= 0 ? rules_.sections[static_cast<size_t>(section_)] : no_section;
 }
@@ -74,7 +88,9 @@ void rule_walk::match_rules(std::string_view name, const char* const* attrs, con
   }
   const int last = static_cast<int>(rules_.sections.size()) - 1;
   bool matched = false;
-  for (const rule& r : walked.rules) {
+  const int walked_section = section_;
+  for (size_t index = 0; index < walked.rules.size(); ++index) {
+    const rule& r = walked.rules[index];
     const section_rules& now = current();
     section_has_skipto_ = now.has_skipto;
     rule_kind k = r.kind;
@@ -83,11 +99,13 @@ void rule_walk::match_rules(std::string_view name, const char* const* attrs, con
     const bool h = now.has_subhead, l = now.has_link;
     const int target = k != rule_kind::end ? section_ : (section_ >= 0 && section_ < last ? section_ + 1 : -1);
     if (k == rule_kind::skipto) k = rule_kind::start;
+    bool fired = false;
     auto hit = [&] {
       state_ = k;
       section_has_subhead_ = h;
       section_has_link_ = l;
       section_ = target;
+      fired = true;
     };
 
     if (text != nullptr) {
@@ -103,28 +121,29 @@ void rule_walk::match_rules(std::string_view name, const char* const* attrs, con
           pending_subhead_ = true;
         }
       }
-      continue;
-    }
-    for (const pattern& p : r.patterns) {
-      if (p.is_text || !iequals(p.text, name)) continue;
-      bool is_hit = p.attributes.empty();
-      for (size_t q = 0; !is_hit && q < p.attributes.size(); ++q) {
-        if (!p.attributes[q].name.empty() && p.attributes[q].name[0] == '*') {
-          is_hit = true;
-          break;
+    } else {
+      for (const pattern& p : r.patterns) {
+        if (p.is_text || !iequals(p.text, name)) continue;
+        bool is_hit = p.attributes.empty();
+        for (size_t q = 0; !is_hit && q < p.attributes.size(); ++q) {
+          if (!p.attributes[q].name.empty() && p.attributes[q].name[0] == '*') {
+            is_hit = true;
+            break;
+          }
+          // The run from q to the last pattern attribute must all match; in effect the last
+          // attribute of the pattern decides.
+          bool all = true;
+          for (size_t j = q; all && j < p.attributes.size(); ++j) all = attribute_matches(p.attributes[j], attrs);
+          is_hit = all;
         }
-        // The run from q to the last pattern attribute must all match; in effect the last
-        // attribute of the pattern decides.
-        bool all = true;
-        for (size_t j = q; all && j < p.attributes.size(); ++j) all = attribute_matches(p.attributes[j], attrs);
-        is_hit = all;
-      }
-      if (is_hit) {
-        hit();
-        capture_tag_ = name;
-        matched = true;
+        if (is_hit) {
+          hit();
+          capture_tag_ = name;
+          matched = true;
+        }
       }
     }
+    if (fired) observer_.rule_matched(walked_section, static_cast<int>(index), event_reported_);
   }
 }
 
@@ -133,7 +152,10 @@ bool rule_walk::set_field(field_kind kind, const std::optional<std::string_view>
   item_->encoding = encoding_;
   switch (kind) {
     case field_heading:
-      if (item_->fields_set & field_heading) return false;  // the first heading wins
+      if (item_->fields_set & field_heading) {  // the first heading wins
+        if (text) observer_.item_faulted(item_fault::heading_ignored);
+        return false;
+      }
       if (text) {
         item_->heading = std::string(*text);
         item_->fields_set |= field_heading;
@@ -145,6 +167,7 @@ bool rule_walk::set_field(field_kind kind, const std::optional<std::string_view>
       break;
     case field_link:
       if (current().linksearch_first && (item_->fields_set & field_link)) break;
+      if (item_->fields_set & field_link) observer_.item_faulted(item_fault::link_replaced);
       item_->link = text ? join_url(base_url_, *text).value_or(std::string()) : std::string();
       item_->fields_set |= field_link;
       break;
@@ -155,7 +178,10 @@ bool rule_walk::set_field(field_kind kind, const std::optional<std::string_view>
 
 bool rule_walk::complete_item() {
   std::unique_ptr<headline_item> done = std::move(item_);
-  if (done->heading.empty() || done->link.empty()) return false;  // dropped silently
+  if (done->heading.empty() || done->link.empty()) {
+    observer_.item_faulted(item_fault::empty_field);
+    return false;
+  }
   observer_.item_completed(std::move(done));
   return true;
 }
@@ -177,6 +203,7 @@ void rule_walk::on_start_element(const char* name_text, const char* const* attrs
     break_tag_ = name;
   }
   observer_.element_started(name_text);
+  event_reported_ = true;
   match_rules(name, attrs, nullptr);
   if (state_ != s0) {
     // A capture opened by a text pattern ends at the element that moves the state.
@@ -235,19 +262,21 @@ void rule_walk::on_characters(std::string_view raw) {
   if (!rules_.has_text_patterns && !report_texts_ && !is_capturing(state_)) {
     // The text can be neither matched, reported nor captured: all it can do is end an item
     // that never completed.
-    if (state_ == rule_kind::end && has_visible_text(raw)) item_.reset();
+    if (state_ == rule_kind::end && has_visible_text(raw)) drop_item();
     return;
   }
   const rule_kind s0 = state_;
   collapse_spaces_into(raw, collapsed_);
   // Collapsing removes only invisible bytes, so the shorter text tells the same.
   const bool visible = has_visible_text(collapsed_);
+  // Reported before the rules see it, as elements are, so a rule's hit follows its event.
+  event_reported_ = visible && report_texts_;
+  if (event_reported_) observer_.text_seen(collapsed_);
   if (rules_.has_text_patterns) match_rules({}, nullptr, &collapsed_);  // without them no text can fire a rule
   if (!visible) return;
-  if (report_texts_) observer_.text_seen(collapsed_);
   switch (state_) {
     case rule_kind::end:
-      item_.reset();  // text before any block ends an item that never completed
+      drop_item();  // text before any block ends an item that never completed
       break;
     case rule_kind::headline:
     case rule_kind::subhead:

@@ -16,6 +16,17 @@
 
 namespace vantrel {
 
+// Ways an item goes wrong before it is complete.
+enum class item_fault : int {
+  heading_without_link,  // dropped holding a heading but no link
+  link_without_heading,  // dropped holding a link but no heading
+  incomplete,            // dropped holding only a subheading
+  empty_field,           // all fields arrived but the heading or the link was empty
+  heading_ignored,       // a second heading came while the item had one: the first is kept
+  link_replaced,         // a second link came while the item had one: the second is kept
+};
+constexpr int item_fault_count = 6;
+
 class walk_observer {
  public:
   virtual ~walk_observer() = default;
@@ -30,6 +41,13 @@ class walk_observer {
   virtual void text_seen(const std::string& text) = 0;
   // A complete item with a heading and a link.
   virtual void item_completed(std::unique_ptr<headline_item> item) = 0;
+
+  // What a check of the rules wants to know; the walk's results do not depend on these.
+  // A rule fired: the index of the section it belongs to and its index there. reported: the
+  // event that fired it was reported just before (element_started, or text_seen).
+  virtual void rule_matched(int section, int rule, bool reported) { (void)section, (void)rule, (void)reported; }
+  // Something was lost from an item under construction.
+  virtual void item_faulted(item_fault fault) { (void)fault; }
 };
 
 class rule_walk : public page_event_sink {
@@ -40,6 +58,8 @@ class rule_walk : public page_event_sink {
   void set_rules(walk_rules rules);
   // Before a page: state END, no capture, no item, no current section.
   void start_page();
+  // After a page: an item still under construction is dropped (and reported).
+  void end_page();
 
   // Address that links are joined with.
   void set_base_url(std::optional<std::string> url) { base_url_ = std::move(url); }
@@ -61,6 +81,7 @@ class rule_walk : public page_event_sink {
   // Stores a field into the item under construction; true when that completed a valid item.
   bool set_field(field_kind kind, const std::optional<std::string_view>& text);
   bool complete_item();
+  void drop_item();
   void after_field();
 
   walk_observer& observer_;
@@ -77,6 +98,7 @@ class rule_walk : public page_event_sink {
   std::unique_ptr<headline_item> item_;
   bool section_has_subhead_ = false, section_has_link_ = false, section_has_skipto_ = false;
   std::optional<std::string> text_;
+  bool event_reported_ = false;  // the event the rules are looking at was reported
 
   std::string collapsed_;  // reused for every text event
   std::string lowered_;    // reused for attribute comparisons

@@ -1,6 +1,7 @@
 #include "engine/source_line.h"
 
 #include "common/text_util.h"
+#include "engine/rule_check.h"
 #include "engine/tag_icon.h"
 
 namespace vantrel {
@@ -27,6 +28,17 @@ std::string source_line_text(const source_line& line) {
   }
   text.resize(utf8_prefix_length(text, max_source_line));
   return text;
+}
+
+std::string fired_rules_text(const source_line& line, bool several_sections) {
+  std::string out;
+  for (int k = 0; k < 6; ++k) {
+    if ((line.fired & (1u << k)) == 0) continue;
+    if (!out.empty()) out += ' ';
+    out += rule_kind_name(static_cast<rule_kind>(k));
+  }
+  if (!out.empty() && several_sections) out += " (section " + std::to_string(line.fired_section + 1) + ")";
+  return out;
 }
 
 }  // namespace vantrel

@@ -69,16 +69,23 @@ int parser::parse_buffer(const char* document, size_t length) {
   is_xml_ = has_xml_declaration(page);
   std::string error;
   int result;
+  ++report_.pages;
   if (is_xml_) {
+    const encoding_choice how = xml_page_encoding(page);
+    report_.encoding = how.name;
+    report_.encoding_source = how.source;
     result = parse_xml_page(page, walk_, &error);
   } else {
     std::string chosen = "UTF-8";
-    for (const std::string& candidate : html_encoding_candidates(page, parsedef_charset_, http_charset_)) {
-      if (encoding_supported(candidate)) {
-        chosen = candidate;
+    report_.encoding_source = "no encoding the parser supports: UTF-8 assumed";
+    for (encoding_choice& candidate : html_encoding_choices(page, parsedef_charset_, http_charset_)) {
+      if (encoding_supported(candidate.name)) {
+        chosen = std::move(candidate.name);
+        report_.encoding_source = candidate.source;
         break;
       }
     }
+    report_.encoding = chosen;
     if (chosen == "windows-1252") {
       // Converted here rather than by the library, which stops at the five bytes the code
       // page leaves undefined; pages that use them still read to their end.
@@ -88,6 +95,7 @@ int parser::parse_buffer(const char* document, size_t length) {
       result = parse_html_page(page, chosen, walk_, &error);
     }
   }
+  walk_.end_page();
   if (result != 0) failure_ = error;
   return result;
 }

@@ -53,6 +53,11 @@ TEST(CliOptions, UsageErrorsAndModes) {
       {{"--queue", "--root", "/lib"}, true},
       {{"--queue", "site.xml"}, false},
       {{"--root", "/lib", "site.xml"}, false},
+      {{"--check", "--source", "p.html", "a.xml"}, true},
+      {{"--check", "--queue"}, true},
+      {{"--check", "--format", "rss", "a.xml"}, false},
+      {{"--check", "--url", "http://x/"}, false},
+      {{"--check", "--events", "p.html"}, false},
   };
   for (const row& c : cases) {
     parse_result r = parse_options(c.args);

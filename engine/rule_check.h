@@ -1,0 +1,54 @@
+#pragma once
+// How well a ParseDef's rules fit a page: what a job learned while walking them, and the
+// verdict drawn from it. The walk's results are the same whether anyone reads this or not;
+// counting costs an increment per rule that fires.
+#include <array>
+#include <string>
+#include <vector>
+
+#include "engine/rule_walk.h"
+#include "engine/walk_rules.h"
+
+namespace vantrel {
+
+struct rule_tally {
+  rule_kind kind = rule_kind::end;
+  std::string description;  // the kind and its first pattern, "HEADLINE <a class="headline">"
+  unsigned long matches = 0;
+};
+
+struct section_tally {
+  std::vector<rule_tally> rules;
+  // Whether a START or SKIPTO rule of the section ever fired: the section was ever entered.
+  bool start_matched() const;
+};
+
+struct rule_report {
+  unsigned long headlines = 0;
+  std::array<unsigned long, item_fault_count> faults{};
+  std::vector<section_tally> sections;
+  unsigned pages = 0;           // pages parsed (a redirect makes two)
+  std::string encoding;         // of the last page parsed
+  std::string encoding_source;  // where that encoding came from
+
+  // The report of a job that has walked nothing yet over these rules.
+  static rule_report for_rules(const walk_rules& rules);
+  unsigned long items_lost() const;  // faults that cost an item (not the kept-first heading or a replaced link)
+};
+
+// healthy: headlines and nothing to say; warnings: headlines, but some rule or item went
+// wrong; broken: no headlines at all.
+enum class check_verdict { healthy, warnings, broken };
+check_verdict verdict_of(const rule_report& report);
+const char* verdict_name(check_verdict verdict);  // "healthy", "warnings", "broken"
+
+const char* rule_kind_name(rule_kind kind);  // "START", "HEADLINE", ...
+// Stable names of the faults for machines ("heading_without_link") and phrases for people.
+const char* item_fault_name(item_fault fault);
+const char* item_fault_text(item_fault fault);
+std::string describe_rule(const rule& r);
+
+// The report for people, a line per fact, each ending in "\n"; the verdict first.
+std::string format_check_text(const rule_report& report);
+
+}  // namespace vantrel
