@@ -44,6 +44,17 @@ std::string describe_xml_error(const _xmlError* e) {
   return "not well-formed XML (line " + std::to_string(e->line) + ": " + msg + ")";
 }
 
+first_xml_error::first_xml_error() : saved_context_(xmlStructuredErrorContext), saved_handler_(xmlStructuredError) {
+  xmlSetStructuredErrorFunc(this, &first_xml_error::keep);
+}
+
+first_xml_error::~first_xml_error() { xmlSetStructuredErrorFunc(saved_context_, saved_handler_); }
+
+void first_xml_error::keep(void* self, _xmlError* error) {
+  auto* me = static_cast<first_xml_error*>(self);
+  if (me->text_.empty() && error != nullptr && error->level >= XML_ERR_ERROR) me->text_ = describe_xml_error(error);
+}
+
 bool read_small_file(const std::string& path, unsigned long long max_bytes, std::string& text, std::string& why) {
   std::error_code ec;
   auto size = std::filesystem::file_size(path, ec);

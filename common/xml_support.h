@@ -34,4 +34,23 @@ bool read_small_file(const std::string& path, unsigned long long max_bytes, std:
 // "not well-formed XML (line N: what the library said)", for messages.
 std::string describe_xml_error(const _xmlError* error);
 
+// While it lives, the first error a parse on this thread raises is kept. The library remembers
+// only the last one, which for an element left open is the end of the document, far from the
+// fault a user has to find.
+class first_xml_error {
+ public:
+  first_xml_error();
+  ~first_xml_error();
+  first_xml_error(const first_xml_error&) = delete;
+  first_xml_error& operator=(const first_xml_error&) = delete;
+  // describe_xml_error of the first error, or "" when none was raised.
+  const std::string& text() const { return text_; }
+
+ private:
+  static void keep(void* self, _xmlError* error);
+  std::string text_;
+  void* saved_context_;
+  void (*saved_handler_)(void*, _xmlError*);
+};
+
 }  // namespace vantrel

@@ -1,0 +1,108 @@
+#include "editor/preview_session.h"
+
+#include "common/parsedef_file.h"
+#include "common/paths.h"
+#include "common/platform.h"
+#include "engine/walk_rules.h"
+
+namespace vantrel {
+
+preview_session::preview_session(ui_dispatcher& ui, page_fetcher* fetcher, preview_view& view)
+    : view_(view), jobs_(ui, results_, fetcher) {
+  jobs_.set_status_listener(this);
+  jobs_.set_results_listener(this);
+  jobs_.set_source_listener(this);
+  jobs_.set_end_listener(this);
+  // Nothing waits for the status bar here: the worker need not pause after its reports.
+  jobs_.set_report_pause(std::chrono::milliseconds(0));
+}
+
+preview_session::~preview_session() = default;
+
+void preview_session::refuse(const std::string& why) {
+  view_.clear_preview();
+  view_.show_status(why);
+  view_.show_check(why);
+  view_.set_running(false);
+}
+
+bool preview_session::run(const std::string& document, const std::optional<std::string>& saved_page) {
+  if (running()) return false;  // a Stop still winding down: the next Run will do
+  std::string why;
+  const auto folder = private_folder(&why);
+  if (!folder) {
+    refuse("The preview has no folder to work in: " + why);
+    return false;
+  }
+  // The job reads a ParseDef from a file: the document goes to one of the preview's own, never
+  // over the file being edited.
+  document_path_ = *folder + "/preview.xml";
+  if (!platform::replace_file(document_path_, document, &why)) {
+    refuse("The document could not be written for the preview: " + why);
+    return false;
+  }
+  parsedef_file file;
+  if (file.load(document_path_) != 0) {
+    refuse("The document is not a ParseDef: " + file.last_error());
+    return false;
+  }
+  if (!saved_page && !file.get_url()) {
+    refuse("The document names no url: choose a saved page to run it over.");
+    return false;
+  }
+  several_sections_ = read_walk_rules(file.root()).sections.size() > 1;
+  events_shown_ = 0;
+  headlines_ = 0;
+  view_.clear_preview();
+  if (!jobs_.process_parsedef(document_path_, saved_page)) {
+    refuse("The preview could not be started.");
+    return false;
+  }
+  view_.show_status(saved_page ? "Parsing " + *saved_page + "..." : "Fetching " + *file.get_url() + "...");
+  view_.set_running(true);
+  return true;
+}
+
+void preview_session::stop() { jobs_.stop(); }
+
+void preview_session::set_status_text(const std::string& text) {
+  if (!text.empty()) view_.show_status(text);
+}
+
+void preview_session::items_added(result_store& store, size_t first) {
+  std::vector<preview_headline> rows;
+  for (size_t i = first; i < store.size(); ++i) rows.push_back({store[i].heading, store[i].subheading, store[i].link});
+  headlines_ += rows.size();
+  store.clear();  // the view keeps its own rows
+  view_.add_headlines(std::move(rows));
+}
+
+void preview_session::clear_source() {
+  // A page that redirects: the next page's events follow; its headlines add to the first's.
+  events_shown_ = 0;
+}
+
+void preview_session::add_source_lines(std::vector<source_line>& lines) {
+  if (events_shown_ >= max_events) return;
+  if (events_shown_ + lines.size() > max_events) {
+    lines.resize(max_events - events_shown_);
+    lines.push_back({source_kind::text, 0, "(the page's further events are not shown)", {}});
+  }
+  events_shown_ += lines.size();
+  view_.add_events(lines, several_sections_);
+}
+
+void preview_session::worker_finished(const job_outcome& outcome) {
+  std::string text;
+  if (outcome.stopped) text = "Stopped: the check covers the page only as far as it was read.\n\n";
+  if (outcome.ret != 0) text += "The run failed: " + outcome.failure + "\n\n";
+  // A run that had no page has nothing to check: the failure says it all.
+  if (outcome.report && (outcome.ret == 0 || outcome.report->pages > 0)) text += format_check_text(*outcome.report);
+  view_.show_check(text);
+  view_.show_status(outcome.stopped    ? "Stopped."
+                    : outcome.ret != 0 ? "The run failed."
+                                       : std::to_string(headlines_) + (headlines_ == 1 ? " headline." : " headlines."));
+  view_.set_running(false);
+}
+
+}  // namespace vantrel
