@@ -15,6 +15,7 @@
 #include "common/xml_support.h"
 #include "editor/new_channel_dlg.h"
 #include "editor/package_save.h"
+#include "editor/preview_frame.h"
 
 namespace vantrel {
 
@@ -75,6 +76,7 @@ CEditorDlg::CEditorDlg(const prefs& settings, const std::string& path)
   layout_.set_constraint(id_save, L::right, L::opposite_side, -6, id_save_as);
   layout_.set_constraint(id_open, L::right, L::opposite_side, -6, id_save);
   layout_.set_constraint(id_new, L::right, L::opposite_side, -6, id_open);
+  layout_.set_constraint(id_preview, L::right, L::opposite_side, -6, id_new);
   layout_.set_constraint(id_logo_group, L::left, L::same_side, 11);
   layout_.set_constraint(id_logo_group, L::right, L::same_side, -11);
   layout_.set_constraint(id_logo, L::left, L::same_side, 9, id_logo_group);
@@ -141,7 +143,8 @@ void CEditorDlg::make_controls() {
                            {id_save_as, "Save &As..."},
                            {id_save, "&Save"},
                            {id_open, "&Open..."},
-                           {id_new, "&New..."}}) {
+                           {id_new, "&New..."},
+                           {id_preview, "Pre&view..."}}) {
     right = button(id, label, right, top);
   }
   top += button_h + 10;
@@ -168,6 +171,7 @@ void CEditorDlg::make_controls() {
       dirty_ = true;
       update_title();
     }
+    if (preview_ != nullptr) preview_->document_changed();
   });
   Bind(
       wxEVT_BUTTON, [this](wxCommandEvent&) { cmd_new(); }, id_new);
@@ -179,6 +183,8 @@ void CEditorDlg::make_controls() {
       wxEVT_BUTTON, [this](wxCommandEvent&) { save_as(); }, id_save_as);
   Bind(
       wxEVT_BUTTON, [this](wxCommandEvent&) { run(); }, id_run);
+  Bind(
+      wxEVT_BUTTON, [this](wxCommandEvent&) { preview(); }, id_preview);
   Bind(
       wxEVT_BUTTON,
       [this](wxCommandEvent&) {
@@ -325,6 +331,15 @@ void CEditorDlg::run() {
   if (!tidewatch || !platform::start_program({*tidewatch, path_})) {
     wxMessageBox("Vantrel is not properly installed, please reinstall.", "VantEdit", wxOK | wxICON_ERROR, this);
   }
+}
+
+CPreviewFrame& CEditorDlg::preview() {
+  if (preview_ == nullptr) {
+    preview_ = new CPreviewFrame(this, [this](std::string* why) { return encode_document(text(), format_, why); });
+  }
+  preview_->Show();
+  preview_->Raise();
+  return *preview_;
 }
 
 void CEditorDlg::cmd_edit_logo() {

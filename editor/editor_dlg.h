@@ -15,6 +15,8 @@ class wxTextCtrl;
 
 namespace vantrel {
 
+class CPreviewFrame;
+
 class CEditorDlg : public wxDialog, private layout_window {
  public:
   enum {
@@ -31,6 +33,7 @@ class CEditorDlg : public wxDialog, private layout_window {
     id_parsedef_group = 1013,
     id_logo_group = 1014,
     id_about = 1015,
+    id_preview = 1016,
   };
 
   // settings: VantEdit's own settings file (the window's place).
@@ -43,6 +46,8 @@ class CEditorDlg : public wxDialog, private layout_window {
   bool save_as();
   // Save, then hand the package to Tidewatch.
   void run();
+  // Shows the Preview window (made on first use), which runs the document as it stands.
+  CPreviewFrame& preview();
 
   const std::string& path() const { return path_; }
   bool dirty() const { return dirty_; }
@@ -75,6 +80,7 @@ class CEditorDlg : public wxDialog, private layout_window {
   bool dirty_ = false;
   text_format format_;
   wxTextCtrl *text_ = nullptr, *file_ = nullptr, *logo_ = nullptr;
+  CPreviewFrame* preview_ = nullptr;  // a child window: destroyed with this one
   wxTimer placement_timer_;
 };
 

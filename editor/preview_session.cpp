@@ -1,5 +1,7 @@
 #include "editor/preview_session.h"
 
+#include <filesystem>
+
 #include "common/parsedef_file.h"
 #include "common/paths.h"
 #include "common/platform.h"
@@ -19,6 +21,11 @@ preview_session::preview_session(ui_dispatcher& ui, page_fetcher* fetcher, previ
 
 preview_session::~preview_session() = default;
 
+preview_session::document_file::~document_file() {
+  std::error_code ec;
+  if (!path.empty()) std::filesystem::remove(path, ec);
+}
+
 void preview_session::refuse(const std::string& why) {
   view_.clear_preview();
   view_.show_status(why);
@@ -36,13 +43,14 @@ bool preview_session::run(const std::string& document, const std::optional<std::
   }
   // The job reads a ParseDef from a file: the document goes to one of the preview's own, never
   // over the file being edited.
-  document_path_ = *folder + "/preview.xml";
-  if (!platform::replace_file(document_path_, document, &why)) {
+  // VantEdits running side by side share the folder: each previews into a file of its own.
+  document_.path = *folder + "/preview-" + std::to_string(platform::process_id()) + ".xml";
+  if (!platform::replace_file(document_.path, document, &why)) {
     refuse("The document could not be written for the preview: " + why);
     return false;
   }
   parsedef_file file;
-  if (file.load(document_path_) != 0) {
+  if (file.load(document_.path) != 0) {
     refuse("The document is not a ParseDef: " + file.last_error());
     return false;
   }
@@ -54,7 +62,7 @@ bool preview_session::run(const std::string& document, const std::optional<std::
   events_shown_ = 0;
   headlines_ = 0;
   view_.clear_preview();
-  if (!jobs_.process_parsedef(document_path_, saved_page)) {
+  if (!jobs_.process_parsedef(document_.path, saved_page)) {
     refuse("The preview could not be started.");
     return false;
   }

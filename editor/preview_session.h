@@ -74,10 +74,17 @@ class preview_session : private status_listener,
 
   void refuse(const std::string& why);
 
+  // The document as the job reads it; removed after the job control (declared after it) has
+  // ended its worker.
+  struct document_file {
+    std::string path;
+    ~document_file();
+  };
+
   preview_view& view_;
   result_store results_;
+  document_file document_;
   job_control jobs_;
-  std::string document_path_;
   bool several_sections_ = false;
   size_t events_shown_ = 0;
   unsigned long headlines_ = 0;

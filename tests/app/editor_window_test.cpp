@@ -10,6 +10,7 @@
 #include "app/main_view.h"
 #include "editor/editor_dlg.h"
 #include "editor/new_channel_dlg.h"
+#include "editor/preview_frame.h"
 #include "tests/app/gui_support.h"
 #include "tests/helpers/http_server.h"
 #include "tests/helpers/temp_dir.h"
@@ -80,6 +81,36 @@ TEST(EditorWindow, AParseDefMadeHereInstallsAndYieldsHeadlinesInTidewatch) {
   EXPECT_EQ(frame->view().controller().results()[0].heading, "New ferry route opens to the islands");
   frame->Destroy();
   editor->Destroy();
+  testing::pump();
+}
+
+TEST(EditorWindow, PreviewShowsWhatTheRulesFindWhileTheyAreWritten) {
+  testing::temp_dir dir;
+  const prefs editor_settings(dir.file("vantedit.ini"));
+  auto* editor = new CEditorDlg(editor_settings, "");
+  editor->Show();
+  editor->new_document(sample("harbour-gazette.xml"), "");
+  CPreviewFrame& preview = editor->preview();
+  preview.SetSize(20, 20, 1100, 640);
+  preview.set_saved_page(std::string(VANTREL_SAMPLES) + "/harbour-gazette.html");
+  preview.set_live_runs(true);
+  preview.run();
+  ASSERT_TRUE(testing::pump_until([&] { return !preview.running() && preview.headline_rows() > 0; }));
+  EXPECT_EQ(preview.headline_rows(), 4u);
+  EXPECT_GT(preview.event_rows(), 40u);
+  EXPECT_EQ(preview.check_text().rfind("Verdict: healthy", 0), 0u) << preview.check_text();
+  testing::screenshot(&preview, "vantedit-preview");
+
+  // A rule broken in the editor: the preview runs again by itself and says what broke.
+  auto* text = dynamic_cast<wxTextCtrl*>(editor->FindWindow(CEditorDlg::id_text));
+  wxString changed = text->GetValue();
+  changed.Replace("class=\"stories\"", "class=\"articles\"");
+  text->SetValue(changed);
+  ASSERT_TRUE(testing::pump_until([&] {
+    return preview.check_text().find("its start never matched") != std::string::npos;
+  })) << preview.check_text();
+  EXPECT_EQ(preview.headline_rows(), 0u);
+  editor->Destroy();  // with a run possibly still winding down: the preview waits for it
   testing::pump();
 }
 
