@@ -15,6 +15,7 @@ class source_list : public wxVListBox {
     std::string text;
     int icon;  // -1: none
     bool bold;
+    std::string rules = {};  // the rules that fired at this event, "" for none
   };
 
   explicit source_list(wxWindow* parent) : wxVListBox(parent, CParsedSourceWnd::list_id) {
@@ -54,7 +55,7 @@ class source_list : public wxVListBox {
         break;
       }
       lines_.push_back({source_line_text(l), l.kind == source_kind::start || l.kind == source_kind::end ? l.icon : -1,
-                        l.kind == source_kind::text});
+                        l.kind == source_kind::text, l.fired != 0 ? fired_rules_text(l, l.fired_section > 0) : std::string()});
     }
     // While the list is shown live, it follows the newest line.
     if (!frozen_) sync();
@@ -64,6 +65,17 @@ class source_list : public wxVListBox {
 
  protected:
   wxCoord OnMeasureItem(size_t) const override { return row_height_; }
+
+  // A line where a rule fired stands on a soft highlight, so a rule's effect can be found.
+  void OnDrawBackground(wxDC& dc, const wxRect& rect, size_t n) const override {
+    if (n < lines_.size() && !lines_[n].rules.empty() && !IsSelected(n)) {
+      dc.SetPen(*wxTRANSPARENT_PEN);
+      dc.SetBrush(wxBrush(wxColour(255, 236, 160)));
+      dc.DrawRectangle(rect);
+      return;
+    }
+    wxVListBox::OnDrawBackground(dc, rect, n);
+  }
 
   void OnDrawItem(wxDC& dc, const wxRect& rect, size_t n) const override {
     if (n >= lines_.size()) return;
@@ -79,7 +91,15 @@ class source_list : public wxVListBox {
                                        : wxSystemSettings::GetColour(wxSYS_COLOUR_LISTBOXTEXT));
     wxCoord w = 0, h = 0;
     dc.GetTextExtent("Ag", &w, &h);
-    dc.DrawText(to_wx(l.text), rect.x + gap * 2 + icon_size, rect.y + (rect.height - h) / 2);
+    const int x = rect.x + gap * 2 + icon_size;
+    dc.DrawText(to_wx(l.text), x, rect.y + (rect.height - h) / 2);
+    if (!l.rules.empty()) {
+      // The rule after the text, in the list's greyed colour unless the line is selected.
+      const wxSize extent = dc.GetTextExtent(to_wx(l.text));
+      if (!IsSelected(n)) dc.SetTextForeground(wxSystemSettings::GetColour(wxSYS_COLOUR_GRAYTEXT));
+      dc.SetFont(GetFont());
+      dc.DrawText(to_wx("\u2190 " + l.rules), x + extent.x + gap * 6, rect.y + (rect.height - h) / 2);
+    }
   }
 
  private:
@@ -130,6 +150,7 @@ size_t CParsedSourceWnd::line_count() const { return list_->lines().size(); }
 std::string CParsedSourceWnd::line_text(size_t n) const { return list_->lines().at(n).text; }
 int CParsedSourceWnd::line_icon(size_t n) const { return list_->lines().at(n).icon; }
 bool CParsedSourceWnd::line_bold(size_t n) const { return list_->lines().at(n).bold; }
+std::string CParsedSourceWnd::line_rules(size_t n) const { return list_->lines().at(n).rules; }
 size_t CParsedSourceWnd::first_visible_line() const { return list_->GetVisibleRowsBegin(); }
 
 }  // namespace vantrel

@@ -36,6 +36,8 @@ class CParsedSourceWnd : public wxFrame, public source_listener {
   std::string line_text(size_t n) const;
   int line_icon(size_t n) const;
   bool line_bold(size_t n) const;
+  // The rules that fired at line n ("HEADLINE (section 1)"), or "".
+  std::string line_rules(size_t n) const;
   size_t first_visible_line() const;
 
  private:

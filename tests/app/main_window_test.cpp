@@ -104,6 +104,12 @@ TEST_F(MainWindow, FetchesASiteShowsItsRowsAndOpensLinks) {
   ASSERT_LT(first_text, source.line_count());
   EXPECT_EQ(source.line_icon(first_text), -1);
   EXPECT_EQ(source.first_visible_line(), 0u);
+  // The element where the block's start rule fired says so.
+  size_t marked = 0;
+  while (marked < source.line_count() && source.line_rules(marked).empty()) ++marked;
+  ASSERT_LT(marked, source.line_count());
+  EXPECT_EQ(source.line_text(marked), "div");
+  EXPECT_EQ(source.line_rules(marked), "START");
 
   // Enter and double-click open the selected row's link.
   std::vector<std::string> opened;
@@ -124,6 +130,8 @@ TEST_F(MainWindow, FetchesASiteShowsItsRowsAndOpensLinks) {
   EXPECT_TRUE(view.source_visible());
   EXPECT_TRUE(source.IsShown());
   screenshot(&source, "parsed-source");
+  dynamic_cast<wxVListBox*>(source.FindWindow(CParsedSourceWnd::list_id))->ScrollToRow(marked - 2);
+  screenshot(&source, "parsed-source-rules");
   // Its close box hides it, and the Source command's check follows.
   source.Close();
   EXPECT_FALSE(source.IsShown());
