@@ -95,17 +95,23 @@ std::string escape_controls(std::string_view text) {
 }
 
 std::string format_source_line(const source_line& line) {
+  std::string out;
   switch (line.kind) {
     case source_kind::start:
-      return "start " + std::to_string(line.icon) + " " + escape_controls(line.name) + "\n";
+      out = "start " + std::to_string(line.icon) + " " + escape_controls(line.name) + "\n";
+      break;
     case source_kind::end:
-      return "end " + std::to_string(line.icon) + " " + escape_controls(line.name) + "\n";
+      out = "end " + std::to_string(line.icon) + " " + escape_controls(line.name) + "\n";
+      break;
     case source_kind::attribute:
-      return "attr " + escape_controls(line.name) + " = " + escape_controls(line.value) + "\n";
+      out = "attr " + escape_controls(line.name) + " = " + escape_controls(line.value) + "\n";
+      break;
     case source_kind::text:
-      return "text " + escape_controls(line.name) + "\n";
+      out = "text " + escape_controls(line.name) + "\n";
+      break;
   }
-  return {};
+  if (line.fired != 0) out += "rule " + fired_rules_text(line, line.fired_section > 0) + "\n";
+  return out;
 }
 
 }  // namespace vantrel::cli

@@ -27,7 +27,8 @@ std::string format_json(const headline_item& item, const std::string* logo_path,
 // ("\\", "\n", "\r", "\t", "\xNN"), so that a page's text cannot fake an event line.
 std::string escape_controls(std::string_view text);
 
-// One event line: "start ICON NAME", "attr NAME = VALUE", "text TEXT" or "end ICON NAME".
+// One event line: "start ICON NAME", "attr NAME = VALUE", "text TEXT" or "end ICON NAME";
+// then "rule KINDS" when rules fired at the event ("rule HEADLINE", "rule END START (section 2)").
 std::string format_source_line(const source_line& line);
 
 }  // namespace vantrel::cli

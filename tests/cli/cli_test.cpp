@@ -135,6 +135,9 @@ TEST(CliRun, EventsListThePageAsParsed) {
             "start 1 font\ntext f\nend 10 font\nend 20 body\nend 16 html\n");
   result with_rules = run_cli({"--events", "--parsedef", sample_dir + "harbour-gazette.xml", page});
   EXPECT_EQ(with_rules.out, r.out);
+  // Where the ParseDef's rules fire, a line says which.
+  result marked = run_cli({"--events", "--parsedef", sample_dir + "harbour-gazette.xml", sample_dir + "harbour-gazette.html"});
+  EXPECT_NE(marked.out.find(" div\nrule START\nattr class = stories\n"), std::string::npos) << marked.out;
 
   // A value or text that holds a line break cannot fake an event line.
   std::string forged = t.write("f.html", "<p title=\"a&#10;start 6 a\">x&#13;&#10;end 7 a \\ y</p>");
