@@ -1,7 +1,7 @@
-// The console tool end to end, as scripts use it: `tidewatch-cli --format json --source PAGE
-// PARSEDEF` writing into a pipe that is read to its end, against a process that reads the same
-// bytes and runs libxml2's bare SAX parse over them with empty handlers. Both are child
-// processes, timed from start to exit, their peak memory taken from the system.
+// The console tool end to end, as scripts use it (and its check and feeds against its plain run): `tidewatch-cli
+// --format json --source PAGE PARSEDEF` writing into a pipe that is read to its end, against a process that reads the
+// same bytes and runs libxml2's bare SAX parse over them with empty handlers. Both are child processes, timed from
+// start to exit, their peak memory taken from the system.
 //   cli_bench CLI PAGE PARSEDEF
 //   cli_bench --bare PAGE        (the baseline child)
 #include <fcntl.h>
@@ -110,5 +110,32 @@ int main(int argc, char** argv) {
       "1.20)\n",
       piped.seconds / base.seconds, nulled.seconds / base.seconds,
       static_cast<double>(piped.peak_kib) / static_cast<double>(base.peak_kib));
+
+  // What a check and the feeds cost on top of the plain run they are made from.
+  struct variant {
+    const char* label;
+    std::vector<std::string> args;
+    child_run best;
+  };
+  std::vector<variant> variants = {
+      {"plain (--format text)", {argv[1], "--source", argv[2], argv[3]}, {}},
+      {"--check", {argv[1], "--check", "--source", argv[2], argv[3]}, {}},
+      {"--check --format json", {argv[1], "--check", "--format", "json", "--source", argv[2], argv[3]}, {}},
+      {"--format atom", {argv[1], "--format", "atom", "--source", argv[2], argv[3]}, {}},
+      {"--format rss", {argv[1], "--format", "rss", "--source", argv[2], argv[3]}, {}},
+  };
+  for (int round = 0; round < 5; ++round) {
+    for (variant& v : variants) {
+      child_run r = run(v.args, true);
+      if (r.seconds < v.best.seconds) v.best = r;
+    }
+  }
+  const child_run& plain = variants[0].best;
+  std::printf("check and feeds against the plain run, into a pipe, best of 5:\n");
+  for (const variant& v : variants) {
+    std::printf("  %-24s %8.1f ms (ratio %.2f), peak %6.1f MiB (ratio %.2f), %lld bytes out\n", v.label,
+                v.best.seconds * 1e3, v.best.seconds / plain.seconds, v.best.peak_kib / 1024.0,
+                static_cast<double>(v.best.peak_kib) / static_cast<double>(plain.peak_kib), v.best.bytes_out);
+  }
   return 0;
 }
