@@ -45,13 +45,16 @@ class console : public status_listener,
                 public job_end_listener,
                 public picture_source {
  public:
-  console(std::ostream& out, std::ostream& err, const options& opts, bool interactive)
+  // feed: the feed's head when the headlines make a feed.
+  console(std::ostream& out, std::ostream& err, const options& opts, bool interactive, const feed_head* feed = nullptr)
       : out_(out),
         err_(err),
         format_(opts.format),
         progress_(opts.progress),
         interactive_(interactive),
-        check_(opts.check) {}
+        check_(opts.check) {
+    if (feed != nullptr) feed_.emplace(opts.format == output_format::atom, *feed);
+  }
 
   // A line per new status; the byte counts of one page at most four times a second.
   void set_status_text(const std::string& text) override {
@@ -70,10 +73,11 @@ class console : public status_listener,
   // Printed as they come and then let go: a console run keeps no headlines (a feed collects
   // them and is written at the end; a check keeps its few samples).
   void items_added(result_store& store, size_t first) override {
-    if (check_ || format_ == output_format::atom || format_ == output_format::rss) {
-      for (size_t i = first; i < store.size() && !(check_ && entries_.size() >= check_samples); ++i) {
+    if (check_ || feed_) {
+      for (size_t i = first; i < store.size(); ++i) {
         const headline_item& item = store[i];
-        entries_.push_back({item.heading, item.subheading, item.link});
+        if (feed_) feed_->add(item.heading, item.subheading, item.link);
+        if (check_ && samples_.size() < check_samples) samples_.push_back({item.heading, item.subheading, item.link});
       }
       store.clear();
       return;
@@ -120,7 +124,9 @@ class console : public status_listener,
   // A queue run: every headline says which site it came from.
   void set_site(site_label site) { site_ = std::move(site); }
   bool finished() const { return finished_; }
-  const std::vector<feed_entry>& entries() const { return entries_; }
+  const std::vector<feed_entry>& samples() const { return samples_; }
+  // The feed of the headlines; once, at the end.
+  std::string feed_text() { return feed_ ? feed_->finish() : std::string(); }
   const job_outcome& outcome() const { return outcome_; }
 
  private:
@@ -138,7 +144,8 @@ class console : public status_listener,
   bool finished_ = false;
   job_outcome outcome_;
   std::optional<site_label> site_;
-  std::vector<feed_entry> entries_;
+  std::vector<feed_entry> samples_;  // a check's first headlines
+  std::optional<feed_builder> feed_;
 };
 
 // The page events of a document parsed without rules, on this thread.
@@ -217,10 +224,6 @@ feed_head read_head(const std::string& parsedef) {
   return head;
 }
 
-std::string feed_text(const options& opts, const feed_head& head, const std::vector<feed_entry>& entries) {
-  return opts.format == output_format::atom ? atom_feed(head, entries) : rss_feed(head, entries);
-}
-
 // Runs one ParseDef for its check and prints the report; returns the check's status.
 int run_check(const options& opts, const std::string& parsedef, const site_label* site, std::ostream& out,
               std::ostream& err, bool interactive) {
@@ -235,7 +238,7 @@ int run_check(const options& opts, const std::string& parsedef, const site_label
   check.page = opts.source.value_or(read_head(parsedef).link);
   check.report = view.outcome().report.get();
   if (rc != 0) check.failure = view.outcome().failure.empty() ? "the job could not be started" : view.outcome().failure;
-  check.samples = view.entries();
+  check.samples = view.samples();
   check.site = site;
   out << (opts.format == output_format::json ? format_check_json(check) : format_check_text(check));
   return check_status(check);
@@ -287,7 +290,7 @@ int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool in
     one.queue = false;
     one.parsedef = file;
     const feed_head head = is_feed(opts.format) ? read_head(file) : feed_head{};
-    console view(out, err, one, interactive);
+    console view(out, err, one, interactive, is_feed(opts.format) ? &head : nullptr);
     view.set_site(label);
     const int rc = run_controlled(one, view, err);
     if (rc == exit_stopped) return rc;
@@ -301,8 +304,7 @@ int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool in
       std::filesystem::path target = std::filesystem::path(*opts.output_dir) / relative;
       target.replace_extension(opts.format == output_format::atom ? ".atom" : ".rss");
       std::string why;
-      if (make_path_dirs(target.string(), 0) != 0 ||
-          !platform::replace_file(target.string(), feed_text(opts, head, view.entries()), &why)) {
+      if (make_path_dirs(target.string(), 0) != 0 || !platform::replace_file(target.string(), view.feed_text(), &why)) {
         err << "tidewatch-cli: " << target.string() << ": cannot be written " << why << "\n";
         status = 1;
       }
@@ -337,9 +339,9 @@ int run(const options& opts, std::ostream& out, std::ostream& err, bool interact
   if (opts.queue) return run_queue(opts, out, err, interactive);
   if (opts.check) return run_check(opts, *opts.parsedef, nullptr, out, err, interactive);
   const feed_head head = is_feed(opts.format) ? read_head(*opts.parsedef) : feed_head{};
-  console view(out, err, opts, interactive);
+  console view(out, err, opts, interactive, is_feed(opts.format) ? &head : nullptr);
   const int rc = run_controlled(opts, view, err);
-  if (rc == 0 && is_feed(opts.format)) out << feed_text(opts, head, view.entries());
+  if (rc == 0 && is_feed(opts.format)) out << view.feed_text();
   return rc;
 }
 

@@ -69,66 +69,66 @@ std::string rfc822(std::time_t t) {
 
 }  // namespace
 
-std::string atom_feed(const feed_head& head, const std::vector<feed_entry>& entries) {
-  const std::string updated = time_text(head.generated, "%Y-%m-%dT%H:%M:%SZ");
-  std::string out =
-      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<feed xmlns=\"http://www.w3.org/2005/Atom\">\n"
-      "  <title>" +
-      xml_text(head.title) +
-      "</title>\n"
-      "  <link href=\"" +
-      xml_text(head.link) +
-      "\"/>\n"
-      "  <id>" +
-      entry_id(head.link) +
-      "</id>\n"
-      "  <updated>" +
-      updated +
-      "</updated>\n"
-      "  <author><name>" +
-      xml_text(head.title) +
-      "</name></author>\n"
-      "  <generator>Vantrel tidewatch-cli</generator>\n";
-  for (const auto& e : entries) {
-    out += "  <entry>\n    <title>" + xml_text(e.heading) + "</title>\n";
-    out += "    <link href=\"" + xml_text(e.link) + "\"/>\n";
-    out += "    <id>" + entry_id(e.link) + "</id>\n";
-    out += "    <updated>" + updated + "</updated>\n";
-    if (e.subheading && !e.subheading->empty()) out += "    <summary>" + xml_text(*e.subheading) + "</summary>\n";
-    out += "  </entry>\n";
+feed_builder::feed_builder(bool atom, const feed_head& head) : atom_(atom) {
+  if (atom_) {
+    date_ = time_text(head.generated, "%Y-%m-%dT%H:%M:%SZ");
+    text_ = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<feed xmlns=\"http://www.w3.org/2005/Atom\">\n";
+    text_.append("  <title>").append(xml_text(head.title)).append("</title>\n");
+    text_.append("  <link href=\"").append(xml_text(head.link)).append("\"/>\n");
+    text_.append("  <id>").append(entry_id(head.link)).append("</id>\n");
+    text_.append("  <updated>").append(date_).append("</updated>\n");
+    text_.append("  <author><name>").append(xml_text(head.title)).append("</name></author>\n");
+  } else {
+    date_ = rfc822(head.generated);
+    text_ = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<rss version=\"2.0\">\n<channel>\n";
+    text_.append("  <title>").append(xml_text(head.title)).append("</title>\n");
+    text_.append("  <link>").append(xml_text(head.link)).append("</link>\n");
+    text_.append("  <description>").append(xml_text("Headlines of " + head.title)).append("</description>\n");
+    text_.append("  <lastBuildDate>").append(date_).append("</lastBuildDate>\n");
   }
-  return out + "</feed>\n";
+  text_.append("  <generator>Vantrel tidewatch-cli</generator>\n");
+}
+
+void feed_builder::add(const std::string& heading, const std::optional<std::string>& subheading,
+                       const std::string& link) {
+  const bool summary = subheading && !subheading->empty();
+  if (atom_) {
+    text_.append("  <entry>\n    <title>").append(xml_text(heading)).append("</title>\n");
+    text_.append("    <link href=\"").append(xml_text(link)).append("\"/>\n");
+    text_.append("    <id>").append(entry_id(link)).append("</id>\n");
+    text_.append("    <updated>").append(date_).append("</updated>\n");
+    if (summary) text_.append("    <summary>").append(xml_text(*subheading)).append("</summary>\n");
+    text_.append("  </entry>\n");
+    return;
+  }
+  text_.append("  <item>\n    <title>").append(xml_text(heading)).append("</title>\n");
+  text_.append("    <link>").append(xml_text(link)).append("</link>\n");
+  // An RSS description is HTML: the subheading's text is escaped for HTML, then for XML, so
+  // readers show it as it stands.
+  if (summary) text_.append("    <description>").append(xml_escape(xml_text(*subheading))).append("</description>\n");
+  text_.append("    <guid isPermaLink=\"false\">").append(entry_id(link)).append("</guid>\n");
+  text_.append("    <pubDate>").append(date_).append("</pubDate>\n  </item>\n");
+}
+
+std::string feed_builder::finish() {
+  text_.append(atom_ ? "</feed>\n" : "</channel>\n</rss>\n");
+  return std::move(text_);
+}
+
+namespace {
+std::string whole_feed(bool atom, const feed_head& head, const std::vector<feed_entry>& entries) {
+  feed_builder feed(atom, head);
+  for (const feed_entry& e : entries) feed.add(e.heading, e.subheading, e.link);
+  return feed.finish();
+}
+}  // namespace
+
+std::string atom_feed(const feed_head& head, const std::vector<feed_entry>& entries) {
+  return whole_feed(true, head, entries);
 }
 
 std::string rss_feed(const feed_head& head, const std::vector<feed_entry>& entries) {
-  const std::string date = rfc822(head.generated);
-  std::string out =
-      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<rss version=\"2.0\">\n<channel>\n"
-      "  <title>" +
-      xml_text(head.title) +
-      "</title>\n"
-      "  <link>" +
-      xml_text(head.link) +
-      "</link>\n"
-      "  <description>" +
-      xml_text("Headlines of " + head.title) +
-      "</description>\n"
-      "  <lastBuildDate>" +
-      date +
-      "</lastBuildDate>\n"
-      "  <generator>Vantrel tidewatch-cli</generator>\n";
-  for (const auto& e : entries) {
-    out += "  <item>\n    <title>" + xml_text(e.heading) + "</title>\n";
-    out += "    <link>" + xml_text(e.link) + "</link>\n";
-    if (e.subheading && !e.subheading->empty()) {
-      // An RSS description is HTML: the subheading's text is escaped for HTML, then for XML,
-      // so readers show it as it stands.
-      out += "    <description>" + xml_escape(xml_text(*e.subheading)) + "</description>\n";
-    }
-    out += "    <guid isPermaLink=\"false\">" + entry_id(e.link) + "</guid>\n";
-    out += "    <pubDate>" + date + "</pubDate>\n  </item>\n";
-  }
-  return out + "</channel>\n</rss>\n";
+  return whole_feed(false, head, entries);
 }
 
 }  // namespace vantrel::cli

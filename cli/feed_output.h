@@ -21,6 +21,21 @@ struct feed_head {
   std::time_t generated = 0;
 };
 
+// A feed written as its headlines come, so a run never holds them twice.
+class feed_builder {
+ public:
+  // atom: Atom 1.0, else RSS 2.0.
+  feed_builder(bool atom, const feed_head& head);
+  void add(const std::string& heading, const std::optional<std::string>& subheading, const std::string& link);
+  // The whole document; the builder is spent.
+  std::string finish();
+
+ private:
+  bool atom_;
+  std::string date_;  // the run's time, as the format writes it
+  std::string text_;
+};
+
 std::string atom_feed(const feed_head& head, const std::vector<feed_entry>& entries);
 std::string rss_feed(const feed_head& head, const std::vector<feed_entry>& entries);
 
