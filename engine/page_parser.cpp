@@ -122,9 +122,10 @@ int parse_xml_page(std::string_view page, page_event_sink& sink, std::string* er
     return -1;
   }
   xmlCtxtUseOptions(ctxt.get(), XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+  const first_xml_error first;
   run_parse(ctxt.get(), sink, xmlParseDocument);
   if (ctxt->wellFormed) return 0;
-  if (error) *error = describe_xml_error(&ctxt->lastError);
+  if (error) *error = first.text().empty() ? describe_xml_error(&ctxt->lastError) : first.text();
   return -1;
 }
 

@@ -160,7 +160,7 @@ TEST(CliRun, FailuresSayWhichFileAndWhy) {
       {{"--source", page, t.file("none.xml")}, 1, "none.xml: cannot be opened"},
       {{"--source", page, t.write("zip.nov", "not a zip")}, 1, "zip.nov: not a ParseDef package"},
       {{"--source", t.file("missing.html"), good_pd}, 1, "missing.html: cannot be opened"},
-      {{"--source", t.write("f.xml", "<?xml version='1.0'?><a><b></a>"), good_pd}, 1, "f.xml: not well-formed XML"},
+      {{"--source", t.write("f.xml", "<?xml version='1.0'?>\n<a>\n<b></a>\n\n\n"), good_pd}, 1, "f.xml: not well-formed XML (line 3"},
       {{"--events", t.file("missing.html")}, 1, "missing.html: cannot be opened"},
       {{"--source", page}, 2, "missing file"},
       {{"--url", "file:///etc/passwd"}, 1, "not an http or https address"},
