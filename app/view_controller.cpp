@@ -1,6 +1,7 @@
 #include "app/view_controller.h"
 
 #include "common/trace_log.h"
+#include "engine/rule_check.h"
 
 namespace vantrel {
 
@@ -29,6 +30,9 @@ void view_controller::worker_finished(const job_outcome& outcome) {
   // After a Stop the user knows why it ended, also when it failed before the Stop reached it.
   if (outcome.ret != 0 && !outcome.stopped && !stop_pressed_ && !outcome.failure.empty()) {
     set_status_text(outcome.failure);
+  } else if (outcome.ret == 0 && !outcome.stopped && outcome.report) {
+    // Nor must a site whose page changed under its rules.
+    if (std::string why = broken_rules_summary(*outcome.report); !why.empty()) set_status_text(why);
   }
   if (end_listener_) end_listener_->worker_finished(outcome);
 }

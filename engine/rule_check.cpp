@@ -89,6 +89,21 @@ std::string describe_rule(const rule& r) {
   return out;
 }
 
+std::string broken_rules_summary(const rule_report& report) {
+  if (verdict_of(report) != check_verdict::broken) return {};
+  for (size_t s = 0; s < report.sections.size(); ++s) {
+    if (report.sections[s].start_matched()) continue;
+    std::string out = "No headlines: the start of section " + std::to_string(s + 1) + " never matched";
+    for (const rule_tally& r : report.sections[s].rules)
+      if (r.kind == rule_kind::start || r.kind == rule_kind::skipto) return out + " (" + r.description + ")";
+    return out;
+  }
+  for (int f = 0; f < item_fault_count; ++f)
+    if (report.faults[f] > 0)
+      return std::string("No headlines: every item broke, first of all ") + item_fault_text(static_cast<item_fault>(f));
+  return "No headlines: the rules found nothing on the page";
+}
+
 std::string format_check_text(const rule_report& report) {
   const check_verdict verdict = verdict_of(report);
   std::string out;

@@ -48,6 +48,10 @@ const char* item_fault_name(item_fault fault);
 const char* item_fault_text(item_fault fault);
 std::string describe_rule(const rule& r);
 
+// One line for a status bar when the rules found nothing ("No headlines: the start of section
+// 1 never matched (START <div class="news">)"); "" when they found headlines.
+std::string broken_rules_summary(const rule_report& report);
+
 // The report for people, a line per fact, each ending in "\n"; the verdict first.
 std::string format_check_text(const rule_report& report);
 

@@ -67,6 +67,13 @@ TEST_F(ViewController, OpenParsesThePageAndACancelledChoiceKeepsTheLastParseDef)
   finish();
   EXPECT_EQ(controller_.results().size(), 2u) << "emptied first, then the same two from the earlier ParseDef";
   EXPECT_GE(display_.clears, 2);
+  EXPECT_EQ(controller_.prompt("Ready"), "Ready");
+
+  // A page that changed under the rules says so, instead of looking like a site without news.
+  controller_.open_source(dir_.write("moved.html", "<div class=t><a href='/a'>First</a></div>"), std::nullopt);
+  finish();
+  EXPECT_EQ(controller_.prompt("Ready"),
+            "No headlines: the start of section 1 never matched (START <div class=\"s\">)");
 }
 
 TEST_F(ViewController, ClearDuringAJobKeepsWhatArrivesLater) {
