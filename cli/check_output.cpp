@@ -5,7 +5,6 @@ namespace vantrel::cli {
 namespace {
 constexpr int status_healthy = 0, status_unavailable = 1, status_broken = 3;
 
-std::string json_number(unsigned long n) { return std::to_string(n); }
 }  // namespace
 
 int check_status(const site_check& check) {
@@ -41,14 +40,14 @@ std::string format_check_json(const site_check& check) {
   out += ",\"failure\":";
   out += check.failure ? json_string(*check.failure) : (unavailable ? "\"the ParseDef could not be loaded\"" : "null");
   if (const rule_report* r = check.report) {
-    out += ",\"headlines\":" + json_number(r->headlines);
+    out += ",\"headlines\":" + std::to_string(r->headlines);
     out += ",\"pages\":" + std::to_string(r->pages);
     out += ",\"encoding\":" + (r->encoding.empty() ? std::string("null") : json_string(r->encoding));
     out += ",\"encoding_source\":" + (r->encoding.empty() ? std::string("null") : json_string(r->encoding_source));
     out += ",\"faults\":{";
     for (int f = 0; f < item_fault_count; ++f) {
       if (f > 0) out += ',';
-      out += json_string(item_fault_name(static_cast<item_fault>(f))) + ":" + json_number(r->faults[f]);
+      out += json_string(item_fault_name(static_cast<item_fault>(f))) + ":" + std::to_string(r->faults[f]);
     }
     out += "},\"sections\":[";
     for (size_t s = 0; s < r->sections.size(); ++s) {
@@ -61,7 +60,7 @@ std::string format_check_json(const site_check& check) {
         const rule_tally& t = section.rules[i];
         if (i > 0) out += ',';
         out += "{\"kind\":" + json_string(rule_kind_name(t.kind)) + ",\"rule\":" + json_string(t.description) +
-               ",\"matches\":" + json_number(t.matches) + "}";
+               ",\"matches\":" + std::to_string(t.matches) + "}";
       }
       out += "]}";
     }

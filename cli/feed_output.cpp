@@ -115,20 +115,4 @@ std::string feed_builder::finish() {
   return std::move(text_);
 }
 
-namespace {
-std::string whole_feed(bool atom, const feed_head& head, const std::vector<feed_entry>& entries) {
-  feed_builder feed(atom, head);
-  for (const feed_entry& e : entries) feed.add(e.heading, e.subheading, e.link);
-  return feed.finish();
-}
-}  // namespace
-
-std::string atom_feed(const feed_head& head, const std::vector<feed_entry>& entries) {
-  return whole_feed(true, head, entries);
-}
-
-std::string rss_feed(const feed_head& head, const std::vector<feed_entry>& entries) {
-  return whole_feed(false, head, entries);
-}
-
 }  // namespace vantrel::cli

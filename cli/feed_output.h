@@ -36,9 +36,6 @@ class feed_builder {
   std::string text_;
 };
 
-std::string atom_feed(const feed_head& head, const std::vector<feed_entry>& entries);
-std::string rss_feed(const feed_head& head, const std::vector<feed_entry>& entries);
-
 // Text fit for XML: invalid UTF-8 becomes U+FFFD, control characters are dropped, blanks at
 // either end trimmed, and &, <, > and " are written as entities.
 std::string xml_text(const std::string& text);

@@ -225,9 +225,7 @@ void CPreviewFrame::run() {
   std::string why;
   const std::optional<std::string> bytes = document_(&why);
   if (!bytes) {
-    clear_preview();
-    show_check("The document cannot be run: " + why);
-    show_status("The document cannot be run.");
+    session_->refuse("The document cannot be written in its encoding: " + why);
     return;
   }
   std::optional<std::string> page;

@@ -85,11 +85,6 @@ void preview_session::items_added(result_store& store, size_t first) {
   view_.add_headlines(std::move(rows));
 }
 
-void preview_session::clear_source() {
-  // A page that redirects: the next page's events follow; its headlines add to the first's.
-  events_shown_ = 0;
-}
-
 void preview_session::add_source_lines(std::vector<source_line>& lines) {
   if (events_shown_ >= max_events) return;
   if (events_shown_ + lines.size() > max_events) {

@@ -54,6 +54,8 @@ class preview_session : private status_listener,
   bool run(const std::string& document, const std::optional<std::string>& saved_page);
   // Stops the run; what was found so far stays shown.
   void stop();
+  // A run that cannot start, said in the view as a refused run is (its status and check).
+  void refuse(const std::string& why);
   bool running() const { return jobs_.job_running() || jobs_.busy(); }
 
  private:
@@ -65,14 +67,12 @@ class preview_session : private status_listener,
   void items_added(result_store& store, size_t first) override;
   void rebuild_list() override {}
   // source_listener
-  void clear_source() override;
+  void clear_source() override {}  // a page that redirects: its events follow the first page's
   void set_source_frozen(bool) override {}
   void add_source_lines(std::vector<source_line>& lines) override;
   // job_end_listener
   void job_ended() override {}
   void worker_finished(const job_outcome& outcome) override;
-
-  void refuse(const std::string& why);
 
   // The document as the job reads it; removed after the job control (declared after it) has
   // ended its worker.

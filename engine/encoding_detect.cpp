@@ -114,15 +114,6 @@ std::vector<encoding_choice> html_encoding_choices(std::string_view page,
   return out;
 }
 
-std::vector<std::string> html_encoding_candidates(std::string_view page,
-                                                  const std::optional<std::string>& parsedef_charset,
-                                                  const std::optional<std::string>& http_charset) {
-  std::vector<std::string> out;
-  for (encoding_choice& c : html_encoding_choices(page, parsedef_charset, http_charset))
-    out.push_back(std::move(c.name));
-  return out;
-}
-
 encoding_choice xml_page_encoding(std::string_view page) {
   if (auto bom = bom_encoding(page)) return {*bom, "a byte-order mark"};
   // The declaration is the document's first thing: only its first line need be read.

@@ -8,19 +8,14 @@
 
 namespace vantrel {
 
-// The encodings to try, best first; the first one the XML library supports is used:
-// the ParseDef's charset, the charset of the reply's Content-Type, a byte-order mark, a
-// <meta charset> or http-equiv content charset within the first 4 KiB, and last what the
-// bytes themselves say (UTF-8 when they are valid UTF-8, else windows-1252). The list always
-// ends with one of the last two.
-std::vector<std::string> html_encoding_candidates(std::string_view page,
-                                                  const std::optional<std::string>& parsedef_charset,
-                                                  const std::optional<std::string>& http_charset);
-
-// The same, each with where it came from ("the ParseDef's charset", "a <meta> tag", ...).
+// The encodings to try, best first, each with where it came from; the first one the XML
+// library supports is used: the ParseDef's charset, the charset of the reply's Content-Type, a
+// byte-order mark, a <meta charset> or http-equiv content charset within the first 4 KiB, and
+// last what the bytes themselves say (UTF-8 when they are valid UTF-8, else windows-1252). The
+// list always ends with one of the last two.
 struct encoding_choice {
   std::string name;
-  const char* source;
+  const char* source;  // "the ParseDef's charset", "a <meta> tag", ...
 };
 std::vector<encoding_choice> html_encoding_choices(std::string_view page,
                                                    const std::optional<std::string>& parsedef_charset,

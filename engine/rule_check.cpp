@@ -10,6 +10,16 @@ bool section_tally::start_matched() const {
   });
 }
 
+std::string section_tally::start_rules() const {
+  std::string out;
+  for (const rule_tally& r : rules) {
+    if (r.kind != rule_kind::start && r.kind != rule_kind::skipto) continue;
+    if (!out.empty()) out += ", ";
+    out += r.description;
+  }
+  return out;
+}
+
 rule_report rule_report::for_rules(const walk_rules& rules) {
   rule_report report;
   for (const section_rules& s : rules.sections) {
@@ -20,10 +30,15 @@ rule_report rule_report::for_rules(const walk_rules& rules) {
   return report;
 }
 
+namespace {
+bool costs_item(item_fault f) { return f != item_fault::heading_ignored && f != item_fault::link_replaced; }
+}  // namespace
+
 unsigned long rule_report::items_lost() const {
-  return faults[static_cast<int>(item_fault::heading_without_link)] +
-         faults[static_cast<int>(item_fault::link_without_heading)] + faults[static_cast<int>(item_fault::incomplete)] +
-         faults[static_cast<int>(item_fault::empty_field)];
+  unsigned long n = 0;
+  for (int f = 0; f < item_fault_count; ++f)
+    if (costs_item(static_cast<item_fault>(f))) n += faults[f];
+  return n;
 }
 
 check_verdict verdict_of(const rule_report& report) {
@@ -94,12 +109,11 @@ std::string broken_rules_summary(const rule_report& report) {
   for (size_t s = 0; s < report.sections.size(); ++s) {
     if (report.sections[s].start_matched()) continue;
     std::string out = "No headlines: the start of section " + std::to_string(s + 1) + " never matched";
-    for (const rule_tally& r : report.sections[s].rules)
-      if (r.kind == rule_kind::start || r.kind == rule_kind::skipto) return out + " (" + r.description + ")";
-    return out;
+    const std::string starts = report.sections[s].start_rules();
+    return starts.empty() ? out : out + " (" + starts + ")";
   }
   for (int f = 0; f < item_fault_count; ++f)
-    if (report.faults[f] > 0)
+    if (costs_item(static_cast<item_fault>(f)) && report.faults[f] > 0)
       return std::string("No headlines: every item broke, first of all ") + item_fault_text(static_cast<item_fault>(f));
   return "No headlines: the rules found nothing on the page";
 }
@@ -131,10 +145,8 @@ std::string format_check_text(const rule_report& report) {
     const std::string where = "Section " + std::to_string(s + 1);
     if (!section.start_matched()) {
       // Nothing else in it can have fired: its start is the one rule to look at.
-      out += where + ": its start never matched";
-      for (const rule_tally& r : section.rules)
-        if (r.kind == rule_kind::start || r.kind == rule_kind::skipto) out += ": " + r.description;
-      out += "\n";
+      const std::string starts = section.start_rules();
+      out += where + ": its start never matched" + (starts.empty() ? "" : ": " + starts) + "\n";
       continue;
     }
     for (size_t r = 0; r < section.rules.size(); ++r)

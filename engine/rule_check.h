@@ -21,6 +21,8 @@ struct section_tally {
   std::vector<rule_tally> rules;
   // Whether a START or SKIPTO rule of the section ever fired: the section was ever entered.
   bool start_matched() const;
+  // The descriptions of the section's START and SKIPTO rules, joined by ", ".
+  std::string start_rules() const;
 };
 
 struct rule_report {
@@ -33,7 +35,8 @@ struct rule_report {
 
   // The report of a job that has walked nothing yet over these rules.
   static rule_report for_rules(const walk_rules& rules);
-  unsigned long items_lost() const;  // faults that cost an item (not the kept-first heading or a replaced link)
+  // Faults that cost an item: dropped or empty, not the kept first heading or a replaced link.
+  unsigned long items_lost() const;
 };
 
 // healthy: headlines and nothing to say; warnings: headlines, but some rule or item went

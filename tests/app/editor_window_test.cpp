@@ -110,6 +110,14 @@ TEST(EditorWindow, PreviewShowsWhatTheRulesFindWhileTheyAreWritten) {
     return preview.check_text().find("its start never matched") != std::string::npos;
   })) << preview.check_text();
   EXPECT_EQ(preview.headline_rows(), 0u);
+
+  // A character the document's encoding cannot hold: the preview says so and runs nothing.
+  editor->open_file(dir.write("latin.xml", "<?xml version='1.0' encoding='ISO-8859-1'?><parsedef name='Caf\xE9'/>"));
+  text->AppendText(wxString::FromUTF8("<!-- \xE6\x9D\xB1 -->"));
+  preview.run();
+  EXPECT_EQ(preview.check_text().rfind("The document cannot be written in its encoding: ", 0), 0u)
+      << preview.check_text();
+  EXPECT_FALSE(preview.running());
   editor->Destroy();  // with a run possibly still winding down: the preview waits for it
   testing::pump();
 }

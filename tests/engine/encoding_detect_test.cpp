@@ -9,10 +9,18 @@ namespace {
 
 using V = std::vector<std::string>;
 
+V html_encoding_candidates(std::string_view page, const std::optional<std::string>& parsedef_charset,
+                           const std::optional<std::string>& http_charset) {
+  V names;
+  for (const encoding_choice& c : html_encoding_choices(page, parsedef_charset, http_charset)) names.push_back(c.name);
+  return names;
+}
+
 TEST(EncodingDetect, CandidatesInOrderOfTrust) {
   const std::string meta = "<html><head><meta charset=\"koi8-r\"></head>";
   EXPECT_EQ(html_encoding_candidates(meta, "windows-1251", "iso-8859-2"),
             (V{"windows-1251", "iso-8859-2", "koi8-r", "UTF-8"}));
+  EXPECT_STREQ(html_encoding_choices(meta, std::nullopt, std::nullopt)[0].source, "a <meta> tag");
   EXPECT_EQ(html_encoding_candidates(meta, std::nullopt, std::nullopt), (V{"koi8-r", "UTF-8"}));
   EXPECT_EQ(html_encoding_candidates("\xEF\xBB\xBF<p>", std::nullopt, std::nullopt), (V{"UTF-8", "UTF-8"}));
   EXPECT_EQ(html_encoding_candidates("\xFF\xFE<\0p\0", std::nullopt, std::nullopt), (V{"UTF-16LE", "windows-1252"}));
