@@ -49,7 +49,7 @@ if [ -n "${VANTEDIT:-}" ] && command -v xwininfo >/dev/null; then
   for _ in 1 2 3 4 5; do
     t=$(now)
     "$VANTEDIT" & pid=$!
-    until xwininfo -root -tree 2>/dev/null | grep -q '"(untitled) - VantEdit"'; do sleep 0.002; done
+    until [[ $(xwininfo -root -tree 2>/dev/null) == *'"(untitled) - VantEdit"'* ]]; do sleep 0.002; done
     d=$(( ($(now) - t) / 1000 ))
     [ "$d" -lt "$best_edit" ] && best_edit=$d
     kill "$pid"; wait "$pid" 2>/dev/null || true
