@@ -259,7 +259,6 @@ void CMainFrame::save_placement() {
 
 void CMainFrame::bring_to_front() {
   if (IsIconized()) Iconize(false);
-  if (IsMaximized()) Maximize(false);
   Show();
   Raise();
   if (!IsActive()) RequestUserAttention();

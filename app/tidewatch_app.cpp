@@ -94,8 +94,18 @@ bool CTidewatchApp::OnInit() {
     return false;
   }
 
-  if (instance_.hand_over(options.file)) {
-    return false;
+  switch (instance_.start(options.file)) {
+    case instance_start::handed_over:
+      return false;
+    case instance_start::not_answering:
+      std::fputs("tidewatch: a Tidewatch is running but does not answer; end it or wait for it\n", stderr);
+      early_exit_status() = 1;
+      return false;
+    case instance_start::first:
+      // At once, before the slow steps below: a second start made meanwhile is answered when
+      // the window is up, instead of finding nobody and becoming a second window.
+      instance_.listen();
+      break;
   }
   if (!curl_library_init()) {
     wxMessageBox("Windows sockets initialization failed.", "Vantrel", wxOK | wxICON_ERROR);
@@ -117,13 +127,14 @@ bool CTidewatchApp::OnInit() {
   frame_ = new CMainFrame(prefs_);
   frame_->set_help([this](int context) { help_.show(frame_, context); });
   SetTopWindow(frame_);
-  // Listening first: a second start during the site selector below is answered (its path waits).
-  instance_.listen({[this] {
-                      if (frame_ != nullptr) frame_->bring_to_front();
-                    },
-                    [this](const std::string& path) {
-                      if (frame_ != nullptr) frame_->view().hand_over(path);
-                    }});
+  // Hand-overs that came during the steps above arrive now (the paths wait for the window to
+  // be idle); a hand-over during the site selector below is answered at once.
+  instance_.set_handlers({[this] {
+                            if (frame_ != nullptr) frame_->bring_to_front();
+                          },
+                          [this](const std::string& path) {
+                            if (frame_ != nullptr) frame_->view().hand_over(path);
+                          }});
   // The very first start (no queue yet) begins with choosing sites.
   if (!frame_->view().queue_loaded()) frame_->view().open_site_selector();
   frame_->Show();
