@@ -5,6 +5,7 @@
 #include <wx/settings.h>
 #include <wx/utils.h>
 
+#include "common/image_probe.h"
 #include "common/text_util.h"
 
 namespace vantrel {
@@ -67,13 +68,15 @@ const wxBitmap& logo_picture::bitmap() {
 }
 
 std::unique_ptr<picture> logo_loader::load_picture(const std::string&, const std::string& picture_path) {
-  wxLogNull quiet;  // a missing or broken logo only means rows without one
+  // The header first: a picture that claims to be larger than a row could ever show, or is
+  // not a BMP or PNG, is never decoded (a small file could claim gigabytes of pixels).
+  const auto header = probe_image_file(picture_path);
+  if (!fits_as_logo(header)) return nullptr;
+  wxLogNull quiet;  // a broken logo only means rows without one
   wxImage image;
-  if (!wxFileExists(to_wx(picture_path)) || !image.LoadFile(to_wx(picture_path), wxBITMAP_TYPE_ANY) || !image.IsOk()) {
-    return nullptr;
-  }
-  // A logo is drawn at its natural size; one larger than a row could ever show is refused.
-  if (image.GetWidth() > 1024 || image.GetHeight() > 1024) return nullptr;
+  const wxBitmapType type = header->format == image_format::png ? wxBITMAP_TYPE_PNG : wxBITMAP_TYPE_BMP;
+  if (!image.LoadFile(to_wx(picture_path), type) || !image.IsOk()) return nullptr;
+  if (image.GetWidth() > max_logo_side || image.GetHeight() > max_logo_side) return nullptr;
   return std::make_unique<logo_picture>(std::move(image));
 }
 

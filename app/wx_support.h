@@ -57,8 +57,8 @@ class logo_picture : public picture {
   wxBitmap bitmap_;
 };
 
-// Loads logos for the job on its worker: BMP (any header an image editor writes) and the other
-// formats the toolkit reads. A file that cannot be read gives no logo and no message.
+// Loads logos for the job on its worker: BMP (any header an image editor writes) and PNG, at
+// most max_logo_side pixels a side by their header. Anything else gives no logo and no message.
 class logo_loader : public picture_source {
  public:
   std::unique_ptr<picture> load_picture(const std::string& parsedef_path, const std::string& picture_path) override;

@@ -9,6 +9,7 @@
 #include "cli/check_output.h"
 #include "cli/cli_output.h"
 #include "cli/feed_output.h"
+#include "common/image_probe.h"
 #include "common/library.h"
 #include "common/parsedef_file.h"
 #include "common/parsedef_package.h"
@@ -113,8 +114,8 @@ class console : public status_listener,
   }
 
   std::unique_ptr<picture> load_picture(const std::string&, const std::string& path) override {
-    std::ifstream f(path, std::ios::binary);
-    if (!f || f.peek() == std::ifstream::traits_type::eof()) return nullptr;
+    // The window's rule: a BMP or PNG whose header fits a row, else no logo.
+    if (!fits_as_logo(probe_image_file(path))) return nullptr;
     return std::make_unique<logo_file>(path);
   }
   std::unique_ptr<picture> copy_picture(const picture& p) override {

@@ -6,6 +6,7 @@
 
 #include "app/headline_list.h"
 #include "app/wx_support.h"
+#include "common/platform.h"
 #include "tests/app/gui_support.h"
 #include "tests/helpers/temp_dir.h"
 
@@ -154,6 +155,26 @@ TEST_F(HeadlineRows, RebuildKeepsSelectionAndScrollPosition) {
   EXPECT_EQ(list_->GetItemCount(), 2050u);
   EXPECT_EQ(list_->GetSelection(), 700);
   EXPECT_EQ(list_->GetVisibleRowsBegin(), 690u);
+}
+
+TEST(LogoLoader, APictureClaimingTooManyPixelsIsNeverDecoded) {
+  // The sample logo with its header changed to claim 20000 x 20000 pixels: 1.2 GB if decoded.
+  std::string bomb = testing::read_file(VANTREL_SAMPLES "/harbour-gazette.bmp");
+  ASSERT_GT(bomb.size(), 26u);
+  for (size_t at : {18u, 22u}) {
+    bomb[at] = static_cast<char>(20000 & 0xff);
+    bomb[at + 1] = static_cast<char>(20000 >> 8);
+    bomb[at + 2] = bomb[at + 3] = 0;
+  }
+  testing::temp_dir dir;
+  logo_loader loader;
+  const long before = platform::peak_memory_kib();
+  EXPECT_EQ(loader.load_picture("", dir.write("bomb.bmp", bomb)), nullptr);
+  EXPECT_LT(platform::peak_memory_kib() - before, 50 * 1024);
+  EXPECT_EQ(loader.load_picture("", dir.write("logo.gif", "GIF89a\x10\x00\x10\x00")), nullptr);
+  auto logo = loader.load_picture("", VANTREL_SAMPLES "/harbour-gazette.bmp");
+  ASSERT_NE(logo, nullptr);
+  EXPECT_EQ(static_cast<logo_picture&>(*logo).width(), 16);
 }
 
 }  // namespace
