@@ -7,6 +7,7 @@
 #include "common/parsedef_file.h"
 #include "common/paths.h"
 #include "common/platform.h"
+#include "common/text_util.h"
 #include "common/trace_log.h"
 
 namespace vantrel {
@@ -26,6 +27,10 @@ std::string text_unable_to_copy(const std::string& source, const std::string& de
 }
 std::string text_unable_to_queue(const std::string& destination) {
   return "Unable to add file " + destination + " to queue.";
+}
+
+std::string text_unqueueable_name(const std::string& relative, const std::string& problem) {
+  return text_unable_to_queue(printable_text(relative)) + "\n" + problem + "; rename the file to queue it.";
 }
 
 namespace {
@@ -150,6 +155,10 @@ int installer::install_parsedef(const std::string& path, bool add_to_queue) {
     auto rel = relative_to_root(root_, destination.string());
     if (!rel || !is_inside_library(*rel)) {
       ui_.message(text_unable_to_queue(destination.string()));
+      return -1;
+    }
+    if (auto problem = queue_name_problem(*rel)) {
+      ui_.message(text_unqueueable_name(*rel, *problem));
       return -1;
     }
     if (queue_.find(*rel) == nullptr) {

@@ -1,9 +1,8 @@
 #include "app/queue_runner.h"
 
 #include <cstdio>
-#include <filesystem>
 
-#include "common/library.h"
+#include "common/queue_policy.h"
 #include "common/trace_log.h"
 
 namespace vantrel {
@@ -55,18 +54,13 @@ void queue_runner::on_timer() {
   job_control& jobs = view_.jobs();
   if (jobs.job_running() || jobs.stop_pending() || queue_.empty() || jobs.busy()) return;
   if (index_ >= queue_.count()) index_ = 0;  // the queue shrank meanwhile
-  const queue_site& site = queue_[index_];
-  if (site.enabled != 0) {
-    const std::string path = library_path(root_(), site.fname.value_or("NULL"));
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(path, ec)) {
-      trace("OnTimer: processing %s...", path.c_str());
-      if (view_.process_site(path)) {
-        show_state();
-        return;  // its end moves the queue on
-      }
-      trace("OnTimer: process_parsedef returned FALSE");
+  if (auto path = queued_site_file(root_(), queue_[index_])) {
+    trace("OnTimer: processing %s...", path->c_str());
+    if (view_.process_site(*path)) {
+      show_state();
+      return;  // its end moves the queue on
     }
+    trace("OnTimer: process_parsedef returned FALSE");
   }
   next_site();
 }

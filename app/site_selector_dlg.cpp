@@ -2,6 +2,7 @@
 
 #include <wx/button.h>
 #include <wx/checklst.h>
+#include <wx/msgdlg.h>
 #include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/treectrl.h>
@@ -188,6 +189,9 @@ void CSiteSelectorDlg::command(int id) {
   }
   if (changed) fill_list();
   refresh_buttons();
+  if (!model_.refusal_text().empty()) {
+    wxMessageBox(to_wx(model_.refusal_text()), "Vantrel", wxOK | wxICON_WARNING, this);
+  }
 }
 
 }  // namespace vantrel

@@ -1,5 +1,8 @@
 #include "app/site_selector_model.h"
 
+#include "app/installer.h"
+#include "common/queue_policy.h"
+
 namespace vantrel {
 
 namespace {
@@ -23,28 +26,27 @@ std::optional<size_t> site_selector_model::site_index(const std::string& path) c
   return std::nullopt;
 }
 
-std::optional<std::string> site_selector_model::relative(const library_site& site) const {
-  auto rel = relative_to_root(root_, site.path);
-  if (!rel || !is_inside_library(*rel)) return std::nullopt;
-  return rel;
-}
-
 bool site_selector_model::append(const library_site& site) {
-  auto rel = relative(site);
-  if (!rel || queue_.find(*rel) != nullptr) return false;
+  if (queue_.find(site.relative) != nullptr) return false;
+  if (auto problem = queue_name_problem(site.relative)) {
+    refusal_ += (refusal_.empty() ? "" : "\n\n") + text_unqueueable_name(site.relative, *problem);
+    return false;
+  }
   auto entry = std::make_unique<queue_site>();
-  entry->fname = *rel;
+  entry->fname = site.relative;
   entry->name = site.name;
   queue_.add(std::move(entry));
   return true;
 }
 
 bool site_selector_model::add() {
+  refusal_.clear();
   if (!tree_selection_ || *tree_selection_ >= sites_.size()) return false;
   return append(sites_[*tree_selection_]);
 }
 
 bool site_selector_model::add_all() {
+  refusal_.clear();
   bool changed = false;
   for (const auto& site : sites_) changed = append(site) || changed;
   return changed;
@@ -82,7 +84,8 @@ void site_selector_model::set_enabled(size_t entry, bool enabled) {
 std::optional<std::string> site_selector_model::open_path() const {
   if (tree_selection_ && *tree_selection_ < sites_.size()) return sites_[*tree_selection_].path;
   if (list_selection_ && *list_selection_ < queue_.count()) {
-    return library_path(root_, queue_[*list_selection_].fname.value_or("NULL"));
+    const std::string fname = queue_fname(queue_[*list_selection_]);
+    return find_library_file(root_, fname).value_or(library_path(root_, fname));
   }
   return std::nullopt;
 }
@@ -90,10 +93,7 @@ std::optional<std::string> site_selector_model::open_path() const {
 selector_buttons site_selector_model::buttons() const {
   selector_buttons b;
   const bool site = tree_selection_ && *tree_selection_ < sites_.size();
-  if (site) {
-    auto rel = relative(sites_[*tree_selection_]);
-    b.add = rel && queue_.find(*rel) == nullptr;
-  }
+  if (site) b.add = queue_.find(sites_[*tree_selection_].relative) == nullptr;
   b.add_all = !sites_.empty();
   const bool entry = list_selection_ && *list_selection_ < queue_.count();
   b.remove = entry;

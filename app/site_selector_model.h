@@ -35,6 +35,8 @@ class site_selector_model {
   std::optional<size_t> selected_entry() const { return list_selection_; }
 
   // The commands; each returns whether the queue changed.
+  // Add and Add all leave out a site whose file name the queue file cannot hold (see
+  // refusal_text).
   bool add();
   bool add_all();
   bool remove();
@@ -45,19 +47,22 @@ class site_selector_model {
   // neither.
   std::optional<std::string> open_path() const;
 
+  // Why the last Add or Add all left sites out, for a message; empty when it left none out.
+  const std::string& refusal_text() const { return refusal_; }
+
   selector_buttons buttons() const;
   // The text of a queue entry in the list.
   static std::string entry_text(const queue_site& site) { return site.name.value_or("NULL"); }
 
  private:
   bool append(const library_site& site);
-  std::optional<std::string> relative(const library_site& site) const;
 
   std::string root_;
   site_queue& queue_;
   library_category library_;
   std::vector<library_site> sites_;
   std::optional<size_t> tree_selection_, list_selection_;
+  std::string refusal_;
 };
 
 }  // namespace vantrel

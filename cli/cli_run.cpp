@@ -16,6 +16,7 @@
 #include "common/paths.h"
 #include "common/platform.h"
 #include "common/prefs.h"
+#include "common/queue_policy.h"
 #include "common/site_queue.h"
 #include "common/trace_log.h"
 #include "engine/curl_fetcher.h"
@@ -261,16 +262,22 @@ int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool in
     err << "tidewatch-cli: " << path << ": no site queue could be read\n";
     return 1;
   }
+  // Every entry's feed file, so an entry's name does not depend on which others are enabled.
+  std::vector<std::optional<std::string>> feed_names;
+  if (is_feed(opts.format)) {
+    std::vector<std::string> names;
+    for (size_t i = 0; i < queue.count(); ++i) names.push_back(queue_fname(queue[i]));
+    feed_names = feed_file_names(names, opts.format == output_format::atom ? ".atom" : ".rss");
+  }
   int status = 0;
   for (size_t i = 0; i < queue.count(); ++i) {
     const queue_site& site = queue[i];
     if (site.enabled == 0) continue;
-    const std::string fname = site.fname.value_or("NULL");
-    const std::string file = library_path(root, fname);
-    std::error_code ec;
+    const std::string fname = queue_fname(site);
     const site_label label{site.name.value_or(fname), fname};
-    if (!std::filesystem::is_regular_file(file, ec)) {
-      const std::string why = "not in the library (" + file + ")";
+    const std::optional<std::string> found = queued_site_file(root, site);
+    if (!found) {
+      const std::string why = "not in the library (" + library_path(root, fname) + ")";
       err << "tidewatch-cli: " << fname << ": " << why << "\n";
       status = 1;
       if (opts.check && opts.format == output_format::json) {
@@ -280,6 +287,7 @@ int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool in
       }
       continue;
     }
+    const std::string& file = *found;
     if (opts.format == output_format::text) out << "# " << label.name << " (" << label.file << ")\n";
     if (opts.check) {
       const int rc = run_check(opts, file, &label, out, err, interactive);
@@ -300,13 +308,15 @@ int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool in
       continue;
     }
     if (is_feed(opts.format)) {
-      std::string relative = fname;
-      std::replace(relative.begin(), relative.end(), '\\', '/');
-      std::filesystem::path target = std::filesystem::path(*opts.output_dir) / relative;
-      target.replace_extension(opts.format == output_format::atom ? ".atom" : ".rss");
+      if (!feed_names[i]) {
+        err << "tidewatch-cli: " << fname << ": its feed would be written outside " << *opts.output_dir << "\n";
+        status = 1;
+        continue;
+      }
+      const std::string target = *opts.output_dir + "/" + *feed_names[i];
       std::string why;
-      if (make_path_dirs(target.string(), 0) != 0 || !platform::replace_file(target.string(), view.feed_text(), &why)) {
-        err << "tidewatch-cli: " << target.string() << ": cannot be written " << why << "\n";
+      if (make_path_dirs(target, 0) != 0 || !platform::replace_file(target, view.feed_text(), &why)) {
+        err << "tidewatch-cli: " << target << ": cannot be written " << why << "\n";
         status = 1;
       }
     }

@@ -1,7 +1,9 @@
 #include "cli/feed_output.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <map>
 
 #include "common/text_util.h"
 
@@ -113,6 +115,58 @@ void feed_builder::add(const std::string& heading, const std::optional<std::stri
 std::string feed_builder::finish() {
   text_.append(atom_ ? "</feed>\n" : "</channel>\n</rss>\n");
   return std::move(text_);
+}
+
+namespace {
+
+// The name's parts below the output folder ("\\" read as "/", "." parts dropped), or nullopt
+// when it is absolute or climbs out.
+std::optional<std::vector<std::string>> feed_parts(const std::string& relative) {
+  std::string text = relative;
+  std::replace(text.begin(), text.end(), '\\', '/');
+  if (text.empty() || text[0] == '/') return std::nullopt;
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = text.find('/', start);
+    if (end == std::string::npos) end = text.size();
+    const std::string part = text.substr(start, end - start);
+    if (part == "..") return std::nullopt;
+    if (!part.empty() && part != ".") parts.push_back(part);
+    start = end + 1;
+  }
+  if (parts.empty()) return std::nullopt;
+  return parts;
+}
+
+std::string joined(const std::vector<std::string>& parts, const std::string& last) {
+  std::string out;
+  for (size_t i = 0; i + 1 < parts.size(); ++i) out += parts[i] + "/";
+  return out + last;
+}
+
+std::string without_extension(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+}  // namespace
+
+std::vector<std::optional<std::string>> feed_file_names(const std::vector<std::string>& relative_names,
+                                                        const std::string& extension) {
+  std::vector<std::optional<std::vector<std::string>>> parts;
+  std::map<std::string, int> uses;
+  std::vector<std::optional<std::string>> names;
+  for (const auto& relative : relative_names) {
+    parts.push_back(feed_parts(relative));
+    names.push_back(parts.back() ? std::optional(joined(*parts.back(), without_extension(parts.back()->back()))) : std::nullopt);
+    if (names.back()) ++uses[*names.back()];
+  }
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (!names[i]) continue;
+    names[i] = (uses[*names[i]] > 1 ? joined(*parts[i], parts[i]->back()) : *names[i]) + extension;
+  }
+  return names;
 }
 
 }  // namespace vantrel::cli

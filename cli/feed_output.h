@@ -36,6 +36,14 @@ class feed_builder {
   std::string text_;
 };
 
+// The feed file of each of a queue's relative names, under the output folder: the name with the
+// feed's extension (".atom", ".rss") in place of its own ("News/bbc.xml" gives "News/bbc.atom").
+// Names that would share a file (an ".xml" and its ".nov" twin) each keep their own extension
+// before the feed's ("News/bbc.xml.atom", "News/bbc.nov.atom"). nullopt for a name that would
+// leave the folder: absolute, or with a ".." part.
+std::vector<std::optional<std::string>> feed_file_names(const std::vector<std::string>& relative_names,
+                                                        const std::string& extension);
+
 // Text fit for XML: invalid UTF-8 becomes U+FFFD, control characters are dropped, blanks at
 // either end trimmed, and &, <, > and " are written as entities.
 std::string xml_text(const std::string& text);

@@ -28,19 +28,33 @@ fs::path canonical_or_lexical(const fs::path& path) {
 
 }  // namespace
 
-std::optional<std::string> relative_to_root(const std::string& root, const std::string& path) {
-  if (path.empty()) return std::nullopt;
-  const fs::path full = canonical_or_lexical(fs::absolute(slashes(path)));
-  const fs::path base = canonical_or_lexical(fs::absolute(slashes(root)));
+namespace {
+
+// The rest of full after the components of base, or nullopt when full does not lie below it.
+std::optional<fs::path> below(const fs::path& base, const fs::path& full) {
   auto f = full.begin();
   for (auto b = base.begin(); b != base.end(); ++b, ++f) {
     if (b->empty() && std::next(b) == base.end()) break;  // a trailing separator
-    if (f == full.end() || *f != *b) return full.string();
+    if (f == full.end() || *f != *b) return std::nullopt;
   }
   fs::path rest;
   for (; f != full.end(); ++f) rest /= *f;
-  if (rest.empty()) return full.string();
-  return rest.generic_string();
+  if (rest.empty()) return std::nullopt;
+  return rest;
+}
+
+}  // namespace
+
+std::optional<std::string> relative_to_root(const std::string& root, const std::string& path) {
+  if (path.empty()) return std::nullopt;
+  // As written first, so a category that is a link to elsewhere keeps its files inside the
+  // library; then as the file system resolves both.
+  const fs::path full = fs::absolute(slashes(path)).lexically_normal();
+  const fs::path base = fs::absolute(slashes(root)).lexically_normal();
+  if (auto rest = below(base, full)) return rest->generic_string();
+  const fs::path real_full = canonical_or_lexical(full), real_base = canonical_or_lexical(base);
+  if (auto rest = below(real_base, real_full)) return rest->generic_string();
+  return real_full.string();
 }
 
 bool is_inside_library(const std::string& relative) { return !relative.empty() && relative[0] != '/'; }
@@ -51,6 +65,35 @@ std::string library_path(const std::string& root, const std::string& relative) {
   return joined + slashes(relative);
 }
 
+std::optional<std::string> find_in_folder(const std::string& folder, const std::string& name) {
+  std::error_code ec;
+  if (fs::exists(fs::path(folder) / name, ec)) return (fs::path(folder) / name).string();
+  std::optional<std::string> found;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string candidate = it->path().filename().string();
+    if (iequals(candidate, name) && (!found || candidate < fs::path(*found).filename().string())) {
+      found = it->path().string();
+    }
+  }
+  return found;
+}
+
+std::optional<std::string> find_library_file(const std::string& root, const std::string& relative) {
+  std::error_code ec;
+  const std::string exact = library_path(root, relative);
+  if (fs::is_regular_file(exact, ec)) return exact;
+  std::string folder = root.empty() ? std::string("/") : root;
+  const fs::path parts(slashes(relative));
+  for (const fs::path& part : parts) {
+    if (part.empty() || part == "/") continue;
+    auto next = find_in_folder(folder, part.string());
+    if (!next) return std::nullopt;
+    folder = *next;
+  }
+  if (!fs::is_regular_file(folder, ec)) return std::nullopt;
+  return folder;
+}
+
 size_t library_category::site_count() const {
   size_t n = sites.size();
   for (const auto& c : categories) n += c.site_count();
@@ -59,8 +102,9 @@ size_t library_category::site_count() const {
 
 namespace {
 
-// seen holds the canonical paths of the folders walked (a link back to an ancestor leads to one).
-void walk(const fs::path& folder, library_category& node, std::set<std::string>& seen) {
+// seen holds the canonical paths of the folders walked (a link back to an ancestor leads to
+// one); prefix is folder's path under the root.
+void walk(const fs::path& folder, const std::string& prefix, library_category& node, std::set<std::string>& seen) {
   std::error_code ec;
   const std::string key = fs::canonical(folder, ec).string();
   if (ec || !seen.insert(key).second) return;
@@ -68,21 +112,24 @@ void walk(const fs::path& folder, library_category& node, std::set<std::string>&
        it.increment(ec)) {
     const std::string name = it->path().filename().string();
     if (name.empty() || name[0] == '.') continue;
+    const std::string relative = prefix.empty() ? name : prefix + "/" + name;
     std::error_code type_ec;
     if (it->is_directory(type_ec)) {
       library_category child;
       child.title = name;
-      walk(it->path(), child, seen);
+      walk(it->path(), relative, child, seen);
       node.categories.push_back(std::move(child));
       continue;
     }
+    // Only regular files: opening a pipe named like a package would wait for ever.
+    if (!it->is_regular_file(type_ec)) continue;
     const bool xml = name.size() >= 4 && iequals(std::string_view(name).substr(name.size() - 4), ".xml");
     if (!xml && is_package_name(name) == 0) continue;
     parsedef_file file;
     if (file.load(it->path().string()) != 0) continue;
     auto site_name = file.get_name();
     if (!site_name || site_name->empty()) continue;
-    node.sites.push_back({*site_name, it->path().string()});
+    node.sites.push_back({*site_name, it->path().string(), relative});
   }
   std::sort(node.categories.begin(), node.categories.end(),
             [](const auto& a, const auto& b) { return lower_ascii(a.title) < lower_ascii(b.title); });
@@ -95,7 +142,7 @@ void walk(const fs::path& folder, library_category& node, std::set<std::string>&
 library_category walk_library(const std::string& root) {
   library_category top;
   std::set<std::string> seen;
-  walk(root, top, seen);
+  walk(root, "", top, seen);
   return top;
 }
 

@@ -15,10 +15,18 @@ std::optional<std::string> relative_to_root(const std::string& root, const std::
 bool is_inside_library(const std::string& relative);
 // root joined with a relative name ("\" read as "/").
 std::string library_path(const std::string& root, const std::string& relative);
+// The regular file a relative name stands for: the name as it is when such a file exists,
+// else each folder and file name matched ignoring letter case (a queue entry "NEWS/A.XML"
+// finds "News/a.xml"). nullopt when there is none.
+std::optional<std::string> find_library_file(const std::string& root, const std::string& relative);
+// The file of folder whose name is name: exactly, else ignoring letter case (the first in
+// name order); nullopt when there is none.
+std::optional<std::string> find_in_folder(const std::string& folder, const std::string& name);
 
 struct library_site {
-  std::string name;  // the ParseDef's name attribute
-  std::string path;  // full path
+  std::string name;      // the ParseDef's name attribute
+  std::string path;      // full path
+  std::string relative;  // its path under the root as walked (a linked category stays inside)
 };
 
 struct library_category {
@@ -28,8 +36,8 @@ struct library_category {
   size_t site_count() const;
 };
 
-// Walks the folder tree under root: a folder is a category, a ".xml" or ".nov" file whose
-// ParseDef loads and has a name is a site; names beginning with "." are skipped, and a folder
+// Walks the folder tree under root: a folder is a category, a regular ".xml" or ".nov" file
+// whose ParseDef loads and has a name is a site; names beginning with "." are skipped, and a folder
 // already walked (a link back to an ancestor) is not walked again. Categories and sites are
 // sorted by name. Loading a package unpacks it: do not walk while a job loads its ParseDef.
 library_category walk_library(const std::string& root);

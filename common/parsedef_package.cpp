@@ -92,11 +92,11 @@ int parsedef_package::open_package(const std::string& path) {
   if (!unpack_folder_) return fail("no private folder to unpack into: " + why);
   const std::string& folder = *unpack_folder_;
 
+  std::error_code ec;
+  // A pipe or a device named like a package would keep the reader waiting for ever.
+  if (!fs::is_regular_file(path, ec)) return fail(fs::exists(path, ec) ? "is not a regular file" : "cannot be opened");
   unz_ptr archive(unzOpen64(path.c_str()));
-  if (!archive) {
-    std::error_code ec;
-    return fail(fs::exists(path, ec) ? "not a ParseDef package (not a ZIP archive)" : "cannot be opened");
-  }
+  if (!archive) return fail("not a ParseDef package (not a ZIP archive)");
   unz_global_info64 global{};
   if (unzGetGlobalInfo64(archive.get(), &global) != UNZ_OK) return fail("damaged ZIP archive");
   if (global.number_entry > max_members)

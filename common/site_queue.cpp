@@ -3,8 +3,9 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
-#include <charconv>
+#include <cstdlib>
 #include <filesystem>
+#include <tuple>
 
 #include "common/platform.h"
 #include "common/text_util.h"
@@ -30,16 +31,69 @@ std::optional<std::string> attribute(xmlNode* node, const char* name) {
   return text;
 }
 
-template <class T>
-void read_number(const std::optional<std::string>& text, T& out) {
-  if (!text) return;
-  std::string_view v = trim_spaces(*text);
-  T value{};
-  auto [end, ec] = std::from_chars(v.data(), v.data() + v.size(), value);
-  if (ec == std::errc() && end != v.data()) out = value;
+// A number attribute as C's text-to-number reads it: white space, sign, digits; text that is
+// no number ("no", "") reads as 0, so enabled="no" is a disabled entry. Absent: unchanged.
+void read_number(const std::optional<std::string>& text, long& out) {
+  if (text) out = std::strtol(text->c_str(), nullptr, 10);
+}
+void read_number(const std::optional<std::string>& text, int& out) {
+  if (text) out = leading_int(*text);
+}
+
+// The entries of a queue file's text; false with the reason when it is not one.
+bool read_entries(const std::string& text, const std::string& path, std::vector<std::unique_ptr<queue_site>>& sites,
+                  std::string& why) {
+  xml_parser_ctxt_ptr ctxt(xmlNewParserCtxt());
+  if (!ctxt) {
+    why = "out of memory";
+    return false;
+  }
+  xml_doc_ptr doc(xmlCtxtReadMemory(ctxt.get(), text.data(), static_cast<int>(text.size()), path.c_str(), nullptr,
+                                    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
+  if (!doc || !ctxt->wellFormed) {
+    why = describe_xml_error(&ctxt->lastError);
+    return false;
+  }
+  xmlNode* root = xmlDocGetRootElement(doc.get());
+  if (root == nullptr || !iequals(c(root->name), root_name)) {
+    why = "not a site queue";
+    return false;
+  }
+  for (xmlNode* node = root->children; node != nullptr; node = node->next) {
+    if (node->type != XML_ELEMENT_NODE || !iequals(c(node->name), site_name)) continue;
+    auto site = std::make_unique<queue_site>();
+    xmlChar* content = xmlNodeGetContent(node);
+    if (content != nullptr) {
+      if (*content != 0) site->name = std::string(c(content));
+      xmlFree(content);
+    }
+    if (auto fname = attribute(node, "fname")) site->fname = fname;
+    read_number(attribute(node, "refresh"), site->refresh);
+    read_number(attribute(node, "last_refresh"), site->last_refresh);
+    read_number(attribute(node, "enabled"), site->enabled);
+    sites.push_back(std::move(site));
+  }
+  return true;
+}
+
+// An entry as the file keeps it: missing texts as "NULL", an empty name as none, the switch
+// as 0 or 1.
+std::tuple<std::string, std::string, long, long, int> stored_form(const queue_site& site) {
+  const std::string name = site.name && !site.name->empty() ? *site.name : "NULL";
+  return {site.fname.value_or("NULL"), name, site.refresh, site.last_refresh, site.enabled != 0 ? 1 : 0};
 }
 
 }  // namespace
+
+std::optional<std::string> queue_name_problem(std::string_view fname) {
+  if (!is_valid_utf8(fname)) return "Its name is not UTF-8 text";
+  // Characters a queue file cannot hold and read back (XML 1.0 has no place for them).
+  if (has_control_chars(fname) || fname.find("\xEF\xBF\xBE") != std::string_view::npos ||
+      fname.find("\xEF\xBF\xBF") != std::string_view::npos) {
+    return "Its name holds a control character";
+  }
+  return std::nullopt;
+}
 
 std::string queue_path(const std::string& parsedef_root) {
   if (!parsedef_root.empty() && parsedef_root.back() == '/') return parsedef_root + "queue.xml";
@@ -67,6 +121,20 @@ long site_queue::save(const std::string& path) {
   if (text == nullptr) return -1;
   const std::string contents(c(text), static_cast<size_t>(size));
   xmlFree(text);
+  // What is written must read back as the same queue; else the old file stays.
+  std::vector<std::unique_ptr<queue_site>> check;
+  std::string why;
+  if (!read_entries(contents, path, check, why) || check.size() != sites_.size()) {
+    trace("site_queue::save: the queue would not read back: %s", why.c_str());
+    return -1;
+  }
+  for (size_t i = 0; i < check.size(); ++i) {
+    if (stored_form(*check[i]) != stored_form(*sites_[i])) {
+      const std::string shown = printable_text(sites_[i]->fname.value_or("NULL"));
+      trace("site_queue::save: entry %zu (%s) would not read back", i + 1, shown.c_str());
+      return -1;
+    }
+  }
 
   std::error_code ec;
   if (unreadable_ && *unreadable_ == path && std::filesystem::exists(path, ec)) {
@@ -78,7 +146,6 @@ long site_queue::save(const std::string& path) {
     trace("site_queue::save: the unreadable queue file was kept as %s.bak", path.c_str());
   }
   unreadable_.reset();
-  std::string why;
   if (!platform::replace_file(path, contents, &why)) {
     trace("site_queue::save: %s", why.c_str());
     return -1;
@@ -92,33 +159,11 @@ int site_queue::load(const std::string& path) {
   std::string text, why;
   std::error_code ec;
   const bool exists = std::filesystem::exists(path, ec);
-  auto failed = [&](const std::string& reason) {
+  if (!read_small_file(path, max_queue_bytes, text, why) || !read_entries(text, path, sites_, why)) {
     sites_.clear();
     if (exists) unreadable_ = path;  // kept before anything is saved over it
-    trace("load_queue: %s: %s", path.c_str(), reason.c_str());
+    trace("load_queue: %s: %s", path.c_str(), why.c_str());
     return -1;
-  };
-  if (!read_small_file(path, max_queue_bytes, text, why)) return failed(why);
-  xml_parser_ctxt_ptr ctxt(xmlNewParserCtxt());
-  if (!ctxt) return failed("out of memory");
-  xml_doc_ptr doc(xmlCtxtReadMemory(ctxt.get(), text.data(), static_cast<int>(text.size()), path.c_str(), nullptr,
-                                    XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING));
-  if (!doc || !ctxt->wellFormed) return failed(describe_xml_error(&ctxt->lastError));
-  xmlNode* root = xmlDocGetRootElement(doc.get());
-  if (root == nullptr || !iequals(c(root->name), root_name)) return failed("not a site queue");
-  for (xmlNode* node = root->children; node != nullptr; node = node->next) {
-    if (node->type != XML_ELEMENT_NODE || !iequals(c(node->name), site_name)) continue;
-    auto site = std::make_unique<queue_site>();
-    xmlChar* content = xmlNodeGetContent(node);
-    if (content != nullptr) {
-      if (*content != 0) site->name = std::string(c(content));
-      xmlFree(content);
-    }
-    if (auto fname = attribute(node, "fname")) site->fname = fname;
-    read_number(attribute(node, "refresh"), site->refresh);
-    read_number(attribute(node, "last_refresh"), site->last_refresh);
-    read_number(attribute(node, "enabled"), site->enabled);
-    sites_.push_back(std::move(site));
   }
   return 0;
 }

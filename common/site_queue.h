@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantrel {
@@ -18,8 +19,8 @@ struct queue_site {
 
 class site_queue {
  public:
-  // Writes the queue file atomically. The bytes written, or -1 when it cannot be written (the
-  // file is then untouched). A queue file that failed to load is first kept as path + ".bak",
+  // Writes the queue file atomically. The bytes written, or -1 when it cannot be written or
+  // would not read back as the same entries (the file is then untouched). A queue file that failed to load is first kept as path + ".bak",
   // once, so an unreadable queue is never silently replaced by an empty one.
   long save(const std::string& path);
   // Empties the queue, then reads path. 0, or -1 when the file is missing, unreadable, not
@@ -44,6 +45,11 @@ class site_queue {
   std::vector<std::unique_ptr<queue_site>> sites_;
   std::optional<std::string> unreadable_;  // a queue file that failed to load, not yet kept
 };
+
+// Why a relative name cannot go into the queue (it would not read back from the queue file:
+// not UTF-8, or a control character), as a sentence, or nullopt when it can. File names are bytes; the queue
+// file is text.
+std::optional<std::string> queue_name_problem(std::string_view fname);
 
 // The queue file of a ParseDef root.
 std::string queue_path(const std::string& parsedef_root);

@@ -205,6 +205,25 @@ bool has_control_chars(std::string_view text) {
                      [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
 }
 
+std::string printable_text(std::string_view text) {
+  std::string out;
+  for (size_t i = 0; i < text.size();) {
+    const size_t len = utf8_sequence_length(text, i);
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (len == 0 || byte < 0x20 || byte == 0x7F) {
+      static constexpr char hex[] = "0123456789ABCDEF";
+      out += "\\x";
+      out += hex[byte >> 4];
+      out += hex[byte & 15];
+      ++i;
+    } else {
+      out.append(text, i, len);
+      i += len;
+    }
+  }
+  return out;
+}
+
 size_t utf8_prefix_length(std::string_view s, size_t max) {
   if (s.size() <= max) return s.size();
   size_t cut = max;

@@ -72,6 +72,10 @@ size_t utf8_prefix_length(std::string_view text, size_t max);
 // into a line of a protocol, a header for one.
 bool has_control_chars(std::string_view text);
 
+// text for a message: valid UTF-8 kept, every other byte and every control character written
+// as "\xNN", so a file name of any bytes can be shown and told apart.
+std::string printable_text(std::string_view text);
+
 // Leading decimal integer as C's atoi reads it (white space, sign, digits), clamped to int.
 int leading_int(std::string_view text);
 

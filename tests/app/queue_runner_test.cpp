@@ -84,6 +84,7 @@ TEST_F(QueueRunner, ProcessesEverySiteInTurnThenStops) {
   add_site("/one");
   add_site("/two");
   add_site("/three");
+  queue_[2].fname = "NEWS/THREE.XML";  // the file is News/three.xml: found ignoring case
   ASSERT_TRUE(runner_.start_command());
   EXPECT_TRUE(window_.timer);
   EXPECT_FALSE(controller_.idle()) << "the commands that start jobs are off while the queue runs";

@@ -72,6 +72,25 @@ TEST_F(SiteSelector, EmptyLibraryAndCaseInsensitiveQueue) {
   m.select_site(*m.site_index(dir_.file("lib/News/a.xml")));
   EXPECT_FALSE(m.buttons().add) << "found by its relative path ignoring letter case";
   EXPECT_EQ(m.open_path(), dir_.file("lib/News/a.xml")) << "a site selected in the tree comes first";
+  m.select_site(std::nullopt);
+  m.select_entry(0);
+  EXPECT_EQ(m.open_path(), dir_.file("lib/News/a.xml")) << "the entry's file, found ignoring case";
+}
+
+TEST_F(SiteSelector, ANameTheQueueFileCannotHoldIsLeftOutWithAReason) {
+  dir_.write("lib/News/caf\xE9.xml", "<parsedef name='Cafe' url='http://x/'/>");
+  site_selector_model m(dir_.file("lib"), queue_);
+  ASSERT_EQ(m.sites().size(), 4u);
+  EXPECT_TRUE(m.add_all());
+  EXPECT_EQ(queue_.count(), 3u);
+  EXPECT_EQ(m.refusal_text(),
+            "Unable to add file News/caf\\xE9.xml to queue.\nIts name is not UTF-8 text; rename the file to queue it.");
+  EXPECT_FALSE(m.add_all());
+  m.select_site(*m.site_index(dir_.file("lib/News/a.xml")));
+  EXPECT_FALSE(m.add());
+  EXPECT_EQ(m.refusal_text(), "") << "a refusal is said once";
+  testing::temp_dir saved;
+  EXPECT_GT(queue_.save(saved.file("queue.xml")), 0);
 }
 
 }  // namespace

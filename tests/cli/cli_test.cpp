@@ -103,7 +103,7 @@ TEST(CliRun, PackageAsJson) {
   std::string pkg = t.file("gazette.nov");
   vantrel::testing::write_zip(pkg,
                               {{"harbour-gazette.xml", vantrel::testing::read_file(sample_dir + "harbour-gazette.xml")},
-                               {"harbour-gazette.bmp", "BM..."}});
+                               {"harbour-gazette.bmp", vantrel::testing::read_file(sample_dir + "harbour-gazette.bmp")}});
   result r = run_cli({"--format", "json", "--source", sample_dir + "harbour-gazette.html", pkg});
   EXPECT_EQ(r.code, 0) << r.err;
   std::string first = r.out.substr(0, r.out.find('\n'));
@@ -261,15 +261,15 @@ TEST(CliQueue, RunsEveryEnabledSiteAndReportsTheOnesThatFail) {
   dir.write("lib/off.xml", parsedef("/one"));
   dir.write("lib/queue.xml",
             "<VANTREL_SITE_QUEUE><SITE fname='A/one.xml'>One</SITE><SITE fname='gone.xml'>Gone</SITE>"
-            "<SITE fname='off.xml' enabled='0'>Off</SITE><SITE fname='B\\two.xml'>Two</SITE></VANTREL_SITE_QUEUE>");
+            "<SITE fname='off.xml' enabled='0'>Off</SITE><SITE fname='b\\TWO.XML'>Two</SITE></VANTREL_SITE_QUEUE>");
   result text = run_cli({"--queue", "--root", dir.file("lib")});
   EXPECT_EQ(text.code, 1) << "one site is missing";
   EXPECT_EQ(text.out, "# One (A/one.xml)\nNews from /one\n  " + server.url("/x") +
-                          "\n\n# Two (B\\two.xml)\nNews from /two\n  " + server.url("/x") + "\n\n");
+                          "\n\n# Two (b\\TWO.XML)\nNews from /two\n  " + server.url("/x") + "\n\n");
   EXPECT_NE(text.err.find("gone.xml: not in the library"), std::string::npos) << text.err;
 
   result json = run_cli({"--queue", "--format", "json", "--root", dir.file("lib")});
-  EXPECT_NE(json.out.find(",\"site\":\"Two\",\"site_file\":\"B\\\\two.xml\"}"), std::string::npos) << json.out;
+  EXPECT_NE(json.out.find(",\"site\":\"Two\",\"site_file\":\"b\\\\TWO.XML\"}"), std::string::npos) << json.out;
   EXPECT_EQ(run_cli({"--queue", "--root", dir.file("nowhere")}).code, 1);
 }
 

@@ -92,9 +92,10 @@ TEST(Feeds, AQueueWritesOneFeedPerSiteAndAFailureKeepsTheOldOne) {
   };
   dir.write("lib/News/one.xml", parsedef(server.url("/one")));
   dir.write("lib/News/dead.xml", parsedef("http://127.0.0.1:1/"));
+  dir.write("outside/one.xml", parsedef(server.url("/one")));
   dir.write("lib/queue.xml",
             "<VANTREL_SITE_QUEUE><SITE fname='News/one.xml'>One</SITE>"
-            "<SITE fname='News/dead.xml'>Dead</SITE></VANTREL_SITE_QUEUE>");
+            "<SITE fname='News/dead.xml'>Dead</SITE><SITE fname='../outside/one.xml'>Out</SITE></VANTREL_SITE_QUEUE>");
   dir.write("feeds/News/dead.atom", "the previous feed");
   const result r =
       run_cli({"--queue", "--format", "atom", "--root", dir.file("lib"), "--output-dir", dir.file("feeds")});
@@ -104,11 +105,23 @@ TEST(Feeds, AQueueWritesOneFeedPerSiteAndAFailureKeepsTheOldOne) {
   EXPECT_TRUE(well_formed(one));
   EXPECT_NE(one.find("<title>One &amp; only</title>"), std::string::npos) << one;
   EXPECT_EQ(testing::read_file(dir.file("feeds/News/dead.atom")), "the previous feed");
+  EXPECT_EQ(testing::list_files(dir.file("feeds")), "News/dead.atom\nNews/one.atom\n");
+  EXPECT_FALSE(testing::file_exists(dir.file("outside/one.atom")));
+  EXPECT_NE(r.err.find("../outside/one.xml: its feed would be written outside"), std::string::npos) << r.err;
 
   const result single = run_cli({"--format", "rss", dir.file("lib/News/one.xml")});
   EXPECT_EQ(single.code, 0) << single.err;
   EXPECT_TRUE(well_formed(single.out));
   EXPECT_EQ(run_cli({"--queue", "--format", "rss", "--root", dir.file("lib")}).code, 2) << "no --output-dir";
+}
+
+TEST(Feeds, EachQueueEntryGetsItsOwnFileInsideTheFolder) {
+  const std::vector<std::string> names = {"News/bbc.xml", "News/bbc.nov", "News\\other.nov", "./top.xml", "noext",
+                                          "../up.xml",    "/abs.xml",     "a/../../b.xml",   "a/./",     "x.y.xml"};
+  const std::vector<std::optional<std::string>> expected = {
+      "News/bbc.xml.atom", "News/bbc.nov.atom", "News/other.atom", "top.atom",   "noext.atom",
+      std::nullopt,        std::nullopt,        std::nullopt,      "a.atom", "x.y.atom"};
+  EXPECT_EQ(feed_file_names(names, ".atom"), expected);
 }
 
 }  // namespace

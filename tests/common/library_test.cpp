@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "tests/helpers/temp_dir.h"
@@ -63,6 +65,49 @@ TEST(Library, WalkFindsExactlyTheSites) {
   ASSERT_EQ(news.sites.size(), 1u);
   EXPECT_EQ(news.sites[0].name, "Beta");
   EXPECT_EQ(top.site_count(), 3u) << "a.XML, News/b.xml, News/World/w.xml; the link back is not walked twice";
+}
+
+TEST(Library, FilesMatchExactlyFirstThenIgnoringCase) {
+  testing::temp_dir dir;
+  dir.write("lib/News/a.xml", "x");
+  dir.write("lib/News/B.xml", "x");
+  dir.write("lib/News/b.xml", "x");
+  dir.write("lib/Folder.xml/inner", "x");
+  const std::string lib = dir.file("lib");
+  struct {
+    const char* relative;
+    const char* found;  // nullptr: none
+  } cases[] = {
+      {"News/a.xml", "News/a.xml"},   {"NEWS/A.XML", "News/a.xml"},   {"news\\A.xml", "News/a.xml"},
+      {"News/b.xml", "News/b.xml"},   {"News/B.xml", "News/B.xml"},   {"NEWS/B.XML", "News/B.xml"},
+      {"News/c.xml", nullptr},        {"Folder.xml", nullptr},        {"News", nullptr},
+  };
+  for (const auto& c : cases) {
+    auto found = find_library_file(lib, c.relative);
+    if (c.found == nullptr) {
+      EXPECT_FALSE(found) << c.relative;
+    } else {
+      EXPECT_EQ(found, lib + "/" + c.found) << c.relative;
+    }
+  }
+  EXPECT_EQ(find_in_folder(dir.file("lib/News"), "A.XML"), dir.file("lib/News/a.xml"));
+  EXPECT_FALSE(find_in_folder(dir.file("lib/missing"), "a.xml"));
+}
+
+TEST(Library, ALinkedCategoryKeepsItsSitesInsideAndPipesAreSkipped) {
+  testing::temp_dir dir;
+  dir.write("elsewhere/Tech/t.xml", "<parsedef name=\"Tech\" url=\"http://x/\"/>");
+  std::filesystem::create_directories(dir.file("lib"));
+  std::filesystem::create_directory_symlink(dir.file("elsewhere/Tech"), dir.file("lib/Tech"));
+  ASSERT_EQ(mkfifo(dir.file("lib/stuck.nov").c_str(), 0600), 0);
+  ASSERT_EQ(mkfifo(dir.file("lib/stuck.xml").c_str(), 0600), 0);
+
+  const library_category top = walk_library(dir.file("lib"));  // returns: no pipe is opened
+  EXPECT_TRUE(top.sites.empty());
+  ASSERT_EQ(top.site_count(), 1u);
+  EXPECT_EQ(top.categories[0].sites[0].relative, "Tech/t.xml");
+  EXPECT_EQ(relative_to_root(dir.file("lib"), dir.file("lib/Tech/t.xml")), "Tech/t.xml");
+  EXPECT_EQ(find_library_file(dir.file("lib"), "tech/T.XML"), dir.file("lib/Tech/t.xml"));
 }
 
 }  // namespace

@@ -102,5 +102,42 @@ TEST(SiteQueue, FindRemoveAndMove) {
   EXPECT_EQ(q[0].name, "A");
 }
 
+TEST(SiteQueue, ASwitchThatIsNoNumberIsOff) {
+  testing::temp_dir dir;
+  const std::string path = dir.write("queue.xml",
+                                     "<VANTREL_SITE_QUEUE><SITE fname='a' enabled='no'/><SITE fname='b' enabled=''/>"
+                                     "<SITE fname='c' enabled=' 2x'/><SITE fname='d' refresh='+15' last_refresh='x'/>"
+                                     "</VANTREL_SITE_QUEUE>");
+  site_queue q;
+  ASSERT_EQ(q.load(path), 0);
+  ASSERT_EQ(q.count(), 4u);
+  EXPECT_EQ(q[0].enabled, 0);
+  EXPECT_EQ(q[1].enabled, 0);
+  EXPECT_NE(q[2].enabled, 0);
+  EXPECT_EQ(q[3].enabled, 1) << "absent: unchanged";
+  EXPECT_EQ(q[3].refresh, 15);
+  EXPECT_EQ(q[3].last_refresh, 0);
+}
+
+TEST(SiteQueue, ASaveThatWouldNotReadBackLeavesTheFileAlone) {
+  testing::temp_dir dir;
+  site_queue q;
+  q.add(site("News/a.xml", "A"));
+  const std::string path = dir.file("queue.xml");
+  ASSERT_GT(q.save(path), 0);
+  const std::string before = testing::read_file(path);
+  for (const char* fname : {"News/caf\xE9.xml", "News/bell\x07.xml", "News/x\xEF\xBF\xBF.xml"}) {
+    EXPECT_TRUE(queue_name_problem(fname));
+    q.add(site(fname, "Broken"));
+    EXPECT_EQ(q.save(path), -1);
+    EXPECT_EQ(testing::read_file(path), before);
+    q.remove_index(1);
+  }
+  EXPECT_FALSE(queue_name_problem("Новости/a b.xml"));
+  site_queue back;
+  ASSERT_EQ(back.load(path), 0);
+  EXPECT_EQ(back.count(), 1u);
+}
+
 }  // namespace
 }  // namespace vantrel
