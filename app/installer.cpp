@@ -60,6 +60,26 @@ bool inside(const fs::path& folder, const fs::path& file) {
   return !rel.empty() && *rel.begin() != "..";
 }
 
+// Whether the logo a replaced ".xml" document names is its own picture, which goes with it: a
+// ".bmp" or ".png" file in the folder that no other ParseDef document of the folder names. A
+// document's logo attribute is only text: it could name the queue file or another site's logo.
+bool own_picture(const fs::path& folder, const fs::path& document, const fs::path& logo) {
+  std::error_code ec;
+  const std::string ext = lower_ascii(logo.extension().string());
+  if ((ext != ".bmp" && ext != ".png") || !inside(folder, logo) || !fs::is_regular_file(logo, ec)) return false;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    if (!iequals(it->path().extension().string(), ".xml") || fs::equivalent(it->path(), document, ec) ||
+        !it->is_regular_file(ec)) {
+      continue;
+    }
+    parsedef_file other;
+    if (other.load(it->path().string()) != 0) continue;
+    const auto other_logo = other.get_logo();
+    if (other_logo && fs::equivalent(*other_logo, logo, ec)) return false;
+  }
+  return true;
+}
+
 // Copies source beside destination under a temporary name, then renames it into place, so a
 // failed copy leaves whatever was there.
 bool copy_into_place(const fs::path& source, const fs::path& destination) {
@@ -116,9 +136,14 @@ int installer::install_parsedef(const std::string& path, bool add_to_queue) {
   const fs::path source(path);
   const fs::path destination = target / source.filename();
   std::error_code ec;
-  fs::path existing = destination;
-  if (!fs::exists(existing, ec)) existing = target / (source.stem().string() + ".xml");
-  if (!fs::exists(existing, ec)) existing.clear();
+  // The installed version by the library's letter-case rule: "Gazette.nov" replaces
+  // "gazette.nov" (and asks first), it does not land beside it.
+  fs::path existing;
+  if (auto found = find_in_folder(target.string(), source.filename().string())) {
+    existing = *found;
+  } else if (auto twin = find_in_folder(target.string(), source.stem().string() + ".xml")) {
+    existing = *twin;
+  }
 
   // The same file by another spelling: nothing to copy, nothing to delete.
   const bool same_file = !existing.empty() && fs::equivalent(source, existing, ec);
@@ -140,13 +165,13 @@ int installer::install_parsedef(const std::string& path, bool add_to_queue) {
       ui_.message(text_unable_to_copy(path, destination.string()));
       return -1;
     }
-    // Only now is the old version taken away: its file (when it was the ".xml" twin), its logo
-    // when that lies in the target folder, and its queue entry.
+    // Only now is the old version taken away: its file (when it had another name: the ".xml"
+    // twin, or another letter case), its own picture, and its queue entry.
     if (!existing.empty()) {
-      if (existing != destination) fs::remove(existing, ec);
-      if (old_logo && inside(target, *old_logo) && !fs::equivalent(*old_logo, destination, ec)) {
+      if (old_logo && !fs::equivalent(*old_logo, destination, ec) && own_picture(target, existing, *old_logo)) {
         fs::remove(*old_logo, ec);
       }
+      if (existing != destination) fs::remove(existing, ec);
       unqueue_parsedef(existing.string());
     }
   }

@@ -71,6 +71,35 @@ TEST_F(Installer, ReplacesTheXmlTwinAndItsLogo) {
   EXPECT_EQ(testing::list_files(dir_.file("lib/News")), "gazette.nov\nother.bmp\n");
 }
 
+TEST_F(Installer, AReplacedTwinTakesOnlyItsOwnPictureWithIt) {
+  // Each twin's logo attribute names something it must not take away.
+  for (const char* logo : {"queue.xml", "shared.bmp", "sub/../../outside.bmp", "other.nov"}) {
+    SCOPED_TRACE(logo);
+    dir_.write("lib/News/gazette.xml", std::string("<parsedef name='Old' url='http://x/' logo='") + logo + "'/>");
+    dir_.write("lib/News/queue.xml", "<VANTREL_SITE_QUEUE/>");
+    dir_.write("lib/News/other.xml", "<parsedef name='Other' url='http://x/' logo='shared.bmp'/>");
+    dir_.write("lib/News/shared.bmp", "BM");
+    dir_.write("lib/News/other.nov", "PK");
+    dir_.write("lib/outside.bmp", "BM");
+    ASSERT_EQ(installer_.install_parsedef(package("gazette.nov", 2), false), 0);
+    EXPECT_EQ(testing::list_files(dir_.file("lib")),
+              "News/gazette.nov\nNews/other.nov\nNews/other.xml\nNews/queue.xml\nNews/shared.bmp\noutside.bmp\n");
+    std::filesystem::remove_all(dir_.file("lib"));
+  }
+}
+
+TEST_F(Installer, AnotherLetterCaseIsTheSameSite) {
+  ASSERT_EQ(installer_.install_parsedef(package("gazette.nov", 5), true), 0);
+  EXPECT_EQ(installer_.install_parsedef(package("Gazette.nov", 3), true), -1) << "the version question, answered No";
+  EXPECT_EQ(ui_.questions.size(), 1u);
+  EXPECT_EQ(testing::list_files(dir_.file("lib/News")), "gazette.nov\n");
+  ui_.answer = true;
+  ASSERT_EQ(installer_.install_parsedef(package("Gazette.nov", 3), true), 0);
+  EXPECT_EQ(testing::list_files(dir_.file("lib/News")), "Gazette.nov\n") << "replaced, not put beside it";
+  ASSERT_EQ(queue_.count(), 1u);
+  EXPECT_EQ(queue_[0].fname, "News/Gazette.nov");
+}
+
 TEST_F(Installer, CategoriesMakeFoldersAndMayNotLeaveTheLibrary) {
   ASSERT_EQ(installer_.install_parsedef(package("w.nov", 1, "World\\Europe"), false), 0);
   EXPECT_TRUE(testing::file_exists(dir_.file("lib/World/Europe/w.nov")));
