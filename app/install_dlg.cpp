@@ -21,15 +21,20 @@ CInstallDlg::CInstallDlg(wxWindow* parent, const std::string& path, const std::s
   auto* facts = new wxBoxSizer(wxVERTICAL);
   facts->Add(new wxStaticText(this, wxID_ANY, "This ParseDef file is not installed. Do you want to install it now?"), 0,
              wxBOTTOM, 8);
-  auto* site = new wxStaticText(this, id_name, to_wx(name));
+  // The texts come from the package: shown as they are, never read as labels whose "&" marks
+  // a keyboard shortcut.
+  auto text = [this](int id, const std::string& value, wxSize size = wxDefaultSize, long style = 0) {
+    auto* control = new wxStaticText(this, id, wxEmptyString, wxDefaultPosition, size, style);
+    control->SetLabelText(to_wx(value));
+    return control;
+  };
+  auto* site = text(id_name, name);
   site->SetFont(site->GetFont().Bold());
   facts->Add(site, 0, wxBOTTOM, 2);
-  facts->Add(new wxStaticText(this, id_category,
-                              to_wx("[ " + (category.empty() ? std::string("No category") : category) + " ]")),
-             0, wxBOTTOM, 2);
-  facts->Add(new wxStaticText(this, id_version, to_wx("Version " + std::to_string(version))), 0, wxBOTTOM, 6);
-  auto* file =
-      new wxStaticText(this, id_fname, to_wx(path), wxDefaultPosition, wxSize(FromDIP(360), -1), wxST_ELLIPSIZE_MIDDLE);
+  facts->Add(text(id_category, "[ " + (category.empty() ? std::string("No category") : category) + " ]"), 0, wxBOTTOM,
+             2);
+  facts->Add(text(id_version, "Version " + std::to_string(version)), 0, wxBOTTOM, 6);
+  auto* file = text(id_fname, path, wxSize(FromDIP(360), -1), wxST_ELLIPSIZE_MIDDLE);
   file->SetToolTip(to_wx(path));
   facts->Add(file, 0, wxEXPAND);
   top->Add(facts, 1, wxEXPAND | wxTOP | wxRIGHT, 10);

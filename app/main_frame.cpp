@@ -60,7 +60,7 @@ CMainFrame::CMainFrame(const prefs& settings)
     event.Skip();
   });
   set_status_text("");
-  set_queue_state_text(" Idle");
+  // The queue pane already says what the view found when it loaded the queue.
 }
 
 CMainFrame::~CMainFrame() { placement_timer_.Stop(); }

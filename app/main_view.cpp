@@ -1,6 +1,7 @@
 #include "app/main_view.h"
 
 #include <wx/filedlg.h>
+#include <wx/modalhook.h>
 #include <wx/msgdlg.h>
 #include <wx/sizer.h>
 
@@ -22,16 +23,24 @@ namespace {
 constexpr int queue_timer_id = 1;
 }  // namespace
 
-// Counts the view's open dialogs, so a hand-over waits until the user is done with them.
-class CMainView::modal_scope {
+// Counts every modal dialog of the program (the view's own, message boxes, About, the file
+// choosers), so a hand-over waits until the user is done with them.
+class CMainView::modal_watch : public wxModalDialogHook {
  public:
-  explicit modal_scope(CMainView& view) : view_(view) { ++view_.modal_depth_; }
-  ~modal_scope() {
+  explicit modal_watch(CMainView& view) : view_(view) { Register(); }
+  ~modal_watch() override { Unregister(); }
+  modal_watch(const modal_watch&) = delete;
+  modal_watch& operator=(const modal_watch&) = delete;
+
+ protected:
+  int Enter(wxDialog*) override {
+    ++view_.modal_depth_;
+    return wxID_NONE;  // the dialog is shown as usual
+  }
+  void Exit(wxDialog*) override {
     --view_.modal_depth_;
     view_.CallAfter([&view = view_] { view.controller().deliver_hand_overs(view.modal_open()); });
   }
-  modal_scope(const modal_scope&) = delete;
-  modal_scope& operator=(const modal_scope&) = delete;
 
  private:
   CMainView& view_;
@@ -66,9 +75,11 @@ CMainView::CMainView(CMainFrame* frame, const prefs& settings)
     event.Skip();
   });
   queue_loaded_ = load_queue();
+  modal_watch_ = std::make_unique<modal_watch>(*this);
 }
 
 CMainView::~CMainView() {
+  modal_watch_.reset();
   queue_timer_.Stop();
   // The worker is stopped and joined before the windows its tasks would reach go away.
   controller_.reset();
@@ -119,7 +130,7 @@ bool CMainView::on_update_ui(int id, wxUpdateUIEvent& event) {
       event.Enable(controller_->idle());
       return true;
     case cmd::start_queue:
-      event.Enable(controller_->idle() || runner_->running());
+      event.Enable(controller_->idle());
       runner_->show_state();
       return true;
     case cmd::clear:
@@ -163,7 +174,6 @@ bool CMainView::offer_install(const std::string& path) {
   }
   bool install_it = false, add = false, open_after = false;
   {
-    modal_scope modal(*this);
     CInstallDlg dialog(this, path, name, category, version, [this] { frame_->show_help(49); });
     if (dialog.ShowModal() == wxID_CANCEL) return false;
     install_it = dialog.install();
@@ -203,7 +213,6 @@ constexpr const char* parsedef_filter =
 }  // namespace
 
 std::optional<std::string> CMainView::choose_parsedef() {
-  modal_scope modal(*this);
   wxFileDialog chooser(this, "Load ParseDef", to_wx(prefs_.get_parsedef_root()), "", parsedef_filter,
                        wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   if (chooser.ShowModal() != wxID_OK) return std::nullopt;
@@ -213,7 +222,6 @@ std::optional<std::string> CMainView::choose_parsedef() {
 void CMainView::cmd_open() {
   std::string source;
   {
-    modal_scope modal(*this);
     wxFileDialog chooser(this, "Open", "", "", source_filter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (chooser.ShowModal() != wxID_OK) return;
     source = from_wx(chooser.GetPath());
@@ -232,7 +240,6 @@ void CMainView::cmd_load_parsedef() {
 void CMainView::cmd_open_url() {
   std::string url;
   {
-    modal_scope modal(*this);
     get_url_dialog dialog(this);
     if (dialog.ShowModal() == wxID_CANCEL) return;
     url = dialog.url();
@@ -242,7 +249,6 @@ void CMainView::cmd_open_url() {
 
 void CMainView::cmd_preferences() {
   {
-    modal_scope modal(*this);
     CPreferencesDlg dialog(this, prefs_);
     dialog.ShowModal();
   }
@@ -280,7 +286,6 @@ void CMainView::open_site_selector() {
   int result = wxID_CANCEL;
   std::string path;
   {
-    modal_scope modal(*this);
     CSiteSelectorDlg dialog(this, prefs_.get_parsedef_root(), queue_, [this] { frame_->show_help(30); });
     result = dialog.ShowModal();
     path = dialog.selected_path();

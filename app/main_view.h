@@ -56,7 +56,7 @@ class CMainView : public wxPanel, public view_display, private queue_window, pri
   CHeadlineList& list() { return *list_; }
   CParsedSourceWnd& source_window() { return *source_; }
   bool source_visible() const { return source_visible_; }
-  // While a dialog of the view is open, hand-overs wait.
+  // While any modal dialog is open, hand-overs wait.
   bool modal_open() const { return modal_depth_ > 0; }
 
   // view_display
@@ -70,7 +70,7 @@ class CMainView : public wxPanel, public view_display, private queue_window, pri
   void add_source_lines(std::vector<source_line>& lines) override;
 
  private:
-  class modal_scope;
+  class modal_watch;
   void cmd_open();
   void cmd_open_url();
   void cmd_load_parsedef();
@@ -106,6 +106,7 @@ class CMainView : public wxPanel, public view_display, private queue_window, pri
   std::string queue_root_;     // the root the queue was loaded from
   bool root_changed_ = false;  // by Preferences: the queue is reloaded once it is idle
   int modal_depth_ = 0;
+  std::unique_ptr<modal_watch> modal_watch_;
 };
 
 }  // namespace vantrel

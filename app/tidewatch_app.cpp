@@ -120,7 +120,7 @@ bool CTidewatchApp::OnInit() {
   }
   wxInitAllImageHandlers();  // before the first worker decodes a logo
   // The very first start finds a library of well-known sites to choose from.
-  if (auto starter = starter_library_folder()) install_starter_library(prefs_.get_parsedef_root(), *starter);
+  if (auto starter = starter_library_folder()) install_starter_library(prefs_, *starter);
   switch_tracing(prefs_);
 
   early_exit_status().reset();

@@ -87,13 +87,10 @@ void view_controller::hand_over(const std::string& path) {
 
 int view_controller::deliver_hand_overs(bool modal_open) {
   int opened = 0;
-  while (!hand_overs_.empty() && !modal_open) {
+  // Each path when the view is free: while a job or the queue runs, the paths wait for its end.
+  while (!hand_overs_.empty() && !modal_open && idle()) {
     std::string path = std::move(hand_overs_.front());
     hand_overs_.pop_front();
-    if (!idle()) {
-      trace("hand_over: busy, %s not opened", path.c_str());
-      continue;
-    }
     if (opener_) {
       opener_(path);
       ++opened;

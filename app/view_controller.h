@@ -53,12 +53,12 @@ class view_controller : private status_listener, private job_end_listener {
   void clear();
   void stop();
 
-  // A path handed over by a second instance. It waits while modal (a dialog is open or Open is
-  // choosing its ParseDef); when the view is busy with a job or the queue it is dropped, as a
-  // user who started a second window on a busy one expects no job to be cut short.
+  // A path handed over by a second instance. It waits while a dialog is open (the user is
+  // answering it) and while a job or the queue runs (no job is cut short); then the paths are
+  // opened in the order they came, each when the one before has ended.
   void hand_over(const std::string& path);
-  // Called when the window is idle: handles waiting hand-overs unless a modal dialog is open.
-  // The number of paths opened.
+  // Called when the window is idle: opens waiting hand-overs unless a modal dialog is open or
+  // the view is busy. The number of paths opened.
   int deliver_hand_overs(bool modal_open);
   size_t waiting_hand_overs() const { return hand_overs_.size(); }
   // Who opens a handed-over path when the view is free (the window offers to install a

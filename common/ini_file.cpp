@@ -1,15 +1,19 @@
 #include "common/ini_file.h"
 
-#include <fstream>
-#include <sstream>
+#include <filesystem>
 
 #include "common/paths.h"
 #include "common/platform.h"
 #include "common/text_util.h"
+#include "common/trace_log.h"
+#include "common/xml_support.h"
 
 namespace vantrel {
 
 namespace {
+
+// Far more than any settings file holds; a larger file is not one.
+constexpr unsigned long long max_settings_bytes = 16ull << 20;
 
 std::string trimmed(std::string_view text) {
   size_t begin = 0, end = text.size();
@@ -21,11 +25,16 @@ std::string trimmed(std::string_view text) {
 }  // namespace
 
 ini_file ini_file::load(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return {};
-  std::ostringstream text;
-  text << in.rdbuf();
-  return parse(text.str());
+  std::error_code ec;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec))) return {};
+  std::string text, why;
+  if (!read_small_file(path, max_settings_bytes, text, why)) {
+    trace("ini_file: %s %s; it is kept as it is", path.c_str(), why.c_str());
+    ini_file unreadable;
+    unreadable.readable_ = false;
+    return unreadable;
+  }
+  return parse(text);
 }
 
 ini_file ini_file::parse(std::string_view text) {
@@ -107,7 +116,7 @@ std::string ini_file::text() const {
 }
 
 int ini_file::save(const std::string& path) const {
-  if (make_path_dirs(path, 0) != 0) return -1;
+  if (!readable_ || make_path_dirs(path, 0) != 0) return -1;
   return platform::replace_file(path, text(), nullptr) ? 0 : -1;
 }
 

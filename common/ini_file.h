@@ -11,7 +11,8 @@ namespace vantrel {
 
 class ini_file {
  public:
-  // The file at path; a missing or unreadable file reads as an empty store.
+  // The file at path; a missing file reads as an empty store. A file that is there but cannot
+  // be read reads as empty too, and is never saved over (see save).
   static ini_file load(const std::string& path);
   static ini_file parse(std::string_view text);
 
@@ -23,8 +24,12 @@ class ini_file {
 
   std::string text() const;
   // Writes the whole file atomically (a temporary file beside it, flushed to disk, renamed
-  // over it); the folders above it are created. 0, or -1 when it cannot be written.
+  // over it; a link is written through); the folders above it are created. 0, or -1 when it
+  // cannot be written, or when this store was loaded from a file that could not be read: the
+  // settings in it would be lost.
   int save(const std::string& path) const;
+  // false when load found a file it could not read.
+  bool readable() const { return readable_; }
 
  private:
   struct line {
@@ -39,6 +44,7 @@ class ini_file {
   section* find(std::string_view name);
   const section* find(std::string_view name) const;
   std::vector<section> sections_;
+  bool readable_ = true;
 };
 
 }  // namespace vantrel

@@ -7,6 +7,7 @@
 #include "common/parsedef_file.h"
 #include "common/paths.h"
 #include "common/platform.h"
+#include "common/prefs.h"
 #include "common/text_util.h"
 
 namespace vantrel {
@@ -154,7 +155,11 @@ std::optional<std::string> starter_library_folder() {
 #endif
 }
 
-int install_starter_library(const std::string& root, const std::string& starter) {
+int install_starter_library(const prefs& settings, const std::string& starter) {
+  constexpr const char* offered_key = "starter_library_offered";
+  if (settings.get_text("preferences", offered_key).value_or("") == "1") return 0;
+  const std::string root = settings.get_parsedef_root();
+  settings.set_text("preferences", offered_key, "1");
   std::error_code ec;
   if (fs::exists(root, ec) && !fs::is_empty(root, ec)) return 0;
   int copied = 0;

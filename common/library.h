@@ -7,6 +7,8 @@
 
 namespace vantrel {
 
+class prefs;
+
 // path relative to root when path lies inside root (whole components of the canonical paths,
 // so "/data/lib-old/x.nov" is not inside "/data/lib"; "\" in path is read as "/"); otherwise
 // path itself, which is then absolute. nullopt when path is empty.
@@ -45,8 +47,10 @@ library_category walk_library(const std::string& root);
 // The starter library that comes with the programs (installed beside them, or in the source
 // tree of a build); nullopt when there is none.
 std::optional<std::string> starter_library_folder();
-// On the very first start: copies the starter library into root when root does not exist yet
-// or holds nothing. Returns the number of files copied (0 when root was in use).
-int install_starter_library(const std::string& root, const std::string& starter);
+// On the very first start (the settings have never recorded it): copies the starter library
+// into the ParseDef root when the root does not exist yet or holds nothing, and records that
+// it was offered, so a library the user emptied later stays empty. Returns the number of
+// files copied.
+int install_starter_library(const prefs& settings, const std::string& starter);
 
 }  // namespace vantrel

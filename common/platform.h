@@ -29,9 +29,10 @@ bool ensure_private_folder(const std::string& path, std::string* why);
 std::optional<std::string> create_unique_file(const std::string& folder, const std::string& prefix, std::string* why);
 
 // Replaces the file at path with contents atomically: a reader sees the old file or the whole
-// new one, never a part (a temporary file beside it, flushed to disk, then renamed over it).
-// The file keeps only this user's rights. false, with the reason in why, when it fails; the old
-// file is then untouched.
+// new one, never a part (a temporary file beside it, flushed to disk, renamed over it, the
+// folder flushed). A link is written through to its target, which stays a file of the same
+// rights; a new file gets the rights the user's umask gives. false, with the reason in why,
+// when it fails; the old file is then untouched.
 bool replace_file(const std::string& path, const std::string& contents, std::string* why);
 // Runs a program with an argument vector (never through a shell), searching PATH for argv[0],
 // and waits for it. Its exit status, or -1 when it could not be started.

@@ -81,33 +81,75 @@ std::optional<std::string> create_unique_file(const std::string& folder, const s
   return path;
 }
 
+namespace {
+
+// The file a path finally names: a link is followed to its target (a settings file kept as a
+// link into a dotfiles folder stays one). nullopt when the links go round in a circle.
+std::optional<std::string> final_target(const std::string& path) {
+  std::filesystem::path current = path;
+  for (int hop = 0; hop < 40; ++hop) {
+    std::error_code ec;
+    if (!std::filesystem::is_symlink(std::filesystem::symlink_status(current, ec))) return current.string();
+    const std::filesystem::path target = std::filesystem::read_symlink(current, ec);
+    if (ec) return std::nullopt;
+    current = target.is_absolute() ? target : current.parent_path() / target;
+  }
+  return std::nullopt;
+}
+
+// A new file beside name with the rights a new file of this user gets (the umask decides), or
+// -1 with errno set.
+int create_beside(const std::string& folder, const std::string& name, std::string& temp) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = folder + "/." + name + "." + std::to_string(getpid()) + "-" + std::to_string(std::rand() & 0xfffff);
+    const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+}  // namespace
+
 bool replace_file(const std::string& path, const std::string& contents, std::string* why) {
-  const auto slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string prefix(1, '.');
-  prefix.append(name).push_back('.');
-  auto temp = create_unique_file(folder, prefix, why);
-  if (!temp) return false;
-  auto fail = [&](const std::string& what) {
+  const auto target = final_target(path);
+  if (!target) {
+    if (why) *why = path + ": its links go round in a circle";
+    return false;
+  }
+  const auto slash = target->rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : target->substr(0, slash);
+  const std::string name = slash == std::string::npos ? *target : target->substr(slash + 1);
+  std::string temp;
+  const int fd = create_beside(folder, name, temp);
+  if (fd < 0) {
+    if (why) *why = folder + ": " + std::strerror(errno);
+    return false;
+  }
+  auto fail = [&](const std::string& what, int descriptor) {
     if (why) *why = what + ": " + std::strerror(errno);
-    unlink(temp->c_str());
+    if (descriptor >= 0) close(descriptor);
+    unlink(temp.c_str());
     return false;
   };
-  int fd = open(temp->c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-  if (fd < 0) return fail(*temp);
+  // The replaced file's rights stay what the user gave it.
+  struct stat old {};
+  if (stat(target->c_str(), &old) == 0 && fchmod(fd, old.st_mode & 07777) != 0) return fail(temp, fd);
   size_t done = 0;
   while (done < contents.size()) {
     ssize_t n = write(fd, contents.data() + done, contents.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      close(fd);
-      return fail(*temp);
-    }
+    if (n <= 0) return fail(temp, fd);
     done += static_cast<size_t>(n);
   }
-  if (fsync(fd) != 0 || close(fd) != 0) return fail(*temp);
-  if (rename(temp->c_str(), path.c_str()) != 0) return fail(path);
+  if (fsync(fd) != 0) return fail(temp, fd);
+  if (close(fd) != 0) return fail(temp, -1);
+  if (rename(temp.c_str(), target->c_str()) != 0) return fail(*target, -1);
+  // The rename itself reaches the disk with its folder.
+  const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    fsync(dir);
+    close(dir);
+  }
   return true;
 }
 

@@ -64,13 +64,17 @@ TEST(SiteSelectorDialog, ComposesTheQueue) {
 
 TEST(InstallDialog, AddToQueueFollowsInstall) {
   auto* dialog =
-      new CInstallDlg(nullptr, "/home/someone/Downloads/harbour-gazette.nov", "Harbour Gazette", "News", 3, nullptr);
+      new CInstallDlg(nullptr, "/home/someone/Downloads/harbour-gazette.nov", "AT&T Harbour Gazette", "News & Views", 3,
+                      nullptr);
   dialog->Move(10, 10);
   dialog->Show();
   testing::pump();
   auto* add = dynamic_cast<wxCheckBox*>(dialog->FindWindow(CInstallDlg::id_add_to_queue));
   ASSERT_NE(add, nullptr);
   EXPECT_TRUE(dialog->install() && dialog->add_to_queue() && dialog->open_after());
+  // Names are text, not labels with keyboard mnemonics: every "&" shows.
+  EXPECT_EQ(static_cast<wxControl*>(dialog->FindWindow(CInstallDlg::id_name))->GetLabelText(), "AT&T Harbour Gazette");
+  EXPECT_EQ(static_cast<wxControl*>(dialog->FindWindow(CInstallDlg::id_category))->GetLabelText(), "[ News & Views ]");
   testing::screenshot(dialog, "install-parsedef");
   dialog->set_install(false);
   EXPECT_FALSE(add->IsEnabled());

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <wx/frame.h>
 #include <wx/menu.h>
+#include <wx/msgdlg.h>
+#include <wx/uiaction.h>
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
 
@@ -11,6 +13,7 @@
 #include "app/help_viewer.h"
 #include "app/main_frame.h"
 #include "app/main_view.h"
+#include "app/small_dialogs.h"
 #include "app/source_window.h"
 #include "tests/app/gui_support.h"
 #include "tests/helpers/http_server.h"
@@ -157,6 +160,7 @@ TEST_F(MainWindow, ResizeEndSavesPlacementAndOpenURLOfADeadAddressEmptiesTheSour
 }
 
 TEST_F(MainWindow, StartQueueFetchesEverySiteInTurn) {
+  EXPECT_EQ(frame_->GetStatusBar()->GetStatusText(CMainFrame::pane_queue), " Queue empty") << "from the start";
   testing::http_server server;
   server.route("/news/", [&](testing::http_connection& c, const testing::http_request&) {
     c.send(testing::http_server::reply(200, sample("harbour-gazette.html"), "Content-Type: text/html\r\n"));
@@ -180,11 +184,50 @@ TEST_F(MainWindow, StartQueueFetchesEverySiteInTurn) {
   EXPECT_TRUE(view.runner().running());
   EXPECT_EQ(frame_->GetTitle(), "0% - Vantrel");
   EXPECT_FALSE(enabled(*frame_, cmd::queue));
+  EXPECT_FALSE(enabled(*frame_, cmd::start_queue)) << "Stop ends a running queue";
   EXPECT_TRUE(enabled(*frame_, cmd::stop));
   ASSERT_TRUE(pump_until([&] { return !view.runner().running(); }, std::chrono::seconds(20)));
   EXPECT_EQ(view.controller().results().size(), 8u) << "four headlines from each site";
   EXPECT_EQ(frame_->GetTitle(), "Vantrel");
   EXPECT_EQ(frame_->GetStatusBar()->GetStatusText(CMainFrame::pane_queue), " Idle");
+}
+
+TEST_F(MainWindow, AHandOverWaitsForAnyModalDialogAndForTheRunningJob) {
+  CMainView& view = frame_->view();
+  const std::string missing = dir_.file("missing.xml");
+  bool checked = false;
+  // About, and a message box, are modal dialogs the view does not open itself.
+  for (const bool message_box : {false, true}) {
+    std::unique_ptr<wxDialog> dialog;
+    if (message_box) {
+      dialog = std::make_unique<wxMessageDialog>(frame_, "A message");
+    } else {
+      dialog = std::make_unique<about_dialog>(frame_);
+    }
+    frame_->CallAfter([&] {
+      EXPECT_TRUE(view.modal_open());
+      view.hand_over(missing);
+      testing::pump();
+      EXPECT_EQ(view.controller().waiting_hand_overs(), 1u) << "waits while the dialog is open";
+      checked = true;
+      // A message box is the desktop's own dialog: answered from the keyboard.
+      if (message_box) {
+        wxUIActionSimulator().Char(WXK_RETURN);
+      } else {
+        dialog->EndModal(wxID_OK);
+      }
+    });
+    dialog->ShowModal();
+    ASSERT_TRUE(checked);
+    ASSERT_TRUE(pump_until([&] { return view.controller().waiting_hand_overs() == 0; }));
+    ASSERT_TRUE(pump_until([&] { return view.controller().idle(); }));
+    checked = false;
+  }
+  // A path that comes during a job is opened after it.
+  view.open_url("http://127.0.0.1:1/");
+  view.hand_over(missing);
+  testing::pump();
+  ASSERT_TRUE(pump_until([&] { return view.controller().waiting_hand_overs() == 0; }));
 }
 
 TEST_F(MainWindow, ManualOpensAtEveryHelpContext) {

@@ -86,7 +86,7 @@ TEST_F(ViewController, ClearDuringAJobKeepsWhatArrivesLater) {
   EXPECT_TRUE(controller_.results().empty());
 }
 
-TEST_F(ViewController, HandOverWaitsForDialogsAndIsDroppedWhileBusy) {
+TEST_F(ViewController, HandOverWaitsForDialogsAndForTheRunningJob) {
   controller_.hand_over(page_ + ".missing.xml");
   EXPECT_EQ(controller_.deliver_hand_overs(true), 0) << "a dialog is open";
   EXPECT_EQ(controller_.waiting_hand_overs(), 1u);
@@ -98,9 +98,16 @@ TEST_F(ViewController, HandOverWaitsForDialogsAndIsDroppedWhileBusy) {
 
   controller_.open_source(page_, parsedef_);
   controller_.hand_over(parsedef_);
+  controller_.hand_over(parsedef_);
   EXPECT_EQ(controller_.deliver_hand_overs(false), 0);
-  EXPECT_EQ(controller_.waiting_hand_overs(), 0u) << "dropped, not kept for later";
+  EXPECT_EQ(controller_.waiting_hand_overs(), 2u) << "kept until the job has ended";
   finish();
+  EXPECT_EQ(controller_.deliver_hand_overs(false), 1) << "one job at a time";
+  EXPECT_EQ(controller_.waiting_hand_overs(), 1u);
+  finish();
+  EXPECT_EQ(controller_.deliver_hand_overs(false), 1);
+  finish();
+  EXPECT_EQ(controller_.waiting_hand_overs(), 0u);
 }
 
 TEST_F(ViewController, StopEndsAJobAndThePromptReturns) {

@@ -7,6 +7,7 @@
 
 #include "cli/cli_run.h"
 #include "common/library.h"
+#include "common/prefs.h"
 #include "tests/cli/run_cli.h"
 #include "tests/helpers/temp_dir.h"
 
@@ -46,13 +47,19 @@ TEST(StarterLibrary, EveryParseDefReadsEveryFeedFormat) {
   }
 }
 
-TEST(StarterLibrary, IsCopiedIntoAnEmptyLibraryOnly) {
+TEST(StarterLibrary, IsCopiedIntoAnEmptyLibraryOnTheVeryFirstStartOnly) {
   testing::temp_dir dir;
-  const int files = install_starter_library(dir.file("lib"), starter);
+  const prefs first(dir.write("first.ini", "[preferences]\nparsedef_root=" + dir.file("lib") + "\n"));
+  const int files = install_starter_library(first, starter);
   EXPECT_EQ(static_cast<size_t>(files), 2 * walk_library(starter).site_count()) << "each ParseDef with its logo";
   EXPECT_EQ(walk_library(dir.file("lib")).site_count(), walk_library(starter).site_count());
+  std::filesystem::remove_all(dir.file("lib"));
+  EXPECT_EQ(install_starter_library(first, starter), 0) << "a library emptied later stays empty";
+  EXPECT_FALSE(testing::file_exists(dir.file("lib")));
+
   dir.write("used/mine.xml", "<parsedef name='Mine' url='http://x/'/>");
-  EXPECT_EQ(install_starter_library(dir.file("used"), starter), 0);
+  const prefs used(dir.write("used.ini", "[preferences]\nparsedef_root=" + dir.file("used") + "\n"));
+  EXPECT_EQ(install_starter_library(used, starter), 0);
   EXPECT_EQ(testing::list_files(dir.file("used")), "mine.xml\n");
 }
 

@@ -1,6 +1,9 @@
 // The settings file, Tidewatch's preferences over it, font descriptions and the desktop's
 // file type registration.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 
 #include "common/file_type.h"
 #include "common/font_desc.h"
@@ -34,6 +37,42 @@ TEST(IniFile, SavesAtomicallyAndCreatesFolders) {
   EXPECT_EQ(testing::list_files(dir.file("deep/er")), "settings.ini\n") << "no temporary file left";
   dir.write("blocked", "a file where a folder should be");
   EXPECT_EQ(f.save(dir.file("blocked/settings.ini")), -1);
+}
+
+TEST(IniFile, ASaveKeepsTheFilesRightsAndLinksAndNeverReplacesWhatItCouldNotRead) {
+  testing::temp_dir dir;
+  ini_file f;
+  f.set("preferences", "wrap", "0");
+  const mode_t old_mask = umask(022);
+  ASSERT_EQ(f.save(dir.file("new.ini")), 0);
+  umask(old_mask);
+  EXPECT_EQ(std::filesystem::status(dir.file("new.ini")).permissions(), std::filesystem::perms(0644));
+
+  const std::string shared = dir.write("shared.ini", "[preferences]\ntrace=1\n");
+  ASSERT_EQ(chmod(shared.c_str(), 0640), 0);
+  ASSERT_EQ(f.save(shared), 0);
+  EXPECT_EQ(std::filesystem::status(shared).permissions(), std::filesystem::perms(0640)) << "its mode kept";
+
+  // A settings file kept as a link into another folder stays a link; the target is written.
+  const std::string target = dir.write("dotfiles/tidewatch.ini", "[preferences]\ntrace=1\n");
+  std::filesystem::create_symlink("dotfiles/tidewatch.ini", dir.file("linked.ini"));
+  ini_file linked = ini_file::load(dir.file("linked.ini"));
+  linked.set("preferences", "wrap", "1");
+  ASSERT_EQ(linked.save(dir.file("linked.ini")), 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("linked.ini")));
+  EXPECT_EQ(testing::read_file(target), "[preferences]\ntrace=1\nwrap=1\n");
+
+  // Files that are there but cannot be read: a link to itself, a folder.
+  std::filesystem::create_symlink("circle.ini", dir.file("circle.ini"));
+  std::filesystem::create_directory(dir.file("folder.ini"));
+  for (const char* name : {"circle.ini", "folder.ini"}) {
+    ini_file unreadable = ini_file::load(dir.file(name));
+    EXPECT_FALSE(unreadable.readable()) << name;
+    unreadable.set("preferences", "wrap", "1");
+    EXPECT_EQ(unreadable.save(dir.file(name)), -1) << name;
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("circle.ini")));
+  EXPECT_TRUE(ini_file::load(dir.file("missing.ini")).readable());
 }
 
 TEST(Prefs, FreshStoreDefaultsAndTheRootIsWrittenByItsFirstRead) {
