@@ -13,6 +13,7 @@
 #include "common/xml_support.h"
 #include "editor/editor_dlg.h"
 #include "editor/package_save.h"
+#include "vantrel_version.h"
 
 namespace vantrel {
 
@@ -90,6 +91,18 @@ class vantedit_app : public wxApp {
 wxIMPLEMENT_APP_NO_MAIN(vantrel::vantedit_app);
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs("Usage: vantedit [DOCUMENT]\n"
+               "       vantedit --pack DOC.xml [--logo LOGO.bmp] -o OUT.nov\n"
+               "Edits a Vantrel ParseDef (.nov package or .xml document); --pack writes the package\n"
+               "without a window.\n",
+               stdout);
+    return 0;
+  }
+  if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {
+    std::fputs("vantedit " VANTREL_VERSION_TEXT "\n", stdout);
+    return 0;
+  }
   if (argc >= 2 && std::strcmp(argv[1], "--pack") == 0) {
     vantrel::set_application_name("VantEdit-pack-" + std::to_string(vantrel::platform::process_id()));
     const int status = vantrel::pack(argc, argv);
