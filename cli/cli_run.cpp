@@ -12,7 +12,6 @@
 #include "common/image_probe.h"
 #include "common/library.h"
 #include "common/parsedef_file.h"
-#include "common/parsedef_package.h"
 #include "common/paths.h"
 #include "common/platform.h"
 #include "common/prefs.h"
@@ -367,11 +366,7 @@ int main_with_args(int argc, char** argv, std::ostream& out, std::ostream& err, 
   // scripts may run several at once; the folder goes away when the run ends, however it ends.
   set_application_name("tidewatch-cli-" + std::to_string(platform::process_id()));
   struct folder_cleanup {
-    ~folder_cleanup() {
-      std::lock_guard lock(parsedef_mutex());
-      parsedef_package::instance().remove_unpacked();
-      remove_private_folder();
-    }
+    ~folder_cleanup() { remove_private_folder(); }
   } cleanup;
   return run(*parsed.opts, out, err, interactive);
 }

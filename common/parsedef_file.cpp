@@ -6,15 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "common/parsedef_package.h"
 #include "common/text_util.h"
 
 namespace vantrel {
-
-std::mutex& parsedef_mutex() {
-  static std::mutex m;
-  return m;
-}
 
 int is_package_name(const std::string& name) {
   size_t dot = name.rfind('.');
@@ -57,23 +51,19 @@ constexpr std::uintmax_t max_parsedef_bytes = 16u << 20;
 parsedef_file::~parsedef_file() { close(); }
 
 void parsedef_file::close() {
-  if (!doc_) return;
-  std::lock_guard lock(parsedef_mutex());
   doc_.reset();
 }
 
 int parsedef_file::load(const std::string& path) {
   xml_library_init();
-  std::lock_guard lock(parsedef_mutex());
   last_error_.clear();
   std::string parse_path = path;
   if (is_package_name(path)) {
-    parsedef_package& pkg = parsedef_package::instance();
-    if (pkg.open_package(path) != 0) {
-      last_error_ = pkg.last_error();
+    if (package_.open_package(path) != 0) {
+      last_error_ = package_.last_error();
       return -1;
     }
-    parse_path = pkg.xml_path().value_or(std::string());
+    parse_path = package_.xml_path().value_or(std::string());
     is_package_ = 1;
   } else {
     is_package_ = 0;

@@ -1,20 +1,19 @@
 #pragma once
 // The one loader of ParseDef files: a plain ".xml" document or a ".nov" package (unpacked
-// first into the private unpack folder). It keeps the parsed document and reads the site's
-// attributes from its root element.
+// first into an unpack folder of this object's own, which lives as long as the object: the
+// logo of a loaded package stays readable until the next load or the object's end). It keeps
+// the parsed document and reads the site's attributes from its root element.
 //
-// One object is used by one thread. Loads and document frees of all objects in the process
-// hold parsedef_mutex(), since the package unpacker is one process-wide object.
-#include <mutex>
+// One object is used by one thread; objects share nothing, so jobs and windows load side by
+// side.
 #include <optional>
 #include <string>
 
 #include "common/parsedef_node.h"
+#include "common/parsedef_package.h"
 #include "common/xml_support.h"
 
 namespace vantrel {
-
-std::mutex& parsedef_mutex();
 
 // 1 when the text after the name's last "." is "nov" in any case, else 0.
 int is_package_name(const std::string& name);
@@ -53,6 +52,7 @@ class parsedef_file {
   std::optional<std::string> root_attribute(const char* name) const;
 
   xml_doc_ptr doc_;
+  parsedef_package package_;
   std::optional<std::string> folder_;    // up to and including the last "/"
   std::optional<std::string> xml_path_;  // the XML file that was parsed
   int is_package_ = 0;

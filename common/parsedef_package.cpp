@@ -8,6 +8,7 @@
 
 #include "common/file_handle.h"
 #include "common/paths.h"
+#include "common/platform.h"
 #include "common/text_util.h"
 
 namespace fs = std::filesystem;
@@ -53,44 +54,42 @@ std::optional<std::string> safe_member_path(const std::string& name) {
   return path;
 }
 
-parsedef_package& parsedef_package::instance() {
-  static parsedef_package package;
-  return package;
-}
-
 parsedef_package::~parsedef_package() { remove_unpacked(); }
 
 int parsedef_package::fail(std::string why) {
   last_error_ = std::move(why);
+  // What was unpacked of this package goes; the package held before stays as it was.
   remove_unpacked();
-  xml_path_.reset();
-  logo_path_.reset();
-  info_path_.reset();
+  unpack_folder_ = held_.folder;
+  xml_path_ = held_.xml;
+  logo_path_ = held_.logo;
+  info_path_ = held_.info;
+  held_ = {};
   return -1;
 }
 
 void parsedef_package::remove_unpacked() {
+  if (!unpack_folder_) return;
   std::error_code ec;
-  for (const std::string& f : written_files_) fs::remove(f, ec);
-  if (info_path_) fs::remove(*info_path_, ec);
-  for (auto it = created_folders_.rbegin(); it != created_folders_.rend(); ++it) fs::remove(*it, ec);
-  if (unpack_folder_) fs::remove(*unpack_folder_, ec);  // only when empty
-  written_files_.clear();
-  created_folders_.clear();
+  // The folder was made for this object alone (a fresh name), so all of it is this object's.
+  fs::remove_all(*unpack_folder_, ec);
+  unpack_folder_.reset();
 }
 
 int parsedef_package::open_package(const std::string& path) {
-  remove_unpacked();
-  package_path_ = path;
+  // The new package is unpacked beside the one held; only a complete unpack replaces it.
+  held_ = {unpack_folder_, xml_path_, logo_path_, info_path_};
+  unpack_folder_.reset();
   xml_path_.reset();
   logo_path_.reset();
   info_path_.reset();
   last_error_.clear();
 
   std::string why;
-  unpack_folder_ = get_unpack_folder(&why);
+  const auto private_place = private_folder(&why);
+  if (private_place) unpack_folder_ = platform::create_unique_folder(*private_place, "unpack-", &why);
   if (!unpack_folder_) return fail("no private folder to unpack into: " + why);
-  const std::string& folder = *unpack_folder_;
+  const std::string folder = *unpack_folder_;
 
   std::error_code ec;
   // A pipe or a device named like a package would keep the reader waiting for ever.
@@ -110,6 +109,8 @@ int parsedef_package::open_package(const std::string& path) {
   std::string title = package_title(path);
   if (!xml_path_) xml_path_ = folder + "/" + title + ".xml";
   info_path_ = folder + "/" + title + ".inf";
+  if (held_.folder) fs::remove_all(*held_.folder, ec);
+  held_ = {};
   return 0;
 }
 
@@ -127,17 +128,8 @@ int parsedef_package::unpack_member(void* archive, const std::string& folder) {
   if (unpacked_bytes_ + info.uncompressed_size > max_total_size) return fail(too_large_in_total);
 
   const std::string target = folder + "/" + *relative;
-  // Folders above the member, remembered so the clean-up can take them away again.
-  {
-    fs::path above = fs::path(*relative).parent_path();
-    fs::path prefix(folder);
-    for (const fs::path& part : above) {
-      prefix /= part;
-      std::error_code ec;
-      if (fs::is_directory(prefix, ec)) continue;
-      if (make_path_dirs(prefix.string(), 1) != 0) return fail("cannot create folder for member \"" + name + "\"");
-      created_folders_.push_back(prefix.string());
-    }
+  if (make_path_dirs(target, relative->back() == '/' ? 1 : 0) != 0) {
+    return fail("cannot create folder for member \"" + name + "\"");
   }
   if (relative->back() == '/') return 0;  // a folder entry: nothing more to write
 
@@ -151,7 +143,6 @@ int parsedef_package::unpack_member(void* archive, const std::string& folder) {
     unzCloseCurrentFile(archive);
     return fail("cannot write " + target);
   }
-  written_files_.push_back(target);
 
   std::vector<char> buffer(8192);
   std::uint64_t total = 0;

@@ -1,15 +1,16 @@
 #pragma once
 // ".nov" packages: a ZIP archive holding one ParseDef document (the member ending in ".xml")
-// and optionally its logo (the member ending in ".bmp"). Every member is unpacked into the
-// private unpack folder; the files stay until the next package is unpacked or the program
-// ends.
+// and optionally its logo (the member ending in ".bmp"). Every member is unpacked into an
+// unpack folder of this object's own, made inside the program's private folder when the first
+// package is unpacked; the files stay until the next package is unpacked or the object goes,
+// which removes the folder. Two objects (two jobs, two editor windows) never share files.
 //
 // Hostile packages are refused as a whole: a member name that is absolute or climbs out with
 // "..", a member that inflates past max_member_size, members that together inflate past
 // max_total_size, more than max_members members, a damaged member. Nothing is ever written
 // outside the unpack folder, and a failed unpack removes what it had written.
 //
-// One process-wide instance (instance()); callers hold parsedef_mutex() around its use.
+// One object is used by one thread.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,19 +24,17 @@ class parsedef_package {
   static constexpr std::uint64_t max_total_size = 64ull << 20;
   static constexpr std::uint64_t max_members = 256;
 
-  static parsedef_package& instance();
-
   parsedef_package() = default;
   ~parsedef_package();
   parsedef_package(const parsedef_package&) = delete;
   parsedef_package& operator=(const parsedef_package&) = delete;
 
-  // Removes the previous package's files, then unpacks path. 0 or -1 (reason in last_error()).
+  // Unpacks path, then removes the previous package's files. 0, or -1 (reason in last_error())
+  // with the previous package's files and paths kept as they were.
   int open_package(const std::string& path);
-  // Deletes the unpacked files and, when it is then empty, the unpack folder.
+  // Deletes the unpack folder with everything in it.
   void remove_unpacked();
 
-  const std::optional<std::string>& package_path() const { return package_path_; }
   // The unpacked ".xml" member; without one, unpack folder + "/" + package title + ".xml".
   const std::optional<std::string>& xml_path() const { return xml_path_; }
   const std::optional<std::string>& logo_path() const { return logo_path_; }
@@ -46,11 +45,14 @@ class parsedef_package {
   int fail(std::string why);
   int unpack_member(void* archive, const std::string& folder);
 
-  std::optional<std::string> package_path_, xml_path_, logo_path_, info_path_;
-  std::optional<std::string> unpack_folder_;
+  struct unpacked {
+    std::optional<std::string> folder, xml, logo, info;
+  };
+
+  std::optional<std::string> xml_path_, logo_path_, info_path_;
+  std::optional<std::string> unpack_folder_;  // this object's own, while it holds files
+  unpacked held_;                             // the package held while another is unpacked
   std::uint64_t unpacked_bytes_ = 0;          // of all members so far
-  std::vector<std::string> written_files_;    // every file this package put on disk
-  std::vector<std::string> created_folders_;  // sub-folders made for members, outermost first
   std::string last_error_;
 };
 

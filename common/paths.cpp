@@ -78,8 +78,6 @@ std::optional<std::string> private_folder(std::string* why) {
   return folder;
 }
 
-std::optional<std::string> get_unpack_folder(std::string* why) { return private_folder(why); }
-
 void remove_private_folder() {
   const std::filesystem::path folder = private_base() + "/" + application_name();
   std::error_code ec;

@@ -5,7 +5,8 @@
 // Library:    $XDG_DATA_HOME/Vantrel/parsedef (~/.local/share/Vantrel/parsedef)
 // Trace log:  $XDG_STATE_HOME/Vantrel/Vantrace.txt
 // Private:    $XDG_RUNTIME_DIR/Vantrel/<app>, else ${TMPDIR:-/tmp}/Vantrel-<uid>/<app>, mode 0700.
-//             Packages are unpacked here and fetched pages kept here while they are parsed.
+//             Each package is unpacked into a folder of its own here, and fetched pages are
+//             kept here while they are parsed.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,8 +41,5 @@ void remove_private_folder();
 // A file or folder the programs ship: share/vantrel/<relative> beside the installed program,
 // else source_tree_path (a build's own source tree); nullopt when neither exists.
 std::optional<std::string> shipped_path(const std::string& relative, const std::string& source_tree_path);
-
-// Where ".nov" packages are unpacked: the private folder.
-std::optional<std::string> get_unpack_folder(std::string* why = nullptr);
 
 }  // namespace vantrel

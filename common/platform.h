@@ -28,6 +28,11 @@ bool ensure_private_folder(const std::string& path, std::string* why);
 // only. Its path, or nullopt with the reason in why.
 std::optional<std::string> create_unique_file(const std::string& folder, const std::string& prefix, std::string* why);
 
+// Creates a new, empty folder with a unique name in folder, which only this user may enter.
+// Its path, or nullopt with the reason in why.
+std::optional<std::string> create_unique_folder(const std::string& folder, const std::string& prefix,
+                                                std::string* why);
+
 // Replaces the file at path with contents atomically: a reader sees the old file or the whole
 // new one, never a part (a temporary file beside it, flushed to disk, renamed over it, the
 // folder flushed). A link is written through to its target, which stays a file of the same

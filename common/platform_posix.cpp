@@ -81,6 +81,16 @@ std::optional<std::string> create_unique_file(const std::string& folder, const s
   return path;
 }
 
+std::optional<std::string> create_unique_folder(const std::string& folder, const std::string& prefix,
+                                                std::string* why) {
+  std::string path = folder + "/" + prefix + "XXXXXX";
+  if (mkdtemp(path.data()) == nullptr) {
+    if (why) *why = folder + ": " + std::strerror(errno);
+    return std::nullopt;
+  }
+  return path;
+}
+
 namespace {
 
 // The file a path finally names: a link is followed to its target (a settings file kept as a

@@ -273,21 +273,24 @@ bool CEditorDlg::open_file(const std::string& path) {
     wxMessageBox("Unknown file type.", "VantEdit", wxOK | wxICON_WARNING, this);
     return false;
   }
-  parsedef_file file;
-  if (file.load(path) != 0 || !file.xml_path()) {
+  // A package's logo lives in the unpack folder of the file that loaded it: the file is kept
+  // while its document is open, and the one before is let go only when this open succeeds.
+  auto file = std::make_unique<parsedef_file>();
+  if (file->load(path) != 0 || !file->xml_path()) {
     wxMessageBox("Unknown file type.", "VantEdit", wxOK | wxICON_WARNING, this);
     return false;
   }
   std::string bytes, why;
   std::optional<decoded_text> decoded;
-  if (read_small_file(*file.xml_path(), 16u << 20, bytes, why)) decoded = decode_document(bytes, &why);
+  if (read_small_file(*file->xml_path(), 16u << 20, bytes, why)) decoded = decode_document(bytes, &why);
   if (!decoded) {
     wxMessageBox("Unable to open file.", "VantEdit", wxOK | wxICON_WARNING, this);
     return false;
   }
   format_ = decoded->format;
   text_->ChangeValue(wx(decoded->text));
-  set_logo(file.get_logo().value_or(""));
+  set_logo(file->get_logo().value_or(""));
+  opened_ = std::move(file);
   // A ".xml" document stays untitled, so its save never writes an archive over it.
   const std::string ext = fs::path(path).extension().string();
   path_ = (ext == ".xml" || ext == ".XML") ? "" : path;

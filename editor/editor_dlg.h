@@ -5,8 +5,10 @@
 #include <wx/timer.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "common/parsedef_file.h"
 #include "common/prefs.h"
 #include "editor/document.h"
 #include "editor/layout_manager.h"
@@ -82,6 +84,7 @@ class CEditorDlg : public wxDialog, private layout_window {
   wxTextCtrl *text_ = nullptr, *file_ = nullptr, *logo_ = nullptr;
   CPreviewFrame* preview_ = nullptr;  // a child window: destroyed with this one
   wxTimer placement_timer_;
+  std::unique_ptr<parsedef_file> opened_;  // the opened package: its logo lives in its unpack folder
 };
 
 // "About VantEdit": the version and a Close button.

@@ -25,20 +25,18 @@ const char* const site_xml = "<parsedef name='Packed' logo='logo.bmp' url='http:
 
 class PackageTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    unpack_ = *get_unpack_folder();
-    parsedef_package::instance().remove_unpacked();
-  }
-  void TearDown() override { parsedef_package::instance().remove_unpacked(); }
+  void SetUp() override { private_ = *private_folder(); }
 
   std::string make(const std::string& name, const std::vector<testing::zip_member>& members) {
     std::string path = dir_.file(name);
     write_zip(path, members);
     return path;
   }
+  // The unpack folder of a loaded package: the folder of its top-level document.
+  static std::string unpacked_in(const parsedef_file& f) { return fs::path(*f.xml_path()).parent_path().string(); }
 
   temp_dir dir_;
-  std::string unpack_;
+  std::string private_;  // where every object makes its own unpack folder
 };
 
 TEST_F(PackageTest, LoadsTheDocumentAndFindsTheLogoBesideIt) {
@@ -47,19 +45,21 @@ TEST_F(PackageTest, LoadsTheDocumentAndFindsTheLogoBesideIt) {
       << f.last_error();
   EXPECT_EQ(f.is_package(), 1);
   EXPECT_EQ(f.get_name(), "Packed");
-  EXPECT_EQ(f.get_logo(), unpack_ + "/logo.bmp");
+  const std::string unpacked = unpacked_in(f);
+  EXPECT_EQ(fs::path(unpacked).parent_path(), private_);
+  EXPECT_EQ(f.get_logo(), unpacked + "/logo.bmp");
   EXPECT_EQ(testing::read_file(*f.get_logo()), "BMxx");
-  const parsedef_package& p = parsedef_package::instance();
-  EXPECT_EQ(p.xml_path(), unpack_ + "/site.xml");
-  EXPECT_EQ(p.logo_path(), unpack_ + "/logo.bmp");
-  EXPECT_EQ(p.info_path(), unpack_ + "/site.inf");
-  EXPECT_EQ(list_files(unpack_), "logo.bmp\nnotes.txt\nsite.xml\n");
+  EXPECT_EQ(list_files(unpacked), "logo.bmp\nnotes.txt\nsite.xml\n");
+  EXPECT_EQ(fs::status(unpacked).permissions() & fs::perms::all, fs::perms::owner_all);
 }
 
 TEST_F(PackageTest, WithoutAnXmlMemberTheTitleNamesTheDocument) {
+  parsedef_package p;
+  ASSERT_EQ(p.open_package(make("Title.nov", {{"logo.bmp", "BM"}})), 0);
+  EXPECT_EQ(fs::path(*p.xml_path()).filename(), "Title.xml");
+  EXPECT_EQ(fs::path(*p.info_path()).filename(), "Title.inf");
   parsedef_file f;
   EXPECT_EQ(f.load(make("Title.nov", {{"logo.bmp", "BM"}})), -1);
-  EXPECT_EQ(parsedef_package::instance().xml_path(), unpack_ + "/Title.xml");
 }
 
 TEST_F(PackageTest, TheLaterOfTwoXmlMembersIsParsed) {
@@ -70,20 +70,29 @@ TEST_F(PackageTest, TheLaterOfTwoXmlMembersIsParsed) {
 }
 
 TEST_F(PackageTest, BackslashNamesUnpackIntoSubfolders) {
-  parsedef_file f;
-  ASSERT_EQ(f.load(make("sub.nov", {{"dir\\inner\\site.xml", site_xml}, {"dir/", ""}})), 0) << f.last_error();
-  EXPECT_EQ(f.folder(), unpack_ + "/dir/inner/");
-  EXPECT_TRUE(file_exists(unpack_ + "/dir/inner/site.xml"));
+  parsedef_package p;
+  ASSERT_EQ(p.open_package(make("sub.nov", {{"dir\\inner\\site.xml", site_xml}, {"dir/", ""}})), 0) << p.last_error();
+  EXPECT_EQ(fs::path(*p.xml_path()).parent_path().filename(), "inner");
+  EXPECT_TRUE(file_exists(*p.xml_path()));
 }
 
-TEST_F(PackageTest, TheNextPackageRemovesTheFirstOnesFiles) {
+TEST_F(PackageTest, TheNextPackageReplacesTheFirstAndTheLastTakesItsFolderAlong) {
   parsedef_file f;
   ASSERT_EQ(f.load(make("one.nov", {{"one.xml", site_xml}, {"sub/logo.bmp", "BM"}})), 0);
+  const std::string first = unpacked_in(f);
   ASSERT_EQ(f.load(make("two.nov", {{"two.xml", site_xml}})), 0);
-  EXPECT_EQ(list_files(unpack_), "two.xml\n");
-  EXPECT_FALSE(fs::exists(unpack_ + "/sub"));
-  parsedef_package::instance().remove_unpacked();
-  EXPECT_FALSE(fs::exists(unpack_));  // empty again, so the folder goes too
+  EXPECT_FALSE(fs::exists(first));
+  EXPECT_EQ(list_files(unpacked_in(f)), "two.xml\n");
+  const std::string second = unpacked_in(f);
+  f.load(dir_.write("plain.xml", site_xml));
+  EXPECT_TRUE(fs::exists(second)) << "a plain document leaves the package alone";
+  {
+    parsedef_file gone;
+    ASSERT_EQ(gone.load(make("three.nov", {{"three.xml", site_xml}})), 0);
+    EXPECT_NE(unpacked_in(gone), second) << "every object unpacks into a folder of its own";
+  }
+  EXPECT_EQ(list_files(private_), fs::path(second).filename().string() + "/two.xml\n")
+      << "the object that went took its files along";
 }
 
 TEST_F(PackageTest, HostileMemberNamesFailTheLoadAndWriteNothingOutside) {
@@ -95,8 +104,8 @@ TEST_F(PackageTest, HostileMemberNamesFailTheLoadAndWriteNothingOutside) {
     parsedef_file f;
     EXPECT_EQ(f.load(pkg), -1) << name;
     EXPECT_NE(f.last_error().find("outside the unpack folder"), std::string::npos) << f.last_error();
-    EXPECT_FALSE(file_exists(fs::path(unpack_).parent_path().string() + "/escape.xml")) << name;
-    EXPECT_EQ(list_files(fs::path(unpack_).parent_path().string()), "") << name;  // even ok.xml is gone
+    EXPECT_FALSE(file_exists(fs::path(private_).parent_path().string() + "/escape.xml")) << name;
+    EXPECT_EQ(list_files(private_), "") << name;  // even ok.xml is gone
   }
   EXPECT_TRUE(safe_member_path("a/..b/c..d.xml"));  // dots inside a name are fine
 }
@@ -112,7 +121,7 @@ TEST_F(PackageTest, MembersThatInflatePast64MiBFail) {
   testing::falsify_sizes(lying, 100);  // the headers claim 100 bytes
   EXPECT_EQ(f.load(lying), -1);
   EXPECT_NE(f.last_error().find("damaged"), std::string::npos) << f.last_error();
-  EXPECT_EQ(list_files(unpack_), "");
+  EXPECT_EQ(list_files(private_), "");
 }
 
 // Members small one by one but too many, or too large together: refused before more than the
@@ -129,16 +138,23 @@ TEST_F(PackageTest, PackagesBoundedInTotalAndInMembers) {
     parsedef_file f;
     EXPECT_EQ(f.load(path), -1) << name;
     EXPECT_NE(f.last_error().find(why), std::string::npos) << f.last_error();
-    EXPECT_EQ(list_files(unpack_), "") << name;
+    EXPECT_EQ(list_files(private_), "") << name;
   }
 }
 
-TEST_F(PackageTest, BrokenPackagesFailAndKeepTheDocumentHeld) {
+TEST_F(PackageTest, BrokenPackagesFailAndKeepThePackageHeld) {
   parsedef_file f;
-  ASSERT_EQ(f.load(make("good.nov", {{"good.xml", site_xml}})), 0);
+  ASSERT_EQ(f.load(make("good.nov", {{"good.xml", site_xml}, {"logo.bmp", "BMgood"}})), 0);
+  const auto logo = f.get_logo();
   EXPECT_EQ(f.load(dir_.write("plain.nov", "this is not a zip archive")), -1);
   EXPECT_NE(f.last_error().find("not a ZIP archive"), std::string::npos) << f.last_error();
   EXPECT_EQ(f.get_name(), "Packed");  // unpacking failed: the old document stays
+  EXPECT_EQ(f.get_logo(), logo);
+  EXPECT_EQ(testing::read_file(*logo), "BMgood") << "and so do its files";
+  EXPECT_EQ(f.load(make("half.nov", {{"x.xml", site_xml}, {"../out.bmp", "BM"}})), -1);
+  EXPECT_EQ(testing::read_file(*logo), "BMgood");
+  const std::string held = fs::path(*logo).parent_path().filename().string();
+  EXPECT_EQ(list_files(private_), held + "/good.xml\n" + held + "/logo.bmp\n") << "nothing of the broken ones stays";
   EXPECT_EQ(f.load(dir_.file("missing.nov")), -1);
   EXPECT_EQ(f.load(dir_.write("empty.nov", "")), -1);
 
@@ -150,29 +166,29 @@ TEST_F(PackageTest, BrokenPackagesFailAndKeepTheDocumentHeld) {
   EXPECT_NE(f.last_error().find("damaged"), std::string::npos) << f.last_error();
 }
 
-TEST_F(PackageTest, LoadsOnTwoThreadsDoNotOverlap) {
-  // The worker loads a site's package while the window installs another one.
-  std::string a = make("a.nov", {{"a.xml", "<parsedef name='A'/>"}, {"a.bmp", "BM"}});
-  std::string b = make("b.nov", {{"b.xml", "<parsedef name='B'/>"}});
-  auto loader = [](const std::string& path, const char* want, int* good) {
+TEST_F(PackageTest, TwoThreadsLoadPackagesSideBySide) {
+  // A job loads its site's package while the window installs another one.
+  std::string a = make("a.nov", {{"site.xml", "<parsedef name='A' logo='logo.bmp'/>"}, {"logo.bmp", "BMa"}});
+  std::string b = make("b.nov", {{"site.xml", "<parsedef name='B' logo='logo.bmp'/>"}, {"logo.bmp", "BMb"}});
+  auto loader = [](const std::string& path, const char* want, const char* logo, int* good) {
     for (int i = 0; i < 30; ++i) {
       parsedef_file f;
-      if (f.load(path) == 0 && f.get_name() == want) ++*good;
+      if (f.load(path) == 0 && f.get_name() == want && testing::read_file(*f.get_logo()) == logo) ++*good;
     }
   };
   int good_a = 0, good_b = 0;
-  std::thread ta(loader, a, "A", &good_a), tb(loader, b, "B", &good_b);
+  std::thread ta(loader, a, "A", "BMa", &good_a), tb(loader, b, "B", "BMb", &good_b);
   ta.join();
   tb.join();
   EXPECT_EQ(good_a, 30);
   EXPECT_EQ(good_b, 30);
 }
 
-TEST_F(PackageTest, UnpackFolderIsPrivatePerProgram) {
+TEST_F(PackageTest, UnpackFoldersArePrivatePerProgram) {
   set_application_name("VantEdit");
-  std::string editor = *get_unpack_folder();
+  std::string editor = *private_folder();
   set_application_name("Vantrel");
-  EXPECT_NE(editor, *get_unpack_folder());
+  EXPECT_NE(editor, *private_folder());
   EXPECT_EQ(fs::path(editor).filename(), "VantEdit");
   EXPECT_EQ(fs::status(editor).permissions() & fs::perms::all, fs::perms::owner_all);
 }
