@@ -3,9 +3,7 @@
 // and the cancel request of a running job (automatic reset: a successful test consumes it).
 #include <chrono>
 #include <condition_variable>
-#include <memory>
 #include <mutex>
-#include <string>
 
 namespace vantrel {
 
@@ -33,16 +31,5 @@ class sync_event {
   std::condition_variable cv_;
   bool set_;
 };
-
-// Events that another part of the program can find by name, as the worker finds the cancel
-// request of the running job. An event lives while someone holds it; the registry only finds.
-namespace named_events {
-
-// Creates an event under name, replacing any earlier one of that name.
-std::shared_ptr<sync_event> create(const std::string& name, sync_event::reset_mode mode);
-// The living event of that name, or null.
-std::shared_ptr<sync_event> open(const std::string& name);
-
-}  // namespace named_events
 
 }  // namespace vantrel

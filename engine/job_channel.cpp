@@ -20,7 +20,9 @@ std::shared_ptr<T> share(T& from) {
 job_channel::job_channel(ui_dispatcher& ui, job_receiver& receiver, std::weak_ptr<void> receiver_alive)
     : ui_(ui), receiver_(receiver), receiver_alive_(std::move(receiver_alive)) {}
 
-void job_channel::prepare(picture_source* pictures, bool page_events, std::chrono::milliseconds report_pause) {
+void job_channel::prepare(parser_job& job, picture_source* pictures, bool page_events,
+                          std::chrono::milliseconds report_pause) {
+  stop_ = job.stop_event;
   pictures_ = pictures;
   page_events_ = page_events;
   report_pause_ = report_pause;
@@ -106,7 +108,7 @@ void job_channel::rule_fired(int section, rule_kind kind) {
 }
 
 int job_channel::status(int code, const char* text) {
-  if (auto stop = named_events::open(cancel_event_name); stop && stop->test()) {
+  if (stop_ && stop_->test()) {
     trace("parser_status: stop event signaled");
     cancelled_ = true;
     flush();  // what the job found stays: it appears at the next rebuild

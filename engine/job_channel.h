@@ -32,7 +32,6 @@ class job_receiver {
 
 class job_channel : public job_callbacks {
  public:
-  static constexpr const char* cancel_event_name = "cancel_parser_event";
   // A batch is posted when it holds this many entries, or this long after the last post.
   static constexpr size_t batch_items = 256, batch_lines = 1024;
   static constexpr std::chrono::milliseconds batch_age{50};
@@ -41,8 +40,8 @@ class job_channel : public job_callbacks {
   // flight when the receiver goes are dropped.
   job_channel(ui_dispatcher& ui, job_receiver& receiver, std::weak_ptr<void> receiver_alive);
 
-  // User-interface thread, before each job starts.
-  void prepare(picture_source* pictures, bool page_events, std::chrono::milliseconds report_pause);
+  // User-interface thread, before each job starts: the channel serves job until it ends.
+  void prepare(parser_job& job, picture_source* pictures, bool page_events, std::chrono::milliseconds report_pause);
   // Any thread: from now on nothing waits, neither the retries of reports that must arrive
   // nor the pause after the end reports. For the job control's destruction.
   void shut_down() { shut_down_.set(); }
@@ -78,6 +77,7 @@ class job_channel : public job_callbacks {
   sync_event shut_down_{sync_event::reset_mode::manual};
 
   // Set before the worker starts, read by the worker.
+  std::shared_ptr<sync_event> stop_;  // the job's stop request
   picture_source* pictures_ = nullptr;
   bool page_events_ = false;
   std::chrono::milliseconds report_pause_{500};

@@ -5,7 +5,6 @@
 #include "common/trace_log.h"
 #include "engine/mtparser.h"
 #include "engine/page_fetcher.h"
-#include "engine/retrieval_progress.h"
 
 namespace vantrel {
 
@@ -90,13 +89,10 @@ bool job_control::process_url_job(const std::string& url) {
 
 bool job_control::start(parser_job& job, const char* who) {
   if (source_) source_->set_source_frozen(true);
-  stop_event_ = named_events::create(cancel_event_name, sync_event::reset_mode::automatic);
-  if (!stop_event_) {
-    trace("%s: unable to create stop event", who);
-    return false;
-  }
+  job.stop_event = std::make_shared<sync_event>(sync_event::reset_mode::automatic);
+  stop_event_ = job.stop_event;
   last_job_ = &job;
-  channel_.prepare(pictures_, source_ != nullptr, report_pause_);
+  channel_.prepare(job, pictures_, source_ != nullptr, report_pause_);
   busy_event_.set();
   try {
     worker_ = start_parser_thread(job, [this, &job] { channel_.finish(job); });
@@ -140,7 +136,7 @@ void job_control::on_status(int code, const std::optional<std::string>& text) {
       show(status_text(code, site, 0, -1));
       break;
     case pst_retrieving: {
-      retrieval_progress& rp = the_retrieval_progress();
+      retrieval_progress& rp = last_job_->progress;
       std::lock_guard lock(rp.lock);
       show(status_text(code, rp.site_name, rp.bytes_read, rp.bytes_total));
       if (status_ && rp.bytes_total > 0) status_->set_progress(static_cast<int>(rp.bytes_read * 100 / rp.bytes_total));

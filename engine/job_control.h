@@ -1,6 +1,7 @@
 #pragma once
 // Starting, watching and stopping parse jobs: the owner's side of the worker. At most one job
-// runs at a time.
+// of a job control runs at a time; job controls share nothing, so several run side by side
+// in one process (each job's stop request, progress and unpack folder are its own).
 //
 // Threads and ownership:
 // - Every member is called on the user-interface thread. The worker reaches that thread only
@@ -31,8 +32,6 @@ class page_fetcher;
 
 class job_control : private job_receiver {
  public:
-  static constexpr const char* cancel_event_name = job_channel::cancel_event_name;
-
   // Items end in results; fetcher may be null (fetching then fails).
   job_control(ui_dispatcher& ui, result_store& results, page_fetcher* fetcher);
   ~job_control() override;
@@ -101,9 +100,9 @@ class job_control : private job_receiver {
   std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // what posted tasks check
   job_channel channel_;
   parser_job parsedef_job_, url_job_;
-  const parser_job* last_job_ = &parsedef_job_;
+  parser_job* last_job_ = &parsedef_job_;
   mutable sync_event busy_event_{sync_event::reset_mode::manual};
-  std::shared_ptr<sync_event> stop_event_;
+  std::shared_ptr<sync_event> stop_event_;  // the running job's (its record holds it too)
   bool stop_pending_ = false;
   bool job_running_ = false;  // the worker marker: set from a start until the end or Stop
   std::chrono::milliseconds report_pause_{500};

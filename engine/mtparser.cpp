@@ -73,7 +73,7 @@ unsigned mtparser_func(parser_job& job) {
   job.report.reset();
   std::optional<parser> par;
   try {
-    par.emplace(job.callbacks, job.fetcher);
+    par.emplace(job.callbacks, job.fetcher, &job.progress);
     if (run_job(job, *par)) job.report = std::make_shared<rule_report>(par->report());
   } catch (const std::exception& e) {
     // A page too large for the memory left, say: the job fails, the program goes on.

@@ -14,9 +14,10 @@ job_callbacks& callbacks_or_none(job_callbacks* cb) {
 }
 }  // namespace
 
-parser::parser(job_callbacks* callbacks, page_fetcher* fetcher)
+parser::parser(job_callbacks* callbacks, page_fetcher* fetcher, retrieval_progress* progress)
     : cb_(callbacks_or_none(callbacks)),
       fetcher_(fetcher),
+      progress_(progress ? *progress : own_progress_),
       page_events_(cb_.wants_page_events()),
       walk_(*this, page_events_) {}
 

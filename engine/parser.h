@@ -19,9 +19,10 @@ namespace vantrel {
 
 class parser : public parsedef_file, private walk_observer {
  public:
-  // callbacks may be null (everything is dropped); fetcher may be null (fetching then fails).
-  // Both must outlive the parser.
-  explicit parser(job_callbacks* callbacks, page_fetcher* fetcher = nullptr);
+  // callbacks may be null (everything is dropped); fetcher may be null (fetching then fails);
+  // progress is the job's record of the page being received (none: the parser keeps its own).
+  // All three must outlive the parser.
+  explicit parser(job_callbacks* callbacks, page_fetcher* fetcher = nullptr, retrieval_progress* progress = nullptr);
   ~parser() override;
 
   int load(const std::string& path) override { return load_parsedef(path); }
@@ -80,6 +81,8 @@ class parser : public parsedef_file, private walk_observer {
 
   job_callbacks& cb_;
   page_fetcher* fetcher_;
+  retrieval_progress own_progress_;
+  retrieval_progress& progress_;
   const bool page_events_;
   rule_walk walk_;
 

@@ -7,6 +7,7 @@
 
 #include "common/sync_event.h"
 #include "engine/headline_item.h"
+#include "engine/retrieval_progress.h"
 #include "engine/walk_rules.h"
 
 namespace vantrel {
@@ -65,6 +66,9 @@ class job_callbacks {
   }
 };
 
+// A job's record. What a job owns lives here, so jobs in one process never meet: its stop
+// request, the progress of the page it receives (and, through its parser, the folder its
+// package is unpacked into).
 struct parser_job {
   job_callbacks* callbacks = nullptr;  // none: everything the job produces is dropped
   // The three texts belong to the worker from the start; it clears them when it ends.
@@ -76,6 +80,10 @@ struct parser_job {
   page_fetcher* fetcher = nullptr;            // how pages are fetched; none: fetching fails
   std::string failure;                        // why the job failed, for messages; "" when it did not
   std::shared_ptr<const rule_report> report;  // how the rules fitted the page; none when no ParseDef loaded
+  // Set by the Stop command; the worker's next report consumes it and ends the job. A new
+  // one for every job, so a Stop meant for one job never reaches the next.
+  std::shared_ptr<sync_event> stop_event;
+  retrieval_progress progress;
 };
 
 }  // namespace vantrel

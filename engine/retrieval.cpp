@@ -7,7 +7,6 @@
 #include "common/text_util.h"
 #include "common/trace_log.h"
 #include "engine/parser.h"
-#include "engine/retrieval_progress.h"
 
 namespace vantrel {
 
@@ -20,11 +19,6 @@ std::string site_name_of(const std::string& display) {
   return display.substr(0, utf8_prefix_length(display, max_site_name));
 }
 }  // namespace
-
-retrieval_progress& the_retrieval_progress() {
-  static retrieval_progress progress;
-  return progress;
-}
 
 int parser::process_url(const std::optional<std::string>& address) {
   redirect_url_.reset();
@@ -103,7 +97,7 @@ int parser::fetch_page(std::optional<std::string> address) {
       case fetch_phase::response_headers:
         return report(pst_waiting_reply, display.c_str());
       case fetch_phase::response_body: {
-        retrieval_progress& rp = the_retrieval_progress();
+        retrieval_progress& rp = progress_;
         std::lock_guard lock(rp.lock);  // held through the report, released on every path
         rp.site_name = site_name_of(display);
         rp.proc = static_cast<int>(p.phase);

@@ -1,7 +1,7 @@
 #pragma once
-// The progress of the page being received, shared by the worker (which writes it and reports
-// pst_retrieving while holding its lock) and the window (which reads it under the same lock
-// when it shows the report). One for the whole process.
+// The progress of the page a job is receiving, shared by the job's worker (which writes it and
+// reports pst_retrieving while holding its lock) and the job's owner (which reads it under the
+// same lock when it shows the report). Each job record has its own.
 #include <mutex>
 #include <string>
 
@@ -14,7 +14,5 @@ struct retrieval_progress {
   long long bytes_read = 0;
   long long bytes_total = -1;  // -1 while the length is unknown
 };
-
-retrieval_progress& the_retrieval_progress();
 
 }  // namespace vantrel

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "common/trace_log.h"
 #include "tests/engine/recorder.h"
 #include "tests/engine/scripted_fetcher.h"
@@ -204,6 +206,38 @@ TEST(JobControl, ShuttingDownNeitherWaitsForeverNorDeliversLateReports) {
     EXPECT_EQ(results.size(), 0u);
     EXPECT_FALSE(view.finished);
   }
+}
+
+TEST(JobControl, TwoJobControlsRunStopAndReportApart) {
+  controlled a, b;
+  // Each fetch waits at its body until let go, so both jobs are under way together.
+  sync_event go_a{sync_event::reset_mode::manual}, go_b{sync_event::reset_mode::manual};
+  a.fetcher.at_phase = [&](fetch_phase p) {
+    if (p == fetch_phase::response_body) go_a.wait_for(10s);
+  };
+  b.fetcher.at_phase = [&](fetch_phase p) {
+    if (p == fetch_phase::response_body) go_b.wait_for(10s);
+  };
+  a.fetcher.replies.emplace_back(200, story_page);
+  b.fetcher.replies.emplace_back(200, story_page);
+  ASSERT_TRUE(a.jc.process_parsedef(a.site("name='Alpha' url='http://a.example/'"), std::nullopt));
+  ASSERT_TRUE(b.jc.process_parsedef(b.site("name='Beta' url='http://b.example/'"), std::nullopt));
+  a.jc.stop();
+  go_a.set();
+  go_b.set();
+  ASSERT_TRUE(a.run_until_finished());
+  ASSERT_TRUE(b.run_until_finished());
+  EXPECT_TRUE(a.view.finished->stopped);
+  EXPECT_TRUE(a.results.empty()) << "the stopped job delivered nothing";
+  EXPECT_FALSE(b.view.finished->stopped) << "the other job's Stop is not this one's";
+  ASSERT_EQ(b.results.size(), 1u);
+  EXPECT_EQ(b.results[0].heading, "One");
+  const auto mentions = [](const std::vector<std::string>& texts, const std::string& site) {
+    return std::any_of(texts.begin(), texts.end(), [&](const auto& t) { return t.find(site) != std::string::npos; });
+  };
+  EXPECT_TRUE(mentions(b.view.texts, "Retrieving \"Beta\""));
+  EXPECT_FALSE(mentions(b.view.texts, "Alpha")) << "each job's progress is its own";
+  EXPECT_FALSE(mentions(a.view.texts, "Beta"));
 }
 
 }  // namespace
