@@ -4,6 +4,7 @@
 #include <wx/settings.h>
 
 #include "app/wx_support.h"
+#include "ui/shell.h"
 
 namespace vantrel {
 

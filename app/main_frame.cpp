@@ -12,6 +12,7 @@
 #include "app/main_view.h"
 #include "app/small_dialogs.h"
 #include "app/wx_support.h"
+#include "ui/shell.h"
 
 namespace vantrel {
 

@@ -13,6 +13,7 @@
 #include "app/wx_support.h"
 #include "common/prefs.h"
 #include "engine/curl_fetcher.h"
+#include "ui/wx_dispatcher.h"
 
 class wxUpdateUIEvent;
 

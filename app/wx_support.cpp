@@ -10,12 +10,6 @@
 
 namespace vantrel {
 
-bool wx_dispatcher::post(std::function<void()> task) {
-  if (wxTheApp == nullptr) return false;
-  wxTheApp->CallAfter(std::move(task));
-  return true;
-}
-
 namespace {
 
 bool is_legacy_face(const std::string& face) { return face.empty() || face == legacy_default_face; }
@@ -54,12 +48,6 @@ std::string font_display_text(const font_desc& desc) {
     text += " (shown as " + from_wx(wxSystemSettings::GetFont(wxSYS_DEFAULT_GUI_FONT).GetFaceName()) + ")";
   }
   return text;
-}
-
-bool shell_open(const std::string& link) {
-  if (!is_openable_link(link)) return false;
-  wxLogNull quiet;  // no toolkit error box when there is no browser
-  return wxLaunchDefaultBrowser(to_wx(std::string(trim_spaces(link))));
 }
 
 const wxBitmap& logo_picture::bitmap() {

@@ -1,11 +1,9 @@
 #pragma once
-// What the windows share to meet the toolkit: the facade that carries a worker's tasks to the
-// user-interface thread, text conversion, fonts from their stored descriptions, opening links
-// and the site logos.
+// What Tidewatch's windows share to meet the toolkit, beside the layer both programs share
+// (ui/): fonts from their stored descriptions and the site logos.
 #include <wx/bitmap.h>
 #include <wx/font.h>
 #include <wx/image.h>
-#include <wx/string.h>
 
 #include <functional>
 #include <memory>
@@ -14,19 +12,9 @@
 #include "common/font_desc.h"
 #include "engine/headline_item.h"
 #include "engine/job_listeners.h"
-#include "engine/ui_dispatcher.h"
+#include "ui/wx_text.h"
 
 namespace vantrel {
-
-// Tasks go to the application's "call after" queue, which the event loop runs in order.
-class wx_dispatcher : public ui_dispatcher {
- public:
-  bool post(std::function<void()> task) override;
-};
-
-// Texts stay UTF-8 everywhere but at the toolkit's edge.
-inline wxString to_wx(const std::string& text) { return wxString::FromUTF8(text.data(), text.size()); }
-inline std::string from_wx(const wxString& text) { return std::string(text.utf8_str()); }
 
 // The font a description names. The legacy default face, which this desktop lacks, becomes
 // the desktop's own sans-serif face at the stored size.
@@ -36,10 +24,6 @@ font_desc desc_from_font(const wxFont& font, const font_desc& base);
 // What the dialog shows for a description: face, size, Bold, Italic, and "(shown as ...)" when
 // the face stands in for one this desktop lacks.
 std::string font_display_text(const font_desc& desc);
-
-// Opens a link in the user's browser: only http, https, ftp and mailto addresses; false when
-// refused or when no browser could be started (no message: the caller decides).
-bool shell_open(const std::string& link);
 
 // A site logo: decoded anywhere, turned into a bitmap on the user-interface thread when first
 // drawn (bitmaps belong to that thread alone).

@@ -16,13 +16,12 @@
 #include "editor/new_channel_dlg.h"
 #include "editor/package_save.h"
 #include "editor/preview_frame.h"
+#include "ui/wx_text.h"
 
 namespace vantrel {
 
 namespace {
 
-std::string utf8(const wxString& s) { return std::string(s.utf8_str()); }
-wxString wx(const std::string& s) { return wxString::FromUTF8(s.data(), s.size()); }
 
 constexpr const char* open_filter = "Vantrel ParseDef Files (*.nov)|*.nov;*.NOV|XML ParseDef Files (*.xml)|*.xml;*.XML";
 constexpr const char* save_filter = "Vantrel ParseDef Files (*.nov)|*.nov;*.NOV";
@@ -52,7 +51,7 @@ CEditorDlg::CEditorDlg(const prefs& settings, const std::string& path)
   choose_save_path = [this]() -> std::optional<std::string> {
     wxFileDialog chooser(this, "Save As", "", "", save_filter, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
     if (chooser.ShowModal() != wxID_OK) return std::nullopt;
-    std::string chosen = utf8(chooser.GetPath());
+    std::string chosen = from_wx(chooser.GetPath());
     if (std::filesystem::path(chosen).extension().empty()) chosen += ".nov";
     return chosen;
   };
@@ -189,7 +188,7 @@ void CEditorDlg::make_controls() {
       wxEVT_BUTTON,
       [this](wxCommandEvent&) {
         wxFileDialog chooser(this, "Import", "", "", bitmap_filter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-        if (chooser.ShowModal() == wxID_OK) set_logo(utf8(chooser.GetPath()));
+        if (chooser.ShowModal() == wxID_OK) set_logo(from_wx(chooser.GetPath()));
       },
       id_import);
   Bind(
@@ -231,13 +230,13 @@ void CEditorDlg::move_controls(const std::vector<std::pair<int, pixel_rect>>& mo
   }
 }
 
-std::string CEditorDlg::text() const { return utf8(text_->GetValue()); }
-std::string CEditorDlg::logo() const { return utf8(logo_->GetValue()); }
-void CEditorDlg::set_logo(const std::string& path) { logo_->ChangeValue(wx(path)); }
+std::string CEditorDlg::text() const { return from_wx(text_->GetValue()); }
+std::string CEditorDlg::logo() const { return from_wx(logo_->GetValue()); }
+void CEditorDlg::set_logo(const std::string& path) { logo_->ChangeValue(to_wx(path)); }
 
 void CEditorDlg::update_title() {
-  SetTitle(wx(editor_title(path_, dirty_)));
-  file_->ChangeValue(wx(path_));
+  SetTitle(to_wx(editor_title(path_, dirty_)));
+  file_->ChangeValue(to_wx(path_));
 }
 
 bool CEditorDlg::may_go_on() {
@@ -248,7 +247,7 @@ void CEditorDlg::new_document(const std::string& text, const std::string& logo_p
   path_.clear();
   format_ = text_format{};
   format_.crlf = true;  // as the templates are written
-  text_->ChangeValue(wx(text));
+  text_->ChangeValue(to_wx(text));
   set_logo(logo_path);
   dirty_ = true;
   update_title();
@@ -264,7 +263,7 @@ void CEditorDlg::cmd_new() {
 void CEditorDlg::cmd_open() {
   if (!may_go_on()) return;
   wxFileDialog chooser(this, "Open", "", "", open_filter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-  if (chooser.ShowModal() == wxID_OK) open_file(utf8(chooser.GetPath()));
+  if (chooser.ShowModal() == wxID_OK) open_file(from_wx(chooser.GetPath()));
 }
 
 bool CEditorDlg::open_file(const std::string& path) {
@@ -288,7 +287,7 @@ bool CEditorDlg::open_file(const std::string& path) {
     return false;
   }
   format_ = decoded->format;
-  text_->ChangeValue(wx(decoded->text));
+  text_->ChangeValue(to_wx(decoded->text));
   set_logo(file->get_logo().value_or(""));
   opened_ = std::move(file);
   // A ".xml" document stays untitled, so its save never writes an archive over it.
@@ -303,7 +302,7 @@ bool CEditorDlg::write_package_to(const std::string& target) {
   std::string why;
   auto bytes = encode_document(text(), format_, &why);
   if (!bytes || !write_package(target, *bytes, logo(), &why)) {
-    wxMessageBox(wx("The ParseDef was not saved to " + target + ":\n" + why), "VantEdit", wxOK | wxICON_ERROR, this);
+    wxMessageBox(to_wx("The ParseDef was not saved to " + target + ":\n" + why), "VantEdit", wxOK | wxICON_ERROR, this);
     return false;
   }
   return true;

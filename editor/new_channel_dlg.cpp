@@ -10,12 +10,9 @@
 #include <wx/valtext.h>
 
 #include "editor/document.h"
+#include "ui/wx_text.h"
 
 namespace vantrel {
-
-namespace {
-std::string utf8(const wxString& s) { return std::string(s.utf8_str()); }
-}  // namespace
 
 CNewChannelDlg::CNewChannelDlg(wxWindow* parent) : wxDialog(parent, wxID_ANY, "New Channel") {
   auto* grid = new wxFlexGridSizer(2, 8, 8);
@@ -54,7 +51,7 @@ CNewChannelDlg::CNewChannelDlg(wxWindow* parent) : wxDialog(parent, wxID_ANY, "N
     wxFileDialog chooser(this, "Logo", "", "", "Windows Bitmap Files (*.bmp)|*.bmp;*.BMP",
                          wxFD_OPEN | wxFD_FILE_MUST_EXIST);
     if (chooser.ShowModal() != wxID_OK) return;
-    browsed_path_ = utf8(chooser.GetPath());
+    browsed_path_ = from_wx(chooser.GetPath());
     logo_->ChangeValue(chooser.GetFilename());
   });
   logo_->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { browsed_path_.clear(); });  // typed: its own path
@@ -77,14 +74,14 @@ bool CNewChannelDlg::accept() {
     wxMessageBox("Please enter an integer.", "New Channel", wxOK | wxICON_WARNING, this);
     return false;
   }
-  auto document = make_document(selected, utf8(name_->GetValue()), utf8(url_->GetValue()), utf8(logo_->GetValue()),
-                                utf8(category_->GetValue()), static_cast<int>(version));
+  auto document = make_document(selected, from_wx(name_->GetValue()), from_wx(url_->GetValue()), from_wx(logo_->GetValue()),
+                                from_wx(category_->GetValue()), static_cast<int>(version));
   if (!document) {
     wxMessageBox("Selected template does not exist", "New Channel", wxOK, this);
     return false;
   }
   document_ = *document;
-  logo_path_ = browsed_path_.empty() ? utf8(logo_->GetValue()) : browsed_path_;
+  logo_path_ = browsed_path_.empty() ? from_wx(logo_->GetValue()) : browsed_path_;
   return true;
 }
 

@@ -18,22 +18,13 @@
 
 #include "common/text_util.h"
 #include "engine/curl_fetcher.h"
+#include "ui/shell.h"
+#include "ui/wx_dispatcher.h"
+#include "ui/wx_text.h"
 
 namespace vantrel {
 
 namespace {
-
-wxString wx(const std::string& s) { return wxString::FromUTF8(s.data(), s.size()); }
-
-// The worker's reports reach this window as tasks run by the toolkit's event loop.
-class call_after_dispatcher : public ui_dispatcher {
- public:
-  bool post(std::function<void()> task) override {
-    if (wxTheApp == nullptr) return false;
-    wxTheApp->CallAfter(std::move(task));
-    return true;
-  }
-};
 
 constexpr const char* page_filter =
     "Web pages (*.html;*.htm;*.xml;*.rss)|*.html;*.htm;*.xml;*.rss;*.HTML;*.HTM;*.XML|All files|*";
@@ -84,7 +75,7 @@ class preview_table : public wxListCtrl {
   wxString OnGetItemText(long item, long column) const override {
     const auto i = static_cast<size_t>(item);
     const auto c = static_cast<size_t>(column);
-    return i < rows_.size() && c < rows_[i].size() ? wx(rows_[i][c]) : wxString();
+    return i < rows_.size() && c < rows_[i].size() ? to_wx(rows_[i][c]) : wxString();
   }
   wxItemAttr* OnGetItemAttr(long item) const override {
     const auto i = static_cast<size_t>(item);
@@ -101,7 +92,7 @@ CPreviewFrame::CPreviewFrame(wxWindow* parent, document_source document)
     : wxFrame(parent, wxID_ANY, "Preview - VantEdit", wxDefaultPosition, wxSize(1040, 660),
               wxDEFAULT_FRAME_STYLE | wxFRAME_FLOAT_ON_PARENT),
       document_(std::move(document)),
-      dispatcher_(std::make_unique<call_after_dispatcher>()),
+      dispatcher_(std::make_unique<wx_dispatcher>()),
       change_timer_(this) {
   if (curl_library_init()) fetcher_ = std::make_unique<curl_fetcher>();
   make_controls();
@@ -182,7 +173,7 @@ void CPreviewFrame::make_controls() {
   });
   browse_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) {
     wxFileDialog chooser(this, "Saved page", "", "", page_filter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-    if (chooser.ShowModal() == wxID_OK) set_saved_page(std::string(chooser.GetPath().utf8_str()));
+    if (chooser.ShowModal() == wxID_OK) set_saved_page(from_wx(chooser.GetPath()));
   });
   live_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { update_buttons(); });
   run_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { run(); });
@@ -192,13 +183,13 @@ void CPreviewFrame::make_controls() {
     const auto i = static_cast<size_t>(event.GetIndex());
     if (i >= headlines_->rows() || !is_openable_link(headlines_->row(i)[2])) return;
     wxLogNull quiet;
-    wxLaunchDefaultBrowser(wx(headlines_->row(i)[2]));
+    shell_open(headlines_->row(i)[2]);
   });
 }
 
 void CPreviewFrame::set_saved_page(const std::optional<std::string>& path) {
   if (path) {
-    page_path_->ChangeValue(wx(*path));
+    page_path_->ChangeValue(to_wx(*path));
     saved_page_->SetValue(true);
   } else {
     site_page_->SetValue(true);
@@ -229,7 +220,7 @@ void CPreviewFrame::run() {
     return;
   }
   std::optional<std::string> page;
-  if (saved_page_->GetValue()) page = std::string(page_path_->GetValue().utf8_str());
+  if (saved_page_->GetValue()) page = from_wx(page_path_->GetValue());
   session_->run(*bytes, page);
 }
 
@@ -248,7 +239,7 @@ void CPreviewFrame::clear_preview() {
   check_->Clear();
 }
 
-void CPreviewFrame::show_status(const std::string& text) { status_->SetLabel(wx(text)); }
+void CPreviewFrame::show_status(const std::string& text) { status_->SetLabel(to_wx(text)); }
 
 void CPreviewFrame::add_headlines(std::vector<preview_headline> rows) {
   for (preview_headline& h : rows)
@@ -267,7 +258,7 @@ void CPreviewFrame::add_events(std::vector<source_line>& lines, bool several_sec
   events_->show_added();
 }
 
-void CPreviewFrame::show_check(const std::string& text) { check_->ChangeValue(wx(text)); }
+void CPreviewFrame::show_check(const std::string& text) { check_->ChangeValue(to_wx(text)); }
 
 void CPreviewFrame::set_running(bool running) {
   if (running_ && !running) events_->show_first_marked();
@@ -277,6 +268,6 @@ void CPreviewFrame::set_running(bool running) {
 
 size_t CPreviewFrame::headline_rows() const { return headlines_->rows(); }
 size_t CPreviewFrame::event_rows() const { return events_->rows(); }
-std::string CPreviewFrame::check_text() const { return std::string(check_->GetValue().utf8_str()); }
+std::string CPreviewFrame::check_text() const { return from_wx(check_->GetValue()); }
 
 }  // namespace vantrel

@@ -13,6 +13,7 @@
 #include "common/xml_support.h"
 #include "editor/editor_dlg.h"
 #include "editor/package_save.h"
+#include "ui/wx_text.h"
 #include "vantrel_version.h"
 
 namespace vantrel {
@@ -70,7 +71,7 @@ class vantedit_app : public wxApp {
     }
     std::string path;
     for (int i = 1; i < argc; ++i) {
-      const std::string arg = std::string(argv[i].utf8_str());
+      const std::string arg = from_wx(argv[i]);
       if (!arg.empty() && arg[0] != '-') {
         path = arg;
         break;
