@@ -134,7 +134,7 @@ void CSiteSelectorDlg::fill_list() {
   list_->Clear();
   const site_queue& queue = model_.queue();
   for (size_t i = 0; i < queue.count(); ++i) {
-    list_->Append(to_wx(site_selector_model::entry_text(queue[i])));
+    list_->Append(to_wx(queue_name(queue[i])));
     list_->Check(static_cast<unsigned>(i), queue[i].enabled != 0);
   }
   if (auto selected = model_.selected_entry(); selected && *selected < queue.count()) {

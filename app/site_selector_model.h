@@ -51,8 +51,6 @@ class site_selector_model {
   const std::string& refusal_text() const { return refusal_; }
 
   selector_buttons buttons() const;
-  // The text of a queue entry in the list.
-  static std::string entry_text(const queue_site& site) { return site.name.value_or("NULL"); }
 
  private:
   bool append(const library_site& site);

@@ -248,13 +248,7 @@ int run_check(const options& opts, const std::string& parsedef, const site_label
 // Every enabled site of the queue in turn, as the window's queue runner does; a site that fails
 // is reported and the others still run.
 int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool interactive) {
-  std::string root;
-  if (opts.root) {
-    root = *opts.root;
-  } else {
-    root = prefs().get_text("preferences", "parsedef_root").value_or("");
-    if (root.empty()) root = default_parsedef_root();
-  }
+  const std::string root = opts.root ? *opts.root : prefs().parsedef_root();
   site_queue queue;
   const std::string path = queue_path(root);
   if (queue.load(path) != 0) {

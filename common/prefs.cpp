@@ -72,12 +72,15 @@ int prefs::get_int(std::string_view key, int fallback) const {
   return parse_int(*text).value_or(fallback);
 }
 
-std::string prefs::get_parsedef_root() const {
+std::string prefs::parsedef_root() const {
   auto root = get_text(section_prefs, "parsedef_root");
-  if (root && !root->empty()) return *root;
-  std::string fallback = default_parsedef_root();
-  set_parsedef_root(fallback);
-  return fallback;
+  return root && !root->empty() ? *root : default_parsedef_root();
+}
+
+std::string prefs::get_parsedef_root() const {
+  std::string root = parsedef_root();
+  if (get_text(section_prefs, "parsedef_root").value_or("").empty()) set_parsedef_root(root);
+  return root;
 }
 
 int prefs::set_parsedef_root(const std::string& root) const { return set_text(section_prefs, "parsedef_root", root); }

@@ -38,6 +38,9 @@ class prefs {
 
   // The ParseDef root; when the setting is empty, the default root, which is then stored.
   std::string get_parsedef_root() const;
+  // The same without storing anything: for readers that must not write the settings (the
+  // console tool beside a running window).
+  std::string parsedef_root() const;
   int set_parsedef_root(const std::string& root) const;
   int get_trace() const;
   int set_trace(int on) const;

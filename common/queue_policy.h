@@ -8,11 +8,9 @@
 
 namespace vantrel {
 
-// The entry's relative name as the queue file keeps it ("NULL" for none).
-std::string queue_fname(const queue_site& site);
 // The file an enabled entry runs: its relative name under root, found by the library's
-// letter-case rule (exactly, else ignoring case). nullopt when the entry is disabled or there
-// is no such regular file.
+// letter-case rule (exactly, else ignoring case). nullopt when the entry is disabled, has no
+// name, or there is no such regular file.
 std::optional<std::string> queued_site_file(const std::string& root, const queue_site& site);
 
 }  // namespace vantrel

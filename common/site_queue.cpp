@@ -76,11 +76,11 @@ bool read_entries(const std::string& text, const std::string& path, std::vector<
   return true;
 }
 
-// An entry as the file keeps it: missing texts as "NULL", an empty name as none, the switch
+// An entry as the file keeps it: missing texts as missing_text, an empty name as none, the switch
 // as 0 or 1.
 std::tuple<std::string, std::string, long, long, int> stored_form(const queue_site& site) {
-  const std::string name = site.name && !site.name->empty() ? *site.name : "NULL";
-  return {site.fname.value_or("NULL"), name, site.refresh, site.last_refresh, site.enabled != 0 ? 1 : 0};
+  const std::string name = site.name && !site.name->empty() ? *site.name : missing_text;
+  return {queue_fname(site), name, site.refresh, site.last_refresh, site.enabled != 0 ? 1 : 0};
 }
 
 }  // namespace
@@ -108,9 +108,9 @@ long site_queue::save(const std::string& path) {
   xmlDocSetRootElement(doc.get(), root);
   for (const auto& site : sites_) {
     // As text content, so "&" and "<" in a name are escaped and read back unchanged.
-    xmlNode* node = xmlNewTextChild(root, nullptr, x(site_name), x(site->name.value_or("NULL").c_str()));
+    xmlNode* node = xmlNewTextChild(root, nullptr, x(site_name), x(site->name.value_or(missing_text).c_str()));
     if (node == nullptr) return -1;
-    xmlSetProp(node, x("fname"), x(site->fname.value_or("NULL").c_str()));
+    xmlSetProp(node, x("fname"), x(queue_fname(*site).c_str()));
     xmlSetProp(node, x("refresh"), x(std::to_string(site->refresh).c_str()));
     xmlSetProp(node, x("last_refresh"), x(std::to_string(site->last_refresh).c_str()));
     xmlSetProp(node, x("enabled"), x(site->enabled != 0 ? "1" : "0"));
@@ -130,7 +130,7 @@ long site_queue::save(const std::string& path) {
   }
   for (size_t i = 0; i < check.size(); ++i) {
     if (stored_form(*check[i]) != stored_form(*sites_[i])) {
-      const std::string shown = printable_text(sites_[i]->fname.value_or("NULL"));
+      const std::string shown = printable_text(queue_fname(*sites_[i]));
       trace("site_queue::save: entry %zu (%s) would not read back", i + 1, shown.c_str());
       return -1;
     }
@@ -170,10 +170,10 @@ int site_queue::load(const std::string& path) {
 
 queue_site* site_queue::find(const std::string& fname) {
   for (auto& site : sites_) {
-    if (site->fname.value_or("NULL") == fname) return site.get();
+    if (queue_fname(*site) == fname) return site.get();
   }
   for (auto& site : sites_) {
-    if (iequals(site->fname.value_or("NULL"), fname)) return site.get();
+    if (iequals(queue_fname(*site), fname)) return site.get();
   }
   return nullptr;
 }

@@ -9,13 +9,21 @@
 
 namespace vantrel {
 
+// What the queue file holds for a missing text.
+constexpr const char* missing_text = "NULL";
+
 struct queue_site {
-  std::optional<std::string> fname;  // path relative to the ParseDef root; none is "NULL"
+  std::optional<std::string> fname;  // path relative to the ParseDef root; none is missing_text
   std::optional<std::string> name;   // the site's name when the entry was made
   long refresh = 0;                  // stored and loaded, used by nothing else
   long last_refresh = 0;
   int enabled = 1;  // the runner skips entries with 0
 };
+
+// The entry's relative name as the queue file keeps it (missing_text for none).
+inline std::string queue_fname(const queue_site& site) { return site.fname.value_or(missing_text); }
+// The entry's name as the Site Selector lists it (missing_text for none).
+inline std::string queue_name(const queue_site& site) { return site.name.value_or(missing_text); }
 
 class site_queue {
  public:

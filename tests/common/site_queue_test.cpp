@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/queue_policy.h"
+
 #include "tests/helpers/temp_dir.h"
 
 namespace vantrel {
@@ -137,6 +139,26 @@ TEST(SiteQueue, ASaveThatWouldNotReadBackLeavesTheFileAlone) {
   site_queue back;
   ASSERT_EQ(back.load(path), 0);
   EXPECT_EQ(back.count(), 1u);
+}
+
+TEST(QueuePolicy, TheFileAnEntryRuns) {
+  testing::temp_dir dir;
+  dir.write("lib/News/a.xml", "x");
+  dir.write("lib/NULL", "a file named like the placeholder is no entry's file");
+  const std::string lib = dir.file("lib");
+  struct {
+    std::optional<std::string> fname;
+    int enabled;
+    std::optional<std::string> runs;
+  } cases[] = {
+      {"News/a.xml", 1, lib + "/News/a.xml"}, {"news/A.XML", 1, lib + "/News/a.xml"}, {"News\\a.xml", 1, lib + "/News/a.xml"},
+      {"News/a.xml", 0, std::nullopt},       {"News/b.xml", 1, std::nullopt},       {"News", 1, std::nullopt},
+      {std::nullopt, 1, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    auto entry = site(c.fname, "A", c.enabled);
+    EXPECT_EQ(queued_site_file(lib, *entry), c.runs) << c.fname.value_or("(none)") << " " << c.enabled;
+  }
 }
 
 }  // namespace
