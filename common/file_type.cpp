@@ -1,8 +1,6 @@
 #include "common/file_type.h"
 
-#include <fstream>
-#include <sstream>
-
+#include "common/file_read.h"
 #include "common/ini_file.h"
 #include "common/paths.h"
 #include "common/platform.h"
@@ -12,16 +10,10 @@ namespace vantrel {
 
 namespace {
 
-std::string read_file(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  if (in) text << in.rdbuf();
-  return text.str();
-}
-
 // 1 when the file was written, 0 when it already held contents or could not be written.
 int write_if_changed(const std::string& path, const std::string& contents) {
-  if (read_file(path) == contents) return 0;
+  std::string held, why;
+  if (read_whole_file(path, contents.size(), held, why) && held == contents) return 0;
   if (make_path_dirs(path, 0) != 0) return 0;
   return platform::replace_file(path, contents, nullptr) ? 1 : 0;
 }

@@ -1,3 +1,4 @@
+#include "common/file_read.h"
 #include "common/ini_file.h"
 
 #include <filesystem>
@@ -6,7 +7,6 @@
 #include "common/platform.h"
 #include "common/text_util.h"
 #include "common/trace_log.h"
-#include "common/xml_support.h"
 
 namespace vantrel {
 
@@ -28,7 +28,7 @@ ini_file ini_file::load(const std::string& path) {
   std::error_code ec;
   if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec))) return {};
   std::string text, why;
-  if (!read_small_file(path, max_settings_bytes, text, why)) {
+  if (!read_whole_file(path, max_settings_bytes, text, why)) {
     trace("ini_file: %s %s; it is kept as it is", path.c_str(), why.c_str());
     ini_file unreadable;
     unreadable.readable_ = false;

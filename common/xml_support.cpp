@@ -5,8 +5,6 @@
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 
-#include <filesystem>
-#include <fstream>
 #include <mutex>
 
 namespace vantrel {
@@ -53,26 +51,6 @@ first_xml_error::~first_xml_error() { xmlSetStructuredErrorFunc(saved_context_, 
 void first_xml_error::keep(void* self, _xmlError* error) {
   auto* me = static_cast<first_xml_error*>(self);
   if (me->text_.empty() && error != nullptr && error->level >= XML_ERR_ERROR) me->text_ = describe_xml_error(error);
-}
-
-bool read_small_file(const std::string& path, unsigned long long max_bytes, std::string& text, std::string& why) {
-  std::error_code ec;
-  auto size = std::filesystem::file_size(path, ec);
-  if (ec) {
-    why = "cannot be opened: " + ec.message();
-    return false;
-  }
-  if (size > max_bytes) {
-    why = "is too large";
-    return false;
-  }
-  std::ifstream in(path, std::ios::binary);
-  text.assign(static_cast<size_t>(size), '\0');
-  if (!in || !in.read(text.data(), static_cast<std::streamsize>(text.size()))) {
-    why = "cannot be read";
-    return false;
-  }
-  return true;
 }
 
 }  // namespace vantrel

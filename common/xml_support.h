@@ -27,10 +27,6 @@ struct xml_parser_ctxt_deleter {
 };
 using xml_parser_ctxt_ptr = std::unique_ptr<_xmlParserCtxt, xml_parser_ctxt_deleter>;
 
-// Reads a file of at most max_bytes whole, for parsing from memory. false with the reason
-// ("cannot be opened: ...", "is too large ...", "cannot be read") in why.
-bool read_small_file(const std::string& path, unsigned long long max_bytes, std::string& text, std::string& why);
-
 // "not well-formed XML (line N: what the library said)", for messages.
 std::string describe_xml_error(const _xmlError* error);
 

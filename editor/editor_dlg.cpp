@@ -10,9 +10,9 @@
 
 #include <filesystem>
 
+#include "common/file_read.h"
 #include "common/parsedef_file.h"
 #include "common/platform.h"
-#include "common/xml_support.h"
 #include "editor/new_channel_dlg.h"
 #include "editor/package_save.h"
 #include "editor/preview_frame.h"
@@ -281,7 +281,7 @@ bool CEditorDlg::open_file(const std::string& path) {
   }
   std::string bytes, why;
   std::optional<decoded_text> decoded;
-  if (read_small_file(*file->xml_path(), 16u << 20, bytes, why)) decoded = decode_document(bytes, &why);
+  if (read_whole_file(*file->xml_path(), 16u << 20, bytes, why)) decoded = decode_document(bytes, &why);
   if (!decoded) {
     wxMessageBox("Unable to open file.", "VantEdit", wxOK | wxICON_WARNING, this);
     return false;

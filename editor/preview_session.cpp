@@ -5,7 +5,7 @@
 #include "common/parsedef_file.h"
 #include "common/paths.h"
 #include "common/platform.h"
-#include "engine/walk_rules.h"
+#include "engine/parsedef_rules.h"
 
 namespace vantrel {
 
@@ -58,7 +58,7 @@ bool preview_session::run(const std::string& document, const std::optional<std::
     refuse("The document names no url: choose a saved page to run it over.");
     return false;
   }
-  several_sections_ = read_walk_rules(file.root()).sections.size() > 1;
+  several_sections_ = read_parsedef_rules(file.root()).sections.size() > 1;
   events_shown_ = 0;
   headlines_ = 0;
   view_.clear_preview();

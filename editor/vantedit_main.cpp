@@ -6,11 +6,11 @@
 #include <cstring>
 #include <filesystem>
 
+#include "common/file_read.h"
 #include "common/file_type.h"
 #include "common/parsedef_file.h"
 #include "common/paths.h"
 #include "common/platform.h"
-#include "common/xml_support.h"
 #include "editor/editor_dlg.h"
 #include "editor/package_save.h"
 #include "ui/wx_text.h"
@@ -51,7 +51,7 @@ int pack(int argc, char** argv) {
     if (named && std::filesystem::is_regular_file(*named, ec)) logo = *named;
   }
   std::string bytes, why;
-  if (!read_small_file(document, 16u << 20, bytes, why) || !write_package(out, bytes, logo, &why)) {
+  if (!read_whole_file(document, 16u << 20, bytes, why) || !write_package(out, bytes, logo, &why)) {
     std::fprintf(stderr, "vantedit: %s\n", why.c_str());
     return 1;
   }

@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <limits>
+
+#include "common/file_read.h"
 
 namespace vantrel {
 
@@ -238,15 +239,9 @@ void zip_writer::close(const std::string& comment) {
 
 bool add_file(zip_writer& zip, const std::string& path, std::string* why) {
   namespace fs = std::filesystem;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    if (why) *why = path + ": cannot be read";
-    return false;
-  }
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (in.bad()) {
-    if (why) *why = path + ": cannot be read";
+  std::string bytes, reason;
+  if (!read_whole_file(path, std::numeric_limits<unsigned long long>::max(), bytes, reason)) {
+    if (why) *why = path + ": " + reason;
     return false;
   }
   std::error_code ec;
@@ -259,7 +254,7 @@ bool add_file(zip_writer& zip, const std::string& path, std::string* why) {
   std::string name = path.substr(path.find_last_of("/\\") == std::string::npos ? 0 : path.find_last_of("/\\") + 1);
   try {
     zip.open_member(name, info);
-    const std::string data = bytes.str();
+    const std::string& data = bytes;
     zip.write(data.data(), data.size());
     zip.close_member();
   } catch (const std::exception& e) {

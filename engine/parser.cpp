@@ -31,7 +31,7 @@ parser::~parser() {
 
 int parser::load_parsedef(const std::string& path) {
   if (parsedef_file::load(path) != 0) return -1;
-  walk_rules rules = read_walk_rules(root());
+  parsedef_rules rules = read_parsedef_rules(root());
   report_ = rule_report::for_rules(rules);
   walk_.set_rules(std::move(rules));
   if (auto logo_path = get_logo()) {

@@ -8,7 +8,7 @@
 #include "common/sync_event.h"
 #include "engine/headline_item.h"
 #include "engine/retrieval_progress.h"
-#include "engine/walk_rules.h"
+#include "engine/parsedef_rules.h"
 
 namespace vantrel {
 

@@ -20,7 +20,7 @@ std::string section_tally::start_rules() const {
   return out;
 }
 
-rule_report rule_report::for_rules(const walk_rules& rules) {
+rule_report rule_report::for_rules(const parsedef_rules& rules) {
   rule_report report;
   for (const section_rules& s : rules.sections) {
     section_tally tally;

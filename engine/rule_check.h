@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/rule_walk.h"
-#include "engine/walk_rules.h"
+#include "engine/parsedef_rules.h"
 
 namespace vantrel {
 
@@ -34,7 +34,7 @@ struct rule_report {
   std::string encoding_source;  // where that encoding came from
 
   // The report of a job that has walked nothing yet over these rules.
-  static rule_report for_rules(const walk_rules& rules);
+  static rule_report for_rules(const parsedef_rules& rules);
   // Faults that cost an item: dropped or empty, not the kept first heading or a replaced link.
   unsigned long items_lost() const;
 };

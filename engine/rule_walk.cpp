@@ -16,7 +16,7 @@ bool is_capturing(rule_kind s) { return s == rule_kind::headline || s == rule_ki
 
 rule_walk::rule_walk(walk_observer& observer, bool report_texts) : observer_(observer), report_texts_(report_texts) {}
 
-void rule_walk::set_rules(walk_rules rules) {
+void rule_walk::set_rules(parsedef_rules rules) {
   rules_ = std::move(rules);
   section_ = -1;
 }

@@ -12,7 +12,7 @@
 
 #include "engine/headline_item.h"
 #include "engine/page_parser.h"
-#include "engine/walk_rules.h"
+#include "engine/parsedef_rules.h"
 
 namespace vantrel {
 
@@ -55,7 +55,7 @@ class rule_walk : public page_event_sink {
   // report_texts: whether the observer wants text_seen (collapsing texts costs time).
   rule_walk(walk_observer& observer, bool report_texts);
 
-  void set_rules(walk_rules rules);
+  void set_rules(parsedef_rules rules);
   // Before a page: state END, no capture, no item, no current section.
   void start_page();
   // After a page: an item still under construction is dropped (and reported).
@@ -86,7 +86,7 @@ class rule_walk : public page_event_sink {
 
   walk_observer& observer_;
   const bool report_texts_;
-  walk_rules rules_;
+  parsedef_rules rules_;
   int section_ = -1;  // index of the current section, -1 for none
 
   rule_kind state_ = rule_kind::end;

@@ -25,7 +25,7 @@ struct walk_run : walk_observer {
   rule_walk walk{*this, false};
 
   explicit walk_run(std::vector<section_rules> sections) {
-    walk_rules rules{std::move(sections)};
+    parsedef_rules rules{std::move(sections)};
     index_rules(rules);
     walk.set_rules(std::move(rules));
     walk.set_base_url("http://site.example/news/");

@@ -1,4 +1,4 @@
-// The retrieval side of a parse job: fetch a page into a temporary file, parse it, and follow
+// The parser's retrieval (parser.h): fetch a page into a temporary file, parse it, and follow
 // the redirects it sets.
 #include <filesystem>
 

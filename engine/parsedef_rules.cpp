@@ -1,4 +1,4 @@
-#include "engine/walk_rules.h"
+#include "engine/parsedef_rules.h"
 
 #include <algorithm>
 
@@ -46,7 +46,7 @@ void index_section(section_rules& s) {
   }
 }
 
-void index_rules(walk_rules& rules) {
+void index_rules(parsedef_rules& rules) {
   rules.has_text_patterns = false;
   for (section_rules& s : rules.sections) {
     index_section(s);
@@ -91,8 +91,8 @@ section_rules read_section(pd_node section) {
 
 }  // namespace
 
-walk_rules read_walk_rules(pd_node root) {
-  walk_rules rules;
+parsedef_rules read_parsedef_rules(pd_node root) {
+  parsedef_rules rules;
   if (root)
     for (pd_node section = root.first_child(); section; section = section.next_sibling())
       if (section.is_element()) rules.sections.push_back(read_section(section));

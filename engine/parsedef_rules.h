@@ -50,17 +50,17 @@ struct section_rules {
   std::vector<std::string> element_names;  // every element pattern's name, once
 };
 
-struct walk_rules {
+struct parsedef_rules {
   std::vector<section_rules> sections;
   bool has_text_patterns = false;  // some rule matches page text; filled by index_rules
 };
 
 // Fills the derived fields of a section, or of every section and the whole.
 void index_section(section_rules& section);
-void index_rules(walk_rules& rules);
+void index_rules(parsedef_rules& rules);
 
 // The sections of a loaded ParseDef: every element child of the root, in order. Comments
 // between sections are not sections.
-walk_rules read_walk_rules(pd_node root);
+parsedef_rules read_parsedef_rules(pd_node root);
 
 }  // namespace vantrel

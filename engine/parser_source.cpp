@@ -1,10 +1,8 @@
-// Bringing a source document, a local file or a fetched page, into the event parser.
-#include <cerrno>
+// The parser's source loading (parser.h): bringing a source document, a local file or a
+// fetched page, into the event parser.
 #include <cstring>
-#include <filesystem>
-#include <memory>
 
-#include "common/file_handle.h"
+#include "common/file_read.h"
 #include "engine/encoding_detect.h"
 #include "engine/parser.h"
 
@@ -29,34 +27,12 @@ bool has_xml_declaration(std::string_view page) {
 
 int parser::parse_file(const std::string& path) {
   failure_.clear();
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    failure_ = "is a folder, not a document";
+  std::string page;
+  if (!read_whole_file(path, max_page_bytes, page, failure_)) {
+    if (failure_ == "is too large") failure_ = "is too large (more than 1 GiB)";
     return -1;
   }
-  file_ptr f = open_file(path, "rb");
-  if (!f) {
-    failure_ = std::string("cannot be opened: ") + std::strerror(errno);
-    return -1;
-  }
-  auto size = std::filesystem::file_size(path, ec);
-  if (ec) {
-    failure_ = "cannot be read: " + ec.message();
-    return -1;
-  }
-  if (size > max_page_bytes) {
-    failure_ = "is too large (more than 1 GiB)";
-    return -1;
-  }
-  // Filled by the read: no need to clear megabytes first.
-  const size_t length = static_cast<size_t>(size);
-  auto buffer = std::make_unique_for_overwrite<char[]>(length + 1);
-  if (length > 0 && std::fread(buffer.get(), 1, length, f.get()) != length) {
-    failure_ = "cannot be read completely";
-    return -1;
-  }
-  f.reset();
-  return parse_buffer(buffer.get(), length);
+  return parse_buffer(page.data(), page.size());
 }
 
 int parser::parse_buffer(const char* document, size_t length) {

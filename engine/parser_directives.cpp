@@ -1,5 +1,6 @@
-// What a page says about itself through its attributes: a meta refresh to another address, a
-// meta character set, and, in the body of a "moved" reply, the anchor naming the new address.
+// The parser's page directives (parser.h): what a page says about itself through its
+// attributes: a meta refresh to another address, a meta character set, and, in the body of a
+// "moved" reply, the anchor naming the new address.
 #include <cstring>
 
 #include "common/text_util.h"
