@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <ostream>
 
 #include "cli/check_output.h"
 #include "cli/cli_output.h"
+#include "cli/console_view.h"
 #include "cli/feed_output.h"
-#include "common/image_probe.h"
 #include "common/library.h"
 #include "common/parsedef_file.h"
 #include "common/paths.h"
@@ -29,125 +28,6 @@ namespace vantrel::cli {
 namespace {
 
 constexpr int exit_stopped = 130;
-
-// The console has no pictures: a logo counts as loaded when its file can be read, and each
-// item carries its path.
-class logo_file : public picture {
- public:
-  explicit logo_file(std::string file) : path(std::move(file)) {}
-  std::string path;
-};
-
-// The console's side of a job: what a window would show, printed. Output goes out a batch at
-// a time; to a terminal each batch is flushed at once, into a pipe or file it is not.
-class console : public status_listener,
-                public results_listener,
-                public source_listener,
-                public job_end_listener,
-                public picture_source {
- public:
-  // feed: the feed's head when the headlines make a feed.
-  console(std::ostream& out, std::ostream& err, const options& opts, bool interactive, const feed_head* feed = nullptr)
-      : out_(out),
-        err_(err),
-        format_(opts.format),
-        progress_(opts.progress),
-        interactive_(interactive),
-        check_(opts.check) {
-    if (feed != nullptr) feed_.emplace(opts.format == output_format::atom, *feed);
-  }
-
-  // A line per new status; the byte counts of one page at most four times a second.
-  void set_status_text(const std::string& text) override {
-    if (!progress_ || text.empty() || text == last_text_) return;
-    auto now = std::chrono::steady_clock::now();
-    const std::string kind = text.substr(0, text.find(' '));
-    if (kind == last_kind_ && kind == "Retrieving" && now - last_print_ < std::chrono::milliseconds(250)) return;
-    err_ << text << "\n" << std::flush;
-    last_text_ = text;
-    last_kind_ = kind;
-    last_print_ = now;
-  }
-  void set_progress(int) override {}
-  void remove_progress() override {}
-
-  // Printed as they come and then let go: a console run keeps no headlines (a feed collects
-  // them and is written at the end; a check keeps its few samples).
-  void items_added(result_store& store, size_t first) override {
-    if (check_ || feed_) {
-      for (size_t i = first; i < store.size(); ++i) {
-        const headline_item& item = store[i];
-        if (feed_) feed_->add(item.heading, item.subheading, item.link);
-        if (check_ && samples_.size() < check_samples) samples_.push_back({item.heading, item.subheading, item.link});
-      }
-      store.clear();
-      return;
-    }
-    std::string text;
-    for (size_t i = first; i < store.size(); ++i) {
-      const headline_item& item = store[i];
-      if (format_ == output_format::json) {
-        const auto* logo = dynamic_cast<const logo_file*>(item.logo.get());
-        text += format_json(item, logo ? &logo->path : nullptr, site_ ? &*site_ : nullptr);
-      } else {
-        text += format_text(item);
-      }
-    }
-    store.clear();
-    write(text);
-  }
-  void rebuild_list() override {}
-
-  void clear_source() override {}
-  void set_source_frozen(bool) override {}
-  void add_source_lines(std::vector<source_line>& lines) override {
-    std::string text;
-    for (const source_line& line : lines) text += format_source_line(line);
-    write(text);
-  }
-
-  void job_ended() override {}
-  void worker_finished(const job_outcome& outcome) override {
-    outcome_ = outcome;
-    finished_ = true;
-    out_.flush();
-  }
-
-  std::unique_ptr<picture> load_picture(const std::string&, const std::string& path) override {
-    // The window's rule: a BMP or PNG whose header fits a row, else no logo.
-    if (!fits_as_logo(probe_image_file(path))) return nullptr;
-    return std::make_unique<logo_file>(path);
-  }
-  std::unique_ptr<picture> copy_picture(const picture& p) override {
-    return std::make_unique<logo_file>(static_cast<const logo_file&>(p).path);
-  }
-
-  // A queue run: every headline says which site it came from.
-  void set_site(site_label site) { site_ = std::move(site); }
-  bool finished() const { return finished_; }
-  const std::vector<feed_entry>& samples() const { return samples_; }
-  // The feed of the headlines; once, at the end.
-  std::string feed_text() { return feed_ ? feed_->finish() : std::string(); }
-  const job_outcome& outcome() const { return outcome_; }
-
- private:
-  void write(const std::string& text) {
-    out_.write(text.data(), static_cast<std::streamsize>(text.size()));
-    if (interactive_) out_.flush();
-  }
-
-  std::ostream& out_;
-  std::ostream& err_;
-  output_format format_;
-  bool progress_, interactive_, check_;
-  std::string last_text_, last_kind_;
-  std::chrono::steady_clock::time_point last_print_;
-  bool finished_ = false;
-  job_outcome outcome_;
-  std::optional<site_label> site_;
-  std::vector<feed_entry> samples_;  // a check's first headlines
-  std::optional<feed_builder> feed_;
-};
 
 // The page events of a document parsed without rules, on this thread.
 class bare_events : public job_callbacks {

@@ -10,19 +10,6 @@
 
 namespace vantrel {
 
-const std::array<encoding_row, 3> encoding_table = {{
-    {"Default", "", 1},
-    {"Baltic (Windows-1257)", "windows-1257", 186},
-    {"Cyrillic (Windows-1251)", "windows-1251", 204},
-}};
-
-int encoding_index(std::string_view charset) {
-  for (size_t i = 0; i < encoding_table.size(); ++i) {
-    if (iequals(encoding_table[i].charset, charset)) return static_cast<int>(i);
-  }
-  return 0;
-}
-
 namespace {
 
 constexpr std::string_view section_prefs = "preferences";

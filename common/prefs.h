@@ -7,19 +7,10 @@
 #include <string>
 #include <string_view>
 
+#include "common/encoding_table.h"
 #include "common/font_desc.h"
 
 namespace vantrel {
-
-// The encodings that have fonts of their own, by index: 0 Default, 1 Baltic, 2 Cyrillic.
-struct encoding_row {
-  std::string_view display_name;  // shown in the Preferences dialog
-  std::string_view charset;       // names the font keys; "" for the default
-  int font_charset;               // character set of the fonts made for it
-};
-extern const std::array<encoding_row, 3> encoding_table;
-// The first row whose charset equals name ignoring case, else 0.
-int encoding_index(std::string_view charset);
 
 enum font_kind { font_heading = 0, font_subheading = 1, font_link = 2 };
 constexpr std::array<std::string_view, 3> font_kind_names = {"heading", "subheading", "link"};

@@ -1,6 +1,6 @@
 #include "engine/headline_item.h"
 
-#include "common/prefs.h"
+#include "common/encoding_table.h"
 
 namespace vantrel {
 

@@ -1,0 +1,90 @@
+#include "cli/console_view.h"
+
+#include "cli/check_output.h"
+#include "common/image_probe.h"
+#include "engine/result_store.h"
+
+namespace vantrel::cli {
+
+namespace {
+
+class logo_file : public picture {
+ public:
+  explicit logo_file(std::string file) : path(std::move(file)) {}
+  std::string path;
+};
+
+}  // namespace
+
+console::console(std::ostream& out, std::ostream& err, const options& opts, bool interactive, const feed_head* feed)
+    : out_(out),
+      err_(err),
+      format_(opts.format),
+      progress_(opts.progress),
+      interactive_(interactive),
+      check_(opts.check) {
+  if (feed != nullptr) feed_.emplace(opts.format == output_format::atom, *feed);
+}
+
+void console::set_status_text(const std::string& text) {
+  if (!progress_ || text.empty() || text == last_text_) return;
+  auto now = std::chrono::steady_clock::now();
+  const std::string kind = text.substr(0, text.find(' '));
+  if (kind == last_kind_ && kind == "Retrieving" && now - last_print_ < std::chrono::milliseconds(250)) return;
+  err_ << text << "\n" << std::flush;
+  last_text_ = text;
+  last_kind_ = kind;
+  last_print_ = now;
+}
+
+void console::items_added(result_store& store, size_t first) {
+  if (check_ || feed_) {
+    for (size_t i = first; i < store.size(); ++i) {
+      const headline_item& item = store[i];
+      if (feed_) feed_->add(item.heading, item.subheading, item.link);
+      if (check_ && samples_.size() < check_samples) samples_.push_back({item.heading, item.subheading, item.link});
+    }
+    store.clear();
+    return;
+  }
+  std::string text;
+  for (size_t i = first; i < store.size(); ++i) {
+    const headline_item& item = store[i];
+    if (format_ == output_format::json) {
+      const auto* logo = dynamic_cast<const logo_file*>(item.logo.get());
+      text += format_json(item, logo ? &logo->path : nullptr, site_ ? &*site_ : nullptr);
+    } else {
+      text += format_text(item);
+    }
+  }
+  store.clear();
+  write(text);
+}
+
+void console::add_source_lines(std::vector<source_line>& lines) {
+  std::string text;
+  for (const source_line& line : lines) text += format_source_line(line);
+  write(text);
+}
+
+void console::worker_finished(const job_outcome& outcome) {
+  outcome_ = outcome;
+  finished_ = true;
+  out_.flush();
+}
+
+std::unique_ptr<picture> console::load_picture(const std::string&, const std::string& path) {
+  if (!fits_as_logo(probe_image_file(path))) return nullptr;
+  return std::make_unique<logo_file>(path);
+}
+
+std::unique_ptr<picture> console::copy_picture(const picture& original) {
+  return std::make_unique<logo_file>(static_cast<const logo_file&>(original).path);
+}
+
+void console::write(const std::string& text) {
+  out_.write(text.data(), static_cast<std::streamsize>(text.size()));
+  if (interactive_) out_.flush();
+}
+
+}  // namespace vantrel::cli

@@ -1,0 +1,75 @@
+#pragma once
+// The console's side of a job: what a window would show, printed. The job control calls it on
+// the console run's one thread, which is its user-interface thread. Output goes out a batch at
+// a time; to a terminal each batch is flushed at once, into a pipe or file it is not.
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "cli/cli_options.h"
+#include "cli/cli_output.h"
+#include "cli/feed_output.h"
+#include "engine/job_listeners.h"
+
+namespace vantrel::cli {
+
+class console : public status_listener,
+                public results_listener,
+                public source_listener,
+                public job_end_listener,
+                public picture_source {
+ public:
+  // feed: the feed's head when the headlines make a feed.
+  console(std::ostream& out, std::ostream& err, const options& opts, bool interactive,
+          const feed_head* feed = nullptr);
+
+  // A line per new status; the byte counts of one page at most four times a second.
+  void set_status_text(const std::string& text) override;
+  void set_progress(int) override {}
+  void remove_progress() override {}
+
+  // Printed as they come and then let go: a console run keeps no headlines (a feed collects
+  // them and is written at the end; a check keeps its few samples).
+  void items_added(result_store& store, size_t first) override;
+  void rebuild_list() override {}
+
+  void clear_source() override {}
+  void set_source_frozen(bool) override {}
+  void add_source_lines(std::vector<source_line>& lines) override;
+
+  void job_ended() override {}
+  void worker_finished(const job_outcome& outcome) override;
+
+  // The console has no pictures: a logo counts as loaded when the window would load it (a BMP
+  // or PNG whose header fits a row), and each item carries its path.
+  std::unique_ptr<picture> load_picture(const std::string& parsedef_path, const std::string& path) override;
+  std::unique_ptr<picture> copy_picture(const picture& original) override;
+
+  // A queue run: every headline says which site it came from.
+  void set_site(site_label site) { site_ = std::move(site); }
+  bool finished() const { return finished_; }
+  const std::vector<feed_entry>& samples() const { return samples_; }
+  // The feed of the headlines; once, at the end.
+  std::string feed_text() { return feed_ ? feed_->finish() : std::string(); }
+  const job_outcome& outcome() const { return outcome_; }
+
+ private:
+  void write(const std::string& text);
+
+  std::ostream& out_;
+  std::ostream& err_;
+  output_format format_;
+  bool progress_, interactive_, check_;
+  std::string last_text_, last_kind_;
+  std::chrono::steady_clock::time_point last_print_;
+  bool finished_ = false;
+  job_outcome outcome_;
+  std::optional<site_label> site_;
+  std::vector<feed_entry> samples_;  // a check's first headlines
+  std::optional<feed_builder> feed_;
+};
+
+}  // namespace vantrel::cli
