@@ -176,6 +176,5 @@ const std::string& parsedef_file_svg() {
   return svg;
 }
 
-wxBitmapBundle program_icon() { return wxBitmapBundle::FromSVG(program_svg().c_str(), wxSize(32, 32)); }
 
 }  // namespace vantrel::art

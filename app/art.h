@@ -21,6 +21,5 @@ wxBitmapBundle page_icon(page which);
 // The program's icon and the ParseDef file type's icon, as SVG text (also installed).
 const std::string& program_svg();
 const std::string& parsedef_file_svg();
-wxBitmapBundle program_icon();
 
 }  // namespace vantrel::art

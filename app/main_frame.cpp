@@ -176,7 +176,6 @@ void CMainFrame::DoGiveHelp(const wxString& text, bool show) {
   SetStatusText(to_wx(view_->controller().prompt(normal)), pane_message);
 }
 
-const std::string& CMainFrame::status_text() const { return view_->controller().status_text(); }
 
 void CMainFrame::on_command(wxCommandEvent& event) {
   const int id = event.GetId();

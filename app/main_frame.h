@@ -26,7 +26,6 @@ class CMainFrame : public wxFrame {
   // The job's text in the message pane; empty shows "Ready". The view controller keeps it for
   // the prompt rule.
   void set_status_text(const std::string& text);
-  const std::string& status_text() const;
   // The progress bar over the progress pane, made on first use.
   void set_progress(int percent);
   void remove_progress();
@@ -34,7 +33,6 @@ class CMainFrame : public wxFrame {
   int progress() const;
   void set_queue_state_text(const std::string& text);
 
-  bool bubble_help_on() const { return bubble_help_on_; }
   // Who shows the manual (the help viewer); context 0 is the contents.
   void set_help(std::function<void(int context)> show_help) { show_help_ = std::move(show_help); }
   void show_help(int context) {

@@ -27,7 +27,6 @@ std::string_view pd_node::name() const { return is_element() ? view(n_->name) : 
 std::string_view pd_node::text() const { return is_text() ? view(n_->content) : std::string_view(); }
 pd_node pd_node::first_child() const { return pd_node(n_->children); }
 pd_node pd_node::next_sibling() const { return pd_node(n_->next); }
-bool pd_node::has_children() const { return n_->children != nullptr; }
 pd_attr pd_node::first_attribute() const { return pd_attr(is_element() ? n_->properties : nullptr); }
 
 std::optional<std::string> pd_node::attribute(const char* name) const {

@@ -39,7 +39,6 @@ class pd_node {
 
   pd_node first_child() const;
   pd_node next_sibling() const;
-  bool has_children() const;
   pd_attr first_attribute() const;
   // Value of the attribute with exactly this name, or nullopt.
   std::optional<std::string> attribute(const char* name) const;

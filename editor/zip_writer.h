@@ -58,9 +58,6 @@ class zip_writer {
   // Closes an open member, writes the central directory and the end record, closes the file.
   void close(const std::string& comment = "");
 
-  bool is_open() const { return file_ != nullptr; }
-  int member_count() const { return members_; }
-
  private:
   void put(const void* data, size_t length);
   void flush_output();

@@ -71,10 +71,8 @@ class job_control : private job_receiver {
   // wait for.
   void set_report_pause(std::chrono::milliseconds pause) { report_pause_ = pause; }
 
-  // Waits until the worker thread has ended. The last job's record (ret, failure) is then
-  // readable; tasks it posted may still wait in the dispatcher.
+  // Waits until the worker thread has ended; tasks it posted may still wait in the dispatcher.
   void wait();
-  const parser_job& last_job() const { return *last_job_; }
 
  private:
   bool ready_for(const char* who);

@@ -47,24 +47,19 @@ class parser : public parsedef_file, private walk_observer {
 
   // The charset of the fetched page's Content-Type, tried when the ParseDef fixes none.
   void set_http_charset(std::optional<std::string> charset) { http_charset_ = std::move(charset); }
+  // The status of the reply whose body is parsed next ("moved" replies redirect through an
+  // anchor of their body).
   void set_http_status(int status) { http_status_ = status; }
 
   // What went wrong in the last failed parse or fetch.
   const std::string& failure() const { return failure_; }
-  // The fetched page on disk while the parser lives; empty before the first fetch.
-  const std::string& temp_fname() const { return temp_fname_; }
-
-  // Read-outs of the walk, for tests.
-  rule_kind state() const { return walk_.state(); }
-  int encoding() const { return walk_.encoding(); }
-  bool is_xml() const { return is_xml_; }
-  const std::optional<std::string>& base_url() const { return walk_.base_url(); }
-  const std::optional<std::string>& redirect_url() const { return redirect_url_; }
-  const picture* logo() const { return logo_.get(); }
   // How the rules fitted the pages parsed so far; starts over when a ParseDef is loaded.
   const rule_report& report() const { return report_; }
 
  private:
+  // The engine's tests read the walk's state, the redirect and the temporary page through it.
+  friend struct parser_test_access;
+
   // walk_observer: page events go to the callbacks; attributes also to the page directives.
   void element_started(const char* name) override;
   void element_ended(const char* name) override;

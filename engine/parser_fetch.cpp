@@ -129,7 +129,7 @@ int parser::fetch_page(std::optional<std::string> address) {
     return -1;
   }
 
-  http_status_ = got.status_code;
+  set_http_status(got.status_code);
   trace("Status code is %d", http_status_);
   trace("Calling pst_done callback");
   if (report(pst_done, nullptr) == -1) {

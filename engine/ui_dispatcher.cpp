@@ -5,10 +5,6 @@ namespace vantrel {
 bool queue_dispatcher::post(std::function<void()> task) {
   {
     std::lock_guard lock(mutex_);
-    if (refuse_ > 0) {
-      --refuse_;
-      return false;
-    }
     tasks_.push_back(std::move(task));
   }
   arrived_.notify_one();
@@ -29,11 +25,6 @@ size_t queue_dispatcher::run_pending(std::chrono::milliseconds timeout) {
 size_t queue_dispatcher::pending() {
   std::lock_guard lock(mutex_);
   return tasks_.size();
-}
-
-void queue_dispatcher::refuse_next(int count) {
-  std::lock_guard lock(mutex_);
-  refuse_ = count;
 }
 
 }  // namespace vantrel

@@ -30,14 +30,11 @@ class queue_dispatcher : public ui_dispatcher {
   size_t run_pending(std::chrono::milliseconds timeout = std::chrono::milliseconds(0));
   // Tasks waiting to run.
   size_t pending();
-  // Tests: refuse the next count posts, as a full queue of a window would.
-  void refuse_next(int count);
 
  private:
   std::mutex mutex_;
   std::condition_variable arrived_;
   std::deque<std::function<void()>> tasks_;
-  int refuse_ = 0;
 };
 
 }  // namespace vantrel

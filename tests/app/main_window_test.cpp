@@ -76,14 +76,14 @@ TEST_F(MainWindow, FetchesASiteShowsItsRowsAndOpensLinks) {
   CMainView& view = frame_->view();
   view.open_parsedef(local_parsedef(dir_, server.url("/news/")));
 
-  ASSERT_TRUE(pump_until([&] { return frame_->status_text().find("Sending request") != std::string::npos; }))
-      << frame_->status_text() << " / " << view.controller().jobs().last_job().failure;
+  ASSERT_TRUE(pump_until([&] { return frame_->view().controller().status_text().find("Sending request") != std::string::npos; }))
+      << frame_->view().controller().status_text();
   EXPECT_FALSE(enabled(*frame_, cmd::open));
   EXPECT_FALSE(enabled(*frame_, cmd::load_parsedef));
   EXPECT_TRUE(enabled(*frame_, cmd::stop));
   // The prompt rule: the job's text stays while the pointer moves over the menus.
   frame_->DoGiveHelp("Remove all headlines", true);
-  EXPECT_EQ(frame_->GetStatusBar()->GetStatusText(0), wxString(frame_->status_text()));
+  EXPECT_EQ(frame_->GetStatusBar()->GetStatusText(0), wxString(frame_->view().controller().status_text()));
   release = true;
 
   ASSERT_TRUE(pump_until([&] { return view.controller().idle() && !view.controller().results().empty(); }));

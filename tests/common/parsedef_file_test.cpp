@@ -70,7 +70,7 @@ TEST(ParsedefFile, WhiteSpaceTextIsNotKeptInTheTree) {
   EXPECT_EQ(section.name(), "section");
   pd_node start = section.first_child();
   EXPECT_EQ(start.name(), "start");
-  EXPECT_FALSE(start.has_children());  // "<start> </start>" is an empty rule
+  EXPECT_FALSE(start.first_child());  // "<start> </start>" is an empty rule
   pd_node headline = start.next_sibling();
   pd_node a = headline.first_child();
   EXPECT_EQ(a.name(), "a");
@@ -97,7 +97,7 @@ TEST(ParsedefFile, ExternalEntitiesAreNeverLoaded) {
   int r = f.load(t.write("xxe.xml", "<?xml version='1.0'?>\n<!DOCTYPE p [<!ENTITY s SYSTEM 'file://" + secret +
                                         "'>]>\n<parsedef><section><start>&s;</start></section></parsedef>"));
   ASSERT_EQ(r, 0) << f.last_error();
-  EXPECT_FALSE(f.root().first_child().first_child().has_children());  // the rule stays empty
+  EXPECT_FALSE(f.root().first_child().first_child().first_child());  // the rule stays empty
 }
 
 TEST(ParsedefFile, EntityExpansionIsBounded) {

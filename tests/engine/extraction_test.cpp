@@ -1,6 +1,7 @@
 // The rule walk, driven by small ParseDefs and pages.
 #include <gtest/gtest.h>
 
+#include "tests/engine/parser_test_access.h"
 #include "tests/engine/recorder.h"
 
 namespace vantrel {
@@ -21,7 +22,7 @@ TEST(Extraction, FeedItemsBecomeHeadlines) {
                   "<item><title>Two</title><link>http://a.example/2</link><description>D2</description></item></rdf>"),
             0);
   EXPECT_EQ(r.rec.summary(), (V{"One | D1 | http://a.example/1", "Two | D2 | http://a.example/2"}));
-  EXPECT_EQ(r.p().state(), rule_kind::start);  // back to START after each item
+  EXPECT_EQ(parser_test_access::state(r.p()), rule_kind::start);  // back to START after each item
 }
 
 TEST(Extraction, AnItemWithoutDescriptionMergesWithTheNext) {
@@ -113,7 +114,7 @@ TEST(Extraction, AttributePatterns) {
     page_run r(one_section(std::string("<start>") + c.pattern + "</start>", section_attrs));
     ASSERT_EQ(r.load_result, 0) << c.pattern;
     r.run(std::string("<html><body>") + c.element + "</a></body></html>");
-    EXPECT_EQ(r.p().state() == rule_kind::start, c.fires) << c.match << " " << c.pattern << " on " << c.element;
+    EXPECT_EQ(parser_test_access::state(r.p()) == rule_kind::start, c.fires) << c.match << " " << c.pattern << " on " << c.element;
   }
 }
 
@@ -157,7 +158,7 @@ TEST(Extraction, ElementPatternsOnlyMatchElements) {
   // A text pattern must not be taken for an element named "text".
   page_run r(one_section("<start>Zebra</start>"));
   r.run("<?xml version='1.0'?><feed><text>hello</text><comment>x</comment></feed>");
-  EXPECT_EQ(r.p().state(), rule_kind::end);
+  EXPECT_EQ(parser_test_access::state(r.p()), rule_kind::end);
 }
 
 TEST(Extraction, IncompleteOrEmptyItemsAreNeverHandedOver) {

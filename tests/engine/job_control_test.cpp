@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 
 #include "common/trace_log.h"
 #include "tests/engine/recorder.h"
@@ -37,9 +38,25 @@ struct recording_view : status_listener, results_listener, source_listener, job_
   void worker_finished(const job_outcome& o) override { finished = o; }
 };
 
+// A window's queue that refuses posts for a while, as a full one would.
+class refusing_dispatcher : public queue_dispatcher {
+ public:
+  bool post(std::function<void()> task) override {
+    if (refuse_.load() > 0) {
+      --refuse_;
+      return false;
+    }
+    return queue_dispatcher::post(std::move(task));
+  }
+  void refuse_next(int count) { refuse_ = count; }
+
+ private:
+  std::atomic<int> refuse_{0};
+};
+
 struct controlled {
   testing::temp_dir dir;
-  queue_dispatcher ui;
+  refusing_dispatcher ui;
   result_store results;
   recording_view view;
   scripted_fetcher fetcher;
@@ -185,7 +202,7 @@ TEST(JobControl, RefusedPostsOfWhatMustArriveAreRetried) {
 TEST(JobControl, ShuttingDownNeitherWaitsForeverNorDeliversLateReports) {
   for (bool refuse_all : {true, false}) {
     testing::temp_dir dir;
-    queue_dispatcher ui;
+    refusing_dispatcher ui;
     result_store results;
     recording_view view;
     if (refuse_all) ui.refuse_next(1 << 30);

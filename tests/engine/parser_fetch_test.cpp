@@ -13,6 +13,7 @@
 
 #include "common/trace_log.h"
 #include "engine/curl_fetcher.h"
+#include "tests/engine/parser_test_access.h"
 #include "tests/engine/recorder.h"
 #include "tests/engine/scripted_fetcher.h"
 #include "tests/helpers/http_server.h"
@@ -51,7 +52,7 @@ struct fetch_run {
   }
   int run(const std::string& url) {
     int r = p->process_url(url);
-    temp = p->temp_fname();
+    temp = parser_test_access::temp_fname(*p);
     return r;
   }
   long done_reports() const { return std::count(rec.statuses.begin(), rec.statuses.end(), pst_parsing_done); }

@@ -3,6 +3,7 @@
 
 #include <chrono>
 
+#include "tests/engine/parser_test_access.h"
 #include "tests/engine/recorder.h"
 
 namespace vantrel {
@@ -17,7 +18,7 @@ TEST(SourceLoading, EventsOfASmallPageInOrder) {
   EXPECT_EQ(r.run("<html><body><a href=\"x\">News</a>\n  \n</body></html>"), 0);
   EXPECT_EQ(r.rec.events, (V{"start html", "start body", "start a", "attr href = x", "text News", "end a", "end body",
                              "end html"}));  // white space alone gives no text event
-  EXPECT_FALSE(r.p().is_xml());
+  EXPECT_FALSE(parser_test_access::is_xml(r.p()));
 }
 
 TEST(SourceLoading, OneRunOfTextIsOneEvent) {
@@ -42,12 +43,12 @@ TEST(SourceLoading, LongTextCrossingTheParsersBuffersStaysWhole) {
 TEST(SourceLoading, XmlIsDetectedByItsDeclarationAnywhere) {
   page_run r;
   EXPECT_EQ(r.run("<html><body><script>var s = '<?xml';</script><p>x</p></body></html>"), -1);
-  EXPECT_TRUE(r.p().is_xml());
+  EXPECT_TRUE(parser_test_access::is_xml(r.p()));
   EXPECT_NE(r.p().failure().find("not well-formed"), std::string::npos) << r.p().failure();
   r.run("<?XML version='1.0'?><r/>");
-  EXPECT_TRUE(r.p().is_xml());
+  EXPECT_TRUE(parser_test_access::is_xml(r.p()));
   r.run("<html><body><a href='/q?xml=1'>x</a></body></html>");  // "?xml" without "<" is not one
-  EXPECT_FALSE(r.p().is_xml());
+  EXPECT_FALSE(parser_test_access::is_xml(r.p()));
 }
 
 TEST(SourceLoading, XmlAttributesHaveEntitiesSubstituted) {
@@ -132,21 +133,21 @@ TEST(SourceLoading, MetaRefresh) {
   for (const row& c : cases) {
     page_run r(one_section("<start><div/></start>", "", "url='http://site.example/news/index.html'"));
     r.run("<html><head>" + c.meta + "</head><body></body></html>");
-    EXPECT_EQ(r.p().redirect_url(), c.want) << c.meta;
+    EXPECT_EQ(parser_test_access::redirect_url(r.p()), c.want) << c.meta;
     if (c.want) {
-      EXPECT_EQ(r.p().base_url(), c.want);
+      EXPECT_EQ(parser_test_access::base_url(r.p()), c.want);
     }
   }
   // A site's bare address, with or without its trailing "/", gives the same target.
   for (const char* url : {"http://site.example", "http://site.example/"}) {
     page_run r(one_section("<start><div/></start>", "", std::string("url='") + url + "'"));
     r.run("<html><head><meta http-equiv='refresh' content='0;url=/x'></head></html>");
-    EXPECT_EQ(r.p().redirect_url(), "http://site.example/x") << url;
+    EXPECT_EQ(parser_test_access::redirect_url(r.p()), "http://site.example/x") << url;
   }
   // Without a ParseDef address a site path goes nowhere; after a redirect no attribute is reported.
   page_run bare;
   bare.run("<html><head><meta http-equiv='refresh' content='0;url=/x' name='after'></head></html>");
-  EXPECT_EQ(bare.p().redirect_url(), std::nullopt);
+  EXPECT_EQ(parser_test_access::redirect_url(bare.p()), std::nullopt);
   page_run followed;
   followed.run("<html><head><meta http-equiv='refresh' content='0;url=http://o/' name='after'></head></html>");
   EXPECT_EQ(std::count(followed.rec.events.begin(), followed.rec.events.end(), "attr name = after"), 0);
@@ -157,19 +158,19 @@ TEST(SourceLoading, MovedPageAnchors) {
   page_run found(one_section("<start><div/></start>"));
   found.p().set_http_status(302);
   found.run(page);
-  EXPECT_EQ(found.p().redirect_url(), "http://new.example/");
+  EXPECT_EQ(parser_test_access::redirect_url(found.p()), "http://new.example/");
 
   page_run permanent(one_section("<start><div/></start><headline><p/></headline>"));
   permanent.p().set_http_status(301);
   permanent.run("<html><body><div><p><a href='http://later.example/'>x</a></p></div></body></html>");
-  EXPECT_EQ(permanent.p().redirect_url(), std::nullopt);  // state 2: a 301 anchor is only a link
+  EXPECT_EQ(parser_test_access::redirect_url(permanent.p()), std::nullopt);  // state 2: a 301 anchor is only a link
   permanent.run(page);
-  EXPECT_EQ(permanent.p().redirect_url(), "http://new.example/");
+  EXPECT_EQ(parser_test_access::redirect_url(permanent.p()), "http://new.example/");
 
   page_run ok(one_section("<start><div/></start>"));
   ok.p().set_http_status(200);
   ok.run(page);
-  EXPECT_EQ(ok.p().redirect_url(), std::nullopt);
+  EXPECT_EQ(parser_test_access::redirect_url(ok.p()), std::nullopt);
 }
 
 TEST(SourceLoading, FilesThatCannotBeReadFail) {
