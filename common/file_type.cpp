@@ -12,8 +12,8 @@ namespace {
 
 // 1 when the file was written, 0 when it already held contents or could not be written.
 int write_if_changed(const std::string& path, const std::string& contents) {
-  std::string held, why;
-  if (read_whole_file(path, contents.size(), held, why) && held == contents) return 0;
+  std::string held;
+  if (read_whole_file(path, contents.size(), held) && held == contents) return 0;
   if (make_path_dirs(path, 0) != 0) return 0;
   return platform::replace_file(path, contents, nullptr) ? 1 : 0;
 }
@@ -99,7 +99,7 @@ int register_file_type(const file_type_program& program, const std::string& desc
     ini_file list = ini_file::load(list_path);
     if (!list.get("Default Applications", parsedef_mime_type)) {
       list.set("Default Applications", parsedef_mime_type, program.desktop_name);
-      written += list.save(list_path) == 0 ? 1 : 0;
+      written += list.save(list_path) ? 1 : 0;
     }
   }
   if (changed != nullptr) *changed = written;

@@ -28,7 +28,7 @@ ini_file ini_file::load(const std::string& path) {
   std::error_code ec;
   if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec))) return {};
   std::string text, why;
-  if (!read_whole_file(path, max_settings_bytes, text, why)) {
+  if (!read_whole_file(path, max_settings_bytes, text, &why)) {
     trace("ini_file: %s %s; it is kept as it is", path.c_str(), why.c_str());
     ini_file unreadable;
     unreadable.readable_ = false;
@@ -115,9 +115,16 @@ std::string ini_file::text() const {
   return out;
 }
 
-int ini_file::save(const std::string& path) const {
-  if (!readable_ || make_path_dirs(path, 0) != 0) return -1;
-  return platform::replace_file(path, text(), nullptr) ? 0 : -1;
+bool ini_file::save(const std::string& path, std::string* why) const {
+  if (!readable_) {
+    if (why) *why = path + " could not be read, so it is not replaced";
+    return false;
+  }
+  if (make_path_dirs(path, 0) != 0) {
+    if (why) *why = "no folder for " + path;
+    return false;
+  }
+  return platform::replace_file(path, text(), why);
 }
 
 }  // namespace vantrel

@@ -24,10 +24,10 @@ class ini_file {
 
   std::string text() const;
   // Writes the whole file atomically (a temporary file beside it, flushed to disk, renamed
-  // over it; a link is written through); the folders above it are created. 0, or -1 when it
-  // cannot be written, or when this store was loaded from a file that could not be read: the
-  // settings in it would be lost.
-  int save(const std::string& path) const;
+  // over it; a link is written through); the folders above it are created. false, with the
+  // reason in why, when it cannot be written, or when this store was loaded from a file that
+  // could not be read: the settings in it would be lost.
+  bool save(const std::string& path, std::string* why = nullptr) const;
   // false when load found a file it could not read.
   bool readable() const { return readable_; }
 

@@ -160,7 +160,7 @@ int site_queue::load(const std::string& path) {
   std::string text, why;
   std::error_code ec;
   const bool exists = std::filesystem::exists(path, ec);
-  if (!read_whole_file(path, max_queue_bytes, text, why) || !read_entries(text, path, sites_, why)) {
+  if (!read_whole_file(path, max_queue_bytes, text, &why) || !read_entries(text, path, sites_, why)) {
     sites_.clear();
     if (exists) unreadable_ = path;  // kept before anything is saved over it
     trace("load_queue: %s: %s", path.c_str(), why.c_str());

@@ -281,7 +281,7 @@ bool CEditorDlg::open_file(const std::string& path) {
   }
   std::string bytes, why;
   std::optional<decoded_text> decoded;
-  if (read_whole_file(*file->xml_path(), 16u << 20, bytes, why)) decoded = decode_document(bytes, &why);
+  if (read_whole_file(*file->xml_path(), 16u << 20, bytes, &why)) decoded = decode_document(bytes, &why);
   if (!decoded) {
     wxMessageBox("Unable to open file.", "VantEdit", wxOK | wxICON_WARNING, this);
     return false;

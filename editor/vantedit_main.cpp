@@ -51,7 +51,7 @@ int pack(int argc, char** argv) {
     if (named && std::filesystem::is_regular_file(*named, ec)) logo = *named;
   }
   std::string bytes, why;
-  if (!read_whole_file(document, 16u << 20, bytes, why) || !write_package(out, bytes, logo, &why)) {
+  if (!read_whole_file(document, 16u << 20, bytes, &why) || !write_package(out, bytes, logo, &why)) {
     std::fprintf(stderr, "vantedit: %s\n", why.c_str());
     return 1;
   }

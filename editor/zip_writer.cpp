@@ -240,7 +240,7 @@ void zip_writer::close(const std::string& comment) {
 bool add_file(zip_writer& zip, const std::string& path, std::string* why) {
   namespace fs = std::filesystem;
   std::string bytes, reason;
-  if (!read_whole_file(path, std::numeric_limits<unsigned long long>::max(), bytes, reason)) {
+  if (!read_whole_file(path, std::numeric_limits<unsigned long long>::max(), bytes, &reason)) {
     if (why) *why = path + ": " + reason;
     return false;
   }

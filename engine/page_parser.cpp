@@ -110,36 +110,36 @@ bool encoding_supported(const std::string& name) {
   return true;
 }
 
-int parse_xml_page(std::string_view page, page_event_sink& sink, std::string* error) {
+bool parse_xml_page(std::string_view page, page_event_sink& sink, std::string* why) {
   xml_library_init();
   if (page.size() > max_page_bytes) {
-    if (error) *error = "too large to parse";
-    return -1;
+    if (why) *why = "too large to parse";
+    return false;
   }
   xml_parser_ctxt_ptr ctxt(xmlCreateMemoryParserCtxt(page.data(), static_cast<int>(page.size())));
   if (!ctxt) {
-    if (error) *error = "XML parser cannot be created";
-    return -1;
+    if (why) *why = "XML parser cannot be created";
+    return false;
   }
   xmlCtxtUseOptions(ctxt.get(), XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
   const first_xml_error first;
   run_parse(ctxt.get(), sink, xmlParseDocument);
-  if (ctxt->wellFormed) return 0;
-  if (error) *error = first.text().empty() ? describe_xml_error(&ctxt->lastError) : first.text();
-  return -1;
+  if (ctxt->wellFormed) return true;
+  if (why) *why = first.text().empty() ? describe_xml_error(&ctxt->lastError) : first.text();
+  return false;
 }
 
-int parse_html_page(std::string_view page, const std::string& encoding, page_event_sink& sink, std::string* error) {
+bool parse_html_page(std::string_view page, const std::string& encoding, page_event_sink& sink, std::string* why) {
   xml_library_init();
-  if (page.empty()) return 0;  // an empty document holds nothing
+  if (page.empty()) return true;  // an empty document holds nothing
   if (page.size() > max_page_bytes) {
-    if (error) *error = "too large to parse";
-    return -1;
+    if (why) *why = "too large to parse";
+    return false;
   }
   xml_parser_ctxt_ptr ctxt(htmlCreateMemoryParserCtxt(page.data(), static_cast<int>(page.size())));
   if (!ctxt) {
-    if (error) *error = "HTML parser cannot be created";
-    return -1;
+    if (why) *why = "HTML parser cannot be created";
+    return false;
   }
   htmlCtxtUseOptions(ctxt.get(), HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
                                      HTML_PARSE_IGNORE_ENC);
@@ -153,7 +153,7 @@ int parse_html_page(std::string_view page, const std::string& encoding, page_eve
     xmlSwitchToEncoding(ctxt.get(), h);
   }
   run_parse(ctxt.get(), sink, htmlParseDocument);
-  return 0;
+  return true;
 }
 
 }  // namespace vantrel

@@ -30,11 +30,11 @@ class page_event_sink {
 // Largest page the parsers take.
 constexpr size_t max_page_bytes = 1u << 30;
 
-// 0, or -1 when the document is not well-formed or cannot be parsed (error says why). Events
-// before the error have been delivered.
-int parse_xml_page(std::string_view page, page_event_sink& sink, std::string* error);
-// 0 whatever the HTML holds (the parser recovers), -1 only when it cannot run at all.
-int parse_html_page(std::string_view page, const std::string& encoding, page_event_sink& sink, std::string* error);
+// false when the document is not well-formed or cannot be parsed (why says why). Events before
+// the error have been delivered.
+bool parse_xml_page(std::string_view page, page_event_sink& sink, std::string* why);
+// true whatever the HTML holds (the parser recovers); false only when it cannot run at all.
+bool parse_html_page(std::string_view page, const std::string& encoding, page_event_sink& sink, std::string* why);
 // Whether the XML library can decode pages written in this encoding.
 bool encoding_supported(const std::string& name);
 

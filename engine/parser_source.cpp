@@ -28,7 +28,7 @@ bool has_xml_declaration(std::string_view page) {
 int parser::parse_file(const std::string& path) {
   failure_.clear();
   std::string page;
-  if (!read_whole_file(path, max_page_bytes, page, failure_)) {
+  if (!read_whole_file(path, max_page_bytes, page, &failure_)) {
     if (failure_ == "is too large") failure_ = "is too large (more than 1 GiB)";
     return -1;
   }
@@ -44,13 +44,13 @@ int parser::parse_buffer(const char* document, size_t length) {
   std::string_view page(document, length);
   is_xml_ = has_xml_declaration(page);
   std::string error;
-  int result;
+  bool parsed;
   ++report_.pages;
   if (is_xml_) {
     const encoding_choice how = xml_page_encoding(page);
     report_.encoding = how.name;
     report_.encoding_source = how.source;
-    result = parse_xml_page(page, walk_, &error);
+    parsed = parse_xml_page(page, walk_, &error);
   } else {
     std::string chosen = "UTF-8";
     report_.encoding_source = "no encoding the parser supports: UTF-8 assumed";
@@ -66,14 +66,17 @@ int parser::parse_buffer(const char* document, size_t length) {
       // Converted here rather than by the library, which stops at the five bytes the code
       // page leaves undefined; pages that use them still read to their end.
       std::string utf8 = windows1252_to_utf8(page);
-      result = parse_html_page(utf8, "UTF-8", walk_, &error);
+      parsed = parse_html_page(utf8, "UTF-8", walk_, &error);
     } else {
-      result = parse_html_page(page, chosen, walk_, &error);
+      parsed = parse_html_page(page, chosen, walk_, &error);
     }
   }
   walk_.end_page();
-  if (result != 0) failure_ = error;
-  return result;
+  if (!parsed) {
+    failure_ = error;
+    return -1;
+  }
+  return 0;
 }
 
 }  // namespace vantrel

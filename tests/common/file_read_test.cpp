@@ -28,7 +28,7 @@ TEST(FileRead, ReadsRegularFilesAndSaysWhyNotTheRest) {
   };
   for (const auto& c : cases) {
     std::string text, why;
-    const bool read = read_whole_file(dir.file(c.name), c.max, text, why);
+    const bool read = read_whole_file(dir.file(c.name), c.max, text, &why);
     EXPECT_EQ(read, c.why == nullptr) << c.name;
     if (c.why == nullptr) {
       EXPECT_EQ(text, "0123456789");
