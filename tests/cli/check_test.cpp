@@ -94,8 +94,8 @@ TEST(Check, QueueChecksEverySiteAndExitsWithTheWorst) {
   testing::http_server server;
   const std::map<std::string, std::string> pages = {
       {"/fine", page("<div class='news'><a href='/a'>A</a><p>a</p></div>")}, {"/empty", page("<p>moved</p>")}};
-  for (const auto& [path, body] : pages) {
-    server.route(path, [body](testing::http_connection& c, const testing::http_request&) {
+  for (const auto& [path, text] : pages) {
+    server.route(path, [body = text](testing::http_connection& c, const testing::http_request&) {
       c.send(testing::http_server::reply(200, body, "Content-Type: text/html\r\n"));
     });
   }
