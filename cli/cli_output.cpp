@@ -33,38 +33,73 @@ bool append_escape(std::string& out, unsigned char c, const char* control_format
 }
 }  // namespace
 
-std::string json_string(std::string_view s) {
-  std::string out = "\"";
-  out.reserve(s.size() + 2);
+namespace {
+
+// Bytes a JSON string cannot hold as they are: control characters, the quote, the backslash.
+struct json_special_table {
+  bool is[256] = {};
+  constexpr json_special_table() {
+    for (int c = 0; c < 0x20; ++c) is[c] = true;
+    is[static_cast<unsigned char>('"')] = is[static_cast<unsigned char>('\\')] = is[0x7F] = true;
+  }
+};
+constexpr json_special_table json_special;
+
+void append_escaped(std::string& out, unsigned char c) {
+  if (c == '"')
+    out += "\\\"";
+  else if (c == '\b')
+    out += "\\b";
+  else if (c == '\f')
+    out += "\\f";
+  else
+    append_escape(out, c, "\\u%04x");
+}
+
+// The slow way, for text that is not valid UTF-8: each bad byte becomes U+FFFD.
+void append_json_repaired(std::string& out, std::string_view s) {
   size_t i = 0;
   while (i < s.size()) {
-    // Most of a headline stands as it is: copy such runs whole.
-    size_t run = i;
-    while (run < s.size()) {
-      const auto c = static_cast<unsigned char>(s[run]);
-      if (c < 0x80 ? (c < 0x20 || c == '"' || c == '\\' || c == 0x7F) : true) break;
-      ++run;
-    }
-    out.append(s.substr(i, run - i));
-    if ((i = run) >= s.size()) break;
     const auto c = static_cast<unsigned char>(s[i]);
     if (c >= 0x80) {
       const size_t len = utf8_sequence_length(s, i);
       out.append(len == 0 ? std::string_view("\xEF\xBF\xBD") : s.substr(i, len));
       i += len == 0 ? 1 : len;
-      continue;
+    } else if (json_special.is[c]) {
+      append_escaped(out, c);
+      ++i;
+    } else {
+      out.push_back(static_cast<char>(c));
+      ++i;
     }
-    if (c == '"')
-      out += "\\\"";
-    else if (c == '\b')
-      out += "\\b";
-    else if (c == '\f')
-      out += "\\f";
-    else
-      append_escape(out, c, "\\u%04x");
-    ++i;
+  }
+}
+
+}  // namespace
+
+void append_json_string(std::string& out, std::string_view s) {
+  out.push_back('"');
+  if (!is_valid_utf8(s)) {
+    append_json_repaired(out, s);
+  } else {
+    // Valid text stands as it is but for the few special bytes: copied in whole runs.
+    size_t i = 0;
+    while (i < s.size()) {
+      size_t run = i;
+      while (run < s.size() && !json_special.is[static_cast<unsigned char>(s[run])]) ++run;
+      out.append(s.data() + i, run - i);
+      if (run == s.size()) break;
+      append_escaped(out, static_cast<unsigned char>(s[run]));
+      i = run + 1;
+    }
   }
   out.push_back('"');
+}
+
+std::string json_string(std::string_view s) {
+  std::string out;
+  out.reserve(s.size() + 2);
+  append_json_string(out, s);
   return out;
 }
 
@@ -75,15 +110,32 @@ std::string format_text(const headline_item& item) {
   return out;
 }
 
-std::string format_json(const headline_item& item, const std::string* logo_path, const site_label* site) {
-  std::string out = "{\"heading\":" + json_string(item.heading);
-  out += ",\"subheading\":" + (item.subheading ? json_string(*item.subheading) : std::string("null"));
-  out += ",\"link\":" + json_string(item.link);
-  out += ",\"encoding\":" + std::to_string(item.encoding);
-  out += ",\"logo\":" + (logo_path ? json_string(*logo_path) : std::string("null"));
-  if (site != nullptr) out += ",\"site\":" + json_string(site->name) + ",\"site_file\":" + json_string(site->file);
+void append_json(std::string& out, const headline_item& item, const std::string* logo_path, const site_label* site) {
+  out += "{\"heading\":";
+  append_json_string(out, item.heading);
+  out += ",\"subheading\":";
+  if (item.subheading) {
+    append_json_string(out, *item.subheading);
+  } else {
+    out += "null";
+  }
+  out += ",\"link\":";
+  append_json_string(out, item.link);
+  out += ",\"encoding\":";
+  out += std::to_string(item.encoding);
+  out += ",\"logo\":";
+  if (logo_path) {
+    append_json_string(out, *logo_path);
+  } else {
+    out += "null";
+  }
+  if (site != nullptr) {
+    out += ",\"site\":";
+    append_json_string(out, site->name);
+    out += ",\"site_file\":";
+    append_json_string(out, site->file);
+  }
   out += "}\n";
-  return out;
 }
 
 std::string escape_controls(std::string_view text) {

@@ -11,6 +11,8 @@ namespace vantrel::cli {
 // A JSON string literal (with quotes) for UTF-8 text. Bytes that are not valid UTF-8 become
 // U+FFFD, so the output is always valid JSON.
 std::string json_string(std::string_view text);
+// The same, appended to out.
+void append_json_string(std::string& out, std::string_view text);
 
 // Heading, then the subheading (when there is one) and the link indented by two spaces, then
 // an empty line.
@@ -21,7 +23,8 @@ struct site_label {
   std::string name;  // the queue entry's name
   std::string file;  // its path relative to the ParseDef root
 };
-std::string format_json(const headline_item& item, const std::string* logo_path, const site_label* site = nullptr);
+void append_json(std::string& out, const headline_item& item, const std::string* logo_path,
+                 const site_label* site = nullptr);
 
 // The text with backslashes, line breaks and other control characters written as escapes
 // ("\\", "\n", "\r", "\t", "\xNN"), so that a page's text cannot fake an event line.

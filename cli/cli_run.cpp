@@ -57,6 +57,7 @@ int run_controlled(const options& opts, console& view, std::ostream& err) {
   jobs.set_results_listener(&view);
   jobs.set_end_listener(&view);
   jobs.set_picture_source(&view);
+  view.set_disposer([&jobs](std::vector<std::unique_ptr<headline_item>> items) { jobs.dispose(std::move(items)); });
   if (opts.what == mode::events) jobs.set_source_listener(&view);
   jobs.set_report_pause(std::chrono::milliseconds(0));
   platform::watch_interrupts();

@@ -44,7 +44,7 @@ void console::items_added(result_store& store, size_t first) {
       if (feed_) feed_->add(item.heading, item.subheading, item.link);
       if (check_ && samples_.size() < check_samples) samples_.push_back({item.heading, item.subheading, item.link});
     }
-    store.clear();
+    let_go(store);
     return;
   }
   std::string text;
@@ -52,12 +52,12 @@ void console::items_added(result_store& store, size_t first) {
     const headline_item& item = store[i];
     if (format_ == output_format::json) {
       const auto* logo = dynamic_cast<const logo_file*>(item.logo.get());
-      text += format_json(item, logo ? &logo->path : nullptr, site_ ? &*site_ : nullptr);
+      append_json(text, item, logo ? &logo->path : nullptr, site_ ? &*site_ : nullptr);
     } else {
       text += format_text(item);
     }
   }
-  store.clear();
+  let_go(store);
   write(text);
 }
 
@@ -80,6 +80,14 @@ std::unique_ptr<picture> console::load_picture(const std::string&, const std::st
 
 std::unique_ptr<picture> console::copy_picture(const picture& original) {
   return std::make_unique<logo_file>(static_cast<const logo_file&>(original).path);
+}
+
+void console::let_go(result_store& store) {
+  if (dispose_) {
+    dispose_(store.take_all());
+  } else {
+    store.clear();
+  }
 }
 
 void console::write(const std::string& text) {

@@ -3,6 +3,7 @@
 // the console run's one thread, which is its user-interface thread. Output goes out a batch at
 // a time; to a terminal each batch is flushed at once, into a pipe or file it is not.
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -48,6 +49,11 @@ class console : public status_listener,
   std::unique_ptr<picture> load_picture(const std::string& parsedef_path, const std::string& path) override;
   std::unique_ptr<picture> copy_picture(const picture& original) override;
 
+  // Who frees the items once printed (the job control, whose worker made them); by default
+  // they are freed here.
+  void set_disposer(std::function<void(std::vector<std::unique_ptr<headline_item>>)> dispose) {
+    dispose_ = std::move(dispose);
+  }
   // A queue run: every headline says which site it came from.
   void set_site(site_label site) { site_ = std::move(site); }
   bool finished() const { return finished_; }
@@ -58,6 +64,7 @@ class console : public status_listener,
 
  private:
   void write(const std::string& text);
+  void let_go(result_store& store);
 
   std::ostream& out_;
   std::ostream& err_;
@@ -70,6 +77,7 @@ class console : public status_listener,
   std::optional<site_label> site_;
   std::vector<feed_entry> samples_;  // a check's first headlines
   std::optional<feed_builder> feed_;
+  std::function<void(std::vector<std::unique_ptr<headline_item>>)> dispose_;
 };
 
 }  // namespace vantrel::cli

@@ -4,6 +4,11 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <optional>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace vantrel {
 
@@ -11,13 +16,6 @@ std::string lower_ascii(std::string_view s) {
   std::string out(s);
   for (char& c : out) c = to_lower_ascii(c);
   return out;
-}
-
-bool iequals(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (to_lower_ascii(a[i]) != to_lower_ascii(b[i])) return false;
-  return true;
 }
 
 bool istarts_with(std::string_view s, std::string_view prefix) {
@@ -44,24 +42,61 @@ constexpr separator_table separators;
 inline bool is_separator(char c) { return separators.is[static_cast<unsigned char>(c)]; }
 }  // namespace
 
+namespace {
+
+// Where the separators of 16 bytes are (a bit per byte, the first byte lowest), and whether
+// any of them is a tab or a line break; nullopt when this machine has no 16-byte compares.
+struct block_separators {
+  unsigned spaces = 0;
+  bool others = false;
+};
+inline std::optional<block_separators> find_separators(const char* p) {
+#if defined(__SSE2__)
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const auto is = [&](char c) { return _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(c))); };
+  return block_separators{static_cast<unsigned>(is(' ')), (is('\t') | is('\n') | is('\r')) != 0};
+#else
+  (void)p;
+  return std::nullopt;
+#endif
+}
+
+}  // namespace
+
 void collapse_spaces_into(std::string_view src, std::string& out) {
-  // One pass, writing straight into the buffer: a separator run becomes one space, and only
-  // between two words.
-  if (out.size() < src.size()) out.resize(src.size());
-  char* w = out.data();
-  bool space_due = false;
-  for (char c : src) {
-    if (is_separator(c)) {
-      space_due = w != out.data();
-      continue;
+  // A separator run becomes one space, and only between two words. Page text is mostly words
+  // parted by single spaces: 16 bytes holding nothing else are copied as they stand. The rest
+  // goes a byte at a time, without branches on the bytes (each word's end would be a wrong
+  // guess): every byte is written, and the write position moves on only past what stays. A
+  // space is written as soon as its run begins and taken back at the end when no word follows.
+  if (out.size() < src.size() + 16) out.resize(src.size() + 16);
+  char* const begin = out.data();
+  char* w = begin;
+  bool last_space = true;  // as if a space stood before the text: no space opens it
+  size_t i = 0;
+  const size_t n = src.size();
+  while (i < n) {
+    if (i + 16 <= n) {
+      if (const auto found = find_separators(src.data() + i)) {
+        // Single spaces only, none right after a space already written.
+        const unsigned follows = (found->spaces << 1) | (last_space ? 1u : 0u);
+        if (!found->others && (found->spaces & follows) == 0) {
+          std::memcpy(w, src.data() + i, 16);
+          w += 16;
+          i += 16;
+          last_space = (found->spaces & 0x8000u) != 0;
+          continue;
+        }
+      }
     }
-    if (space_due) {
-      *w++ = ' ';
-      space_due = false;
-    }
-    *w++ = c;
+    const char c = src[i++];
+    const bool separator = is_separator(c);
+    *w = separator ? ' ' : c;
+    w += !(separator & last_space);
+    last_space = separator;
   }
-  out.resize(static_cast<size_t>(w - out.data()));
+  if (last_space && w != begin) --w;  // a trailing space
+  out.resize(static_cast<size_t>(w - begin));
 }
 
 std::string collapse_spaces(std::string_view src) {

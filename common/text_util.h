@@ -11,7 +11,21 @@ namespace vantrel {
 
 inline char to_lower_ascii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 std::string lower_ascii(std::string_view s);
-bool iequals(std::string_view a, std::string_view b);
+inline bool iequals(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i)
+    if (to_lower_ascii(a[i]) != to_lower_ascii(b[i])) return false;
+  return true;
+}
+// The same for a text that ends at its NUL, as the page parser hands element and attribute
+// names over: compared as far as it goes, without measuring it first.
+inline bool iequals(const char* a, std::string_view b) {
+  for (char c : b) {
+    if (*a == '\0' || to_lower_ascii(*a) != to_lower_ascii(c)) return false;
+    ++a;
+  }
+  return *a == '\0';
+}
 bool istarts_with(std::string_view s, std::string_view prefix);
 // Position of the first case-insensitive occurrence of needle, or npos.
 size_t ifind(std::string_view hay, std::string_view needle);

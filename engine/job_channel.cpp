@@ -44,9 +44,25 @@ bool job_channel::post(delivery deliver, bool must_arrive) {
   return true;
 }
 
+void job_channel::give_back(std::vector<std::unique_ptr<headline_item>> items) {
+  std::lock_guard lock(spent_lock_);
+  if (spent_.empty()) {
+    spent_ = std::move(items);
+  } else {
+    for (auto& item : items) spent_.push_back(std::move(item));
+  }
+}
+
 void job_channel::flush() {
   last_post_ = std::chrono::steady_clock::now();
   since_clock_ = 0;
+  {
+    std::vector<std::unique_ptr<headline_item>> spent;
+    {
+      std::lock_guard lock(spent_lock_);
+      spent.swap(spent_);
+    }
+  }  // freed here, on the worker, outside the lock
   if (!items_.empty()) {
     auto batch = share(items_);
     post([batch](job_receiver& r) { r.receive_items(std::move(*batch)); }, true);

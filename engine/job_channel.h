@@ -6,6 +6,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,6 +48,9 @@ class job_channel : public job_callbacks {
   void shut_down() { shut_down_.set(); }
   // Worker, when the job is over: hands over what is left and how the job ended.
   void finish(const parser_job& job);
+  // User-interface thread: items the owner is done with, freed on the worker that made them,
+  // at its next batch (freed here, each would take the worker's allocator from under it).
+  void give_back(std::vector<std::unique_ptr<headline_item>> items);
 
   // job_callbacks, on the worker.
   void add_item(std::unique_ptr<headline_item> item) override;
@@ -81,6 +85,10 @@ class job_channel : public job_callbacks {
   picture_source* pictures_ = nullptr;
   bool page_events_ = false;
   std::chrono::milliseconds report_pause_{500};
+
+  // Given back by the user-interface thread, freed by the worker.
+  std::mutex spent_lock_;
+  std::vector<std::unique_ptr<headline_item>> spent_;
 
   // The worker's alone.
   std::vector<std::unique_ptr<headline_item>> items_;

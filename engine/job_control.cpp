@@ -52,6 +52,10 @@ void job_control::wait() {
   if (worker_.joinable()) worker_.join();
 }
 
+void job_control::dispose(std::vector<std::unique_ptr<headline_item>> items) {
+  if (busy_event_.is_set()) channel_.give_back(std::move(items));
+}
+
 void job_control::fill(parser_job& job) {
   job.callbacks = &channel_;
   job.url.reset();

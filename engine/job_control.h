@@ -73,6 +73,9 @@ class job_control : private job_receiver {
 
   // Waits until the worker thread has ended; tasks it posted may still wait in the dispatcher.
   void wait();
+  // Items a listener is done with (the console prints and forgets them): while a job runs they
+  // are freed by its worker, which made them; else here.
+  void dispose(std::vector<std::unique_ptr<headline_item>> items);
 
  private:
   bool ready_for(const char* who);

@@ -13,22 +13,6 @@ rule_kind rule_kind_of(std::string_view name) {
   return rule_kind::end;
 }
 
-bool transition_allowed(rule_kind s, rule_kind k) {
-  switch (s) {
-    case rule_kind::end:
-      return k == rule_kind::start;
-    case rule_kind::start:
-      return k != rule_kind::start;
-    case rule_kind::headline:
-    case rule_kind::subhead:
-    case rule_kind::link:
-      return true;
-    case rule_kind::skipto:
-      return k == rule_kind::end || k == rule_kind::start || k == rule_kind::skipto;
-  }
-  return false;
-}
-
 void index_section(section_rules& s) {
   s.has_subhead = s.has_link = s.has_skipto = false;
   s.element_names.clear();

@@ -19,8 +19,22 @@ enum class match_mode { whole, wildcard, substring };
 
 // Kind of a rule element: its name ignoring case; any unknown name is END.
 rule_kind rule_kind_of(std::string_view element_name);
-// Whether a rule of kind k may fire in state s.
-bool transition_allowed(rule_kind s, rule_kind k);
+// Whether a rule of kind k may fire in state s (asked for every rule at every element).
+inline bool transition_allowed(rule_kind s, rule_kind k) {
+  switch (s) {
+    case rule_kind::end:
+      return k == rule_kind::start;
+    case rule_kind::start:
+      return k != rule_kind::start;
+    case rule_kind::headline:
+    case rule_kind::subhead:
+    case rule_kind::link:
+      return true;
+    case rule_kind::skipto:
+      return k == rule_kind::end || k == rule_kind::start || k == rule_kind::skipto;
+  }
+  return false;
+}
 
 struct attribute_pattern {
   std::string name;

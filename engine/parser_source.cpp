@@ -27,12 +27,12 @@ bool has_xml_declaration(std::string_view page) {
 
 int parser::parse_file(const std::string& path) {
   failure_.clear();
-  std::string page;
+  file_bytes page;
   if (!read_whole_file(path, max_page_bytes, page, &failure_)) {
     if (failure_ == "is too large") failure_ = "is too large (more than 1 GiB)";
     return -1;
   }
-  return parse_buffer(page.data(), page.size());
+  return parse_buffer(page.data.get(), page.size);
 }
 
 int parser::parse_buffer(const char* document, size_t length) {

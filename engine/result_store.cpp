@@ -11,6 +11,12 @@ void result_store::append(std::vector<std::unique_ptr<headline_item>> items) {
   for (auto& item : items) items_.push_back(std::move(item));
 }
 
+std::vector<std::unique_ptr<headline_item>> result_store::take_all() {
+  std::vector<std::unique_ptr<headline_item>> all;
+  all.swap(items_);
+  return all;
+}
+
 void result_store::clear() {
   items_.clear();
   items_.shrink_to_fit();

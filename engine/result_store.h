@@ -21,6 +21,8 @@ class result_store {
   void append(std::vector<std::unique_ptr<headline_item>> items);
   // Frees every item and its logo (the Clear command).
   void clear();
+  // Every item, leaving the store empty.
+  std::vector<std::unique_ptr<headline_item>> take_all();
 
  private:
   std::vector<std::unique_ptr<headline_item>> items_;
