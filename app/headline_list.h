@@ -31,8 +31,6 @@ class CHeadlineList : public wxVListBox {
   // Who opens links (the browser by default; tests listen instead).
   void set_link_opener(std::function<void(const std::string&)> opener) { opener_ = std::move(opener); }
 
-  // The height row n was measured at; tests compare it with what they draw.
-  int row_height(size_t n) const { return static_cast<int>(OnMeasureItem(n)); }
   // Draws row n into dc at rect as the list does.
   void draw_row(wxDC& dc, const wxRect& rect, size_t n, bool selected) const;
 
@@ -42,6 +40,9 @@ class CHeadlineList : public wxVListBox {
   void OnDrawBackground(wxDC& dc, const wxRect& rect, size_t n) const override;
 
  private:
+  friend struct window_test_access;  // the tests compare the heights rows were measured at
+  // The height row n was measured at.
+  int row_height(size_t n) const { return static_cast<int>(OnMeasureItem(n)); }
   class font_metrics;
   struct style {
     std::array<std::array<wxFont, 3>, 3> fonts;  // by encoding, then kind

@@ -29,7 +29,6 @@ class CMainFrame : public wxFrame {
   // The progress bar over the progress pane, made on first use.
   void set_progress(int percent);
   void remove_progress();
-  bool has_progress() const { return gauge_ != nullptr; }
   int progress() const;
   void set_queue_state_text(const std::string& text);
 
@@ -46,6 +45,8 @@ class CMainFrame : public wxFrame {
   void DoGiveHelp(const wxString& text, bool show) override;
 
  private:
+  friend struct window_test_access;  // the tests see whether the progress bar is up
+  bool has_progress() const { return gauge_ != nullptr; }
   void make_menu();
   void make_toolbar();
   void make_status_bar();

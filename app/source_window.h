@@ -31,7 +31,9 @@ class CParsedSourceWnd : public wxFrame, public source_listener {
   void set_source_frozen(bool frozen) override;
   void add_source_lines(std::vector<source_line>& lines) override;
 
-  // What the list shows, for tests: the line's text, icon (-1: none) and boldness.
+ private:
+  friend struct window_test_access;  // the tests read what the list shows
+  // What the list shows: the line's text, icon (-1: none) and boldness.
   size_t line_count() const;
   std::string line_text(size_t n) const;
   int line_icon(size_t n) const;
@@ -40,7 +42,6 @@ class CParsedSourceWnd : public wxFrame, public source_listener {
   std::string line_rules(size_t n) const;
   size_t first_visible_line() const;
 
- private:
   void on_close(wxCloseEvent& event);
   source_list* list_;
   std::function<void()> on_hidden_;

@@ -39,16 +39,16 @@ class CPreviewFrame : public wxFrame, private preview_view {
   void document_changed();
   // The saved page to run over; none: the site's page.
   void set_saved_page(const std::optional<std::string>& path);
-  // "Run as I type": only over a saved page.
-  void set_live_runs(bool on);
   bool running() const { return running_; }
 
-  // Read-outs for tests.
+ private:
+  friend struct window_test_access;  // the tests turn "Run as I type" on and read the lists
+  // "Run as I type": only over a saved page.
+  void set_live_runs(bool on);
   size_t headline_rows() const;
   size_t event_rows() const;
   std::string check_text() const;
 
- private:
   // preview_view
   void clear_preview() override;
   void show_status(const std::string& text) override;

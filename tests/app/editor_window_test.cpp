@@ -12,6 +12,7 @@
 #include "editor/new_channel_dlg.h"
 #include "editor/preview_frame.h"
 #include "tests/app/gui_support.h"
+#include "tests/app/window_test_access.h"
 #include "tests/helpers/http_server.h"
 #include "tests/helpers/temp_dir.h"
 
@@ -93,12 +94,12 @@ TEST(EditorWindow, PreviewShowsWhatTheRulesFindWhileTheyAreWritten) {
   CPreviewFrame& preview = editor->preview();
   preview.SetSize(20, 20, 1100, 640);
   preview.set_saved_page(std::string(VANTREL_SAMPLES) + "/harbour-gazette.html");
-  preview.set_live_runs(true);
+  window_test_access::set_live_runs(preview, true);
   preview.run();
-  ASSERT_TRUE(testing::pump_until([&] { return !preview.running() && preview.headline_rows() > 0; }));
-  EXPECT_EQ(preview.headline_rows(), 4u);
-  EXPECT_GT(preview.event_rows(), 40u);
-  EXPECT_EQ(preview.check_text().rfind("Verdict: healthy", 0), 0u) << preview.check_text();
+  ASSERT_TRUE(testing::pump_until([&] { return !preview.running() && window_test_access::headline_rows(preview) > 0; }));
+  EXPECT_EQ(window_test_access::headline_rows(preview), 4u);
+  EXPECT_GT(window_test_access::event_rows(preview), 40u);
+  EXPECT_EQ(window_test_access::check_text(preview).rfind("Verdict: healthy", 0), 0u) << window_test_access::check_text(preview);
   testing::screenshot(&preview, "vantedit-preview");
 
   // A rule broken in the editor: the preview runs again by itself and says what broke.
@@ -107,16 +108,16 @@ TEST(EditorWindow, PreviewShowsWhatTheRulesFindWhileTheyAreWritten) {
   changed.Replace("class=\"stories\"", "class=\"articles\"");
   text->SetValue(changed);
   ASSERT_TRUE(testing::pump_until([&] {
-    return preview.check_text().find("its start never matched") != std::string::npos;
-  })) << preview.check_text();
-  EXPECT_EQ(preview.headline_rows(), 0u);
+    return window_test_access::check_text(preview).find("its start never matched") != std::string::npos;
+  })) << window_test_access::check_text(preview);
+  EXPECT_EQ(window_test_access::headline_rows(preview), 0u);
 
   // A character the document's encoding cannot hold: the preview says so and runs nothing.
   editor->open_file(dir.write("latin.xml", "<?xml version='1.0' encoding='ISO-8859-1'?><parsedef name='Caf\xE9'/>"));
   text->AppendText(wxString::FromUTF8("<!-- \xE6\x9D\xB1 -->"));
   preview.run();
-  EXPECT_EQ(preview.check_text().rfind("The document cannot be written in its encoding: ", 0), 0u)
-      << preview.check_text();
+  EXPECT_EQ(window_test_access::check_text(preview).rfind("The document cannot be written in its encoding: ", 0), 0u)
+      << window_test_access::check_text(preview);
   EXPECT_FALSE(preview.running());
   editor->Destroy();  // with a run possibly still winding down: the preview waits for it
   testing::pump();

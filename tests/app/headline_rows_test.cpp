@@ -8,6 +8,7 @@
 #include "app/wx_support.h"
 #include "common/platform.h"
 #include "tests/app/gui_support.h"
+#include "tests/app/window_test_access.h"
 #include "tests/helpers/temp_dir.h"
 
 namespace vantrel {
@@ -53,7 +54,7 @@ class HeadlineRows : public ::testing::Test {
   }
   wxImage draw(size_t n, bool selected) {
     const int width = list_->GetClientSize().GetWidth();
-    const int height = list_->row_height(n);
+    const int height = window_test_access::row_height(*list_, n);
     wxBitmap bitmap(width, height, 24);
     {
       wxMemoryDC dc(bitmap);
@@ -88,8 +89,8 @@ TEST_F(HeadlineRows, LogoFrameTextStartAndHeights) {
   add(make_item("Harbour news", std::string("A subheading"), 0, 0));
   list_->rebuild();
   // Heights: heading and link plus 7, raised to the logo's height plus 14.
-  EXPECT_EQ(list_->row_height(0), std::max(line_height(0) + line_height(2) + 7, 74));
-  EXPECT_EQ(list_->row_height(1), line_height(0) + line_height(1) + line_height(2) + 7);
+  EXPECT_EQ(window_test_access::row_height(*list_, 0), std::max(line_height(0) + line_height(2) + 7, 74));
+  EXPECT_EQ(window_test_access::row_height(*list_, 1), line_height(0) + line_height(1) + line_height(2) + 7);
 
   const wxImage logo_row = draw(0, false);
   // Frame at L = 6, T = 6 (the row's top plus 6); the logo inside at (7, 7).
@@ -113,7 +114,7 @@ TEST_F(HeadlineRows, LogoFrameTextStartAndHeights) {
   add(make_item(std::string(30, 'x') + " " + std::string(30, 'y') + " " + std::string(30, 'z'), std::string("sub"), 16,
                 16));
   list_->rebuild();
-  const int height = list_->row_height(2);
+  const int height = window_test_access::row_height(*list_, 2);
   const wxImage middle = draw(2, false);
   const int top = (height - 1 - 16 - 1) / 2;
   EXPECT_TRUE(is_rgb(middle, 6, top, 0, 0, 0));
@@ -127,21 +128,21 @@ TEST_F(HeadlineRows, WrapGrowsLongRowsAndOffKeepsOneLine) {
   add(make_item("https://example.org/" + std::string(300, 'a'), std::nullopt));
   list_->rebuild();
   const int one_line = line_height(0) + line_height(2) + 7;
-  EXPECT_GT(list_->row_height(0), one_line + line_height(0)) << "wrapped over several lines";
-  EXPECT_EQ(list_->row_height(1), one_line) << "an unbreakable word is cut, not wrapped";
+  EXPECT_GT(window_test_access::row_height(*list_, 0), one_line + line_height(0)) << "wrapped over several lines";
+  EXPECT_EQ(window_test_access::row_height(*list_, 1), one_line) << "an unbreakable word is cut, not wrapped";
 
   frame_->SetSize(260, 500);
   testing::pump();
   list_->rebuild();
-  const int narrow = list_->row_height(0);
+  const int narrow = window_test_access::row_height(*list_, 0);
   frame_->SetSize(600, 500);
   testing::pump();
   list_->rebuild();
-  EXPECT_GT(narrow, list_->row_height(0)) << "a narrower list makes wrapped rows taller";
+  EXPECT_GT(narrow, window_test_access::row_height(*list_, 0)) << "a narrower list makes wrapped rows taller";
 
   settings_.set_wrap(0);
   list_->rebuild();
-  EXPECT_EQ(list_->row_height(0), one_line);
+  EXPECT_EQ(window_test_access::row_height(*list_, 0), one_line);
 }
 
 TEST_F(HeadlineRows, RebuildKeepsSelectionAndScrollPosition) {

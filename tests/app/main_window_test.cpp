@@ -16,6 +16,7 @@
 #include "app/small_dialogs.h"
 #include "app/source_window.h"
 #include "tests/app/gui_support.h"
+#include "tests/app/window_test_access.h"
 #include "tests/helpers/http_server.h"
 #include "tests/helpers/temp_dir.h"
 
@@ -92,27 +93,27 @@ TEST_F(MainWindow, FetchesASiteShowsItsRowsAndOpensLinks) {
   EXPECT_EQ(list.GetItemCount(), rows);
   EXPECT_GE(rows, 3u);
   EXPECT_EQ(frame_->GetStatusBar()->GetStatusText(0), "Ready");
-  EXPECT_FALSE(frame_->has_progress());
+  EXPECT_FALSE(window_test_access::has_progress(*frame_));
   EXPECT_TRUE(enabled(*frame_, cmd::open));
   EXPECT_TRUE(enabled(*frame_, cmd::clear));
   EXPECT_FALSE(enabled(*frame_, cmd::stop));
 
   // The page's events, in order, with the element pictures.
   CParsedSourceWnd& source = view.source_window();
-  ASSERT_GT(source.line_count(), 10u);
-  EXPECT_EQ(source.line_text(0), "html");
-  EXPECT_EQ(source.line_icon(0), 15);
+  ASSERT_GT(window_test_access::line_count(source), 10u);
+  EXPECT_EQ(window_test_access::line_text(source, 0), "html");
+  EXPECT_EQ(window_test_access::line_icon(source, 0), 15);
   size_t first_text = 0;
-  while (first_text < source.line_count() && !source.line_bold(first_text)) ++first_text;
-  ASSERT_LT(first_text, source.line_count());
-  EXPECT_EQ(source.line_icon(first_text), -1);
-  EXPECT_EQ(source.first_visible_line(), 0u);
+  while (first_text < window_test_access::line_count(source) && !window_test_access::line_bold(source, first_text)) ++first_text;
+  ASSERT_LT(first_text, window_test_access::line_count(source));
+  EXPECT_EQ(window_test_access::line_icon(source, first_text), -1);
+  EXPECT_EQ(window_test_access::first_visible_line(source), 0u);
   // The element where the block's start rule fired says so.
   size_t marked = 0;
-  while (marked < source.line_count() && source.line_rules(marked).empty()) ++marked;
-  ASSERT_LT(marked, source.line_count());
-  EXPECT_EQ(source.line_text(marked), "div");
-  EXPECT_EQ(source.line_rules(marked), "START");
+  while (marked < window_test_access::line_count(source) && window_test_access::line_rules(source, marked).empty()) ++marked;
+  ASSERT_LT(marked, window_test_access::line_count(source));
+  EXPECT_EQ(window_test_access::line_text(source, marked), "div");
+  EXPECT_EQ(window_test_access::line_rules(source, marked), "START");
 
   // Enter and double-click open the selected row's link.
   std::vector<std::string> opened;
@@ -155,7 +156,7 @@ TEST_F(MainWindow, ResizeEndSavesPlacementAndOpenURLOfADeadAddressEmptiesTheSour
   CMainView& view = frame_->view();
   view.open_url("http://127.0.0.1:1/");
   ASSERT_TRUE(pump_until([&] { return view.controller().idle() && !view.controller().jobs().busy(); }));
-  EXPECT_EQ(view.source_window().line_count(), 0u);
+  EXPECT_EQ(window_test_access::line_count(view.source_window()), 0u);
   EXPECT_EQ(view.list().GetItemCount(), 0u);
 }
 

@@ -1,0 +1,31 @@
+#pragma once
+// What the window tests read inside the windows: what the lists show (owner-drawn and virtual
+// lists keep it out of the toolkit's reach), row heights, whether the progress bar is up; and
+// the Preview's "Run as I type" switch.
+#include <string>
+
+#include "app/headline_list.h"
+#include "app/main_frame.h"
+#include "app/source_window.h"
+#include "editor/preview_frame.h"
+
+namespace vantrel {
+
+struct window_test_access {
+  static int row_height(const CHeadlineList& list, size_t n) { return list.row_height(n); }
+  static bool has_progress(const CMainFrame& frame) { return frame.has_progress(); }
+
+  static size_t line_count(const CParsedSourceWnd& w) { return w.line_count(); }
+  static std::string line_text(const CParsedSourceWnd& w, size_t n) { return w.line_text(n); }
+  static int line_icon(const CParsedSourceWnd& w, size_t n) { return w.line_icon(n); }
+  static bool line_bold(const CParsedSourceWnd& w, size_t n) { return w.line_bold(n); }
+  static std::string line_rules(const CParsedSourceWnd& w, size_t n) { return w.line_rules(n); }
+  static size_t first_visible_line(const CParsedSourceWnd& w) { return w.first_visible_line(); }
+
+  static void set_live_runs(CPreviewFrame& preview, bool on) { preview.set_live_runs(on); }
+  static size_t headline_rows(const CPreviewFrame& preview) { return preview.headline_rows(); }
+  static size_t event_rows(const CPreviewFrame& preview) { return preview.event_rows(); }
+  static std::string check_text(const CPreviewFrame& preview) { return preview.check_text(); }
+};
+
+}  // namespace vantrel
