@@ -176,5 +176,4 @@ const std::string& parsedef_file_svg() {
   return svg;
 }
 
-
 }  // namespace vantrel::art

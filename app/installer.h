@@ -27,7 +27,7 @@ std::string text_unable_to_copy(const std::string& source, const std::string& de
 std::string text_unable_to_queue(const std::string& destination);                            // 140
 // 140, then why the name cannot be queued (queue_name_problem) and what to do.
 std::string text_unqueueable_name(const std::string& relative, const std::string& problem);
-constexpr const char* overwrite_caption = "Confirm ParseDef Overwrite";                      // 137
+constexpr const char* overwrite_caption = "Confirm ParseDef Overwrite";  // 137
 
 class installer {
  public:

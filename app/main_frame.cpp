@@ -176,7 +176,6 @@ void CMainFrame::DoGiveHelp(const wxString& text, bool show) {
   SetStatusText(to_wx(view_->controller().prompt(normal)), pane_message);
 }
 
-
 void CMainFrame::on_command(wxCommandEvent& event) {
   const int id = event.GetId();
   if (view_->on_command(id)) return;

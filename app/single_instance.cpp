@@ -120,8 +120,7 @@ instance_start single_instance::start(const std::optional<std::string>& path, st
     {
       wxLogNull quiet;
       wxClient client;
-      std::unique_ptr<wxConnectionBase> connection(
-          client.MakeConnection("localhost", to_wx(service), instance_topic));
+      std::unique_ptr<wxConnectionBase> connection(client.MakeConnection("localhost", to_wx(service), instance_topic));
       if (connection) {
         const bool handed = absolute.empty() || connection->Execute(absolute.c_str(), absolute.size() + 1);
         connection->Disconnect();

@@ -24,8 +24,7 @@ class console : public status_listener,
                 public picture_source {
  public:
   // feed: the feed's head when the headlines make a feed.
-  console(std::ostream& out, std::ostream& err, const options& opts, bool interactive,
-          const feed_head* feed = nullptr);
+  console(std::ostream& out, std::ostream& err, const options& opts, bool interactive, const feed_head* feed = nullptr);
 
   // A line per new status; the byte counts of one page at most four times a second.
   void set_status_text(const std::string& text) override;

@@ -159,7 +159,8 @@ std::vector<std::optional<std::string>> feed_file_names(const std::vector<std::s
   std::vector<std::optional<std::string>> names;
   for (const auto& relative : relative_names) {
     parts.push_back(feed_parts(relative));
-    names.push_back(parts.back() ? std::optional(joined(*parts.back(), without_extension(parts.back()->back()))) : std::nullopt);
+    names.push_back(parts.back() ? std::optional(joined(*parts.back(), without_extension(parts.back()->back())))
+                                 : std::nullopt);
     if (names.back()) ++uses[*names.back()];
   }
   for (size_t i = 0; i < names.size(); ++i) {

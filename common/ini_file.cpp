@@ -1,8 +1,8 @@
-#include "common/file_read.h"
 #include "common/ini_file.h"
 
 #include <filesystem>
 
+#include "common/file_read.h"
 #include "common/paths.h"
 #include "common/platform.h"
 #include "common/text_util.h"

@@ -1,4 +1,3 @@
-#include "common/file_read.h"
 #include "common/parsedef_file.h"
 
 #include <libxml/parser.h>
@@ -7,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/file_read.h"
 #include "common/text_util.h"
 
 namespace vantrel {
@@ -51,9 +51,7 @@ constexpr std::uintmax_t max_parsedef_bytes = 16u << 20;
 
 parsedef_file::~parsedef_file() { close(); }
 
-void parsedef_file::close() {
-  doc_.reset();
-}
+void parsedef_file::close() { doc_.reset(); }
 
 int parsedef_file::load(const std::string& path) {
   xml_library_init();

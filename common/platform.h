@@ -30,8 +30,7 @@ std::optional<std::string> create_unique_file(const std::string& folder, const s
 
 // Creates a new, empty folder with a unique name in folder, which only this user may enter.
 // Its path, or nullopt with the reason in why.
-std::optional<std::string> create_unique_folder(const std::string& folder, const std::string& prefix,
-                                                std::string* why);
+std::optional<std::string> create_unique_folder(const std::string& folder, const std::string& prefix, std::string* why);
 
 // Replaces the file at path with contents atomically: a reader sees the old file or the whole
 // new one, never a part (a temporary file beside it, flushed to disk, renamed over it, the

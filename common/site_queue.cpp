@@ -1,4 +1,3 @@
-#include "common/file_read.h"
 #include "common/site_queue.h"
 
 #include <libxml/parser.h>
@@ -8,6 +7,7 @@
 #include <filesystem>
 #include <tuple>
 
+#include "common/file_read.h"
 #include "common/platform.h"
 #include "common/text_util.h"
 #include "common/trace_log.h"

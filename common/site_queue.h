@@ -28,8 +28,8 @@ inline std::string queue_name(const queue_site& site) { return site.name.value_o
 class site_queue {
  public:
   // Writes the queue file atomically. The bytes written, or -1 when it cannot be written or
-  // would not read back as the same entries (the file is then untouched). A queue file that failed to load is first kept as path + ".bak",
-  // once, so an unreadable queue is never silently replaced by an empty one.
+  // would not read back as the same entries (the file is then untouched). A queue file that failed to load is first
+  // kept as path + ".bak", once, so an unreadable queue is never silently replaced by an empty one.
   long save(const std::string& path);
   // Empties the queue, then reads path. 0, or -1 when the file is missing, unreadable, not
   // well-formed or not a queue file (the queue then stays empty).

@@ -22,7 +22,6 @@ namespace vantrel {
 
 namespace {
 
-
 constexpr const char* open_filter = "Vantrel ParseDef Files (*.nov)|*.nov;*.NOV|XML ParseDef Files (*.xml)|*.xml;*.XML";
 constexpr const char* save_filter = "Vantrel ParseDef Files (*.nov)|*.nov;*.NOV";
 constexpr const char* bitmap_filter = "Windows Bitmap Files (*.bmp)|*.bmp;*.BMP";

@@ -74,8 +74,8 @@ bool CNewChannelDlg::accept() {
     wxMessageBox("Please enter an integer.", "New Channel", wxOK | wxICON_WARNING, this);
     return false;
   }
-  auto document = make_document(selected, from_wx(name_->GetValue()), from_wx(url_->GetValue()), from_wx(logo_->GetValue()),
-                                from_wx(category_->GetValue()), static_cast<int>(version));
+  auto document = make_document(selected, from_wx(name_->GetValue()), from_wx(url_->GetValue()),
+                                from_wx(logo_->GetValue()), from_wx(category_->GetValue()), static_cast<int>(version));
   if (!document) {
     wxMessageBox("Selected template does not exist", "New Channel", wxOK, this);
     return false;

@@ -93,11 +93,12 @@ wxIMPLEMENT_APP_NO_MAIN(vantrel::vantedit_app);
 
 int main(int argc, char** argv) {
   if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-    std::fputs("Usage: vantedit [DOCUMENT]\n"
-               "       vantedit --pack DOC.xml [--logo LOGO.bmp] -o OUT.nov\n"
-               "Edits a Vantrel ParseDef (.nov package or .xml document); --pack writes the package\n"
-               "without a window.\n",
-               stdout);
+    std::fputs(
+        "Usage: vantedit [DOCUMENT]\n"
+        "       vantedit --pack DOC.xml [--logo LOGO.bmp] -o OUT.nov\n"
+        "Edits a Vantrel ParseDef (.nov package or .xml document); --pack writes the package\n"
+        "without a window.\n",
+        stdout);
     return 0;
   }
   if (argc >= 2 && std::strcmp(argv[1], "--version") == 0) {

@@ -7,8 +7,8 @@
 
 #include "common/sync_event.h"
 #include "engine/headline_item.h"
-#include "engine/retrieval_progress.h"
 #include "engine/parsedef_rules.h"
+#include "engine/retrieval_progress.h"
 
 namespace vantrel {
 

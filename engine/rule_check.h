@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/rule_walk.h"
 #include "engine/parsedef_rules.h"
+#include "engine/rule_walk.h"
 
 namespace vantrel {
 

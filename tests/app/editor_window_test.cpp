@@ -96,10 +96,12 @@ TEST(EditorWindow, PreviewShowsWhatTheRulesFindWhileTheyAreWritten) {
   preview.set_saved_page(std::string(VANTREL_SAMPLES) + "/harbour-gazette.html");
   window_test_access::set_live_runs(preview, true);
   preview.run();
-  ASSERT_TRUE(testing::pump_until([&] { return !preview.running() && window_test_access::headline_rows(preview) > 0; }));
+  ASSERT_TRUE(
+      testing::pump_until([&] { return !preview.running() && window_test_access::headline_rows(preview) > 0; }));
   EXPECT_EQ(window_test_access::headline_rows(preview), 4u);
   EXPECT_GT(window_test_access::event_rows(preview), 40u);
-  EXPECT_EQ(window_test_access::check_text(preview).rfind("Verdict: healthy", 0), 0u) << window_test_access::check_text(preview);
+  EXPECT_EQ(window_test_access::check_text(preview).rfind("Verdict: healthy", 0), 0u)
+      << window_test_access::check_text(preview);
   testing::screenshot(&preview, "vantedit-preview");
 
   // A rule broken in the editor: the preview runs again by itself and says what broke.

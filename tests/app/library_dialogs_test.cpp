@@ -63,9 +63,8 @@ TEST(SiteSelectorDialog, ComposesTheQueue) {
 }
 
 TEST(InstallDialog, AddToQueueFollowsInstall) {
-  auto* dialog =
-      new CInstallDlg(nullptr, "/home/someone/Downloads/harbour-gazette.nov", "AT&T Harbour Gazette", "News & Views", 3,
-                      nullptr);
+  auto* dialog = new CInstallDlg(nullptr, "/home/someone/Downloads/harbour-gazette.nov", "AT&T Harbour Gazette",
+                                 "News & Views", 3, nullptr);
   dialog->Move(10, 10);
   dialog->Show();
   testing::pump();

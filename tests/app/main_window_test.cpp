@@ -4,9 +4,9 @@
 #include <wx/frame.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
-#include <wx/uiaction.h>
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
+#include <wx/uiaction.h>
 
 #include "app/commands.h"
 #include "app/headline_list.h"
@@ -77,8 +77,9 @@ TEST_F(MainWindow, FetchesASiteShowsItsRowsAndOpensLinks) {
   CMainView& view = frame_->view();
   view.open_parsedef(local_parsedef(dir_, server.url("/news/")));
 
-  ASSERT_TRUE(pump_until([&] { return frame_->view().controller().status_text().find("Sending request") != std::string::npos; }))
-      << frame_->view().controller().status_text();
+  ASSERT_TRUE(pump_until([&] {
+    return frame_->view().controller().status_text().find("Sending request") != std::string::npos;
+  })) << frame_->view().controller().status_text();
   EXPECT_FALSE(enabled(*frame_, cmd::open));
   EXPECT_FALSE(enabled(*frame_, cmd::load_parsedef));
   EXPECT_TRUE(enabled(*frame_, cmd::stop));
@@ -104,13 +105,15 @@ TEST_F(MainWindow, FetchesASiteShowsItsRowsAndOpensLinks) {
   EXPECT_EQ(window_test_access::line_text(source, 0), "html");
   EXPECT_EQ(window_test_access::line_icon(source, 0), 15);
   size_t first_text = 0;
-  while (first_text < window_test_access::line_count(source) && !window_test_access::line_bold(source, first_text)) ++first_text;
+  while (first_text < window_test_access::line_count(source) && !window_test_access::line_bold(source, first_text))
+    ++first_text;
   ASSERT_LT(first_text, window_test_access::line_count(source));
   EXPECT_EQ(window_test_access::line_icon(source, first_text), -1);
   EXPECT_EQ(window_test_access::first_visible_line(source), 0u);
   // The element where the block's start rule fired says so.
   size_t marked = 0;
-  while (marked < window_test_access::line_count(source) && window_test_access::line_rules(source, marked).empty()) ++marked;
+  while (marked < window_test_access::line_count(source) && window_test_access::line_rules(source, marked).empty())
+    ++marked;
   ASSERT_LT(marked, window_test_access::line_count(source));
   EXPECT_EQ(window_test_access::line_text(source, marked), "div");
   EXPECT_EQ(window_test_access::line_rules(source, marked), "START");

@@ -101,9 +101,9 @@ TEST(CliRun, SampleAsText) {
 TEST(CliRun, PackageAsJson) {
   temp_dir t;
   std::string pkg = t.file("gazette.nov");
-  vantrel::testing::write_zip(pkg,
-                              {{"harbour-gazette.xml", vantrel::testing::read_file(sample_dir + "harbour-gazette.xml")},
-                               {"harbour-gazette.bmp", vantrel::testing::read_file(sample_dir + "harbour-gazette.bmp")}});
+  vantrel::testing::write_zip(
+      pkg, {{"harbour-gazette.xml", vantrel::testing::read_file(sample_dir + "harbour-gazette.xml")},
+            {"harbour-gazette.bmp", vantrel::testing::read_file(sample_dir + "harbour-gazette.bmp")}});
   result r = run_cli({"--format", "json", "--source", sample_dir + "harbour-gazette.html", pkg});
   EXPECT_EQ(r.code, 0) << r.err;
   std::string first = r.out.substr(0, r.out.find('\n'));
@@ -136,7 +136,8 @@ TEST(CliRun, EventsListThePageAsParsed) {
   result with_rules = run_cli({"--events", "--parsedef", sample_dir + "harbour-gazette.xml", page});
   EXPECT_EQ(with_rules.out, r.out);
   // Where the ParseDef's rules fire, a line says which.
-  result marked = run_cli({"--events", "--parsedef", sample_dir + "harbour-gazette.xml", sample_dir + "harbour-gazette.html"});
+  result marked =
+      run_cli({"--events", "--parsedef", sample_dir + "harbour-gazette.xml", sample_dir + "harbour-gazette.html"});
   EXPECT_NE(marked.out.find(" div\nrule START\nattr class = stories\n"), std::string::npos) << marked.out;
 
   // A value or text that holds a line break cannot fake an event line.
@@ -160,7 +161,9 @@ TEST(CliRun, FailuresSayWhichFileAndWhy) {
       {{"--source", page, t.file("none.xml")}, 1, "none.xml: cannot be opened"},
       {{"--source", page, t.write("zip.nov", "not a zip")}, 1, "zip.nov: not a ParseDef package"},
       {{"--source", t.file("missing.html"), good_pd}, 1, "missing.html: cannot be opened"},
-      {{"--source", t.write("f.xml", "<?xml version='1.0'?>\n<a>\n<b></a>\n\n\n"), good_pd}, 1, "f.xml: not well-formed XML (line 3"},
+      {{"--source", t.write("f.xml", "<?xml version='1.0'?>\n<a>\n<b></a>\n\n\n"), good_pd},
+       1,
+       "f.xml: not well-formed XML (line 3"},
       {{"--events", t.file("missing.html")}, 1, "missing.html: cannot be opened"},
       {{"--source", page}, 2, "missing file"},
       {{"--url", "file:///etc/passwd"}, 1, "not an http or https address"},

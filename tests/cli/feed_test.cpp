@@ -117,10 +117,10 @@ TEST(Feeds, AQueueWritesOneFeedPerSiteAndAFailureKeepsTheOldOne) {
 
 TEST(Feeds, EachQueueEntryGetsItsOwnFileInsideTheFolder) {
   const std::vector<std::string> names = {"News/bbc.xml", "News/bbc.nov", "News\\other.nov", "./top.xml", "noext",
-                                          "../up.xml",    "/abs.xml",     "a/../../b.xml",   "a/./",     "x.y.xml"};
+                                          "../up.xml",    "/abs.xml",     "a/../../b.xml",   "a/./",      "x.y.xml"};
   const std::vector<std::optional<std::string>> expected = {
-      "News/bbc.xml.atom", "News/bbc.nov.atom", "News/other.atom", "top.atom",   "noext.atom",
-      std::nullopt,        std::nullopt,        std::nullopt,      "a.atom", "x.y.atom"};
+      "News/bbc.xml.atom", "News/bbc.nov.atom", "News/other.atom", "top.atom", "noext.atom",
+      std::nullopt,        std::nullopt,        std::nullopt,      "a.atom",   "x.y.atom"};
   EXPECT_EQ(feed_file_names(names, ".atom"), expected);
 }
 

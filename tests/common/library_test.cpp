@@ -2,7 +2,6 @@
 #include "common/library.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -78,9 +77,9 @@ TEST(Library, FilesMatchExactlyFirstThenIgnoringCase) {
     const char* relative;
     const char* found;  // nullptr: none
   } cases[] = {
-      {"News/a.xml", "News/a.xml"},   {"NEWS/A.XML", "News/a.xml"},   {"news\\A.xml", "News/a.xml"},
-      {"News/b.xml", "News/b.xml"},   {"News/B.xml", "News/B.xml"},   {"NEWS/B.XML", "News/B.xml"},
-      {"News/c.xml", nullptr},        {"Folder.xml", nullptr},        {"News", nullptr},
+      {"News/a.xml", "News/a.xml"}, {"NEWS/A.XML", "News/a.xml"}, {"news\\A.xml", "News/a.xml"},
+      {"News/b.xml", "News/b.xml"}, {"News/B.xml", "News/B.xml"}, {"NEWS/B.XML", "News/B.xml"},
+      {"News/c.xml", nullptr},      {"Folder.xml", nullptr},      {"News", nullptr},
   };
   for (const auto& c : cases) {
     auto found = find_library_file(lib, c.relative);

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "common/queue_policy.h"
-
 #include "tests/helpers/temp_dir.h"
 
 namespace vantrel {
@@ -151,8 +150,9 @@ TEST(QueuePolicy, TheFileAnEntryRuns) {
     int enabled;
     std::optional<std::string> runs;
   } cases[] = {
-      {"News/a.xml", 1, lib + "/News/a.xml"}, {"news/A.XML", 1, lib + "/News/a.xml"}, {"News\\a.xml", 1, lib + "/News/a.xml"},
-      {"News/a.xml", 0, std::nullopt},       {"News/b.xml", 1, std::nullopt},       {"News", 1, std::nullopt},
+      {"News/a.xml", 1, lib + "/News/a.xml"},  {"news/A.XML", 1, lib + "/News/a.xml"},
+      {"News\\a.xml", 1, lib + "/News/a.xml"}, {"News/a.xml", 0, std::nullopt},
+      {"News/b.xml", 1, std::nullopt},         {"News", 1, std::nullopt},
       {std::nullopt, 1, std::nullopt},
   };
   for (const auto& c : cases) {

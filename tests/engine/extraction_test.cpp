@@ -114,7 +114,8 @@ TEST(Extraction, AttributePatterns) {
     page_run r(one_section(std::string("<start>") + c.pattern + "</start>", section_attrs));
     ASSERT_EQ(r.load_result, 0) << c.pattern;
     r.run(std::string("<html><body>") + c.element + "</a></body></html>");
-    EXPECT_EQ(parser_test_access::state(r.p()) == rule_kind::start, c.fires) << c.match << " " << c.pattern << " on " << c.element;
+    EXPECT_EQ(parser_test_access::state(r.p()) == rule_kind::start, c.fires)
+        << c.match << " " << c.pattern << " on " << c.element;
   }
 }
 

@@ -68,7 +68,8 @@ TEST(RuleCheck, TheReportSaysWhatToLookAt) {
   EXPECT_NE(lost.find("Section 1, rule 3: never matched: LINK <a>\n"), std::string::npos) << lost;
   EXPECT_NE(lost.find("Section 2: its start never matched: START <aside>\n"), std::string::npos) << lost;
   EXPECT_EQ(lost.find("Section 2, rule"), std::string::npos) << "a section never entered names only its start";
-  EXPECT_NE(lost.find("  1.1 START <div class=\"news\">: 1 match\n  1.2 HEADLINE <h2>: 4 matches\n"), std::string::npos);
+  EXPECT_NE(lost.find("  1.1 START <div class=\"news\">: 1 match\n  1.2 HEADLINE <h2>: 4 matches\n"),
+            std::string::npos);
 
   rule_report redirected = walked({{1, 1, 1}, {1, 1}}, 2);
   redirected.pages = 2;
@@ -85,8 +86,9 @@ TEST(RuleCheck, TheReportSaysWhatToLookAt) {
 TEST(RuleCheck, RulesDescribedByTheirFirstPattern) {
   EXPECT_EQ(describe_rule({rule_kind::subhead, {}}), "SUBHEAD (no patterns)");
   EXPECT_EQ(describe_rule({rule_kind::skipto, {{true, "Top stories", {}}}}), "SKIPTO text \"Top stories\"");
-  EXPECT_EQ(describe_rule({rule_kind::headline, {element("a", {{"class", "x"}, {"href", std::nullopt}}), element("b")}}),
-            "HEADLINE <a class=\"x\" href> (+1 more)");
+  EXPECT_EQ(
+      describe_rule({rule_kind::headline, {element("a", {{"class", "x"}, {"href", std::nullopt}}), element("b")}}),
+      "HEADLINE <a class=\"x\" href> (+1 more)");
 }
 
 }  // namespace
