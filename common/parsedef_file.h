@@ -40,6 +40,8 @@ class parsedef_file {
   int get_version() const;
   // The category attribute, empty when absent.
   std::string get_category() const;
+  // Any attribute of the root element as written, or nullopt.
+  std::optional<std::string> root_attribute(const char* name) const;
 
   bool has_document() const { return doc_ != nullptr; }
   pd_node root() const;
@@ -49,7 +51,6 @@ class parsedef_file {
   const std::string& last_error() const { return last_error_; }
 
  private:
-  std::optional<std::string> root_attribute(const char* name) const;
 
   xml_doc_ptr doc_;
   parsedef_package package_;

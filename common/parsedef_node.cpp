@@ -25,6 +25,7 @@ bool pd_node::is_element() const { return n_->type == XML_ELEMENT_NODE; }
 bool pd_node::is_text() const { return n_->type == XML_TEXT_NODE || n_->type == XML_CDATA_SECTION_NODE; }
 std::string_view pd_node::name() const { return is_element() ? view(n_->name) : std::string_view(); }
 std::string_view pd_node::text() const { return is_text() ? view(n_->content) : std::string_view(); }
+long pd_node::line() const { return xmlGetLineNo(n_); }
 pd_node pd_node::first_child() const { return pd_node(n_->children); }
 pd_node pd_node::next_sibling() const { return pd_node(n_->next); }
 pd_attr pd_node::first_attribute() const { return pd_attr(is_element() ? n_->properties : nullptr); }

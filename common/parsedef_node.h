@@ -36,6 +36,7 @@ class pd_node {
   bool is_text() const;
   std::string_view name() const;  // element name; empty for other nodes
   std::string_view text() const;  // content of a text node; empty for other nodes
+  long line() const;              // the line of the document it began on
 
   pd_node first_child() const;
   pd_node next_sibling() const;

@@ -1,6 +1,7 @@
 #pragma once
 // The few operating-system services that std::filesystem does not cover. One implementation
 // per platform (platform_posix.cpp here); everything else in the project stays portable.
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,11 @@ bool ensure_private_folder(const std::string& path, std::string* why);
 // only. Its path, or nullopt with the reason in why.
 std::optional<std::string> create_unique_file(const std::string& folder, const std::string& prefix, std::string* why);
 
+// Creates a new, empty file beside target (a hidden unique name in its folder) for a save
+// that renames it over target once complete, with the rights the user's umask gives a new file
+// (give it target's before the rename). Its path, or nullopt with the reason in why.
+std::optional<std::string> create_file_beside(const std::string& target, std::string* why);
+
 // Creates a new, empty folder with a unique name in folder, which only this user may enter.
 // Its path, or nullopt with the reason in why.
 std::optional<std::string> create_unique_folder(const std::string& folder, const std::string& prefix, std::string* why);
@@ -38,9 +44,17 @@ std::optional<std::string> create_unique_folder(const std::string& folder, const
 // rights; a new file gets the rights the user's umask gives. false, with the reason in why,
 // when it fails; the old file is then untouched.
 bool replace_file(const std::string& path, const std::string& contents, std::string* why);
+// Flushes what was written to an open file down to the disk. false when that fails.
+bool sync_to_disk(std::FILE* file);
+// The same for a folder's entries (after a rename into it).
+void sync_folder(const std::string& folder);
+
 // Runs a program with an argument vector (never through a shell), searching PATH for argv[0],
 // and waits for it. Its exit status, or -1 when it could not be started.
 int run_program(const std::vector<std::string>& argv);
+// Runs a program the same way and returns what it printed (at most max_bytes), or nullopt when
+// it could not be started or did not end well.
+std::optional<std::string> program_output(const std::vector<std::string>& argv, size_t max_bytes = 1 << 16);
 // Starts a program the same way without waiting for it. false when it could not be started.
 bool start_program(const std::vector<std::string>& argv);
 // The full path of a program found on PATH, or nullopt.

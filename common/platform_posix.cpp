@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -120,6 +121,20 @@ int create_beside(const std::string& folder, const std::string& name, std::strin
 
 }  // namespace
 
+std::optional<std::string> create_file_beside(const std::string& target, std::string* why) {
+  const auto slash = target.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
+  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  std::string temp;
+  const int fd = create_beside(folder, name, temp);
+  if (fd < 0) {
+    if (why) *why = folder + ": " + std::strerror(errno);
+    return std::nullopt;
+  }
+  close(fd);
+  return temp;
+}
+
 bool replace_file(const std::string& path, const std::string& contents, std::string* why) {
   const auto target = final_target(path);
   if (!target) {
@@ -154,13 +169,17 @@ bool replace_file(const std::string& path, const std::string& contents, std::str
   if (fsync(fd) != 0) return fail(temp, fd);
   if (close(fd) != 0) return fail(temp, -1);
   if (rename(temp.c_str(), target->c_str()) != 0) return fail(*target, -1);
-  // The rename itself reaches the disk with its folder.
-  const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    fsync(dir);
-    close(dir);
-  }
+  sync_folder(folder);  // the rename itself reaches the disk with its folder
   return true;
+}
+
+bool sync_to_disk(std::FILE* file) { return fsync(fileno(file)) == 0; }
+
+void sync_folder(const std::string& folder) {
+  const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) return;
+  fsync(dir);
+  close(dir);
 }
 
 std::optional<std::string> find_program(const std::string& name) {
@@ -186,7 +205,8 @@ std::optional<std::string> find_program(const std::string& name) {
 
 namespace {
 
-pid_t spawn(const std::vector<std::string>& argv) {
+// output_fd: where the program's standard output goes; -1 for nowhere.
+pid_t spawn(const std::vector<std::string>& argv, int output_fd = -1) {
   if (argv.empty()) return -1;
   auto program = find_program(argv[0]);
   if (!program) return -1;
@@ -195,8 +215,12 @@ pid_t spawn(const std::vector<std::string>& argv) {
   args.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  // The helpers' chatter would land in the terminal the program was started from.
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  if (output_fd >= 0) {
+    posix_spawn_file_actions_adddup2(&actions, output_fd, STDOUT_FILENO);
+  } else {
+    // The helpers' chatter would land in the terminal the program was started from.
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  }
   pid_t pid = -1;
   int rc = posix_spawn(&pid, program->c_str(), &actions, nullptr, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
@@ -213,6 +237,32 @@ int run_program(const std::vector<std::string>& argv) {
     if (errno != EINTR) return -1;
   }
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::optional<std::string> program_output(const std::vector<std::string>& argv, size_t max_bytes) {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return std::nullopt;
+  const pid_t pid = spawn(argv, fds[1]);
+  close(fds[1]);
+  if (pid < 0) {
+    close(fds[0]);
+    return std::nullopt;
+  }
+  std::string out;
+  char buffer[4096];
+  for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) != 0;) {
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    if (out.size() < max_bytes) out.append(buffer, std::min(static_cast<size_t>(n), max_bytes - out.size()));
+  }
+  close(fds[0]);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  return out;
 }
 
 bool start_program(const std::vector<std::string>& argv) {

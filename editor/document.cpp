@@ -1,10 +1,9 @@
 #include "editor/document.h"
 
-#include <libxml/encoding.h>
-
 #include <cstdio>
 #include <memory>
 
+#include "common/charset.h"
 #include "common/text_util.h"
 
 namespace vantrel {
@@ -15,76 +14,75 @@ std::string editor_title(const std::string& path, bool dirty) {
 
 namespace {
 
-// The encoding named by an XML declaration at the start of ASCII-compatible bytes.
-std::optional<std::string> declared_encoding(const std::string& bytes) {
-  if (bytes.compare(0, 5, "<?xml") != 0) return std::nullopt;
-  const size_t end = bytes.find("?>");
-  const std::string decl = bytes.substr(0, end);
-  size_t at = decl.find("encoding");
-  if (at == std::string::npos) return std::nullopt;
-  at = decl.find_first_of("\"'", at);
-  if (at == std::string::npos) return std::nullopt;
-  const size_t close = decl.find(decl[at], at + 1);
-  if (close == std::string::npos) return std::nullopt;
-  return decl.substr(at + 1, close - at - 1);
-}
-
-struct handler_closer {
-  void operator()(xmlCharEncodingHandler* h) const { xmlCharEncCloseFunc(h); }
-};
-
-// Runs one of libxml2's converters over the whole input; false when it refuses a character.
-bool convert(xmlCharEncodingInputFunc fn, const std::string& in, std::string& out) {
-  if (fn == nullptr) return false;
-  out.assign(in.size() * 4 + 16, '\0');
-  int out_len = static_cast<int>(out.size());
-  int in_len = static_cast<int>(in.size());
-  if (fn(reinterpret_cast<unsigned char*>(out.data()), &out_len, reinterpret_cast<const unsigned char*>(in.data()),
-         &in_len) < 0 ||
-      in_len != static_cast<int>(in.size())) {
-    return false;
-  }
-  out.resize(static_cast<size_t>(out_len));
-  return true;
-}
+bool is_utf8_name(const std::string& encoding) { return iequals(encoding, "UTF-8") || iequals(encoding, "UTF8"); }
+bool is_utf16_name(const std::string& encoding) { return istarts_with(encoding, "UTF-16"); }
 
 }  // namespace
 
+std::optional<std::string> declared_encoding(std::string_view text) {
+  if (text.substr(0, 5) != "<?xml") return std::nullopt;
+  const std::string_view decl = text.substr(0, text.find("?>"));
+  size_t at = decl.find("encoding");
+  if (at == std::string_view::npos) return std::nullopt;
+  at = decl.find_first_of("\"'", at);
+  if (at == std::string_view::npos) return std::nullopt;
+  const size_t close = decl.find(decl[at], at + 1);
+  if (close == std::string_view::npos) return std::nullopt;
+  return std::string(decl.substr(at + 1, close - at - 1));
+}
+
 std::optional<decoded_text> decode_document(const std::string& bytes, std::string* why) {
   decoded_text result;
-  std::string body = bytes;
-  if (body.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+  std::string_view body = bytes;
+  if (body.substr(0, 3) == "\xEF\xBB\xBF") {
     result.format.bom = true;
-    body.erase(0, 3);
-  } else if (body.compare(0, 2, "\xFF\xFE") == 0 || body.compare(0, 2, "\xFE\xFF") == 0) {
+    body.remove_prefix(3);
+  } else if (body.substr(0, 2) == "\xFF\xFE" || body.substr(0, 2) == "\xFE\xFF") {
     result.format.bom = true;
     result.format.encoding = body[0] == '\xFF' ? "UTF-16LE" : "UTF-16BE";
-    body.erase(0, 2);
+    body.remove_prefix(2);
   } else if (auto declared = declared_encoding(body)) {
     result.format.encoding = *declared;
   }
-  std::string utf8;
-  if (iequals(result.format.encoding, "UTF-8") || iequals(result.format.encoding, "US-ASCII")) {
-    if (!is_valid_utf8(body)) {
-      if (why) *why = "the text is not valid UTF-8";
-      return std::nullopt;
-    }
-    utf8 = body;
+  std::optional<std::string> utf8;
+  size_t bad = 0;
+  if (is_utf8_name(result.format.encoding)) {
+    if (is_valid_utf8(body)) utf8 = std::string(body);
+  } else if (!encoding_known(result.format.encoding)) {
+    if (why) *why = "the encoding " + result.format.encoding + " is not known here";
+    return std::nullopt;
   } else {
-    std::unique_ptr<xmlCharEncodingHandler, handler_closer> handler(
-        xmlFindCharEncodingHandler(result.format.encoding.c_str()));
-    if (!handler || !convert(handler->input, body, utf8)) {
-      if (why) *why = "the text is not " + result.format.encoding;
-      return std::nullopt;
-    }
+    utf8 = to_utf8(body, result.format.encoding, &bad);
   }
-  result.format.crlf = utf8.find("\r\n") != std::string::npos;
-  result.text.reserve(utf8.size());
-  for (size_t i = 0; i < utf8.size(); ++i) {
-    if (utf8[i] == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n') continue;
-    result.text.push_back(utf8[i]);
+  if (!utf8) {
+    if (why) {
+      // Where it went wrong: the line of the bytes read as far as they go.
+      const std::string_view before = body.substr(0, bad);
+      *why = "the text is not " + result.format.encoding + " (line " + std::to_string(line_of(before, bad)) + ")";
+    }
+    return std::nullopt;
+  }
+  result.format.crlf = utf8->find("\r\n") != std::string::npos;
+  result.text.reserve(utf8->size());
+  for (size_t i = 0; i < utf8->size(); ++i) {
+    if ((*utf8)[i] == '\r' && i + 1 < utf8->size() && (*utf8)[i + 1] == '\n') continue;
+    result.text.push_back((*utf8)[i]);
   }
   return result;
+}
+
+text_format format_for(const std::string& text, const text_format& opened) {
+  text_format now = opened;
+  if (auto declared = declared_encoding(text)) {
+    // "UTF-16" alone keeps the byte order the document came in.
+    if (!(iequals(*declared, "UTF-16") && is_utf16_name(opened.encoding))) now.encoding = *declared;
+  } else if (!is_utf16_name(opened.encoding)) {
+    now.encoding = "UTF-8";  // no declaration: XML's own default
+  }
+  // A byte-order mark belongs to the Unicode encodings only.
+  now.bom = opened.bom && (is_utf8_name(now.encoding) || is_utf16_name(now.encoding));
+  if (is_utf16_name(now.encoding) && !is_utf16_name(opened.encoding)) now.bom = true;
+  return now;
 }
 
 std::optional<std::string> encode_document(const std::string& text, const text_format& format, std::string* why) {
@@ -94,27 +92,32 @@ std::optional<std::string> encode_document(const std::string& text, const text_f
     if (c == '\n' && format.crlf) lines.push_back('\r');
     lines.push_back(c);
   }
-  std::string out;
-  if (iequals(format.encoding, "UTF-8") || iequals(format.encoding, "US-ASCII")) {
+  std::optional<std::string> out;
+  size_t bad = 0;
+  if (is_utf8_name(format.encoding)) {
     out = lines;
-    if (iequals(format.encoding, "US-ASCII")) {
-      for (unsigned char c : out) {
-        if (c >= 0x80) {
-          if (why) *why = "a character cannot be written in US-ASCII";
-          return std::nullopt;
-        }
-      }
-    }
-    if (format.bom) out.insert(0, "\xEF\xBB\xBF");
-    return out;
+  } else if (!encoding_known(format.encoding)) {
+    if (why) *why = "the encoding " + format.encoding + " is not known here";
+    return std::nullopt;
+  } else {
+    std::string name = format.encoding;
+    if (iequals(name, "UTF-16")) name = "UTF-16BE";  // the mark below says which
+    out = from_utf8(lines, name, &bad);
   }
-  std::unique_ptr<xmlCharEncodingHandler, handler_closer> handler(xmlFindCharEncodingHandler(format.encoding.c_str()));
-  if (!handler || handler->output == nullptr ||
-      !convert(reinterpret_cast<xmlCharEncodingInputFunc>(handler->output), lines, out)) {
-    if (why) *why = "a character of the text cannot be written in " + format.encoding;
+  if (!out) {
+    if (why) {
+      *why = "line " + std::to_string(line_of(lines, bad)) + ": a character of the text cannot be written in " +
+             format.encoding;
+    }
     return std::nullopt;
   }
-  if (format.bom) out.insert(0, format.encoding == "UTF-16LE" ? "\xFF\xFE" : "\xFE\xFF");
+  if (format.bom) {
+    if (is_utf8_name(format.encoding)) {
+      out->insert(0, "\xEF\xBB\xBF");
+    } else if (is_utf16_name(format.encoding)) {
+      out->insert(0, iequals(format.encoding, "UTF-16LE") ? "\xFF\xFE" : "\xFE\xFF");
+    }
+  }
   return out;
 }
 
@@ -135,8 +138,6 @@ const channel_template template_table[3] = {
      "\t\t<HEADLINE><headline_text/></HEADLINE>\r\n\t\t<SUBHEAD><source/></SUBHEAD>\r\n\t\t<LINK><url/></LINK>\r\n"
      "\t</SECTION>\r\n</PARSEDEF>\r\n"},
 };
-
-namespace {}  // namespace
 
 std::optional<std::string> make_document(int template_index, const std::string& name, const std::string& url,
                                          const std::string& logo, const std::string& category, int version) {

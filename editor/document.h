@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vantrel {
 
@@ -21,9 +22,16 @@ struct decoded_text {
   std::string text;  // UTF-8, lines ending in "\n"
   text_format format;
 };
-// nullopt with why when the bytes are not text in the encoding they declare.
+// The encoding an XML declaration at the start of text names.
+std::optional<std::string> declared_encoding(std::string_view text);
+// Decoded by the byte-order mark, else the declaration, else as UTF-8. nullopt with why (and
+// the line) when the bytes are not text in that encoding or the encoding is not known here.
 std::optional<decoded_text> decode_document(const std::string& bytes, std::string* why);
-// nullopt with why when a character cannot be written in the format's encoding.
+// How text is to be written now: in the encoding its declaration names at this moment (an
+// edited declaration changes it; without one, UTF-8), with the line ends it was opened with and
+// its byte-order mark while the encoding can carry one.
+text_format format_for(const std::string& text, const text_format& opened);
+// nullopt with why ("line N: ...") when a character cannot be written in the format's encoding.
 std::optional<std::string> encode_document(const std::string& text, const text_format& format, std::string* why);
 
 // The templates of the New Channel dialog, in pop-up order.

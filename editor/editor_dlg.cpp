@@ -2,21 +2,21 @@
 
 #include <wx/button.h>
 #include <wx/filedlg.h>
+#include <wx/iconbndl.h>
 #include <wx/msgdlg.h>
 #include <wx/sizer.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-#include <filesystem>
+#include <algorithm>
 
-#include "common/file_read.h"
-#include "common/parsedef_file.h"
 #include "common/platform.h"
+#include "editor/document_editor.h"
 #include "editor/new_channel_dlg.h"
-#include "editor/package_save.h"
 #include "editor/preview_frame.h"
 #include "ui/wx_text.h"
+#include "vantedit_icon.h"
 
 namespace vantrel {
 
@@ -24,37 +24,37 @@ namespace {
 
 constexpr const char* open_filter = "Vantrel ParseDef Files (*.nov)|*.nov;*.NOV|XML ParseDef Files (*.xml)|*.xml;*.XML";
 constexpr const char* save_filter = "Vantrel ParseDef Files (*.nov)|*.nov;*.NOV";
-constexpr const char* bitmap_filter = "Windows Bitmap Files (*.bmp)|*.bmp;*.BMP";
+constexpr const char* bitmap_filter = "Windows Bitmap Files (*.bmp)|*.bmp;*.BMP|PNG Pictures (*.png)|*.png;*.PNG";
+constexpr int placement_timer_id = 1, check_timer_id = 2;
 
 }  // namespace
-
-std::optional<std::string> find_tidewatch() {
-  const std::filesystem::path self = platform::executable_path();
-  for (const auto& beside : {self.parent_path() / "tidewatch", self.parent_path().parent_path() / "app/tidewatch"}) {
-    std::error_code ec;
-    if (!self.empty() && std::filesystem::is_regular_file(beside, ec)) return beside.string();
-  }
-  return platform::find_program("tidewatch");
-}
 
 CEditorDlg::CEditorDlg(const prefs& settings, const std::string& path)
     : wxDialog(nullptr, wxID_ANY, "VantEdit", wxDefaultPosition, wxSize(720, 560),
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER | wxMINIMIZE_BOX | wxMAXIMIZE_BOX),
       prefs_(settings),
-      placement_timer_(this) {
-  ask_save = [this] {
-    const int answer =
+      session_(static_cast<editor_view&>(*this), platform::start_program),
+      placement_timer_(this, placement_timer_id),
+      check_timer_(this, check_timer_id) {
+  answer_save = [this] {
+    const int reply =
         wxMessageBox("The file was changed. Save?", "VantEdit", wxYES_NO | wxCANCEL | wxICON_QUESTION, this);
-    return answer == wxYES ? save_answer::yes : answer == wxNO ? save_answer::no : save_answer::cancel;
+    return reply == wxYES ? save_answer::yes : reply == wxNO ? save_answer::no : save_answer::cancel;
   };
-  choose_save_path = [this]() -> std::optional<std::string> {
-    wxFileDialog chooser(this, "Save As", "", "", save_filter, wxFD_SAVE | wxFD_OVERWRITE_PROMPT);
+  answer = [this](const std::string& question) {
+    return wxMessageBox(to_wx(question), "VantEdit", wxYES_NO | wxICON_QUESTION, this) == wxYES;
+  };
+  // The session asks before it replaces a file, about the name the package really gets.
+  choose_path = [this]() -> std::optional<std::string> {
+    wxFileDialog chooser(this, "Save As", "", "", save_filter, wxFD_SAVE);
     if (chooser.ShowModal() != wxID_OK) return std::nullopt;
-    std::string chosen = from_wx(chooser.GetPath());
-    if (std::filesystem::path(chosen).extension().empty()) chosen += ".nov";
-    return chosen;
+    return from_wx(chooser.GetPath());
   };
-  format_.crlf = true;
+  wxIconBundle icons;
+  for (int size : {16, 32, 48, 64}) {
+    icons.AddIcon(wxBitmapBundle::FromSVG(vantedit_program_svg, wxSize(size, size)).GetIcon(wxSize(size, size)));
+  }
+  SetIcons(icons);
   make_controls();
   SetMinSize(wxSize(450, 300));
   frame_rect r;
@@ -62,6 +62,56 @@ CEditorDlg::CEditorDlg(const prefs& settings, const std::string& path)
     SetSize(r.left, r.top, r.right - r.left, r.bottom - r.top);
   }
   layout_.attach(this);
+  set_constraints();
+  Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+    const wxSize client = GetClientSize();
+    layout_.layout(client.x, client.y);
+    if (!IsIconized() && !IsMaximized()) placement_timer_.StartOnce(400);
+    event.Skip(false);  // the manager places the controls, not the base class
+  });
+  Bind(wxEVT_MOVE, [this](wxMoveEvent& event) {
+    if (!IsIconized() && !IsMaximized() && IsShown()) placement_timer_.StartOnce(400);
+    event.Skip();
+  });
+  Bind(
+      wxEVT_TIMER, [this](wxTimerEvent&) { save_placement(); }, placement_timer_id);
+  Bind(
+      wxEVT_TIMER, [this](wxTimerEvent&) { check_document(); }, check_timer_id);
+  Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
+    if (event.CanVeto() && !session_.may_discard()) {
+      event.Veto();
+      return;
+    }
+    if (placement_timer_.IsRunning()) save_placement();
+    placement_timer_.Stop();
+    check_timer_.Stop();
+    Destroy();
+  });
+  SetEscapeId(wxID_NONE);  // Escape closes through the close event, with its question
+  Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+    const int key = event.GetKeyCode();
+    if (key == WXK_ESCAPE) {
+      Close();
+    } else if (event.GetModifiers() == wxMOD_CONTROL && (key == 'F' || key == 'H')) {
+      text_->show_find(key == 'H');
+    } else if (key == WXK_F3 && (event.GetModifiers() & ~wxMOD_SHIFT) == 0) {
+      text_->find_next(!event.ShiftDown());
+    } else {
+      event.Skip();
+    }
+  });
+  const wxSize client = GetClientSize();
+  layout_.layout(client.x, client.y);
+  show_state(session_.title(), session_.path(), session_.logo());
+  if (!path.empty()) session_.open(path);
+}
+
+CEditorDlg::~CEditorDlg() {
+  placement_timer_.Stop();
+  check_timer_.Stop();
+}
+
+void CEditorDlg::set_constraints() {
   using L = CLayoutManager;
   // The groups and the text area stretch with the window; the buttons hang from the groups'
   // right edges; the text area takes the height that is left.
@@ -81,42 +131,11 @@ CEditorDlg::CEditorDlg(const prefs& settings, const std::string& path)
   layout_.set_constraint(id_logo, L::right, L::same_side, -9, id_logo_group);
   layout_.set_constraint(id_edit, L::right, L::same_side, -9, id_logo_group);
   layout_.set_constraint(id_import, L::right, L::opposite_side, -6, id_edit);
+  layout_.set_constraint(id_clear_logo, L::right, L::opposite_side, -6, id_import);
   layout_.set_constraint(id_text, L::left, L::same_side, 11);
   layout_.set_constraint(id_text, L::right, L::same_side, -11);
   layout_.set_constraint(id_text, L::bottom, L::same_side, -11);
   layout_.set_constraint(id_text, L::top, L::opposite_side, 12, id_logo_group);
-  Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
-    const wxSize client = GetClientSize();
-    layout_.layout(client.x, client.y);
-    if (!IsIconized() && !IsMaximized()) placement_timer_.StartOnce(400);
-    event.Skip(false);  // the manager places the controls, not the base class
-  });
-  Bind(wxEVT_MOVE, [this](wxMoveEvent& event) {
-    if (!IsIconized() && !IsMaximized() && IsShown()) placement_timer_.StartOnce(400);
-    event.Skip();
-  });
-  Bind(wxEVT_TIMER, [this](wxTimerEvent&) { save_placement(); });
-  Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
-    if (event.CanVeto() && !may_go_on()) {
-      event.Veto();
-      return;
-    }
-    if (placement_timer_.IsRunning()) save_placement();
-    placement_timer_.Stop();
-    Destroy();
-  });
-  SetEscapeId(wxID_NONE);  // Escape closes through the close event, with its question
-  Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
-    if (event.GetKeyCode() == WXK_ESCAPE) {
-      Close();
-      return;
-    }
-    event.Skip();
-  });
-  const wxSize client = GetClientSize();
-  layout_.layout(client.x, client.y);
-  update_title();
-  if (!path.empty()) open_file(path);
 }
 
 void CEditorDlg::make_controls() {
@@ -152,53 +171,41 @@ void CEditorDlg::make_controls() {
   logo_ = new wxTextCtrl(this, id_logo, "", wxPoint(20, top), wxSize(w - 40, edit_h), wxTE_READONLY);
   top += edit_h + 6;
   right = w - 20;
-  for (auto [id, label] : {std::pair{id_edit, "&Edit"}, {id_import, "&Import..."}})
+  for (auto [id, label] : {std::pair{id_edit, "&Edit"}, {id_import, "&Import..."}, {id_clear_logo, "&Clear"}})
     right = button(id, label, right, top);
   auto* about = new wxButton(this, id_about, "&About");
   about->SetSize(20, top, about->GetBestSize().x, -1);
   top += button_h + 10;
   new wxStaticBox(this, id_logo_group, "Logo", wxPoint(11, group2_top), wxSize(w - 22, top - group2_top));
-  text_ = new wxTextCtrl(this, id_text, "", wxPoint(11, top + 12), wxSize(w - 22, client.y - top - 23),
-                         wxTE_MULTILINE | wxTE_DONTWRAP | wxHSCROLL | wxTE_PROCESS_TAB);
-  // The stored "Courier" is the desktop's monospaced face here.
-  text_->SetFont(wxFont(wxFontInfo(10).Family(wxFONTFAMILY_TELETYPE)));
+  text_ = new CDocumentEditor(this, id_text);
+  text_->SetSize(11, top + 12, w - 22, client.y - top - 23);
   text_->SetFocus();
-
-  text_->Bind(wxEVT_TEXT, [this](wxCommandEvent&) {
-    if (!dirty_) {
-      dirty_ = true;
-      update_title();
-    }
+  text_->set_change_listener([this] {
+    session_.text_changed();
+    text_->mark_faults(CDocumentEditor::fault_kind::rules, {});  // they were a run of the text before
+    check_timer_.StartOnce(600);
     if (preview_ != nullptr) preview_->document_changed();
   });
-  Bind(
-      wxEVT_BUTTON, [this](wxCommandEvent&) { cmd_new(); }, id_new);
-  Bind(
-      wxEVT_BUTTON, [this](wxCommandEvent&) { cmd_open(); }, id_open);
-  Bind(
-      wxEVT_BUTTON, [this](wxCommandEvent&) { save(); }, id_save);
-  Bind(
-      wxEVT_BUTTON, [this](wxCommandEvent&) { save_as(); }, id_save_as);
-  Bind(
-      wxEVT_BUTTON, [this](wxCommandEvent&) { run(); }, id_run);
-  Bind(
-      wxEVT_BUTTON, [this](wxCommandEvent&) { preview(); }, id_preview);
-  Bind(
-      wxEVT_BUTTON,
-      [this](wxCommandEvent&) {
-        wxFileDialog chooser(this, "Import", "", "", bitmap_filter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-        if (chooser.ShowModal() == wxID_OK) set_logo(from_wx(chooser.GetPath()));
-      },
-      id_import);
-  Bind(
-      wxEVT_BUTTON, [this](wxCommandEvent&) { cmd_edit_logo(); }, id_edit);
-  Bind(
-      wxEVT_BUTTON,
-      [this](wxCommandEvent&) {
-        about_vantedit_dialog dialog(this);
-        dialog.ShowModal();
-      },
-      id_about);
+  const std::pair<int, std::function<void()>> commands[] = {
+      {id_new, [this] { cmd_new(); }},
+      {id_open, [this] { cmd_open(); }},
+      {id_save, [this] { session_.save(); }},
+      {id_save_as, [this] { session_.save_as(); }},
+      {id_run, [this] { session_.run(); }},
+      {id_preview, [this] { preview(); }},
+      {id_import, [this] { cmd_import(); }},
+      {id_clear_logo, [this] { session_.clear_logo(); }},
+      {id_edit, [this] { session_.edit_logo(); }},
+      {id_about,
+       [this] {
+         about_vantedit_dialog dialog(this);
+         dialog.ShowModal();
+       }},
+  };
+  for (const auto& [id, command] : commands) {
+    Bind(
+        wxEVT_BUTTON, [command = command](wxCommandEvent&) { command(); }, id);
+  }
 }
 
 about_vantedit_dialog::about_vantedit_dialog(wxWindow* parent) : wxDialog(parent, wxID_ANY, "About VantEdit") {
@@ -229,130 +236,62 @@ void CEditorDlg::move_controls(const std::vector<std::pair<int, pixel_rect>>& mo
   }
 }
 
-std::string CEditorDlg::text() const { return from_wx(text_->GetValue()); }
-std::string CEditorDlg::logo() const { return from_wx(logo_->GetValue()); }
-void CEditorDlg::set_logo(const std::string& path) { logo_->ChangeValue(to_wx(path)); }
+std::string CEditorDlg::text() const { return text_->document(); }
 
-void CEditorDlg::update_title() {
-  SetTitle(to_wx(editor_title(path_, dirty_)));
-  file_->ChangeValue(to_wx(path_));
+void CEditorDlg::show_text(const std::string& text) {
+  text_->set_document(text);
+  check_document();
 }
 
-bool CEditorDlg::may_go_on() {
-  return may_discard(dirty_, ask_save, [this] { return save(); });
+void CEditorDlg::show_state(const std::string& title, const std::string& path, const std::string& logo) {
+  SetTitle(to_wx(title));
+  file_->ChangeValue(to_wx(path));
+  logo_->ChangeValue(to_wx(logo));
 }
 
-void CEditorDlg::new_document(const std::string& text, const std::string& logo_path) {
-  path_.clear();
-  format_ = text_format{};
-  format_.crlf = true;  // as the templates are written
-  text_->ChangeValue(to_wx(text));
-  set_logo(logo_path);
-  dirty_ = true;
-  update_title();
-}
+void CEditorDlg::message(const std::string& text) { wxMessageBox(to_wx(text), "VantEdit", wxOK | wxICON_WARNING, this); }
 
 void CEditorDlg::cmd_new() {
-  if (!may_go_on()) return;
+  if (!session_.may_discard()) return;
   CNewChannelDlg dialog(this);
   if (dialog.ShowModal() != wxID_OK) return;
-  new_document(dialog.document(), dialog.logo_path());
+  session_.new_document(dialog.document(), dialog.logo_path());
 }
 
 void CEditorDlg::cmd_open() {
-  if (!may_go_on()) return;
+  if (!session_.may_discard()) return;
   wxFileDialog chooser(this, "Open", "", "", open_filter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
-  if (chooser.ShowModal() == wxID_OK) open_file(from_wx(chooser.GetPath()));
+  if (chooser.ShowModal() == wxID_OK) session_.open(from_wx(chooser.GetPath()));
 }
 
-bool CEditorDlg::open_file(const std::string& path) {
-  namespace fs = std::filesystem;
-  if (fs::path(path).extension().empty()) {
-    wxMessageBox("Unknown file type.", "VantEdit", wxOK | wxICON_WARNING, this);
-    return false;
-  }
-  // A package's logo lives in the unpack folder of the file that loaded it: the file is kept
-  // while its document is open, and the one before is let go only when this open succeeds.
-  auto file = std::make_unique<parsedef_file>();
-  if (file->load(path) != 0 || !file->xml_path()) {
-    wxMessageBox("Unknown file type.", "VantEdit", wxOK | wxICON_WARNING, this);
-    return false;
-  }
-  std::string bytes, why;
-  std::optional<decoded_text> decoded;
-  if (read_whole_file(*file->xml_path(), 16u << 20, bytes, &why)) decoded = decode_document(bytes, &why);
-  if (!decoded) {
-    wxMessageBox("Unable to open file.", "VantEdit", wxOK | wxICON_WARNING, this);
-    return false;
-  }
-  format_ = decoded->format;
-  text_->ChangeValue(to_wx(decoded->text));
-  set_logo(file->get_logo().value_or(""));
-  opened_ = std::move(file);
-  // A ".xml" document stays untitled, so its save never writes an archive over it.
-  const std::string ext = fs::path(path).extension().string();
-  path_ = (ext == ".xml" || ext == ".XML") ? "" : path;
-  dirty_ = false;
-  update_title();
-  return true;
+void CEditorDlg::cmd_import() {
+  wxFileDialog chooser(this, "Import", "", "", bitmap_filter, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+  if (chooser.ShowModal() == wxID_OK) session_.import_logo(from_wx(chooser.GetPath()));
 }
 
-bool CEditorDlg::write_package_to(const std::string& target) {
+void CEditorDlg::check_document() {
+  std::vector<document_fault> faults;
   std::string why;
-  auto bytes = encode_document(text(), format_, &why);
-  if (!bytes || !write_package(target, *bytes, logo(), &why)) {
-    wxMessageBox(to_wx("The ParseDef was not saved to " + target + ":\n" + why), "VantEdit", wxOK | wxICON_ERROR, this);
-    return false;
+  if (const auto bytes = session_.encoded(&why)) {
+    if (auto fault = first_fault(*bytes)) faults.push_back(*fault);
+  } else {
+    // "line N: a character ... cannot be written in ...": marked on that line.
+    const long line = why.rfind("line ", 0) == 0 ? std::atol(why.c_str() + 5) : 1;
+    faults.push_back({line, why.substr(why.find(':') + 2)});
   }
-  return true;
-}
-
-bool CEditorDlg::save() {
-  if (path_.empty()) return save_as();
-  if (!write_package_to(path_)) return false;
-  dirty_ = false;
-  update_title();
-  return true;
-}
-
-bool CEditorDlg::save_as() {
-  auto chosen = choose_save_path();
-  if (!chosen) return false;
-  path_ = *chosen;
-  update_title();
-  if (!write_package_to(path_)) return false;
-  dirty_ = false;
-  update_title();
-  return true;
-}
-
-void CEditorDlg::run() {
-  if (!save() || path_.empty()) return;
-  auto tidewatch = find_tidewatch();
-  if (!tidewatch || !platform::start_program({*tidewatch, path_})) {
-    wxMessageBox("Vantrel is not properly installed, please reinstall.", "VantEdit", wxOK | wxICON_ERROR, this);
-  }
+  text_->mark_faults(CDocumentEditor::fault_kind::reading, faults);
 }
 
 CPreviewFrame& CEditorDlg::preview() {
   if (preview_ == nullptr) {
-    preview_ = new CPreviewFrame(this, [this](std::string* why) { return encode_document(text(), format_, why); });
+    preview_ = new CPreviewFrame(this, [this](std::string* why) { return session_.encoded(why); });
+    preview_->set_rule_fault_listener([this](std::vector<document_fault> faults) {
+      text_->mark_faults(CDocumentEditor::fault_kind::rules, faults);
+    });
   }
   preview_->Show();
   preview_->Raise();
   return *preview_;
-}
-
-void CEditorDlg::cmd_edit_logo() {
-  const std::string file = logo();
-  if (file.empty()) return;
-  // The desktop opens images in viewers; an editor is looked for among the well-known ones.
-  for (const char* editor : {"gimp", "krita", "pinta", "kolourpaint", "mtpaint", "drawing"}) {
-    if (auto program = platform::find_program(editor); program && std::filesystem::exists(file)) {
-      if (platform::start_program({*program, file})) return;
-    }
-  }
-  wxMessageBox("No suitable program was found for logo editing.", "VantEdit", wxOK | wxICON_INFORMATION, this);
 }
 
 void CEditorDlg::save_placement() {

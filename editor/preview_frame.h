@@ -40,6 +40,11 @@ class CPreviewFrame : public wxFrame, private preview_view {
   // The saved page to run over; none: the site's page.
   void set_saved_page(const std::optional<std::string>& path);
   bool running() const { return running_; }
+  // Who learns the lines of the rules a finished run found never matching (the editor marks
+  // them).
+  void set_rule_fault_listener(std::function<void(std::vector<document_fault>)> listener) {
+    rule_faults_ = std::move(listener);
+  }
 
  private:
   friend struct window_test_access;  // the tests turn "Run as I type" on and read the lists
@@ -55,12 +60,16 @@ class CPreviewFrame : public wxFrame, private preview_view {
   void add_headlines(std::vector<preview_headline> headlines) override;
   void add_events(std::vector<source_line>& lines, bool several_sections) override;
   void show_check(const std::string& text) override;
+  void show_rule_faults(std::vector<document_fault> faults) override {
+    if (rule_faults_) rule_faults_(std::move(faults));
+  }
   void set_running(bool running) override;
 
   void make_controls();
   void update_buttons();
 
   document_source document_;
+  std::function<void(std::vector<document_fault>)> rule_faults_;
   std::unique_ptr<ui_dispatcher> dispatcher_;
   std::unique_ptr<curl_fetcher> fetcher_;
   wxRadioButton *site_page_ = nullptr, *saved_page_ = nullptr;

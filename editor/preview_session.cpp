@@ -59,6 +59,7 @@ bool preview_session::run(const std::string& document, const std::optional<std::
     return false;
   }
   several_sections_ = read_parsedef_rules(file.root()).sections.size() > 1;
+  document_bytes_ = document;
   events_shown_ = 0;
   headlines_ = 0;
   view_.clear_preview();
@@ -102,6 +103,9 @@ void preview_session::worker_finished(const job_outcome& outcome) {
   // A run that had no page has nothing to check: the failure says it all.
   if (outcome.report && (outcome.ret == 0 || outcome.report->pages > 0)) text += format_check_text(*outcome.report);
   view_.show_check(text);
+  if (outcome.report && outcome.ret == 0 && !outcome.stopped) {
+    view_.show_rule_faults(unmatched_rules(document_bytes_, *outcome.report));
+  }
   view_.show_status(outcome.stopped    ? "Stopped."
                     : outcome.ret != 0 ? "The run failed."
                                        : std::to_string(headlines_) + (headlines_ == 1 ? " headline." : " headlines."));

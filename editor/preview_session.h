@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/job_control.h"
+#include "editor/document_faults.h"
 #include "engine/rule_check.h"
 
 namespace vantrel {
@@ -32,6 +33,9 @@ class preview_view {
   virtual void add_events(std::vector<source_line>& lines, bool several_sections) = 0;
   // The check of the rules, or why there is none; running goes false.
   virtual void show_check(const std::string& text) = 0;
+  // After a run that read its page to the end: the document's rules that never matched, by
+  // line (none: every rule matched).
+  virtual void show_rule_faults(std::vector<document_fault> faults) { (void)faults; }
   virtual void set_running(bool running) = 0;
 };
 
@@ -85,6 +89,7 @@ class preview_session : private status_listener,
   result_store results_;
   document_file document_;
   job_control jobs_;
+  std::string document_bytes_;  // what the run runs, for the lines of its rules
   bool several_sections_ = false;
   size_t events_shown_ = 0;
   unsigned long headlines_ = 0;

@@ -6,56 +6,73 @@
 #include <cstring>
 #include <filesystem>
 
-#include "common/file_read.h"
 #include "common/file_type.h"
-#include "common/parsedef_file.h"
 #include "common/paths.h"
 #include "common/platform.h"
 #include "editor/editor_dlg.h"
-#include "editor/package_save.h"
+#include "editor/editor_session.h"
 #include "ui/wx_text.h"
 #include "vantrel_version.h"
 
 namespace vantrel {
 
-// Packs a ParseDef document without a window: 0, or 1 with one line on standard error.
+namespace {
+
+// The session's view for --pack: no window, no questions (what a window would ask is refused
+// and said), every message one line on standard error.
+class pack_view : public editor_view {
+ public:
+  std::string text() const override { return text_; }
+  void show_text(const std::string& text) override { text_ = text; }
+  void show_state(const std::string&, const std::string&, const std::string&) override {}
+  save_answer ask_save() override { return save_answer::cancel; }
+  bool ask(const std::string& question) override {
+    say(question.substr(0, question.find('\n')));
+    return false;
+  }
+  std::optional<std::string> choose_save_path() override { return std::nullopt; }
+  void message(const std::string& text) override { say(text); }
+
+ private:
+  static void say(std::string text) {
+    for (char& c : text)
+      if (c == '\n') c = ' ';
+    std::fprintf(stderr, "vantedit: %s\n", text.c_str());
+  }
+  std::string text_;
+};
+
+constexpr const char* pack_usage = "vantedit: usage: vantedit --pack DOC.xml [--logo LOGO.bmp] -o OUT.nov\n";
+
+}  // namespace
+
+// Packs a ParseDef document without a window, as Save would: 0, or 1 with the reason on
+// standard error.
 int pack(int argc, char** argv) {
-  std::string document, logo, out;
-  bool logo_given = false;
+  std::string document, out;
+  std::optional<std::string> logo;
   for (int i = 2; i < argc; ++i) {
     if (std::strcmp(argv[i], "--logo") == 0 && i + 1 < argc) {
       logo = argv[++i];
-      logo_given = true;
     } else if (std::strcmp(argv[i], "-o") == 0 && i + 1 < argc) {
       out = argv[++i];
     } else if (document.empty() && argv[i][0] != '-') {
       document = argv[i];
     } else {
-      std::fprintf(stderr, "vantedit: usage: vantedit --pack DOC.xml [--logo LOGO.bmp] -o OUT.nov\n");
+      std::fputs(pack_usage, stderr);
       return 1;
     }
   }
   if (document.empty() || out.empty()) {
-    std::fprintf(stderr, "vantedit: usage: vantedit --pack DOC.xml [--logo LOGO.bmp] -o OUT.nov\n");
+    std::fputs(pack_usage, stderr);
     return 1;
   }
-  parsedef_file file;
-  if (file.load(document) != 0) {
-    std::fprintf(stderr, "vantedit: %s: %s\n", document.c_str(), file.last_error().c_str());
-    return 1;
-  }
-  // Without --logo, the logo the document names, when it lies beside it.
-  if (!logo_given) {
-    auto named = file.get_logo();
-    std::error_code ec;
-    if (named && std::filesystem::is_regular_file(*named, ec)) logo = *named;
-  }
-  std::string bytes, why;
-  if (!read_whole_file(document, 16u << 20, bytes, &why) || !write_package(out, bytes, logo, &why)) {
-    std::fprintf(stderr, "vantedit: %s\n", why.c_str());
-    return 1;
-  }
-  return 0;
+  pack_view view;
+  editor_session session(view, [](const std::vector<std::string>&) { return false; });
+  // Without --logo, the logo the document names beside it, as Open finds it.
+  if (!session.open(document)) return 1;
+  if (logo) session.import_logo(*logo);
+  return session.save_to(out) ? 0 : 1;
 }
 
 class vantedit_app : public wxApp {

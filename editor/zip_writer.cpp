@@ -8,6 +8,8 @@
 #include <limits>
 
 #include "common/file_read.h"
+#include "common/platform.h"
+#include "common/text_util.h"
 
 namespace vantrel {
 
@@ -112,7 +114,9 @@ void zip_writer::open_member(const std::string& name_in, const zip_member_info& 
   if (member_open_) close_member();
   const std::string name = name_in.empty() ? "-" : name_in;
   const std::uint32_t when = dos_date_time(info.modified);
-  const unsigned flags = flags_for(level);
+  // Bit 11: the name is UTF-8, so readers show "Новости.xml" as written, not in a DOS code page.
+  const bool utf8_name = is_valid_utf8(name) && std::any_of(name.begin(), name.end(), [](char c) { return c & 0x80; });
+  const unsigned flags = flags_for(level) | (utf8_name ? 0x0800u : 0u);
   local_offset_ = std::ftell(file_.get());
 
   std::string local;
@@ -131,7 +135,10 @@ void zip_writer::open_member(const std::string& name_in, const zip_member_info& 
 
   header_.clear();
   le32(header_, 0x02014B50);
-  le16(header_, 0);  // made by MS-DOS: the attributes below are DOS attributes
+  // Made by MS-DOS: the attributes below are DOS attributes. A UTF-8 name is said to come from
+  // Windows (NTFS, whose attributes are the same), since readers turn the names of MS-DOS
+  // members into a DOS code page whatever their flag says.
+  le16(header_, utf8_name ? (11u << 8) | 20u : 0u);
   le16(header_, 20);
   le16(header_, flags);
   le16(header_, Z_DEFLATED);
@@ -234,7 +241,9 @@ void zip_writer::close(const std::string& comment) {
   end += comment;
   put(end.data(), end.size());
   std::FILE* f = file_.release();
-  if (std::fflush(f) != 0 || std::fclose(f) != 0) throw zip_file_error("unable to write " + path_);
+  // On the disk before anyone renames it over a package that was there.
+  const bool flushed = std::fflush(f) == 0 && platform::sync_to_disk(f);
+  if (std::fclose(f) != 0 || !flushed) throw zip_file_error("unable to write " + path_);
 }
 
 bool add_file(zip_writer& zip, const std::string& path, std::string* why) {

@@ -51,6 +51,7 @@ section_rules read_section(pd_node section) {
     if (!r.is_element()) continue;  // text and comments between rules fire nothing
     rule out;
     out.kind = rule_kind_of(r.name());
+    out.line = r.line();
     for (pd_node p = r.first_child(); p; p = p.next_sibling()) {
       pattern pat;
       if (p.is_text()) {

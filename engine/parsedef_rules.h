@@ -52,6 +52,7 @@ struct pattern {
 struct rule {
   rule_kind kind = rule_kind::end;
   std::vector<pattern> patterns;
+  long line = 0;  // where the rule's element begins in the ParseDef (0: built, not read)
   bool has_text_patterns = false, has_element_patterns = false;  // filled by index_section
 };
 

@@ -1,12 +1,14 @@
 #pragma once
 // What the window tests read inside the windows: what the lists show (owner-drawn and virtual
 // lists keep it out of the toolkit's reach), row heights, whether the progress bar is up; and
-// the Preview's "Run as I type" switch.
+// the Preview's "Run as I type" switch; the lines the editor marks.
 #include <string>
+#include <vector>
 
 #include "app/headline_list.h"
 #include "app/main_frame.h"
 #include "app/source_window.h"
+#include "editor/document_editor.h"
 #include "editor/preview_frame.h"
 
 namespace vantrel {
@@ -26,6 +28,8 @@ struct window_test_access {
   static size_t headline_rows(const CPreviewFrame& preview) { return preview.headline_rows(); }
   static size_t event_rows(const CPreviewFrame& preview) { return preview.event_rows(); }
   static std::string check_text(const CPreviewFrame& preview) { return preview.check_text(); }
+
+  static std::vector<long> marked_lines(CDocumentEditor& editor) { return editor.marked_lines(); }
 };
 
 }  // namespace vantrel
