@@ -12,8 +12,7 @@ namespace vantrel {
 std::optional<std::string> to_utf8(std::string_view bytes, const std::string& encoding, size_t* bad_offset = nullptr);
 // UTF-8 text in the encoding; nullopt when the encoding is unknown or cannot hold a character
 // of the text (bad_offset: where that character starts in the text).
-std::optional<std::string> from_utf8(std::string_view text, const std::string& encoding,
-                                     size_t* bad_offset = nullptr);
+std::optional<std::string> from_utf8(std::string_view text, const std::string& encoding, size_t* bad_offset = nullptr);
 // Whether the encoding is known here.
 bool encoding_known(const std::string& encoding);
 // The line (from 1) that byte offset lies on in text.

@@ -80,9 +80,9 @@ int parsedef_file::load(const std::string& path) {
     return -1;
   }
   const first_xml_error first;
-  xml_doc_ptr doc(xmlCtxtReadMemory(ctxt.get(), text.data(), static_cast<int>(text.size()), parse_path.c_str(), nullptr,
-                                    XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING |
-                                        XML_PARSE_BIG_LINES));
+  xml_doc_ptr doc(xmlCtxtReadMemory(
+      ctxt.get(), text.data(), static_cast<int>(text.size()), parse_path.c_str(), nullptr,
+      XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_BIG_LINES));
   if (!doc || !ctxt->wellFormed) {
     last_error_ = first.text().empty() ? describe_xml_error(&ctxt->lastError) : first.text();
     return -1;

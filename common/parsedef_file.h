@@ -51,7 +51,6 @@ class parsedef_file {
   const std::string& last_error() const { return last_error_; }
 
  private:
-
   xml_doc_ptr doc_;
   parsedef_package package_;
   std::optional<std::string> folder_;    // up to and including the last "/"

@@ -93,7 +93,8 @@ void first_xml_error::keep(void* self, _xmlError* error) {
     me->text_ = describe_xml_error(error);
     me->line_ = error->line;
     me->message_ = error->message != nullptr ? error->message : "";
-    while (!me->message_.empty() && (me->message_.back() == '\n' || me->message_.back() == ' ')) me->message_.pop_back();
+    while (!me->message_.empty() && (me->message_.back() == '\n' || me->message_.back() == ' '))
+      me->message_.pop_back();
   }
 }
 

@@ -249,7 +249,9 @@ void CEditorDlg::show_state(const std::string& title, const std::string& path, c
   logo_->ChangeValue(to_wx(logo));
 }
 
-void CEditorDlg::message(const std::string& text) { wxMessageBox(to_wx(text), "VantEdit", wxOK | wxICON_WARNING, this); }
+void CEditorDlg::message(const std::string& text) {
+  wxMessageBox(to_wx(text), "VantEdit", wxOK | wxICON_WARNING, this);
+}
 
 void CEditorDlg::cmd_new() {
   if (!session_.may_discard()) return;
@@ -285,9 +287,8 @@ void CEditorDlg::check_document() {
 CPreviewFrame& CEditorDlg::preview() {
   if (preview_ == nullptr) {
     preview_ = new CPreviewFrame(this, [this](std::string* why) { return session_.encoded(why); });
-    preview_->set_rule_fault_listener([this](std::vector<document_fault> faults) {
-      text_->mark_faults(CDocumentEditor::fault_kind::rules, faults);
-    });
+    preview_->set_rule_fault_listener(
+        [this](std::vector<document_fault> faults) { text_->mark_faults(CDocumentEditor::fault_kind::rules, faults); });
   }
   preview_->Show();
   preview_->Raise();

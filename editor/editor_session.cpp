@@ -16,10 +16,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* unknown_file_type = "Unknown file type.";  // 102
-constexpr const char* unable_to_open = "Unable to open file.";   // 104
+constexpr const char* unknown_file_type = "Unknown file type.";                                // 102
+constexpr const char* unable_to_open = "Unable to open file.";                                 // 104
 constexpr const char* not_installed = "Vantrel is not properly installed, please reinstall.";  // 108
-constexpr const char* no_logo_editor = "No suitable program was found for logo editing.";     // 109
+constexpr const char* no_logo_editor = "No suitable program was found for logo editing.";      // 109
 
 // A ParseDef is a few kilobytes; a larger file is not one.
 constexpr unsigned long long max_document_bytes = 16ull << 20;
@@ -38,7 +38,8 @@ std::optional<std::string> logo_beside(const std::optional<std::string>& attribu
   if (!attribute || attribute->empty()) return std::nullopt;
   // The same rule as for package members: a name below the document's folder, nothing else.
   if (!safe_member_path(*attribute)) {
-    if (why) *why = "The logo attribute \"" + *attribute + "\" names a file outside the document's folder: it is left out.";
+    if (why)
+      *why = "The logo attribute \"" + *attribute + "\" names a file outside the document's folder: it is left out.";
     return std::nullopt;
   }
   std::string name = *attribute;
@@ -230,7 +231,8 @@ void editor_session::text_changed() {
 }
 
 bool editor_session::may_discard() {
-  return vantrel::may_discard(dirty_, [this] { return view_.ask_save(); }, [this] { return save(); });
+  return vantrel::may_discard(
+      dirty_, [this] { return view_.ask_save(); }, [this] { return save(); });
 }
 
 }  // namespace vantrel

@@ -36,7 +36,8 @@ std::optional<std::string> package_problem(const std::string& target, const std:
   const auto size = fs::file_size(logo_path, ec);
   if (ec) return "the logo " + logo_path + " cannot be read: " + ec.message();
   if (size > parsedef_package::max_member_size) return "the logo " + logo_path + " is larger than 64 MiB";
-  if (size + document.size() > parsedef_package::max_total_size) return "the document and the logo are larger than 64 MiB";
+  if (size + document.size() > parsedef_package::max_total_size)
+    return "the document and the logo are larger than 64 MiB";
   const std::string logo_member = fs::path(logo_path).filename().string();
   if (auto problem = name_problem(logo_member)) return "the logo's name does not fit: " + *problem;
   if (logo_member == member) return "the logo's name is the document's (" + member + ")";

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/job_control.h"
 #include "editor/document_faults.h"
+#include "engine/job_control.h"
 #include "engine/rule_check.h"
 
 namespace vantrel {

@@ -118,7 +118,8 @@ TEST(EditorWindow, PreviewShowsWhatTheRulesFindWhileTheyAreWritten) {
   EXPECT_EQ(window_test_access::headline_rows(preview), 0u);
 
   // A character the document's encoding cannot hold: the preview says so and runs nothing.
-  editor->session().open(dir.write("latin.xml", "<?xml version='1.0' encoding='ISO-8859-1'?><parsedef name='Caf\xE9'/>"));
+  editor->session().open(
+      dir.write("latin.xml", "<?xml version='1.0' encoding='ISO-8859-1'?><parsedef name='Caf\xE9'/>"));
   text.AppendText(wxString::FromUTF8("<!-- \xE6\x9D\xB1 -->"));
   preview.run();
   EXPECT_EQ(window_test_access::check_text(preview).rfind("The document cannot be written in its encoding: ", 0), 0u)
@@ -144,6 +145,19 @@ TEST(EditorWindow, TheCodeEditorColoursXmlAndMarksTheLineThatGoesWrong) {
   text.GotoPos(text.PositionFromLine(4) + 5);  // in "<section": its end tag is marked too
   testing::pump();
   testing::screenshot(editor, "vantedit-fault");
+
+  // Find, forward and back, whole words in any letter case.
+  window_test_access::set_find(text, "SECTION", wxFR_DOWN | wxFR_WHOLEWORD);
+  text.GotoPos(0);
+  ASSERT_TRUE(text.find_next(true));
+  const int first = text.GetSelectionStart();
+  EXPECT_EQ(text.GetSelectedText(), "section");
+  ASSERT_TRUE(text.find_next(true));
+  EXPECT_GT(text.GetSelectionStart(), first);
+  ASSERT_TRUE(text.find_next(false));
+  EXPECT_EQ(text.GetSelectionStart(), first);
+  window_test_access::set_find(text, "no such words", wxFR_DOWN);
+  EXPECT_FALSE(text.find_next(true));
 
   // Mended: the mark goes a moment after the change; undo brings the fault back.
   text.SetText(to_wx(sample("harbour-gazette.xml")));

@@ -1,7 +1,9 @@
 #pragma once
 // What the window tests read inside the windows: what the lists show (owner-drawn and virtual
 // lists keep it out of the toolkit's reach), row heights, whether the progress bar is up; and
-// the Preview's "Run as I type" switch; the lines the editor marks.
+// the Preview's "Run as I type" switch; the lines the code editor marks and what it is to find.
+#include <wx/fdrepdlg.h>
+
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "app/source_window.h"
 #include "editor/document_editor.h"
 #include "editor/preview_frame.h"
+#include "ui/wx_text.h"
 
 namespace vantrel {
 
@@ -30,6 +33,11 @@ struct window_test_access {
   static std::string check_text(const CPreviewFrame& preview) { return preview.check_text(); }
 
   static std::vector<long> marked_lines(CDocumentEditor& editor) { return editor.marked_lines(); }
+  // What Find was asked for, as the find dialog would set it.
+  static void set_find(CDocumentEditor& editor, const std::string& what, int flags) {
+    editor.find_data_->SetFindString(to_wx(what));
+    editor.find_data_->SetFlags(flags);
+  }
 };
 
 }  // namespace vantrel

@@ -55,11 +55,11 @@ struct session_fixture {
 // The members of a package as Python's zipfile reads them, or "" when it finds it damaged.
 std::string python_names(const std::string& package) {
   if (!platform::find_program("python3")) return "(no python)";
-  const auto out = platform::program_output(
-      {"python3", "-c",
-       "import zipfile,sys\nz=zipfile.ZipFile(sys.argv[1])\nassert z.testzip() is None\n"
-       "print('|'.join(z.namelist()))",
-       package});
+  const auto out =
+      platform::program_output({"python3", "-c",
+                                "import zipfile,sys\nz=zipfile.ZipFile(sys.argv[1])\nassert z.testzip() is None\n"
+                                "print('|'.join(z.namelist()))",
+                                package});
   return out ? std::string(out->substr(0, out->find('\n'))) : "";
 }
 
@@ -133,8 +133,9 @@ TEST(EditorSession, EightBitEncodingsRoundTripAndFollowTheDeclaration) {
   session_fixture f;
   f.session.new_document("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<parsedef name=\"Новости\"/>\n", "");
   f.view.text_.replace(f.view.text_.find("UTF-8"), 5, "windows-1251");
-  EXPECT_EQ(f.session.encoded(nullptr),
-            "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n<parsedef name=\"\xCD\xEE\xE2\xEE\xF1\xF2\xE8\"/>\r\n");
+  EXPECT_EQ(
+      f.session.encoded(nullptr),
+      "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n<parsedef name=\"\xCD\xEE\xE2\xEE\xF1\xF2\xE8\"/>\r\n");
   f.view.text_ += "<!-- \xE6\x9D\xB1 -->\n";  // a character windows-1251 has not
   std::string why;
   EXPECT_FALSE(f.session.encoded(&why));
@@ -201,9 +202,9 @@ TEST(EditorSession, LogosNamedOutsideTheFolderAndLogosGoneMissing) {
   EXPECT_EQ(f.session.logo(), dir.file("q/gone.bmp"));
   f.view.yes = false;
   EXPECT_FALSE(f.session.save_to(dir.file("q/site.nov")));
-  EXPECT_EQ(f.view.questions.back(),
-            "The logo " + dir.file("q/gone.bmp") + " cannot be packed: it does not exist.\n"
-            "Save the ParseDef without a logo?");
+  EXPECT_EQ(f.view.questions.back(), "The logo " + dir.file("q/gone.bmp") +
+                                         " cannot be packed: it does not exist.\n"
+                                         "Save the ParseDef without a logo?");
   f.view.yes = true;
   ASSERT_TRUE(f.session.save_to(dir.file("q/site.nov")));
   EXPECT_EQ(f.session.logo(), "") << "the field is cleared with it";
@@ -251,8 +252,8 @@ TEST(EditorSession, SavesKeepRightsAskBeforeAReadOnlyFileAndNameMembersInUtf8) {
 
   fs::create_directories(dir.file("folder.nov"));
   EXPECT_FALSE(f.session.save_to(dir.file("folder.nov")));
-  EXPECT_EQ(f.view.messages.back(),
-            "The ParseDef was not saved to " + dir.file("folder.nov") + ":\n" + dir.file("folder.nov") + " is a folder");
+  EXPECT_EQ(f.view.messages.back(), "The ParseDef was not saved to " + dir.file("folder.nov") + ":\n" +
+                                        dir.file("folder.nov") + " is a folder");
 }
 
 TEST(EditorSession, TwoSessionsKeepTheirOwnPackagesAndAFailedOpenLeavesTheLogo) {

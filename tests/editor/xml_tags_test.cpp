@@ -1,10 +1,11 @@
 // The editor's reading of tags and faults: the partner of the tag the caret is in, the line of
 // a document's first fault, the lines of the rules a check found never matching.
+#include "editor/xml_tags.h"
+
 #include <gtest/gtest.h>
 
 #include "common/desktop_apps.h"
 #include "editor/document_faults.h"
-#include "editor/xml_tags.h"
 
 namespace vantrel {
 namespace {
@@ -24,12 +25,17 @@ TEST(XmlTags, ThePartnerOfTheTagTheCaretIsIn) {
     size_t caret;
     std::optional<tag_pair> want;
   } cases[] = {
-      {"on the outer start tag's name", outer_open + 1, tag_pair{{outer_open + 1, outer_open + 2}, {outer_close + 2, outer_close + 3}}},
-      {"in its quoted attribute holding \">\"", at("'>'") + 1, tag_pair{{outer_open + 1, outer_open + 2}, {outer_close + 2, outer_close + 3}}},
+      {"on the outer start tag's name", outer_open + 1,
+       tag_pair{{outer_open + 1, outer_open + 2}, {outer_close + 2, outer_close + 3}}},
+      {"in its quoted attribute holding \">\"", at("'>'") + 1,
+       tag_pair{{outer_open + 1, outer_open + 2}, {outer_close + 2, outer_close + 3}}},
       {"just after it", at("'>'") + 4, tag_pair{{outer_open + 1, outer_open + 2}, {outer_close + 2, outer_close + 3}}},
-      {"on the outer end tag", outer_close + 3, tag_pair{{outer_open + 1, outer_open + 2}, {outer_close + 2, outer_close + 3}}},
-      {"on the inner start tag", inner_open + 1, tag_pair{{inner_open + 1, inner_open + 2}, {inner_close + 2, inner_close + 3}}},
-      {"on the inner end tag", inner_close, tag_pair{{inner_open + 1, inner_open + 2}, {inner_close + 2, inner_close + 3}}},
+      {"on the outer end tag", outer_close + 3,
+       tag_pair{{outer_open + 1, outer_open + 2}, {outer_close + 2, outer_close + 3}}},
+      {"on the inner start tag", inner_open + 1,
+       tag_pair{{inner_open + 1, inner_open + 2}, {inner_close + 2, inner_close + 3}}},
+      {"on the inner end tag", inner_close,
+       tag_pair{{inner_open + 1, inner_open + 2}, {inner_close + 2, inner_close + 3}}},
       {"in text", at("inner") + 2, std::nullopt},
       {"on an empty-element tag", at("<b/>") + 1, std::nullopt},
       {"in the declaration", 3, std::nullopt},
@@ -67,8 +73,8 @@ TEST(DocumentFaults, TheLineOfTheFirstFaultAndOfRulesNeverMatched) {
                               {rule_kind::headline, "HEADLINE <a>", 4},
                               {rule_kind::link, "LINK <b>", 0}};
   report.sections[1].rules = {{rule_kind::start, "START <aside>", 0}, {rule_kind::headline, "HEADLINE <b>", 0}};
-  EXPECT_EQ(unmatched_rules(doc, report), (std::vector<document_fault>{{6, "never matched: LINK <b>"},
-                                                                        {9, "never matched: START <aside>"}}))
+  EXPECT_EQ(unmatched_rules(doc, report),
+            (std::vector<document_fault>{{6, "never matched: LINK <b>"}, {9, "never matched: START <aside>"}}))
       << "a section never entered names its start only";
   EXPECT_TRUE(unmatched_rules("<parsedef", report).empty());
 }
