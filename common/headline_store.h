@@ -1,0 +1,120 @@
+#pragma once
+// The headline store: every site's headlines as its runs found them (first and last seen,
+// read or not), each site's last run (when, how many, how many new, or why it failed), the
+// validators of its page for the next conditional fetch, and its logo. One SQLite file in the
+// user's data folder, shared by Tidewatch and tidewatch-cli: written one site run per
+// transaction, so a program killed at any moment leaves every completed run in it, and two
+// programs writing at once wait for each other instead of failing.
+//
+// A headline is the same headline when its site and its link are (its heading, when it has no
+// link). A store object is used by one thread.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "common/sqlite_db.h"
+
+namespace vantrel {
+
+// Seconds since the epoch.
+using unix_time = std::int64_t;
+
+struct stored_headline {
+  std::int64_t id = 0;
+  std::string site;  // the site's key (site_key_for)
+  std::string heading;
+  std::optional<std::string> subheading;
+  std::string link;
+  int encoding = 0;
+  unix_time first_seen = 0, last_seen = 0;
+  bool fresh = false;  // first seen in the latest run of its site that read a page
+  bool read = false;
+};
+
+// How a site's run ended.
+enum class run_outcome { headlines, nothing, unchanged, failed };
+const char* run_outcome_name(run_outcome outcome);  // "headlines", "nothing", "unchanged", "failed"
+
+struct site_run {
+  unix_time when = 0;
+  run_outcome outcome = run_outcome::failed;
+  unsigned long found = 0, fresh = 0;
+  std::string reason;   // why it failed or found nothing; "" otherwise
+  int http_status = 0;  // of the page's reply; 0 when there was none
+  bool user_started = true;
+};
+
+// What a site's page said about itself, for the next fetch to ask whether it changed.
+struct page_validators {
+  std::optional<std::string> etag, last_modified;
+  bool operator==(const page_validators&) const = default;
+};
+
+struct found_headline {
+  std::string heading;
+  std::optional<std::string> subheading;
+  std::string link;
+  int encoding = 0;
+};
+
+// What a finished run hands the store.
+struct run_record {
+  std::string site, site_name;
+  site_run run;                           // found and fresh are counted by the store
+  std::vector<found_headline> headlines;  // in page order; only for outcome headlines
+  page_validators validators;             // kept for a run that read its page
+  std::optional<std::string> logo;        // the logo's picture bytes, when the run had one
+};
+
+class headline_store {
+ public:
+  static constexpr int schema_version = 1;
+
+  // Opens the store at path, creating it when missing. A file that is damaged or no store is
+  // kept aside (renamed, never deleted) and a new one made: notice then says so. nullptr with
+  // why when no store can be had (a folder that cannot be written, a store made by a newer
+  // Vantrel, which is left untouched).
+  static std::unique_ptr<headline_store> open(const std::string& path, std::string* why, std::string* notice);
+  // Where the programs keep it: the data folder's "headlines.db".
+  static std::string default_path();
+
+  // Records a site's run in one transaction: its headlines (new ones get first_seen = when),
+  // its run, its validators and logo. The run as stored (found, fresh counted), or nullopt
+  // with why when it could not be written (the store is then as before).
+  std::optional<site_run> record(const run_record& record, std::string* why = nullptr);
+
+  // The headlines last seen at or after since, in list order: sites in the order of their
+  // latest run, oldest first (as a queue run adds them); a site's headlines of its latest run
+  // in page order, then the older ones, the most recently seen first. false with why on
+  // failure.
+  bool load(unix_time since, const std::function<void(stored_headline&&)>& each, std::string* why = nullptr);
+  // The identities of a site's stored headlines (to tell the new ones of a run while it runs).
+  std::unordered_set<std::string> identities(const std::string& site);
+  static std::string identity(const std::string& link, const std::string& heading);
+
+  bool mark_read(std::int64_t id);
+  bool mark_all_read();
+  unsigned long unread_count();
+
+  std::optional<site_run> last_run(const std::string& site);
+  // When the site's last run that read a page (or was told it had not changed) ended.
+  std::optional<unix_time> last_good_run(const std::string& site);
+  page_validators validators(const std::string& site);
+  std::optional<std::string> logo(const std::string& site);
+  std::optional<std::string> site_name(const std::string& site);
+
+  // Forgets headlines last seen before the time; the number forgotten.
+  unsigned long forget_before(unix_time time);
+
+ private:
+  explicit headline_store(sqlite_db db) : db_(std::move(db)) {}
+  std::optional<std::int64_t> site_id(const std::string& site);
+
+  sqlite_db db_;
+};
+
+}  // namespace vantrel

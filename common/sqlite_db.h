@@ -1,0 +1,87 @@
+#pragma once
+// The one adapter over SQLite: a database connection and its prepared statements, each a
+// move-only handle that closes what it holds. Texts go in bound with their byte length, so
+// bytes of any encoding come out as they went in. Nothing else includes sqlite3.h.
+//
+// A connection is used by one thread at a time.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace vantrel {
+
+class sqlite_stmt;
+
+class sqlite_db {
+ public:
+  sqlite_db() = default;
+  ~sqlite_db();
+  sqlite_db(sqlite_db&& other) noexcept;
+  sqlite_db& operator=(sqlite_db&& other) noexcept;
+  sqlite_db(const sqlite_db&) = delete;
+  sqlite_db& operator=(const sqlite_db&) = delete;
+
+  // Opens (creating when asked) the database at path; false with the reason in why.
+  bool open(const std::string& path, bool create, std::string* why);
+  bool is_open() const { return db_ != nullptr; }
+  void close();
+
+  // Runs statements that return no rows; false with the reason in why.
+  bool exec(const std::string& sql, std::string* why = nullptr);
+  // A statement to bind and step; throws sqlite_error when it does not compile.
+  sqlite_stmt prepare(std::string_view sql);
+  // How long a statement waits for another connection's write before it gives up.
+  void set_busy_timeout(int milliseconds);
+  std::int64_t last_insert_id() const;
+  int changes() const;
+  std::string last_error() const;
+
+ private:
+  sqlite3* db_ = nullptr;
+};
+
+// A failure the store cannot go on from (a full disk, a damaged file found while reading).
+class sqlite_error : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class sqlite_stmt {
+ public:
+  sqlite_stmt() = default;
+  ~sqlite_stmt();
+  sqlite_stmt(sqlite_stmt&& other) noexcept;
+  sqlite_stmt& operator=(sqlite_stmt&& other) noexcept;
+  sqlite_stmt(const sqlite_stmt&) = delete;
+  sqlite_stmt& operator=(const sqlite_stmt&) = delete;
+
+  // Parameters count from 1. A none text binds NULL.
+  sqlite_stmt& bind(int index, std::int64_t value);
+  sqlite_stmt& bind(int index, std::string_view text);
+  sqlite_stmt& bind(int index, const std::optional<std::string>& text);
+  sqlite_stmt& bind_blob(int index, std::string_view bytes);
+  // true while there is a row to read; false when done. Throws sqlite_error on failure.
+  bool step();
+  // Runs a statement that returns no rows (step, then reset for the next use).
+  void run();
+  // Ready for new bindings and another run.
+  void reset();
+
+  std::int64_t integer(int column) const;
+  std::string text(int column) const;
+  std::optional<std::string> optional_text(int column) const;  // NULL: none
+
+ private:
+  friend class sqlite_db;
+  sqlite_stmt(sqlite3_stmt* stmt, sqlite3* db) : stmt_(stmt), db_(db) {}
+  sqlite3_stmt* stmt_ = nullptr;
+  sqlite3* db_ = nullptr;
+};
+
+}  // namespace vantrel

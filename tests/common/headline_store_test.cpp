@@ -1,0 +1,173 @@
+// The headline store: what a run adds and marks new, the identity of a headline, the order the
+// list gets, bytes that come back as they went in, the runs that read no page, and damaged or
+// newer files that are never overwritten.
+#include "common/headline_store.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "common/sqlite_db.h"
+#include "tests/helpers/temp_dir.h"
+
+namespace vantrel {
+namespace {
+
+run_record run_of(const std::string& site, unix_time when, std::vector<found_headline> headlines,
+                  run_outcome outcome = run_outcome::headlines) {
+  run_record r;
+  r.site = site;
+  r.site_name = "Site " + site;
+  r.run.when = when;
+  r.run.outcome = outcome;
+  r.headlines = std::move(headlines);
+  return r;
+}
+
+found_headline h(const std::string& heading, const std::string& link) { return {heading, std::nullopt, link, 0}; }
+
+std::vector<stored_headline> all(headline_store& store, unix_time since = 0) {
+  std::vector<stored_headline> out;
+  EXPECT_TRUE(store.load(since, [&](stored_headline&& s) { out.push_back(std::move(s)); }));
+  return out;
+}
+
+std::unique_ptr<headline_store> open_store(const std::string& path) {
+  std::string why, notice;
+  auto store = headline_store::open(path, &why, &notice);
+  EXPECT_NE(store, nullptr) << why;
+  EXPECT_EQ(notice, "");
+  return store;
+}
+
+TEST(HeadlineStore, RunsAddHeadlinesAndMarkTheNewOnes) {
+  testing::temp_dir dir;
+  auto store = open_store(dir.file("store.db"));
+  auto first = store->record(
+      run_of("News/a.xml", 1000,
+             {h("One", "http://a/1"), h("Two", "http://a/2"), h("Two again", "http://a/2"), h("No link", "")}));
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->found, 3u) << "the same link twice on a page is one headline";
+  EXPECT_EQ(first->fresh, 3u);
+  auto second = store->record(run_of("News/a.xml", 2000, {h("Three", "http://a/3"), h("One, reworded", "http://a/1")}));
+  ASSERT_TRUE(second);
+  EXPECT_EQ(second->found, 2u);
+  EXPECT_EQ(second->fresh, 1u) << "a headline seen again is not new";
+  store->record(run_of("Tech/b.xml", 1500, {h("Other site", "http://a/1")}));
+
+  const auto list = all(*store);
+  ASSERT_EQ(list.size(), 5u);
+  // Sites in the order of their latest run, oldest first; the latest run's headlines in page
+  // order, then the older ones.
+  const std::vector<std::string> headings = {"Other site", "Three", "One, reworded", "Two", "No link"};
+  for (size_t i = 0; i < list.size(); ++i) EXPECT_EQ(list[i].heading, headings[i]) << i;
+  EXPECT_TRUE(list[0].fresh) << "a link of another site is another headline";
+  EXPECT_TRUE(list[1].fresh);
+  EXPECT_FALSE(list[2].fresh);
+  EXPECT_EQ(list[2].first_seen, 1000);
+  EXPECT_EQ(list[2].last_seen, 2000);
+  EXPECT_FALSE(list[3].fresh) << "new in a run that is no longer the latest";
+  EXPECT_EQ(list[4].link, "");
+
+  EXPECT_EQ(store->unread_count(), 5u);
+  ASSERT_TRUE(store->mark_read(list[1].id));
+  EXPECT_EQ(store->unread_count(), 4u);
+  EXPECT_TRUE(all(*store)[1].read);
+  ASSERT_TRUE(store->mark_all_read());
+  EXPECT_EQ(store->unread_count(), 0u);
+  EXPECT_EQ(store->identities("News/a.xml").size(), 4u);
+  EXPECT_EQ(store->site_name("News/a.xml"), "Site News/a.xml");
+
+  EXPECT_EQ(store->forget_before(1200), 2u) << "Two and No link were last seen at 1000";
+  EXPECT_EQ(all(*store).size(), 3u);
+}
+
+TEST(HeadlineStore, RunsThatReadNoPageKeepWhatWasThere) {
+  testing::temp_dir dir;
+  auto store = open_store(dir.file("store.db"));
+  auto with = run_of("s", 1000, {h("One", "http://s/1")});
+  with.validators = {"\"abc\"", "Tue, 08 Dec 2026 10:00:00 GMT"};
+  with.logo = std::string("\x89PNG\0\x01", 6);
+  store->record(with);
+  EXPECT_EQ(store->validators("s"), with.validators);
+  EXPECT_EQ(store->logo("s"), with.logo);
+
+  auto failed = run_of("s", 2000, {}, run_outcome::failed);
+  failed.run.reason = "HTTP 404";
+  failed.run.http_status = 404;
+  failed.run.user_started = false;
+  ASSERT_TRUE(store->record(failed));
+  EXPECT_TRUE(all(*store).at(0).fresh) << "a failed run changes nothing of the headlines";
+  EXPECT_EQ(store->last_good_run("s"), 1000);
+  const auto last = store->last_run("s");
+  ASSERT_TRUE(last);
+  EXPECT_EQ(last->outcome, run_outcome::failed);
+  EXPECT_EQ(last->reason, "HTTP 404");
+  EXPECT_EQ(last->http_status, 404);
+  EXPECT_FALSE(last->user_started);
+
+  ASSERT_TRUE(store->record(run_of("s", 3000, {}, run_outcome::unchanged)));
+  EXPECT_EQ(store->last_good_run("s"), 3000) << "a page that did not change was read well";
+  EXPECT_TRUE(all(*store).at(0).fresh);
+  ASSERT_TRUE(store->record(run_of("s", 4000, {}, run_outcome::nothing)));
+  EXPECT_FALSE(all(*store).at(0).fresh) << "a page read with nothing on it is the latest run";
+  EXPECT_FALSE(store->last_run("missing"));
+  EXPECT_FALSE(store->last_good_run("missing"));
+}
+
+TEST(HeadlineStore, BytesOfAnyKindComeBackAsTheyWentIn) {
+  testing::temp_dir dir;
+  auto store = open_store(dir.file("store.db"));
+  const std::string odd = std::string("caf\xE9 \xFF\xFE", 8) + std::string("with a NUL\0inside", 17);
+  const std::string big(1 << 20, 'x');
+  found_headline a{odd, std::string("sub \xC0\xC1"), "http://s/\xE9", 2};
+  store->record(run_of(odd, 1000, {a, h(big, "http://s/big")}));
+  const auto list = all(*store);
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_EQ(list[0].site, odd);
+  EXPECT_EQ(list[0].heading, odd);
+  EXPECT_EQ(list[0].subheading, a.subheading);
+  EXPECT_EQ(list[0].link, a.link);
+  EXPECT_EQ(list[0].encoding, 2);
+  EXPECT_EQ(list[1].heading, big);
+}
+
+TEST(HeadlineStore, DamagedAndNewerFilesAreNeverOverwritten) {
+  testing::temp_dir dir;
+  const std::string garbage = std::string(4096, 'G');
+  const std::string path = dir.write("store.db", garbage);
+  std::string why, notice;
+  auto store = headline_store::open(path, &why, &notice);
+  ASSERT_NE(store, nullptr) << why;
+  EXPECT_NE(notice.find("was damaged: it is kept as " + path + ".damaged-"), std::string::npos) << notice;
+  ASSERT_TRUE(store->record(run_of("s", 1, {h("One", "http://s/1")})));
+  int kept = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    if (entry.path().filename().string().rfind("store.db.damaged-", 0) == 0) {
+      ++kept;
+      EXPECT_EQ(testing::read_file(entry.path().string()), garbage);
+    }
+  }
+  EXPECT_EQ(kept, 1);
+  store.reset();
+
+  {
+    sqlite_db db;
+    ASSERT_TRUE(db.open(path, false, nullptr));
+    ASSERT_TRUE(db.exec("PRAGMA user_version=99"));
+  }
+  EXPECT_EQ(headline_store::open(path, &why, &notice), nullptr);
+  EXPECT_NE(why.find("newer Vantrel"), std::string::npos) << why;
+  {
+    sqlite_db db;
+    ASSERT_TRUE(db.open(path, false, nullptr));
+    auto count = db.prepare("SELECT count(*) FROM headlines");
+    ASSERT_TRUE(count.step());
+    EXPECT_EQ(count.integer(0), 1) << "left as it was";
+  }
+  const std::string plain = dir.write("plain", "x");
+  EXPECT_EQ(headline_store::open(plain + "/store.db", &why, &notice), nullptr) << "no folder under a file";
+}
+
+}  // namespace
+}  // namespace vantrel
