@@ -2,6 +2,7 @@
 
 #include <wx/app.h>
 #include <wx/log.h>
+#include <wx/mstream.h>
 #include <wx/settings.h>
 #include <wx/utils.h>
 
@@ -58,12 +59,21 @@ const wxBitmap& logo_picture::bitmap() {
 std::unique_ptr<picture> logo_loader::load_picture(const std::string&, const std::string& picture_path) {
   // The header first: a picture that claims to be larger than a row could ever show, or is
   // not a BMP or PNG, is never decoded (a small file could claim gigabytes of pixels).
-  const auto header = probe_image_file(picture_path);
+  auto bytes = read_logo_file(picture_path);
+  if (!bytes) return nullptr;
+  auto logo = decode_logo(*bytes);
+  if (logo) logo->file_bytes = std::make_shared<const std::string>(std::move(*bytes));
+  return logo;
+}
+
+std::unique_ptr<logo_picture> decode_logo(std::string_view bytes) {
+  const auto header = probe_image(bytes);
   if (!fits_as_logo(header)) return nullptr;
   wxLogNull quiet;  // a broken logo only means rows without one
+  wxMemoryInputStream in(bytes.data(), bytes.size());
   wxImage image;
   const wxBitmapType type = header->format == image_format::png ? wxBITMAP_TYPE_PNG : wxBITMAP_TYPE_BMP;
-  if (!image.LoadFile(to_wx(picture_path), type) || !image.IsOk()) return nullptr;
+  if (!image.LoadFile(in, type) || !image.IsOk()) return nullptr;
   if (image.GetWidth() > max_logo_side || image.GetHeight() > max_logo_side) return nullptr;
   return std::make_unique<logo_picture>(std::move(image));
 }
@@ -72,7 +82,9 @@ std::unique_ptr<picture> logo_loader::copy_picture(const picture& original) {
   const auto* logo = dynamic_cast<const logo_picture*>(&original);
   if (logo == nullptr) return nullptr;
   // A deep copy: the toolkit's reference counts are not shared between threads.
-  return std::make_unique<logo_picture>(logo->image().Copy());
+  auto copy = std::make_unique<logo_picture>(logo->image().Copy());
+  copy->file_bytes = logo->file_bytes;
+  return copy;
 }
 
 }  // namespace vantrel

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "common/font_desc.h"
 #include "engine/headline_item.h"
@@ -40,6 +41,10 @@ class logo_picture : public picture {
   wxImage image_;
   wxBitmap bitmap_;
 };
+
+// A logo from the bytes of its file (as the headline store keeps them), on any thread; null for
+// anything but a BMP or PNG of at most max_logo_side pixels a side.
+std::unique_ptr<logo_picture> decode_logo(std::string_view bytes);
 
 // Loads logos for the job on its worker: BMP (any header an image editor writes) and PNG, at
 // most max_logo_side pixels a side by their header. Anything else gives no logo and no message.

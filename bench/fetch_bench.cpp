@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
     best_curl = std::min(best_curl, time_curl(server.url("/page"), "/dev/null"));
     best_curl_file = std::min(best_curl_file, time_curl(server.url("/page"), body_file));
     auto start = steady_clock::now();
-    fetcher.fetch({server.url("/page"), std::nullopt, body_file}, [](const vantrel::fetch_progress&) { return 0; });
+    fetcher.fetch({server.url("/page"), std::nullopt, body_file, {}}, [](const vantrel::fetch_progress&) { return 0; });
     auto fetched = steady_clock::now();
     items = run_job(parsedef, fetcher);
     auto done = steady_clock::now();

@@ -74,12 +74,17 @@ void console::worker_finished(const job_outcome& outcome) {
 }
 
 std::unique_ptr<picture> console::load_picture(const std::string&, const std::string& path) {
-  if (!fits_as_logo(probe_image_file(path))) return nullptr;
-  return std::make_unique<logo_file>(path);
+  auto bytes = read_logo_file(path);
+  if (!bytes) return nullptr;
+  auto logo = std::make_unique<logo_file>(path);
+  logo->file_bytes = std::make_shared<const std::string>(std::move(*bytes));
+  return logo;
 }
 
 std::unique_ptr<picture> console::copy_picture(const picture& original) {
-  return std::make_unique<logo_file>(static_cast<const logo_file&>(original).path);
+  auto copy = std::make_unique<logo_file>(static_cast<const logo_file&>(original).path);
+  copy->file_bytes = original.file_bytes;
+  return copy;
 }
 
 void console::let_go(result_store& store) {

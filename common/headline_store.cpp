@@ -20,6 +20,7 @@ CREATE TABLE sites (
   last_good INTEGER,                    -- when the last run that read a page (or learned it had not changed) ended
   etag TEXT,
   last_modified TEXT,
+  rules TEXT,                           -- the stamp of the rules that read the page the validators describe
   logo BLOB
 );
 CREATE TABLE headlines (
@@ -195,9 +196,10 @@ std::optional<site_run> headline_store::record(const run_record& record, std::st
     const bool read_page = run.outcome == run_outcome::headlines || run.outcome == run_outcome::nothing;
     if (read_page || run.outcome == run_outcome::unchanged) {
       auto good = db_.prepare(
-          "UPDATE sites SET last_good = ?, etag = ?, last_modified = ?, runs = runs + ? WHERE id = ? RETURNING runs");
+          "UPDATE sites SET last_good = ?, etag = ?, last_modified = ?, rules = ?, runs = runs + ? WHERE id = ? "
+          "RETURNING runs");
       good.bind(1, run.when).bind(2, record.validators.etag).bind(3, record.validators.last_modified);
-      good.bind(4, std::int64_t{read_page ? 1 : 0}).bind(5, site);
+      good.bind(4, std::string_view(record.rules_stamp)).bind(5, std::int64_t{read_page ? 1 : 0}).bind(6, site);
       good.step();
       const std::int64_t number = good.integer(0);
       good = sqlite_stmt();
@@ -238,14 +240,26 @@ std::optional<site_run> headline_store::record(const run_record& record, std::st
 }
 
 bool headline_store::load(unix_time since, const std::function<void(stored_headline&&)>& each, std::string* why) {
+  return load_where(nullptr, since, each, why);
+}
+
+bool headline_store::load_site(const std::string& site, unix_time since,
+                               const std::function<void(stored_headline&&)>& each, std::string* why) {
+  return load_where(&site, since, each, why);
+}
+
+bool headline_store::load_where(const std::string* site, unix_time since,
+                                const std::function<void(stored_headline&&)>& each, std::string* why) {
   try {
     auto query = db_.prepare(
-        "SELECT h.id, s.key, h.heading, h.subheading, h.link, h.encoding, h.first_seen, h.last_seen, "
-        "h.first_run = s.runs, h.read, h.last_run = s.runs AS current "
-        "FROM headlines h JOIN sites s ON s.id = h.site WHERE h.last_seen >= ? "
-        "ORDER BY s.last_good, s.id, current DESC, CASE WHEN current THEN h.position ELSE 0 END, h.last_seen DESC, "
+        std::string("SELECT h.id, s.key, h.heading, h.subheading, h.link, h.encoding, h.first_seen, h.last_seen, "
+                    "h.first_run = s.runs, h.read, h.last_run = s.runs AS current "
+                    "FROM headlines h JOIN sites s ON s.id = h.site WHERE h.last_seen >= ?") +
+        (site ? " AND s.key = ?" : "") +
+        " ORDER BY s.last_good, s.id, current DESC, CASE WHEN current THEN h.position ELSE 0 END, h.last_seen DESC, "
         "h.position");
     query.bind(1, since);
+    if (site) query.bind(2, std::string_view(*site));
     while (query.step()) {
       stored_headline h;
       h.id = query.integer(0);
@@ -337,11 +351,12 @@ std::optional<unix_time> headline_store::last_good_run(const std::string& site) 
   }
 }
 
-page_validators headline_store::validators(const std::string& site) {
+page_validators headline_store::validators(const std::string& site, const std::string& rules_stamp) {
   page_validators v;
+  if (rules_stamp.empty()) return v;
   try {
-    auto query = db_.prepare("SELECT etag, last_modified FROM sites WHERE key = ?");
-    query.bind(1, std::string_view(site));
+    auto query = db_.prepare("SELECT etag, last_modified FROM sites WHERE key = ? AND rules = ?");
+    query.bind(1, std::string_view(site)).bind(2, std::string_view(rules_stamp));
     if (query.step()) {
       v.etag = query.optional_text(0);
       v.last_modified = query.optional_text(1);

@@ -16,6 +16,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "common/page_validators.h"
 #include "common/sqlite_db.h"
 
 namespace vantrel {
@@ -48,12 +49,6 @@ struct site_run {
   bool user_started = true;
 };
 
-// What a site's page said about itself, for the next fetch to ask whether it changed.
-struct page_validators {
-  std::optional<std::string> etag, last_modified;
-  bool operator==(const page_validators&) const = default;
-};
-
 struct found_headline {
   std::string heading;
   std::optional<std::string> subheading;
@@ -67,6 +62,7 @@ struct run_record {
   site_run run;                           // found and fresh are counted by the store
   std::vector<found_headline> headlines;  // in page order; only for outcome headlines
   page_validators validators;             // kept for a run that read its page
+  std::string rules_stamp;                // of the ParseDef that read it (rules_stamp)
   std::optional<std::string> logo;        // the logo's picture bytes, when the run had one
 };
 
@@ -92,6 +88,9 @@ class headline_store {
   // in page order, then the older ones, the most recently seen first. false with why on
   // failure.
   bool load(unix_time since, const std::function<void(stored_headline&&)>& each, std::string* why = nullptr);
+  // The same for one site.
+  bool load_site(const std::string& site, unix_time since, const std::function<void(stored_headline&&)>& each,
+                 std::string* why = nullptr);
   // The identities of a site's stored headlines (to tell the new ones of a run while it runs).
   std::unordered_set<std::string> identities(const std::string& site);
   static std::string identity(const std::string& link, const std::string& heading);
@@ -103,7 +102,9 @@ class headline_store {
   std::optional<site_run> last_run(const std::string& site);
   // When the site's last run that read a page (or was told it had not changed) ended.
   std::optional<unix_time> last_good_run(const std::string& site);
-  page_validators validators(const std::string& site);
+  // The validators of the site's page, when the rules that read it had this stamp; none
+  // otherwise (edited rules must read the whole page).
+  page_validators validators(const std::string& site, const std::string& rules_stamp);
   std::optional<std::string> logo(const std::string& site);
   std::optional<std::string> site_name(const std::string& site);
 
@@ -113,6 +114,8 @@ class headline_store {
  private:
   explicit headline_store(sqlite_db db) : db_(std::move(db)) {}
   std::optional<std::int64_t> site_id(const std::string& site);
+  bool load_where(const std::string* site, unix_time since, const std::function<void(stored_headline&&)>& each,
+                  std::string* why);
 
   sqlite_db db_;
 };

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/file_read.h"
+
 namespace vantrel {
 
 namespace {
@@ -76,6 +78,17 @@ std::optional<image_header> probe_image_file(const std::string& path) {
 
 bool fits_as_logo(const std::optional<image_header>& header) {
   return header && header->width <= max_logo_side && header->height <= max_logo_side;
+}
+
+std::optional<std::string> read_logo_file(const std::string& path) {
+  if (!fits_as_logo(probe_image_file(path))) return std::nullopt;
+  // Four bytes a pixel plus headers and palettes: what a bitmap of the largest logo takes; a
+  // PNG is smaller still.
+  constexpr unsigned long long most = 4ull * max_logo_side * max_logo_side + (64u << 10);
+  std::string bytes;
+  if (!read_whole_file(path, most, bytes)) return std::nullopt;
+  if (!fits_as_logo(probe_image(bytes))) return std::nullopt;  // changed since it was probed
+  return bytes;
 }
 
 }  // namespace vantrel

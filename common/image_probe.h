@@ -26,5 +26,8 @@ std::optional<image_header> probe_image(std::string_view head);
 std::optional<image_header> probe_image_file(const std::string& path);
 // A BMP or PNG of at most max_logo_side pixels a side.
 bool fits_as_logo(const std::optional<image_header>& header);
+// The bytes of a logo file whose header fits as a logo (the file is read only then, and only
+// up to what such a picture can take); nullopt for anything else.
+std::optional<std::string> read_logo_file(const std::string& path);
 
 }  // namespace vantrel

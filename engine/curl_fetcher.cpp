@@ -35,7 +35,7 @@ struct transfer {
   bool headers_started = false;
   bool body_started = false;
   steady::time_point last_activity = steady::now();
-  std::optional<std::string> location, content_type;
+  std::optional<std::string> location, content_type, etag, last_modified;
 };
 
 size_t on_header(char* data, size_t size, size_t count, void* user) {
@@ -46,10 +46,16 @@ size_t on_header(char* data, size_t size, size_t count, void* user) {
   if (istarts_with(line, "HTTP/")) {  // a new reply (after a 100 Continue, say) starts afresh
     t->location.reset();
     t->content_type.reset();
+    t->etag.reset();
+    t->last_modified.reset();
   } else if (istarts_with(line, "location:")) {
     t->location = std::string(trim_spaces(line.substr(9)));
   } else if (istarts_with(line, "content-type:")) {
     t->content_type = std::string(trim_spaces(line.substr(13)));
+  } else if (istarts_with(line, "etag:")) {
+    t->etag = std::string(trim_spaces(line.substr(5)));
+  } else if (istarts_with(line, "last-modified:")) {
+    t->last_modified = std::string(trim_spaces(line.substr(14)));
   }
   return size * count;
 }
@@ -129,8 +135,20 @@ fetch_result curl_fetcher::fetch(const fetch_request& request,
   t.max_body = limits_.max_body;
 
   std::unique_ptr<curl_slist, slist_deleter> headers;
-  if (request.accept_charset)
-    headers.reset(curl_slist_append(nullptr, ("Accept-Charset: " + *request.accept_charset).c_str()));
+  auto add_header = [&headers](const std::string& line) {
+    if (curl_slist* more = curl_slist_append(headers.get(), line.c_str())) {
+      headers.release();
+      headers.reset(more);
+    }
+  };
+  if (request.accept_charset) add_header("Accept-Charset: " + *request.accept_charset);
+  // What an earlier reply said about the page, so an unchanged page comes back as 304 without
+  // a body. A stored value that would break the header line is not sent.
+  const page_validators& known = request.validators;
+  if (known.etag && !known.etag->empty() && !has_control_chars(*known.etag))
+    add_header("If-None-Match: " + *known.etag);
+  if (known.last_modified && !known.last_modified->empty() && !has_control_chars(*known.last_modified))
+    add_header("If-Modified-Since: " + *known.last_modified);
   char error_text[CURL_ERROR_SIZE] = "";
   CURL* h = easy.get();
   curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());
@@ -203,6 +221,7 @@ fetch_result curl_fetcher::fetch(const fetch_request& request,
   result.body_bytes = static_cast<long long>(t.stored);
   result.location = t.location;
   result.charset = charset_of(t.content_type);
+  result.validators = {t.etag, t.last_modified};
   if (cancelled) {
     result.how = fetch_result::outcome::cancelled;
     result.error = "stopped";

@@ -13,6 +13,9 @@ namespace vantrel {
 class picture {
  public:
   virtual ~picture() = default;
+  // The bytes of the file the picture was read from, shared by its copies (the headline store
+  // keeps a site's logo); null when unknown.
+  std::shared_ptr<const std::string> file_bytes;
 };
 
 // Flags of headline_item::fields_set; the same numbers name the field of a store.

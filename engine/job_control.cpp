@@ -63,6 +63,7 @@ void job_control::fill(parser_job& job) {
   job.source_fname.reset();
   job.ret = 0;
   job.failure.clear();
+  job.validators = {};
   job.busy_event = &busy_event_;
   job.fetcher = fetcher_;
 }
@@ -76,11 +77,13 @@ bool job_control::ready_for(const char* who) {
   return true;
 }
 
-bool job_control::process_parsedef(const std::string& parsedef_fname, const std::optional<std::string>& source_fname) {
+bool job_control::process_parsedef(const std::string& parsedef_fname, const std::optional<std::string>& source_fname,
+                                   const page_validators& validators) {
   if (!ready_for("process_parsedef")) return false;
   fill(parsedef_job_);
   parsedef_job_.parsedef_fname = parsedef_fname;
   parsedef_job_.source_fname = source_fname;
+  parsedef_job_.validators = validators;
   return start(parsedef_job_, "process_parsedef");
 }
 

@@ -47,8 +47,10 @@ class job_control : private job_receiver {
   void set_picture_source(picture_source* pictures) { pictures_ = pictures; }
 
   // Starts a ParseDef job; source_fname, when set, is parsed instead of the site's page.
+  // validators: what an earlier reply said about the page, for a conditional fetch.
   // FALSE when a previous worker still holds the job record, or no worker could start.
-  bool process_parsedef(const std::string& parsedef_fname, const std::optional<std::string>& source_fname);
+  bool process_parsedef(const std::string& parsedef_fname, const std::optional<std::string>& source_fname,
+                        const page_validators& validators = {});
   // Starts a job that fetches an address without a ParseDef.
   bool process_url_job(const std::string& url);
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/page_validators.h"
 #include "engine/headline_item.h"
 #include "engine/source_line.h"
 
@@ -54,6 +55,9 @@ struct job_outcome {
   std::string failure;                        // why it failed, for messages; "" when it did not
   bool stopped = false;                       // the Stop command ended it
   std::shared_ptr<const rule_report> report;  // how the rules fitted the page; none without a loaded ParseDef
+  int http_status = 0;                        // of the last reply; 0 when there was none
+  bool not_modified = false;                  // the server said the page had not changed: nothing was parsed
+  page_validators validators;                 // the last reply's, for the next conditional fetch
 };
 
 // The queue runner, and whoever waits for jobs to end.

@@ -71,10 +71,17 @@ unsigned mtparser_func(parser_job& job) {
   trace("mtparser_func entered");
   job.failure.clear();
   job.report.reset();
+  job.http_status = 0;
+  job.reply_validators = {};
+  job.not_modified = false;
   std::optional<parser> par;
   try {
     par.emplace(job.callbacks, job.fetcher, &job.progress);
+    par->set_validators(job.validators);
     if (run_job(job, *par)) job.report = std::make_shared<rule_report>(par->report());
+    job.http_status = par->http_status();
+    job.reply_validators = par->reply_validators();
+    job.not_modified = par->not_modified();
   } catch (const std::exception& e) {
     // A page too large for the memory left, say: the job fails, the program goes on.
     const bool no_memory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "common/page_validators.h"
+
 namespace vantrel {
 
 // The phases of a transfer, as the status reports name them.
@@ -24,6 +26,7 @@ struct fetch_request {
   std::string url;
   std::optional<std::string> accept_charset;  // sent as "Accept-Charset" when set; no control characters
   std::string body_file;                      // the body is stored here
+  page_validators validators;                 // sent as If-None-Match / If-Modified-Since when set
 };
 
 struct fetch_result {
@@ -36,6 +39,7 @@ struct fetch_result {
   std::optional<std::string> location;  // the reply's Location header
   std::optional<std::string> charset;   // the charset of the reply's Content-Type
   std::string error;                    // why it failed, in words for the user
+  page_validators validators;           // the reply's ETag and Last-Modified
 };
 
 // The "User-Agent" of every request.

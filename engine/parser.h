@@ -51,6 +51,16 @@ class parser : public parsedef_file, private walk_observer {
   // anchor of their body).
   void set_http_status(int status) { http_status_ = status; }
 
+  // What an earlier reply said about the site's page: sent with every fetch of the job, so an
+  // unchanged page comes back without a body.
+  void set_validators(page_validators known) { validators_ = std::move(known); }
+  // The last reply's own validators (kept from the request when a 304 repeats none).
+  const page_validators& reply_validators() const { return reply_validators_; }
+  // The server said the page has not changed since: nothing was parsed.
+  bool not_modified() const { return not_modified_; }
+  // The status of the last reply; 0 before any.
+  int http_status() const { return http_status_; }
+
   // What went wrong in the last failed parse or fetch.
   const std::string& failure() const { return failure_; }
   // How the rules fitted the pages parsed so far; starts over when a ParseDef is loaded.
@@ -87,6 +97,8 @@ class parser : public parsedef_file, private walk_observer {
   std::optional<std::string> redirect_url_;
   std::unique_ptr<picture> logo_;
   int http_status_ = 0;
+  page_validators validators_, reply_validators_;
+  bool not_modified_ = false;
   std::string temp_fname_;  // fetched page on disk
   std::string failure_;
   rule_report report_;

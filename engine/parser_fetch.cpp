@@ -22,6 +22,7 @@ std::string site_name_of(const std::string& display) {
 
 int parser::process_url(const std::optional<std::string>& address) {
   redirect_url_.reset();
+  not_modified_ = false;
   if (fetch_page(address) != 0) return -1;
   int redirects = 0;
   while (redirect_url_) {
@@ -89,7 +90,7 @@ int parser::fetch_page(std::optional<std::string> address) {
     return -1;
   }
 
-  fetch_request request{*address, parsedef_charset_, temp_fname_};
+  fetch_request request{*address, parsedef_charset_, temp_fname_, validators_};
   fetch_result got = fetcher_->fetch(request, [&](const fetch_progress& p) {
     switch (p.phase) {
       case fetch_phase::request:
@@ -131,6 +132,7 @@ int parser::fetch_page(std::optional<std::string> address) {
 
   set_http_status(got.status_code);
   trace("Status code is %d", http_status_);
+  reply_validators_ = got.validators;
   trace("Calling pst_done callback");
   if (report(pst_done, nullptr) == -1) {
     trace("Done callback returned -1");
@@ -139,6 +141,16 @@ int parser::fetch_page(std::optional<std::string> address) {
   }
   trace("Body length is %lld", got.body_bytes);
 
+  if (http_status_ == 304) {
+    // Unchanged since the validators were given: the headlines found then still stand. A 304
+    // may leave out what it did not change.
+    trace("Page not modified");
+    not_modified_ = true;
+    if (!reply_validators_.etag) reply_validators_.etag = validators_.etag;
+    if (!reply_validators_.last_modified) reply_validators_.last_modified = validators_.last_modified;
+    report(pst_parsing_done, nullptr);
+    return 0;
+  }
   if (http_status_ >= 300 && http_status_ < 400 && got.location && !got.location->empty()) {
     // The reply names the new address itself: follow it like a page that moved.
     set_redirect(join_url(*address, *got.location).value_or(*got.location));

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "common/page_validators.h"
 #include "common/sync_event.h"
 #include "engine/headline_item.h"
 #include "engine/parsedef_rules.h"
@@ -80,6 +81,12 @@ struct parser_job {
   page_fetcher* fetcher = nullptr;            // how pages are fetched; none: fetching fails
   std::string failure;                        // why the job failed, for messages; "" when it did not
   std::shared_ptr<const rule_report> report;  // how the rules fitted the page; none when no ParseDef loaded
+  page_validators validators;                 // the owner's: what an earlier reply said about the page
+  // Filled by the worker: the last reply's status, its validators, and whether it said the
+  // page had not changed (nothing was parsed then).
+  int http_status = 0;
+  page_validators reply_validators;
+  bool not_modified = false;
   // Set by the Stop command; the worker's next report consumes it and ends the job. A new
   // one for every job, so a Stop meant for one job never reaches the next.
   std::shared_ptr<sync_event> stop_event;

@@ -77,6 +77,9 @@ TEST(HeadlineStore, RunsAddHeadlinesAndMarkTheNewOnes) {
   EXPECT_EQ(store->unread_count(), 0u);
   EXPECT_EQ(store->identities("News/a.xml").size(), 4u);
   EXPECT_EQ(store->site_name("News/a.xml"), "Site News/a.xml");
+  std::vector<std::string> one_site;
+  ASSERT_TRUE(store->load_site("Tech/b.xml", 0, [&](stored_headline&& s) { one_site.push_back(s.heading); }));
+  EXPECT_EQ(one_site, std::vector<std::string>{"Other site"});
 
   EXPECT_EQ(store->forget_before(1200), 2u) << "Two and No link were last seen at 1000";
   EXPECT_EQ(all(*store).size(), 3u);
@@ -87,9 +90,11 @@ TEST(HeadlineStore, RunsThatReadNoPageKeepWhatWasThere) {
   auto store = open_store(dir.file("store.db"));
   auto with = run_of("s", 1000, {h("One", "http://s/1")});
   with.validators = {"\"abc\"", "Tue, 08 Dec 2026 10:00:00 GMT"};
+  with.rules_stamp = "120:1";
   with.logo = std::string("\x89PNG\0\x01", 6);
   store->record(with);
-  EXPECT_EQ(store->validators("s"), with.validators);
+  EXPECT_EQ(store->validators("s", "120:1"), with.validators);
+  EXPECT_TRUE(store->validators("s", "121:2").empty()) << "edited rules read the whole page";
   EXPECT_EQ(store->logo("s"), with.logo);
 
   auto failed = run_of("s", 2000, {}, run_outcome::failed);

@@ -161,5 +161,54 @@ TEST(QueuePolicy, TheFileAnEntryRuns) {
   }
 }
 
+TEST(QueuePolicy, AnEntryIsKeptUnderTheNameItsFileHas) {
+  testing::temp_dir dir;
+  dir.write("lib/News/a.xml", "x");
+  const std::string lib = dir.file("lib");
+  EXPECT_EQ(queued_site_key(lib, *site("NEWS/A.XML", "A", 0)), "News/a.xml") << "disabled entries have a key too";
+  EXPECT_EQ(queued_site_key(lib, *site("News/gone.xml", "A", 1)), "News/gone.xml");
+  EXPECT_EQ(site_key_for(lib, lib + "/News/./a.xml"), "News/a.xml");
+  EXPECT_EQ(site_key_for(lib, dir.file("elsewhere.xml")), dir.file("elsewhere.xml"));
+
+  const std::string stamp = rules_stamp(lib + "/News/a.xml");
+  EXPECT_FALSE(stamp.empty());
+  dir.write("lib/News/a.xml", "edited");
+  EXPECT_NE(rules_stamp(lib + "/News/a.xml"), stamp);
+  EXPECT_EQ(rules_stamp(lib + "/News/gone.xml"), "");
+}
+
+TEST(QueuePolicy, ASiteIsDueItsIntervalAfterItsLastRun) {
+  const std::int64_t now = 1'800'000'000;
+  struct {
+    long refresh;
+    int enabled;
+    long last_refresh;                     // the queue file's
+    std::optional<std::int64_t> last_run;  // the store's
+    bool due;
+  } cases[] = {
+      {0, 1, 0, std::nullopt, false},  // only when the user runs the queue
+      {-5, 1, 0, std::nullopt, false},
+      {30, 0, 0, std::nullopt, false},  // disabled
+      {30, 1, 0, std::nullopt, true},   // never ran
+      {30, 1, 0, now - 29 * 60, false},
+      {30, 1, 0, now - 30 * 60, true},
+      {30, 1, now - 10 * 60, now - 40 * 60, false},  // the later of the two counts
+      {30, 1, now - 40 * 60, now - 10 * 60, false},
+      {30, 1, 0, now + 31 * 60, true},  // the clock went back past the interval
+      {30, 1, 0, now + 10 * 60, false},
+      {0x7fffffffL, 1, 0, now - 1, false},  // an interval beyond any clock
+      {30, 1, 0x7fffffffffffffffL, std::nullopt, true},
+  };
+  for (const auto& c : cases) {
+    queue_site entry;
+    entry.fname = "a.xml";
+    entry.refresh = c.refresh;
+    entry.enabled = c.enabled;
+    entry.last_refresh = c.last_refresh;
+    EXPECT_EQ(refresh_due(entry, c.last_run, now), c.due)
+        << c.refresh << " " << c.enabled << " " << c.last_refresh << " " << c.last_run.value_or(-1);
+  }
+}
+
 }  // namespace
 }  // namespace vantrel

@@ -89,6 +89,48 @@ TEST(Retrieval, AnOrdinaryPageReportsEveryPhaseAndSendsOurHeaders) {
   EXPECT_TRUE(r.temp_removed_with_parser());
 }
 
+TEST(Retrieval, AnUnchangedPageIsAskedForConditionallyAndNotParsed) {
+  http_server server;
+  const std::string etag = "\"v1\"", stamp = "Tue, 08 Dec 2026 10:00:00 GMT";
+  server.route("/news", [&](http_connection& c, const http_request& request) {
+    const auto match = request.headers.find("if-none-match");
+    if (match != request.headers.end() && match->second == etag) {
+      c.send(http_server::reply(304, "", "ETag: " + etag + "\r\n"));
+    } else {
+      c.send(http_server::reply(200, story_page, "ETag: " + etag + "\r\nLast-Modified: " + stamp + "\r\n"));
+    }
+  });
+  fetch_run first(one_section(anchor_rules));
+  EXPECT_EQ(first.run(server.url("/news")), 0);
+  EXPECT_EQ(first.rec.summary().size(), 1u);
+  EXPECT_FALSE(first.p->not_modified());
+  const page_validators told = first.p->reply_validators();
+  EXPECT_EQ(told, (page_validators{etag, stamp}));
+
+  fetch_run again(one_section(anchor_rules));
+  again.p->set_validators(told);
+  EXPECT_EQ(again.run(server.url("/news")), 0);
+  EXPECT_TRUE(again.p->not_modified());
+  EXPECT_EQ(again.p->http_status(), 304);
+  EXPECT_TRUE(again.rec.summary().empty());
+  EXPECT_EQ(again.done_reports(), 1);
+  EXPECT_EQ(again.p->reply_validators(), told) << "what the 304 left out is kept";
+  auto requests = server.requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].headers.count("if-none-match"), 0u);
+  EXPECT_EQ(requests[1].headers["if-none-match"], etag);
+  EXPECT_EQ(requests[1].headers["if-modified-since"], stamp);
+
+  // A stored value that would forge a header line is not sent; the page comes whole.
+  fetch_run forged(one_section(anchor_rules));
+  forged.p->set_validators({etag + "\r\nX-Evil: 1", std::nullopt});
+  EXPECT_EQ(forged.run(server.url("/news")), 0);
+  EXPECT_FALSE(forged.p->not_modified());
+  requests = server.requests();
+  EXPECT_EQ(requests.back().headers.count("if-none-match"), 0u);
+  EXPECT_EQ(requests.back().headers.count("x-evil"), 0u);
+}
+
 TEST(Retrieval, BodiesInEveryShapeArriveWhole) {
   const std::string body =
       "<html><body><div><a href='/story'>Story " + std::string(20000, 'x') + "</a></div></body></html>";
@@ -127,7 +169,7 @@ TEST(Retrieval, ProgressCountsWireBytesAgainstTheAnnouncedLength) {
   curl_fetcher fetcher(test_limits());
   testing::temp_dir dir;
   fetch_result got =
-      fetcher.fetch({server.url("/slow-gzip"), std::nullopt, dir.file("body")}, [&o](const fetch_progress& p) {
+      fetcher.fetch({server.url("/slow-gzip"), std::nullopt, dir.file("body"), {}}, [&o](const fetch_progress& p) {
         if (p.phase == fetch_phase::response_body) {
           *o.read = p.bytes_read;
           *o.total = p.bytes_total;
@@ -311,7 +353,7 @@ class tls_server {
   bool listening() const {
     curl_fetcher probe(test_limits());
     testing::temp_dir d;
-    fetch_result r = probe.fetch({url(), std::nullopt, d.file("b")}, [](const fetch_progress&) { return 0; });
+    fetch_result r = probe.fetch({url(), std::nullopt, d.file("b"), {}}, [](const fetch_progress&) { return 0; });
     return r.error.find("onnect") == std::string::npos;
   }
   pid_t pid_ = 0;

@@ -1,0 +1,112 @@
+#include "engine/run_recorder.h"
+
+#include "engine/rule_check.h"
+
+namespace vantrel {
+
+site_run run_of(const job_outcome& outcome, unsigned long found, unix_time when, bool user_started) {
+  site_run run;
+  run.when = when;
+  run.http_status = outcome.http_status;
+  run.user_started = user_started;
+  run.found = found;
+  if (outcome.ret != 0 || outcome.stopped) {
+    run.outcome = run_outcome::failed;
+    run.reason = outcome.stopped ? std::string("stopped") : outcome.failure;
+    if (run.reason.empty()) run.reason = "the job failed";
+  } else if (outcome.not_modified) {
+    run.outcome = run_outcome::unchanged;
+  } else if (found == 0) {
+    run.outcome = run_outcome::nothing;
+    run.reason = outcome.report ? broken_rules_summary(*outcome.report) : std::string();
+    if (run.reason.empty()) run.reason = "No headlines: the page was empty";
+  } else {
+    run.outcome = run_outcome::headlines;
+  }
+  return run;
+}
+
+std::string run_text(const site_run& run) {
+  std::string text;
+  switch (run.outcome) {
+    case run_outcome::headlines:
+      text = std::to_string(run.found) + (run.found == 1 ? " headline, " : " headlines, ") + std::to_string(run.fresh) +
+             " new";
+      break;
+    case run_outcome::unchanged:
+      text = "Unchanged since the last run";
+      break;
+    case run_outcome::nothing:
+    case run_outcome::failed:
+      text = run.reason;
+      break;
+  }
+  if (run.http_status >= 400) text += " (HTTP " + std::to_string(run.http_status) + ")";
+  return text;
+}
+
+run_recorder::run_recorder(headline_store* store, std::string site, std::string site_name, std::string rules_stamp)
+    : store_(store) {
+  record_.site = std::move(site);
+  record_.site_name = std::move(site_name);
+  record_.rules_stamp = std::move(rules_stamp);
+  if (store_) known_ = store_->identities(record_.site);
+}
+
+page_validators run_recorder::validators() const {
+  return store_ ? store_->validators(record_.site, record_.rules_stamp) : page_validators{};
+}
+
+bool run_recorder::add(const headline_item& item) {
+  if (!record_.logo && item.logo && item.logo->file_bytes) record_.logo = *item.logo->file_bytes;
+  record_.headlines.push_back({item.heading, item.subheading, item.link, item.encoding});
+  const bool fresh = known_.insert(headline_store::identity(item.link, item.heading)).second;
+  if (fresh) ++fresh_;
+  return fresh;
+}
+
+site_run run_recorder::finish(const job_outcome& outcome, unix_time when, bool user_started, std::string* why) {
+  record_.run = run_of(outcome, static_cast<unsigned long>(record_.headlines.size()), when, user_started);
+  record_.validators = outcome.validators;
+  site_run run = record_.run;
+  run.fresh = fresh_;
+  // A stopped run is no run: the site keeps what its last one found.
+  if (store_ && !outcome.stopped) {
+    if (auto stored = store_->record(record_, why)) run = *stored;
+  } else if (run.outcome != run_outcome::headlines) {
+    run.fresh = 0;
+  }
+  record_.headlines.clear();
+  return run;
+}
+
+void run_tally::add(const std::string& site_name, const site_run& run) {
+  ++sites_;
+  switch (run.outcome) {
+    case run_outcome::headlines:
+    case run_outcome::unchanged:
+      ++with_headlines_;
+      fresh_ += run.fresh;
+      return;
+    case run_outcome::nothing:
+      ++with_none_;
+      break;
+    case run_outcome::failed:
+      ++failed_;
+      break;
+  }
+  problems_.push_back(site_name + ": " + run_text(run));
+}
+
+std::string run_tally::summary() const {
+  std::string text = std::to_string(sites_) + (sites_ == 1 ? " site: " : " sites: ");
+  std::string parts;
+  auto part = [&parts](const std::string& p) { parts += (parts.empty() ? "" : ", ") + p; };
+  if (with_headlines_ > 0)
+    part(std::to_string(with_headlines_) + " with headlines (" + std::to_string(fresh_) + " new)");
+  if (with_none_ > 0) part(std::to_string(with_none_) + " with none");
+  if (failed_ > 0) part(std::to_string(failed_) + " failed");
+  return text + parts;
+}
+
+}  // namespace vantrel
