@@ -7,7 +7,7 @@ namespace vantrel::cli {
 const char* const usage_text =
     "Usage: tidewatch-cli [OPTIONS] [--source FILE] PARSEDEF\n"
     "       tidewatch-cli [OPTIONS] --url ADDRESS\n"
-    "       tidewatch-cli [OPTIONS] --queue [--root DIR]\n"
+    "       tidewatch-cli [OPTIONS] --queue [--due] [--root DIR]\n"
     "       tidewatch-cli [OPTIONS] --check [--source FILE] PARSEDEF | --check --queue\n"
     "       tidewatch-cli [OPTIONS] --events [--parsedef PARSEDEF] FILE | --events --url ADDRESS\n"
     "       tidewatch-cli --help | --version\n"
@@ -21,14 +21,21 @@ const char* const usage_text =
     "  --queue           the headlines of every enabled site of Tidewatch's site queue, in\n"
     "                    turn; a header line (text) or a \"site\" key (json) names the site\n"
     "  --root DIR        with --queue: the ParseDef root (else Tidewatch's preference)\n"
+    "  --due             with --queue: only the sites whose refresh interval (set in\n"
+    "                    Tidewatch's Site Selector) has passed since their last run\n"
+    "  --new             only the headlines not seen before; with --due or --new a page\n"
+    "                    that has not changed since the last run is not fetched again\n"
+    "  --store FILE      keep headlines and runs in FILE instead of Tidewatch's store\n"
+    "  --no-store        leave the headline store alone (every headline counts as new)\n"
     "  --check           instead of the headlines, say whether the rules still fit the\n"
     "                    page: headlines found, items begun but never completed, sections\n"
     "                    whose start never matched, rules that never matched, the page's\n"
     "                    encoding and where it came from (text, or one JSON object per site)\n"
     "  --progress        show the retrieval's progress on standard error\n"
     "  --format FORMAT   text (default): heading, then subheading and link indented;\n"
-    "                    json: one JSON object per headline and line; atom or rss: an\n"
-    "                    Atom 1.0 or RSS 2.0 feed of the headlines, written at the end\n"
+    "                    json: one JSON object per headline and line, \"new\" true for a\n"
+    "                    headline not seen before; atom or rss: an Atom 1.0 or RSS 2.0\n"
+    "                    feed of the headlines, written at the end\n"
     "  --output-dir DIR  with --queue and atom or rss: one feed file per site, named after\n"
     "                    the site's file (News/x.nov gives DIR/News/x.atom); a site that\n"
     "                    fails keeps its previous feed\n"
@@ -57,7 +64,11 @@ enum option_id : int {
   opt_queue,
   opt_root,
   opt_output_dir,
-  opt_check
+  opt_check,
+  opt_due,
+  opt_new,
+  opt_store,
+  opt_no_store
 };
 
 const ::option long_options[] = {
@@ -74,6 +85,10 @@ const ::option long_options[] = {
     {"root", required_argument, nullptr, opt_root},
     {"output-dir", required_argument, nullptr, opt_output_dir},
     {"check", no_argument, nullptr, opt_check},
+    {"due", no_argument, nullptr, opt_due},
+    {"new", no_argument, nullptr, opt_new},
+    {"store", required_argument, nullptr, opt_store},
+    {"no-store", no_argument, nullptr, opt_no_store},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -150,6 +165,18 @@ parse_result parse_options(const std::vector<std::string>& args) {
       case opt_check:
         o.check = true;
         break;
+      case opt_due:
+        o.due = true;
+        break;
+      case opt_new:
+        o.only_new = true;
+        break;
+      case opt_store:
+        o.store_file = optarg;
+        break;
+      case opt_no_store:
+        o.no_store = true;
+        break;
       case ':':
         return fail(std::string("option --") + name_of(optopt) + " needs a value");
       default:
@@ -165,6 +192,10 @@ parse_result parse_options(const std::vector<std::string>& args) {
   if (feed && (o.url || o.what == mode::events)) return fail("feeds are made of a ParseDef's headlines");
   if (o.check && (feed || o.url || o.what == mode::events))
     return fail("--check runs a ParseDef and reports in text or json: no feed, --url or --events");
+  if (o.due && (!o.queue || o.check)) return fail("--due goes with --queue (and not --check)");
+  if (o.store_file && o.no_store) return fail("--store and --no-store exclude each other");
+  if (o.only_new && (feed || o.check || o.url || o.what == mode::events))
+    return fail("--new prints headlines as text or json: no feed, --check, --url or --events");
   if (o.queue) {
     if (!positional.empty() || o.url || o.source || o.parsedef || o.what == mode::events) {
       return fail("--queue takes its sites from the queue: no ParseDef, file, --url or --events");

@@ -22,6 +22,10 @@ struct options {
   std::optional<std::string> root;         // with queue: the ParseDef root (else the preference)
   std::optional<std::string> output_dir;   // with queue and a feed format: one feed file per site
   bool check = false;                      // report how well the rules fit the page, not the headlines
+  bool due = false;                        // with queue: only the sites whose refresh interval has passed
+  bool only_new = false;                   // only headlines the headline store has not seen before
+  std::optional<std::string> store_file;   // the headline store to use instead of Tidewatch's
+  bool no_store = false;                   // leave the headline store alone: no history
 };
 
 struct parse_result {

@@ -110,7 +110,8 @@ std::string format_text(const headline_item& item) {
   return out;
 }
 
-void append_json(std::string& out, const headline_item& item, const std::string* logo_path, const site_label* site) {
+void append_json(std::string& out, const headline_item& item, const std::string* logo_path, bool fresh,
+                 const site_label* site) {
   out += "{\"heading\":";
   append_json_string(out, item.heading);
   out += ",\"subheading\":";
@@ -129,6 +130,7 @@ void append_json(std::string& out, const headline_item& item, const std::string*
   } else {
     out += "null";
   }
+  out += fresh ? ",\"new\":true" : ",\"new\":false";
   if (site != nullptr) {
     out += ",\"site\":";
     append_json_string(out, site->name);

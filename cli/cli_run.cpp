@@ -9,6 +9,7 @@
 #include "cli/cli_output.h"
 #include "cli/console_view.h"
 #include "cli/feed_output.h"
+#include "common/headline_store.h"
 #include "common/library.h"
 #include "common/parsedef_file.h"
 #include "common/paths.h"
@@ -20,6 +21,7 @@
 #include "engine/curl_fetcher.h"
 #include "engine/job_control.h"
 #include "engine/parser.h"
+#include "engine/run_recorder.h"
 #include "engine/ui_dispatcher.h"
 #include "vantrel_version.h"
 
@@ -44,7 +46,7 @@ class bare_events : public job_callbacks {
   std::ostream& out_;
 };
 
-int run_controlled(const options& opts, console& view, std::ostream& err) {
+int run_controlled(const options& opts, console& view, std::ostream& err, const page_validators& validators = {}) {
   if (!curl_library_init()) {
     err << "tidewatch-cli: the network library could not be started\n";
     return 1;
@@ -66,7 +68,8 @@ int run_controlled(const options& opts, console& view, std::ostream& err) {
   if (opts.url)
     started = jobs.process_url_job(*opts.url);
   else
-    started = jobs.process_parsedef(*opts.parsedef, opts.what == mode::events ? opts.events_file : opts.source);
+    started =
+        jobs.process_parsedef(*opts.parsedef, opts.what == mode::events ? opts.events_file : opts.source, validators);
   if (!started) {
     err << "tidewatch-cli: the job could not be started\n";
     return 1;
@@ -92,6 +95,40 @@ int run_controlled(const options& opts, console& view, std::ostream& err) {
 }
 
 bool is_feed(output_format f) { return f == output_format::atom || f == output_format::rss; }
+
+// The headline store of a run that keeps history; null (said once) when there is none.
+std::unique_ptr<headline_store> open_history(const options& opts, std::ostream& err) {
+  if (opts.no_store) return nullptr;
+  const std::string path = opts.store_file.value_or(headline_store::default_path());
+  std::string why, notice;
+  auto store = headline_store::open(path, &why, &notice);
+  if (!notice.empty()) err << "tidewatch-cli: " << notice << "\n";
+  if (!store) err << "tidewatch-cli: no headline store, so no history: " << why << "\n";
+  return store;
+}
+
+// Forgets what has not been seen for the days Tidewatch keeps headlines.
+void prune_history(headline_store* store) {
+  if (store != nullptr) store->forget_before(std::time(nullptr) - std::int64_t{prefs().get_keep_days()} * 86400);
+}
+
+// One site's headlines through its run recorder: each is judged new as it arrives, and the run
+// is kept in the store (when there is one) at the end. Returns run_controlled's status.
+int run_site(const options& one, console& view, std::ostream& err, headline_store* store, const std::string& key,
+             const std::string& name, site_run* ran = nullptr) {
+  run_recorder recorder(store, key, name, rules_stamp(*one.parsedef));
+  view.set_judge([&recorder](const headline_item& item) { return recorder.add(item); });
+  // A page that has not changed has nothing new; runs that print every headline read it whole.
+  const bool conditional = one.due || one.only_new;
+  const int rc = run_controlled(one, view, err, conditional ? recorder.validators() : page_validators{});
+  if (rc == exit_stopped) return rc;
+  std::string why;
+  const site_run run = recorder.finish(view.outcome(), std::time(nullptr), !one.due, &why);
+  if (!why.empty()) err << "tidewatch-cli: " << key << ": the headline store could not keep the run: " << why << "\n";
+  if (run.outcome == run_outcome::unchanged && one.progress) err << run_text(run) << "\n";
+  if (ran != nullptr) *ran = run;
+  return rc;
+}
 
 // The feed's title and link: the ParseDef's name and url.
 feed_head read_head(const std::string& parsedef) {
@@ -143,10 +180,17 @@ int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool in
     for (size_t i = 0; i < queue.count(); ++i) names.push_back(queue_fname(queue[i]));
     feed_names = feed_file_names(names, opts.format == output_format::atom ? ".atom" : ".rss");
   }
+  std::unique_ptr<headline_store> store = opts.check ? nullptr : open_history(opts, err);
+  run_tally tally;
   int status = 0;
   for (size_t i = 0; i < queue.count(); ++i) {
     const queue_site& site = queue[i];
     if (site.enabled == 0) continue;
+    if (opts.due) {
+      const auto last = store ? store->last_run(queued_site_key(root, site)) : std::nullopt;
+      if (!refresh_due(site, last ? std::optional<std::int64_t>(last->when) : std::nullopt, std::time(nullptr)))
+        continue;
+    }
     const std::string fname = queue_fname(site);
     const site_label label{site.name.value_or(fname), fname};
     const std::optional<std::string> found = queued_site_file(root, site);
@@ -175,8 +219,10 @@ int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool in
     const feed_head head = is_feed(opts.format) ? read_head(file) : feed_head{};
     console view(out, err, one, interactive, is_feed(opts.format) ? &head : nullptr);
     view.set_site(label);
-    const int rc = run_controlled(one, view, err);
+    site_run run;
+    const int rc = run_site(one, view, err, store.get(), site_key_for(root, file), label.name, &run);
     if (rc == exit_stopped) return rc;
+    tally.add(label.name, run);
     if (rc != 0) {
       status = 1;  // a site that failed keeps its previous feed
       continue;
@@ -195,6 +241,8 @@ int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool in
       }
     }
   }
+  prune_history(store.get());
+  if (opts.progress && !tally.empty()) err << tally.summary() << "\n";
   return status;
 }
 
@@ -223,10 +271,19 @@ int run(const options& opts, std::ostream& out, std::ostream& err, bool interact
   }
   if (opts.queue) return run_queue(opts, out, err, interactive);
   if (opts.check) return run_check(opts, *opts.parsedef, nullptr, out, err, interactive);
+  if (!opts.parsedef || opts.what == mode::events) {
+    // An address without rules, or a page's events: no headlines to keep.
+    console view(out, err, opts, interactive);
+    return run_controlled(opts, view, err);
+  }
   const feed_head head = is_feed(opts.format) ? read_head(*opts.parsedef) : feed_head{};
   console view(out, err, opts, interactive, is_feed(opts.format) ? &head : nullptr);
-  const int rc = run_controlled(opts, view, err);
+  // A saved page is not the site's page of today: the store is left alone.
+  const bool keeps = !opts.source;
+  std::unique_ptr<headline_store> store = keeps ? open_history(opts, err) : nullptr;
+  const int rc = run_site(opts, view, err, store.get(), site_key_for(prefs().parsedef_root(), *opts.parsedef), "");
   if (rc == 0 && is_feed(opts.format)) out << view.feed_text();
+  prune_history(store.get());
   return rc;
 }
 

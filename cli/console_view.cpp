@@ -22,7 +22,8 @@ console::console(std::ostream& out, std::ostream& err, const options& opts, bool
       format_(opts.format),
       progress_(opts.progress),
       interactive_(interactive),
-      check_(opts.check) {
+      check_(opts.check),
+      only_new_(opts.only_new) {
   if (feed != nullptr) feed_.emplace(opts.format == output_format::atom, *feed);
 }
 
@@ -41,6 +42,7 @@ void console::items_added(result_store& store, size_t first) {
   if (check_ || feed_) {
     for (size_t i = first; i < store.size(); ++i) {
       const headline_item& item = store[i];
+      if (judge_) judge_(item);
       if (feed_) feed_->add(item.heading, item.subheading, item.link);
       if (check_ && samples_.size() < check_samples) samples_.push_back({item.heading, item.subheading, item.link});
     }
@@ -50,9 +52,11 @@ void console::items_added(result_store& store, size_t first) {
   std::string text;
   for (size_t i = first; i < store.size(); ++i) {
     const headline_item& item = store[i];
+    const bool fresh = judge_ ? judge_(item) : true;
+    if (only_new_ && !fresh) continue;
     if (format_ == output_format::json) {
       const auto* logo = dynamic_cast<const logo_file*>(item.logo.get());
-      append_json(text, item, logo ? &logo->path : nullptr, site_ ? &*site_ : nullptr);
+      append_json(text, item, logo ? &logo->path : nullptr, fresh, site_ ? &*site_ : nullptr);
     } else {
       text += format_text(item);
     }

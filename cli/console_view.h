@@ -53,6 +53,9 @@ class console : public status_listener,
   void set_disposer(std::function<void(std::vector<std::unique_ptr<headline_item>>)> dispose) {
     dispose_ = std::move(dispose);
   }
+  // Who tells whether a headline is new (the site's run recorder), as it arrives; without one
+  // every headline is new.
+  void set_judge(std::function<bool(const headline_item&)> judge) { judge_ = std::move(judge); }
   // A queue run: every headline says which site it came from.
   void set_site(site_label site) { site_ = std::move(site); }
   bool finished() const { return finished_; }
@@ -68,7 +71,7 @@ class console : public status_listener,
   std::ostream& out_;
   std::ostream& err_;
   output_format format_;
-  bool progress_, interactive_, check_;
+  bool progress_, interactive_, check_, only_new_;
   std::string last_text_, last_kind_;
   std::chrono::steady_clock::time_point last_print_;
   bool finished_ = false;
@@ -77,6 +80,7 @@ class console : public status_listener,
   std::vector<feed_entry> samples_;  // a check's first headlines
   std::optional<feed_builder> feed_;
   std::function<void(std::vector<std::unique_ptr<headline_item>>)> dispose_;
+  std::function<bool(const headline_item&)> judge_;
 };
 
 }  // namespace vantrel::cli

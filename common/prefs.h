@@ -42,6 +42,16 @@ class prefs {
   // The stored description, or the kind's default when missing or empty.
   std::string get_font(int encoding, int kind) const;
   int set_font(int encoding, int kind, const std::string& desc) const;
+  // How many days the headline store keeps a headline after it was last seen: 30 unless set,
+  // at least 1.
+  int get_keep_days() const;
+  int set_keep_days(int days) const;
+  // Whether due sites run by themselves while Tidewatch is open (1 unless set to 0).
+  int get_auto_refresh() const;
+  int set_auto_refresh(int on) const;
+  // Whether a run the user did not start tells of its new headlines on the desktop (1 unless 0).
+  int get_notify() const;
+  int set_notify(int on) const;
   // 0 when the setting holds four integers, else -1 (out is then untouched).
   int get_frame_pos(frame_rect& out) const;
   int set_frame_pos(const frame_rect& rect) const;

@@ -58,6 +58,7 @@ struct job_outcome {
   int http_status = 0;                        // of the last reply; 0 when there was none
   bool not_modified = false;                  // the server said the page had not changed: nothing was parsed
   page_validators validators;                 // the last reply's, for the next conditional fetch
+  std::string site_name;                      // the ParseDef's name; "" without one
 };
 
 // The queue runner, and whoever waits for jobs to end.

@@ -72,6 +72,7 @@ unsigned mtparser_func(parser_job& job) {
   job.failure.clear();
   job.report.reset();
   job.http_status = 0;
+  job.site_name.clear();
   job.reply_validators = {};
   job.not_modified = false;
   std::optional<parser> par;
@@ -82,6 +83,7 @@ unsigned mtparser_func(parser_job& job) {
     job.http_status = par->http_status();
     job.reply_validators = par->reply_validators();
     job.not_modified = par->not_modified();
+    job.site_name = par->get_name().value_or("");
   } catch (const std::exception& e) {
     // A page too large for the memory left, say: the job fails, the program goes on.
     const bool no_memory = dynamic_cast<const std::bad_alloc*>(&e) != nullptr;

@@ -85,6 +85,7 @@ struct parser_job {
   // Filled by the worker: the last reply's status, its validators, and whether it said the
   // page had not changed (nothing was parsed then).
   int http_status = 0;
+  std::string site_name;  // the ParseDef's name, when one was loaded
   page_validators reply_validators;
   bool not_modified = false;
   // Set by the Stop command; the worker's next report consumes it and ends the job. A new

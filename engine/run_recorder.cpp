@@ -68,6 +68,7 @@ bool run_recorder::add(const headline_item& item) {
 site_run run_recorder::finish(const job_outcome& outcome, unix_time when, bool user_started, std::string* why) {
   record_.run = run_of(outcome, static_cast<unsigned long>(record_.headlines.size()), when, user_started);
   record_.validators = outcome.validators;
+  if (record_.site_name.empty()) record_.site_name = outcome.site_name;
   site_run run = record_.run;
   run.fresh = fresh_;
   // A stopped run is no run: the site keeps what its last one found.

@@ -2,6 +2,7 @@
 #include <signal.h>
 
 #include <filesystem>
+#include <mutex>
 #include <sstream>
 #include <thread>
 
@@ -58,6 +59,12 @@ TEST(CliOptions, UsageErrorsAndModes) {
       {{"--check", "--format", "rss", "a.xml"}, false},
       {{"--check", "--url", "http://x/"}, false},
       {{"--check", "--events", "p.html"}, false},
+      {{"--queue", "--due", "--new", "--store", "s.db"}, true},
+      {{"--due", "a.xml"}, false},
+      {{"--check", "--queue", "--due"}, false},
+      {{"--store", "s.db", "--no-store", "a.xml"}, false},
+      {{"--new", "--format", "rss", "a.xml"}, false},
+      {{"--new", "--no-store", "a.xml"}, true},
   };
   for (const row& c : cases) {
     parse_result r = parse_options(c.args);
@@ -111,7 +118,7 @@ TEST(CliRun, PackageAsJson) {
       "{\"heading\":\"New ferry route opens to the islands\",\"subheading\":\"Crossings every hour from the north "
       "quay, starting Monday.\",\"link\":\"http://gazette.example/news/2026/12/ferry.html\",\"encoding\":0,\"logo\":\"";
   EXPECT_EQ(first.substr(0, want.size()), want);
-  EXPECT_NE(first.find("/harbour-gazette.bmp\"}"), std::string::npos) << first;
+  EXPECT_NE(first.find("/harbour-gazette.bmp\",\"new\":true}"), std::string::npos) << first;
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 4);
 }
 
@@ -122,7 +129,9 @@ TEST(CliRun, LogoThatDoesNotLoadIsNull) {
                            "<headline><a/></headline></section></parsedef>");
   std::string page = t.write("p.html", "<div><a href='/1'>One</a></div>");
   result r = run_cli({"--format", "json", "--source", page, pd});
-  EXPECT_EQ(r.out, "{\"heading\":\"One\",\"subheading\":null,\"link\":\"http://s/1\",\"encoding\":0,\"logo\":null}\n");
+  EXPECT_EQ(
+      r.out,
+      "{\"heading\":\"One\",\"subheading\":null,\"link\":\"http://s/1\",\"encoding\":0,\"logo\":null,\"new\":true}\n");
 }
 
 TEST(CliRun, EventsListThePageAsParsed) {
@@ -274,6 +283,69 @@ TEST(CliQueue, RunsEveryEnabledSiteAndReportsTheOnesThatFail) {
   result json = run_cli({"--queue", "--format", "json", "--root", dir.file("lib")});
   EXPECT_NE(json.out.find(",\"site\":\"Two\",\"site_file\":\"b\\\\TWO.XML\"}"), std::string::npos) << json.out;
   EXPECT_EQ(run_cli({"--queue", "--root", dir.file("nowhere")}).code, 1);
+}
+
+// The headline store across console runs: what is new, pages that did not change, sites that
+// are not due, a run that leaves the store alone and a damaged store.
+TEST(CliStore, RunsRememberWhatTheyFound) {
+  testing::http_server server;
+  std::mutex lock;
+  std::string page = "<a href='/1'>First</a>", version = "\"v1\"";
+  server.route("/one", [&](testing::http_connection& c, const testing::http_request& request) {
+    std::lock_guard hold(lock);
+    const auto asked = request.headers.find("if-none-match");
+    if (asked != request.headers.end() && asked->second == version) {
+      c.send(testing::http_server::reply(304, "", "ETag: " + version + "\r\n"));
+    } else {
+      c.send(testing::http_server::reply(200, "<div class=s>" + page + "</div>", "ETag: " + version + "\r\n"));
+    }
+  });
+  temp_dir dir;
+  dir.write("lib/A/one.xml", "<parsedef name='One' url='" + server.url("/one") +
+                                 "'><section match='substr'><start><div class='s'/></start><headline><a/></headline>"
+                                 "</section></parsedef>");
+  dir.write("lib/queue.xml",
+            "<VANTREL_SITE_QUEUE><SITE fname='A/one.xml' refresh='60'>One</SITE></VANTREL_SITE_QUEUE>");
+  const std::string store = dir.file("store.db");
+  const std::vector<std::string> queue = {"--queue", "--root", dir.file("lib"), "--store", store};
+  auto with = [&queue](std::vector<std::string> more) {
+    more.insert(more.begin(), queue.begin(), queue.end());
+    return run_cli(more);
+  };
+
+  result first = with({"--format", "json"});
+  EXPECT_EQ(first.code, 0) << first.err;
+  EXPECT_NE(first.out.find("\"heading\":\"First\""), std::string::npos);
+  EXPECT_NE(first.out.find("\"new\":true,\"site\":\"One\""), std::string::npos) << first.out;
+
+  result same = with({"--new", "--progress"});
+  EXPECT_EQ(same.code, 0) << same.err;
+  EXPECT_EQ(same.out, "# One (A/one.xml)\n") << "the page was asked for conditionally and had not changed";
+  EXPECT_NE(same.err.find("Unchanged since the last run\n1 site: 1 with headlines (0 new)\n"), std::string::npos)
+      << same.err;
+  EXPECT_EQ(server.requests().back().headers["if-none-match"], "\"v1\"");
+  {
+    std::lock_guard hold(lock);
+    page = "<a href='/2'>Second</a><a href='/1'>First</a>";
+    version = "\"v2\"";
+  }
+  result more = with({"--new", "--format", "json"});
+  EXPECT_EQ(std::count(more.out.begin(), more.out.end(), '\n'), 1) << more.out;
+  EXPECT_NE(more.out.find("\"heading\":\"Second\""), std::string::npos) << more.out;
+
+  const size_t asked = server.requests().size();
+  EXPECT_EQ(with({"--due"}).out, "") << "it ran a moment ago and refreshes hourly";
+  EXPECT_EQ(server.requests().size(), asked);
+
+  result alone = run_cli({"--queue", "--root", dir.file("lib"), "--no-store", "--format", "json"});
+  EXPECT_EQ(std::count(alone.out.begin(), alone.out.end(), '\n'), 2);
+  EXPECT_EQ(alone.out.find("\"new\":false"), std::string::npos) << "without a store nothing was seen before";
+
+  const std::string garbage = dir.write("damaged.db", std::string(8192, 'x'));
+  result damaged = run_cli({"--queue", "--root", dir.file("lib"), "--store", garbage});
+  EXPECT_EQ(damaged.code, 0);
+  EXPECT_NE(damaged.out.find("First"), std::string::npos);
+  EXPECT_NE(damaged.err.find("was damaged: it is kept as"), std::string::npos) << damaged.err;
 }
 
 }  // namespace

@@ -27,18 +27,18 @@ TEST(RunRecorder, AJobsEndBecomesARun) {
     run_outcome expected;
     std::string text;
   } cases[] = {
-      {{-1, "http://x/: Could not resolve host", false, nullptr, 0, false, {}},
+      {{-1, "http://x/: Could not resolve host", false, nullptr, 0, false, {}, ""},
        0,
        run_outcome::failed,
        "http://x/: Could not resolve host"},
-      {{0, "", false, empty_report, 304, true, {}}, 0, run_outcome::unchanged, "Unchanged since the last run"},
-      {{0, "", false, empty_report, 404, false, {}},
+      {{0, "", false, empty_report, 304, true, {}, ""}, 0, run_outcome::unchanged, "Unchanged since the last run"},
+      {{0, "", false, empty_report, 404, false, {}, ""},
        0,
        run_outcome::nothing,
        "No headlines: the rules found nothing on the page (HTTP 404)"},
-      {{0, "", false, nullptr, 200, false, {}}, 0, run_outcome::nothing, "No headlines: the page was empty"},
-      {{0, "", false, empty_report, 200, false, {}}, 3, run_outcome::headlines, "3 headlines, 0 new"},
-      {{-1, "", true, nullptr, 0, false, {}}, 0, run_outcome::failed, "stopped"},
+      {{0, "", false, nullptr, 200, false, {}, ""}, 0, run_outcome::nothing, "No headlines: the page was empty"},
+      {{0, "", false, empty_report, 200, false, {}, ""}, 3, run_outcome::headlines, "3 headlines, 0 new"},
+      {{-1, "", true, nullptr, 0, false, {}, ""}, 0, run_outcome::failed, "stopped"},
   };
   for (const auto& c : cases) {
     const site_run run = run_of(c.outcome, c.found, 100, false);
@@ -55,7 +55,7 @@ TEST(RunRecorder, TellsNewHeadlinesAndAsksConditionallyOnlyWithTheSameRules) {
   auto store = headline_store::open(dir.file("store.db"), &why, &notice);
   ASSERT_NE(store, nullptr) << why;
   const std::string rules = dir.write("site.xml", "<rules/>");
-  job_outcome read{0, "", false, std::make_shared<rule_report>(), 200, false, {"\"e1\"", std::nullopt}};
+  job_outcome read{0, "", false, std::make_shared<rule_report>(), 200, false, {"\"e1\"", std::nullopt}, ""};
 
   run_recorder first(store.get(), "site.xml", "Site", rules_stamp(rules));
   EXPECT_TRUE(first.validators().empty());
