@@ -24,6 +24,10 @@ enum : int {
   bubble_help = toolkit_id(32780),
   about = toolkit_id(57664),
   online = toolkit_id(32783),
+  // Added with the headline store; numbered after the others.
+  mark_all_read = toolkit_id(32790),
+  find = toolkit_id(32791),
+  failures = toolkit_id(32792),
 };
 
 struct command_text {

@@ -3,6 +3,8 @@
 #include <wx/dcclient.h>
 #include <wx/settings.h>
 
+#include <algorithm>
+
 #include "app/wx_support.h"
 #include "ui/shell.h"
 
@@ -35,9 +37,9 @@ class CHeadlineList::font_metrics : public text_metrics {
   int encoding_;
 };
 
-CHeadlineList::CHeadlineList(wxWindow* parent, const result_store& items, const prefs& settings)
+CHeadlineList::CHeadlineList(wxWindow* parent, const reading_list& rows, const prefs& settings)
     : wxVListBox(parent, control_id, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE | wxWANTS_CHARS),
-      items_(items),
+      rows_(rows),
       prefs_(settings),
       opener_([](const std::string& link) { shell_open(link); }) {
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
@@ -63,28 +65,47 @@ const wxFont& CHeadlineList::font_of(int encoding, int kind) const {
 }
 
 void CHeadlineList::rebuild() {
+  // The rows are found again by what they show: a site's run or the filter may have moved them.
   const int selected = GetSelection();
   const size_t top = GetVisibleRowsBegin();
+  auto tag_at = [this](size_t row) {
+    return row < shown_tags_.size() ? std::optional(shown_tags_[row]) : std::nullopt;
+  };
+  const std::optional<std::uint64_t> selected_tag =
+      selected != wxNOT_FOUND ? tag_at(static_cast<size_t>(selected)) : std::nullopt;
+  const std::optional<std::uint64_t> top_tag = tag_at(top);
+  shown_tags_.resize(rows_.size());
+  for (size_t i = 0; i < rows_.size(); ++i) shown_tags_[i] = rows_.row_tag(i);
+  auto place_of = [this](std::optional<std::uint64_t> tag) -> std::optional<size_t> {
+    if (!tag) return std::nullopt;
+    const auto found = std::find(shown_tags_.begin(), shown_tags_.end(), *tag);
+    return found == shown_tags_.end() ? std::nullopt : std::optional(static_cast<size_t>(found - shown_tags_.begin()));
+  };
   read_style();
-  heights_.assign(items_.size(), 0);
+  heights_.assign(rows_.size(), 0);
   measured_width_ = GetClientSize().GetWidth();
-  SetItemCount(items_.size());
-  if (selected != wxNOT_FOUND && static_cast<size_t>(selected) < items_.size()) SetSelection(selected);
-  if (top < items_.size()) ScrollToRow(top);
+  SetItemCount(rows_.size());
+  const auto new_selected = place_of(selected_tag);
+  SetSelection(new_selected ? static_cast<int>(*new_selected) : wxNOT_FOUND);
+  if (const auto new_top = place_of(top_tag)) ScrollToRow(*new_top);
   RefreshAll();
 }
 
 void CHeadlineList::clear_rows() {
   heights_.clear();
+  shown_tags_.clear();
   Clear();
   Refresh();
 }
 
 void CHeadlineList::open_selected_link() {
   const int selected = GetSelection();
-  if (selected == wxNOT_FOUND || static_cast<size_t>(selected) >= items_.size()) return;
-  const std::string& link = items_[static_cast<size_t>(selected)].link;
-  if (!link.empty()) opener_(link);
+  if (selected == wxNOT_FOUND || static_cast<size_t>(selected) >= rows_.size()) return;
+  const std::string link = rows_.row(static_cast<size_t>(selected)).link;
+  if (link.empty()) return;
+  opener_(link);
+  if (opened_) opened_(static_cast<size_t>(selected));
+  RefreshRow(static_cast<size_t>(selected));
 }
 
 void CHeadlineList::on_size(wxSizeEvent& event) {
@@ -108,16 +129,26 @@ void CHeadlineList::on_key(wxKeyEvent& event) {
 
 namespace {
 
-std::optional<pixel_size> logo_size(const headline_item& item) {
-  const auto* logo = dynamic_cast<const logo_picture*>(item.logo.get());
-  if (logo == nullptr || !logo->image().IsOk()) return std::nullopt;
+logo_picture* logo_of(const reading_list& rows, const reading_row& row) {
+  auto* logo = dynamic_cast<logo_picture*>(rows.site(row.site).logo.get());
+  return logo != nullptr && logo->image().IsOk() ? logo : nullptr;
+}
+
+std::optional<pixel_size> logo_size(const logo_picture* logo) {
+  if (logo == nullptr) return std::nullopt;
   return pixel_size{logo->width(), logo->height()};
 }
 
-row_texts texts_of(const headline_item& item) {
-  row_texts t{item.heading, std::nullopt, item.link};
-  if (item.subheading) t.subheading = *item.subheading;
+row_texts texts_of(const reading_row& row) {
+  row_texts t{row.heading, std::nullopt, row.link};
+  if (row.subheading) t.subheading = *row.subheading;
   return t;
+}
+
+// A read headline's texts are paler, so the unread ones stand out.
+wxColour text_colour(int kind, bool read) {
+  if (kind == font_link) return read ? wxColour(112, 112, 200) : wxColour(0, 0, 255);
+  return read ? wxColour(112, 112, 112) : wxColour(0, 0, 0);
 }
 
 wxColour colour(shade s) {
@@ -135,13 +166,13 @@ void fill(wxDC& dc, const shaded_box& b) {
 
 wxCoord CHeadlineList::OnMeasureItem(size_t n) const {
   // wx may ask past the end when a row is taller than the window.
-  if (n >= items_.size()) return 1;
-  if (heights_.size() != items_.size()) heights_.resize(items_.size(), 0);
+  if (n >= rows_.size()) return 1;
+  if (heights_.size() != rows_.size()) heights_.resize(rows_.size(), 0);
   if (heights_[n] == 0) {
-    const headline_item& item = items_[n];
-    font_metrics metrics(*this, nullptr, item.encoding);
-    heights_[n] =
-        std::max(1, measure_row(metrics, texts_of(item), GetClientSize().GetWidth(), logo_size(item), style_.wrap));
+    const reading_row& row = rows_.row(n);
+    font_metrics metrics(*this, nullptr, row.encoding);
+    heights_[n] = std::max(1, measure_row(metrics, texts_of(row), GetClientSize().GetWidth(),
+                                          logo_size(logo_of(rows_, row)), style_.wrap));
   }
   return heights_[n];
 }
@@ -158,10 +189,11 @@ void CHeadlineList::OnDrawItem(wxDC& dc, const wxRect& rect, size_t n) const {
 }
 
 void CHeadlineList::draw_contents(wxDC& dc, const wxRect& rect, size_t n, bool selected) const {
-  if (n >= items_.size()) return;
-  const headline_item& item = items_[n];
+  if (n >= rows_.size()) return;
+  const reading_row& item = rows_.row(n);
+  logo_picture* logo = logo_of(rows_, item);
   const box row{rect.x, rect.y, rect.GetRight() + 1, rect.GetBottom() + 1};
-  const row_places places = place_row(row, logo_size(item), style_.logo_middle);
+  const row_places places = place_row(row, logo_size(logo), style_.logo_middle);
   wxDCClipper clip(dc, rect);
   if (places.frame) {
     const box& f = *places.frame;
@@ -172,10 +204,16 @@ void CHeadlineList::draw_contents(wxDC& dc, const wxRect& rect, size_t n, bool s
     dc.SetBrush(*wxWHITE_BRUSH);
     dc.DrawRectangle(f.left + 1, f.top + 1, f.width() - 2, f.height() - 2);
     for (const auto& b : logo_frame_shading(f, selected)) fill(dc, b);
-    auto* logo = const_cast<logo_picture*>(dynamic_cast<const logo_picture*>(item.logo.get()));
     // The bitmap is clipped to the frame's inside when the row is shorter than the logo.
     wxDCClipper inside(dc, wxRect(f.left + 1, f.top + 1, f.width() - 2, f.height() - 2));
     dc.DrawBitmap(logo->bitmap(), f.left + 1, f.top + 1, true);
+  }
+  if (item.fresh) {
+    // New since the site's run before: an orange dot with a dark rim, also clear without colour.
+    const box& m = places.mark;
+    dc.SetPen(wxPen(wxColour(150, 60, 0)));
+    dc.SetBrush(wxBrush(item.read ? wxColour(240, 190, 150) : wxColour(255, 120, 0)));
+    dc.DrawEllipse(m.left, m.top, m.width(), m.height());
   }
   font_metrics metrics(*this, &dc, item.encoding);
   const int width = places.text.width();
@@ -186,7 +224,7 @@ void CHeadlineList::draw_contents(wxDC& dc, const wxRect& rect, size_t n, bool s
   for (int kind = 0; kind < 3; ++kind) {
     if (fields[static_cast<size_t>(kind)].empty()) continue;
     dc.SetFont(font_of(item.encoding, kind));
-    dc.SetTextForeground(kind == font_link ? wxColour(0, 0, 255) : wxColour(0, 0, 0));
+    dc.SetTextForeground(text_colour(kind, item.read));
     const int line_height = metrics.line_height(kind);
     for (const auto& line : break_lines(metrics, kind, fields[static_cast<size_t>(kind)], width, style_.wrap)) {
       dc.DrawText(to_wx(line), places.text.left, y);

@@ -1,17 +1,19 @@
 #pragma once
 // The headline list: one raised row per headline, the site's logo in a sunken frame at the
-// left, heading, subheading and link (in blue) beside it. Virtual: rows are measured when they
-// are first shown and their heights kept until the width or the preferences change, so a
-// rebuild costs the same with ten rows or a hundred thousand.
+// left, heading, subheading and link (in blue) beside it; a new headline has a mark before its
+// heading, a read one is drawn in paler colours. Virtual: rows are measured when they are
+// first shown and their heights kept until the width, the filter or the preferences change,
+// so a rebuild costs the same with ten rows or a hundred thousand.
 #include <wx/vlbox.h>
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <vector>
 
+#include "app/reading_list.h"
 #include "app/row_layout.h"
 #include "common/prefs.h"
-#include "engine/result_store.h"
 
 namespace vantrel {
 
@@ -19,10 +21,10 @@ class CHeadlineList : public wxVListBox {
  public:
   static constexpr int control_id = 102;
 
-  CHeadlineList(wxWindow* parent, const result_store& items, const prefs& settings);
+  CHeadlineList(wxWindow* parent, const reading_list& rows, const prefs& settings);
 
-  // Shows every item of the store, re-reading the preferences and re-measuring at the current
-  // width; the selected row and the first visible row stay.
+  // Shows the rows of the reading list, re-reading the preferences and re-measuring at the
+  // current width; the selected headline and the first one in view stay where they are shown.
   void rebuild();
   // Forgets every row (the store was emptied).
   void clear_rows();
@@ -30,6 +32,8 @@ class CHeadlineList : public wxVListBox {
   void open_selected_link();
   // Who opens links (the browser by default; tests listen instead).
   void set_link_opener(std::function<void(const std::string&)> opener) { opener_ = std::move(opener); }
+  // Who hears that a row's link was opened (the view marks it read).
+  void set_opened_listener(std::function<void(size_t row)> opened) { opened_ = std::move(opened); }
 
   // Draws row n into dc at rect as the list does.
   void draw_row(wxDC& dc, const wxRect& rect, size_t n, bool selected) const;
@@ -55,12 +59,14 @@ class CHeadlineList : public wxVListBox {
   void on_size(wxSizeEvent& event);
   void on_key(wxKeyEvent& event);
 
-  const result_store& items_;
+  const reading_list& rows_;
   const prefs& prefs_;
   style style_;
-  mutable std::vector<int> heights_;  // 0: not measured yet
+  mutable std::vector<int> heights_;       // 0: not measured yet
+  std::vector<std::uint64_t> shown_tags_;  // what each row showed at the last rebuild
   int measured_width_ = -1;
   std::function<void(const std::string&)> opener_;
+  std::function<void(size_t)> opened_;
 };
 
 }  // namespace vantrel

@@ -81,6 +81,8 @@ void CMainFrame::make_menu() {
   bar->Append(file, "&File");
   auto* edit = new wxMenu;
   add(edit, cmd::clear);
+  add(edit, cmd::mark_all_read);
+  add(edit, cmd::find);
   edit->AppendSeparator();
   add(edit, cmd::preferences);
   bar->Append(edit, "&Edit");
@@ -92,6 +94,7 @@ void CMainFrame::make_menu() {
   add(site, cmd::stop);
   site->AppendSeparator();
   add(site, cmd::queue);
+  add(site, cmd::failures);
   bar->Append(site, "&Site");
   auto* help = new wxMenu;
   add(help, cmd::help_contents);
@@ -127,12 +130,21 @@ void CMainFrame::make_toolbar() {
 }
 
 void CMainFrame::make_status_bar() {
-  wxStatusBar* bar = CreateStatusBar(3, wxSTB_DEFAULT_STYLE);
-  const int widths[3] = {-1, bar->GetTextExtent(wxString(' ', 43)).GetWidth(),
-                         bar->GetTextExtent(wxString(' ', 67)).GetWidth()};
-  bar->SetStatusWidths(3, widths);
-  const int styles[3] = {wxSB_NORMAL, wxSB_FLAT, wxSB_NORMAL};
-  bar->SetStatusStyles(3, styles);
+  wxStatusBar* bar = CreateStatusBar(4, wxSTB_DEFAULT_STYLE);
+  const int widths[4] = {-1, bar->GetTextExtent(wxString(' ', 43)).GetWidth(),
+                         bar->GetTextExtent(wxString(' ', 67)).GetWidth(),
+                         bar->GetTextExtent(" 000000 unread ").GetWidth()};
+  bar->SetStatusWidths(4, widths);
+  const int styles[4] = {wxSB_NORMAL, wxSB_FLAT, wxSB_NORMAL, wxSB_NORMAL};
+  bar->SetStatusStyles(4, styles);
+  // A click on the message pane after a queue run lists the sites that failed, and why.
+  bar->Bind(wxEVT_LEFT_DOWN, [this, bar](wxMouseEvent& event) {
+    wxRect field;
+    if (bar->GetFieldRect(pane_message, field) && field.Contains(event.GetPosition())) {
+      CallAfter([this] { view_->show_problems(); });
+    }
+    event.Skip();
+  });
   // The status bar works out its panes in its own size handler: the gauge follows after it.
   bar->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
     event.Skip();
@@ -169,6 +181,10 @@ void CMainFrame::place_gauge() {
 }
 
 void CMainFrame::set_queue_state_text(const std::string& text) { SetStatusText(to_wx(text), pane_queue); }
+
+void CMainFrame::set_unread_text(const std::string& text) {
+  if (GetStatusBar()->GetStatusText(pane_unread) != to_wx(text)) SetStatusText(to_wx(text), pane_unread);
+}
 
 void CMainFrame::DoGiveHelp(const wxString& text, bool show) {
   // While a job reports, its text stays in the message pane as the user moves over menus.

@@ -16,7 +16,7 @@ class CMainView;
 
 class CMainFrame : public wxFrame {
  public:
-  enum pane { pane_message = 0, pane_progress = 1, pane_queue = 2 };
+  enum pane { pane_message = 0, pane_progress = 1, pane_queue = 2, pane_unread = 3 };
 
   explicit CMainFrame(const prefs& settings);
   ~CMainFrame() override;
@@ -31,6 +31,8 @@ class CMainFrame : public wxFrame {
   void remove_progress();
   int progress() const;
   void set_queue_state_text(const std::string& text);
+  // " 12 unread", or nothing when every headline was read.
+  void set_unread_text(const std::string& text);
 
   // Who shows the manual (the help viewer); context 0 is the contents.
   void set_help(std::function<void(int context)> show_help) { show_help_ = std::move(show_help); }

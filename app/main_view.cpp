@@ -1,9 +1,14 @@
 #include "app/main_view.h"
 
 #include <wx/filedlg.h>
+#include <wx/log.h>
 #include <wx/modalhook.h>
 #include <wx/msgdlg.h>
+#include <wx/notifmsg.h>
 #include <wx/sizer.h>
+#include <wx/srchctrl.h>
+
+#include <ctime>
 
 #include "app/commands.h"
 #include "app/headline_list.h"
@@ -15,12 +20,25 @@
 #include "app/source_window.h"
 #include "common/parsedef_file.h"
 #include "common/paths.h"
+#include "common/queue_policy.h"
 #include "common/trace_log.h"
 
 namespace vantrel {
 
 namespace {
 constexpr int queue_timer_id = 1;
+constexpr int schedule_timer_id = 2;
+// How often the schedule looks for due sites; the first look comes soon after the start.
+constexpr int schedule_period_ms = 30'000;
+constexpr int first_look_ms = 5'000;
+
+std::int64_t keep_seconds(const prefs& settings) { return std::int64_t{settings.get_keep_days()} * 86400; }
+
+void desktop_notification(wxWindow* parent, const std::string& text) {
+  wxLogNull quiet;  // without a notification service the message pane has said it already
+  wxNotificationMessage message("Vantrel", to_wx(text), parent);
+  message.Show(wxNotificationMessage::Timeout_Auto);
+}
 }  // namespace
 
 // Counts every modal dialog of the program (the view's own, message boxes, About, the file
@@ -51,6 +69,9 @@ CMainView::CMainView(CMainFrame* frame, const prefs& settings)
       frame_(frame),
       prefs_(settings) {
   controller_ = std::make_unique<view_controller>(dispatcher_, &fetcher_, *this, &pictures_);
+  controller_->set_logo_decoder(
+      [](const std::string& bytes) -> std::shared_ptr<picture> { return decode_logo(bytes); });
+  notify_ = [this](const std::string& text) { desktop_notification(this, text); };
   runner_ = std::make_unique<queue_runner>(
       *controller_, queue_, [this] { return prefs_.get_parsedef_root(); }, static_cast<queue_window&>(*this));
   controller_->set_end_listener(runner_.get());
@@ -58,8 +79,40 @@ CMainView::CMainView(CMainFrame* frame, const prefs& settings)
   queue_timer_.SetOwner(this, queue_timer_id);
   Bind(
       wxEVT_TIMER, [this](wxTimerEvent&) { runner_->on_timer(); }, queue_timer_id);
-  list_ = new CHeadlineList(this, controller_->results(), prefs_);
+  schedule_timer_.SetOwner(this, schedule_timer_id);
+  Bind(
+      wxEVT_TIMER,
+      [this](wxTimerEvent&) {
+        check_schedule();
+        if (!schedule_timer_.IsRunning() || schedule_timer_.GetInterval() != schedule_period_ms)
+          schedule_timer_.Start(schedule_period_ms);
+      },
+      schedule_timer_id);
+  filter_ = new wxSearchCtrl(this, wxID_ANY, "", wxDefaultPosition, wxDefaultSize, wxTE_PROCESS_ENTER);
+  filter_->SetDescriptiveText("Filter headlines");
+  filter_->ShowCancelButton(true);
+  filter_->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { apply_filter(); });
+  filter_->Bind(wxEVT_SEARCH_CANCEL, [this](wxCommandEvent&) {
+    filter_->ChangeValue("");
+    apply_filter();
+  });
+  filter_->Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+    // Escape empties the filter and goes back to the list.
+    if (event.GetKeyCode() == WXK_ESCAPE) {
+      filter_->ChangeValue("");
+      apply_filter();
+      list_->SetFocus();
+      return;
+    }
+    event.Skip();
+  });
+  list_ = new CHeadlineList(this, controller_->reading(), prefs_);
+  list_->set_opened_listener([this](size_t row) {
+    controller_->mark_read(row);
+    show_unread();
+  });
   auto* sizer = new wxBoxSizer(wxVERTICAL);
+  sizer->Add(filter_, 0, wxEXPAND | wxALL, 2);
   sizer->Add(list_, 1, wxEXPAND);
   SetSizer(sizer);
   source_ = new CParsedSourceWnd(frame, frame->GetClientAreaOrigin() + frame->GetPosition());
@@ -75,12 +128,33 @@ CMainView::CMainView(CMainFrame* frame, const prefs& settings)
     event.Skip();
   });
   queue_loaded_ = load_queue();
+  open_history();
   modal_watch_ = std::make_unique<modal_watch>(*this);
+  schedule_timer_.StartOnce(first_look_ms);
+}
+
+void CMainView::open_history() {
+  std::string why, notice;
+  history_ = headline_store::open(prefs_.headline_store_path(), &why, &notice);
+  if (history_) history_->forget_before(static_cast<std::int64_t>(std::time(nullptr)) - keep_seconds(prefs_));
+  controller_->set_history(
+      history_.get(), [this] { return prefs_.get_parsedef_root(); }, keep_seconds(prefs_));
+  std::string unread;
+  if (!history_) {
+    trace("open_history: %s", why.c_str());
+    controller_->show_message("No headline store, so no history: " + why);
+  } else if (!controller_->load_history(&unread)) {
+    controller_->show_message("The headline store could not be read whole: " + unread);
+  } else if (!notice.empty()) {
+    controller_->show_message(notice);
+  }
+  show_unread();
 }
 
 CMainView::~CMainView() {
   modal_watch_.reset();
   queue_timer_.Stop();
+  schedule_timer_.Stop();
   // The worker is stopped and joined before the windows its tasks would reach go away.
   controller_.reset();
 }
@@ -96,6 +170,18 @@ bool CMainView::on_command(int id) {
     case cmd::load_parsedef:
       cmd_load_parsedef();
       return true;
+    case cmd::mark_all_read:
+      controller_->mark_all_read();
+      list_->RefreshAll();
+      show_unread();
+      return true;
+    case cmd::find:
+      filter_->SetFocus();
+      filter_->SelectAll();
+      return true;
+    case cmd::failures:
+      show_problems();
+      return true;
     case cmd::clear:
       controller_->clear();
       return true;
@@ -110,10 +196,16 @@ bool CMainView::on_command(int id) {
       controller_->stop();
       return true;
     case cmd::start_queue:
+      if (yield_to_user([this] { on_command(cmd::start_queue); })) return true;
       // An empty queue: the user first chooses sites.
       if (!runner_->start_command()) open_site_selector();
       return true;
     case cmd::queue:
+      if (runner_->automatic()) {
+        // The queue is edited in the dialog: the refresh stops first.
+        runner_->stop();
+        controller_->stop();
+      }
       open_site_selector();
       return true;
     default:
@@ -127,11 +219,21 @@ bool CMainView::on_update_ui(int id, wxUpdateUIEvent& event) {
     case cmd::open_url:
     case cmd::load_parsedef:
     case cmd::queue:
-      event.Enable(controller_->idle());
+      // A scheduled refresh gives way to whatever the user asks for.
+      event.Enable(controller_->idle() || runner_->automatic());
       return true;
     case cmd::start_queue:
-      event.Enable(controller_->idle());
+      event.Enable(controller_->idle() || runner_->automatic());
       runner_->show_state();
+      return true;
+    case cmd::mark_all_read:
+      event.Enable(controller_->reading().unread() > 0);
+      return true;
+    case cmd::find:
+      event.Enable(true);
+      return true;
+    case cmd::failures:
+      event.Enable(!controller_->last_tally().problems().empty());
       return true;
     case cmd::clear:
       event.Enable(controller_->can_clear());
@@ -153,7 +255,16 @@ bool CMainView::on_update_ui(int id, wxUpdateUIEvent& event) {
 
 void CMainView::open_parsedef(const std::string& path) {
   if (!offer_install(path)) return;
+  if (yield_to_user([this, path] { controller_->open_parsedef(path); })) return;
   if (!controller_->open_parsedef(path)) trace("open_parsedef: %s not opened, a job runs", path.c_str());
+}
+
+bool CMainView::yield_to_user(std::function<void()> command) {
+  if (!runner_->automatic()) return false;
+  runner_->stop();
+  controller_->stop();
+  controller_->when_idle(std::move(command));
+  return true;
 }
 
 bool CMainView::offer_install(const std::string& path) {
@@ -192,10 +303,14 @@ bool CMainView::confirm_overwrite(const std::string& text) {
 }
 
 void CMainView::open_source(const std::string& source, const std::optional<std::string>& parsedef) {
+  if (yield_to_user([this, source, parsedef] { controller_->open_source(source, parsedef); })) return;
   controller_->open_source(source, parsedef);
 }
 
-void CMainView::open_url(const std::string& url) { controller_->open_url(url); }
+void CMainView::open_url(const std::string& url) {
+  if (yield_to_user([this, url] { controller_->open_url(url); })) return;
+  controller_->open_url(url);
+}
 
 void CMainView::hand_over(const std::string& path) {
   controller_->hand_over(path);
@@ -226,7 +341,7 @@ void CMainView::cmd_open() {
     if (chooser.ShowModal() != wxID_OK) return;
     source = from_wx(chooser.GetPath());
   }
-  controller_->clear();
+  if (!runner_->automatic()) controller_->clear();
   std::optional<std::string> parsedef = choose_parsedef();
   // A package from elsewhere is offered for installation first; it is used when opened.
   if (parsedef && !offer_install(*parsedef)) parsedef.reset();
@@ -259,6 +374,8 @@ void CMainView::cmd_preferences() {
   } else {
     the_trace_log().stop();
   }
+  controller_->set_history(
+      history_.get(), [this] { return prefs_.get_parsedef_root(); }, keep_seconds(prefs_));
   rebuild_list();
 }
 
@@ -270,6 +387,7 @@ void CMainView::toggle_source() {
 std::string CMainView::queue_path() const { return vantrel::queue_path(prefs_.get_parsedef_root()); }
 
 bool CMainView::save_queue() {
+  controller_->note_last_refresh(queue_);
   if (queue_.save(queue_path()) >= 0) return true;
   wxMessageBox("Unable to save site queue.", "Vantrel", wxOK | wxICON_ERROR, this);
   return false;
@@ -312,7 +430,49 @@ void CMainView::rebuild_list() {
   source_->set_source_frozen(false);
 }
 
-void CMainView::list_cleared() { list_->clear_rows(); }
+void CMainView::list_cleared() {
+  list_->clear_rows();
+  show_unread();
+}
+
+void CMainView::site_ran(const std::string&, const site_run&) { show_unread(); }
+
+void CMainView::queue_run_finished(const run_tally& tally, bool user_started) {
+  if (!user_started && prefs_.get_notify() != 0 && tally.fresh() > 0 && notify_) notify_(tally.news_text());
+}
+
+void CMainView::show_unread() {
+  const unsigned long unread = controller_->reading().unread();
+  frame_->set_unread_text(unread == 0 ? std::string() : " " + std::to_string(unread) + " unread");
+}
+
+void CMainView::apply_filter() {
+  controller_->reading().set_filter(from_wx(filter_->GetValue()));
+  list_->rebuild();
+}
+
+bool CMainView::check_schedule() {
+  if (prefs_.get_auto_refresh() == 0 || modal_open() || !controller_->idle() || runner_->running() || root_changed_ ||
+      controller_->waiting_hand_overs() > 0)
+    return false;
+  const std::string root = prefs_.get_parsedef_root();
+  std::vector<size_t> due = due_entries(
+      queue_,
+      [&](const queue_site& site) -> std::optional<std::int64_t> {
+        const auto run = controller_->last_run(queued_site_key(root, site));
+        return run ? std::optional<std::int64_t>(run->when) : std::nullopt;
+      },
+      static_cast<std::int64_t>(std::time(nullptr)));
+  return runner_->start_automatic(std::move(due));
+}
+
+void CMainView::show_problems() {
+  const auto& problems = controller_->last_tally().problems();
+  if (problems.empty()) return;
+  std::string text = controller_->last_tally().summary() + "\n";
+  for (const std::string& line : problems) text += "\n" + line;
+  wxMessageBox(to_wx(text), "Last Run's Problems", wxOK | wxICON_INFORMATION, this);
+}
 void CMainView::clear_source() { source_->clear_source(); }
 void CMainView::set_source_frozen(bool frozen) { source_->set_source_frozen(frozen); }
 void CMainView::add_source_lines(std::vector<source_line>& lines) { source_->add_source_lines(lines); }

@@ -5,16 +5,19 @@
 #include <wx/panel.h>
 #include <wx/timer.h>
 
+#include <functional>
 #include <memory>
 
 #include "app/installer.h"
 #include "app/queue_runner.h"
 #include "app/view_controller.h"
 #include "app/wx_support.h"
+#include "common/headline_store.h"
 #include "common/prefs.h"
 #include "engine/curl_fetcher.h"
 #include "ui/wx_dispatcher.h"
 
+class wxSearchCtrl;
 class wxUpdateUIEvent;
 
 namespace vantrel {
@@ -59,6 +62,17 @@ class CMainView : public wxPanel, public view_display, private queue_window, pri
   bool source_visible() const { return source_visible_; }
   // While any modal dialog is open, hand-overs wait.
   bool modal_open() const { return modal_depth_ > 0; }
+  // The store of headlines and runs; null when none could be opened.
+  headline_store* history() { return history_.get(); }
+  wxSearchCtrl& filter_box() { return *filter_; }
+  // Narrows the list to the filter box's text.
+  void apply_filter();
+  // The schedule: starts a refresh of the due sites when the view is free. Whether one started.
+  bool check_schedule();
+  // Who tells the desktop of new headlines (a desktop notification unless tests listen).
+  void set_notifier(std::function<void(const std::string&)> notify) { notify_ = std::move(notify); }
+  // The sites of the last queue run that failed or found nothing, with why, in a message box.
+  void show_problems();
 
   // view_display
   void set_status_text(const std::string& text) override;
@@ -69,6 +83,8 @@ class CMainView : public wxPanel, public view_display, private queue_window, pri
   void clear_source() override;
   void set_source_frozen(bool frozen) override;
   void add_source_lines(std::vector<source_line>& lines) override;
+  void site_ran(const std::string& site_name, const site_run& run) override;
+  void queue_run_finished(const run_tally& tally, bool user_started) override;
 
  private:
   class modal_watch;
@@ -77,6 +93,11 @@ class CMainView : public wxPanel, public view_display, private queue_window, pri
   void cmd_load_parsedef();
   void cmd_preferences();
   void toggle_source();
+  void show_unread();
+  // A command that starts something, given while a scheduled refresh runs: the refresh stops
+  // and the command goes ahead once it has wound down. false when no refresh ran.
+  bool yield_to_user(std::function<void()> command);
+  void open_history();
   // queue_window
   bool start_timer() override;
   bool stop_timer() override;
@@ -101,7 +122,10 @@ class CMainView : public wxPanel, public view_display, private queue_window, pri
   std::unique_ptr<view_controller> controller_;
   site_queue queue_;
   std::unique_ptr<queue_runner> runner_;
-  wxTimer queue_timer_;
+  wxTimer queue_timer_, schedule_timer_;
+  std::unique_ptr<headline_store> history_;
+  wxSearchCtrl* filter_ = nullptr;
+  std::function<void(const std::string&)> notify_;
   bool source_visible_ = false;
   bool queue_loaded_ = false;
   std::string queue_root_;     // the root the queue was loaded from

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/library.h"
 #include "common/queue_policy.h"
 #include "common/trace_log.h"
 
@@ -16,6 +17,7 @@ bool queue_runner::start_timer() {
   index_ = 0;
   running_ = true;
   view_.set_queue_running(true);
+  view_.queue_run_started(!automatic_);
   return true;
 }
 
@@ -31,10 +33,20 @@ bool queue_runner::start_command() {
   if (running_) {
     stop_timer();
   } else {
+    automatic_ = false;
     start_timer();
   }
   show_state();
   return true;
+}
+
+bool queue_runner::start_automatic(std::vector<size_t> entries) {
+  if (running_ || entries.empty()) return false;
+  automatic_ = true;
+  entries_ = std::move(entries);
+  const bool started = start_timer();
+  show_state();
+  return started;
 }
 
 void queue_runner::stop() {
@@ -53,14 +65,21 @@ void queue_runner::on_timer() {
 
   job_control& jobs = view_.jobs();
   if (jobs.job_running() || jobs.stop_pending() || queue_.empty() || jobs.busy()) return;
-  if (index_ >= queue_.count()) index_ = 0;  // the queue shrank meanwhile
-  if (auto path = queued_site_file(root_(), queue_[index_])) {
-    trace("OnTimer: processing %s...", path->c_str());
-    if (view_.process_site(*path)) {
-      show_state();
-      return;  // its end moves the queue on
+  if (index_ >= run_length()) index_ = 0;  // the queue shrank meanwhile
+  const size_t entry = entry_at(index_);
+  if (entry < queue_.count() && queue_[entry].enabled != 0) {
+    const queue_site& site = queue_[entry];
+    if (auto path = queued_site_file(root_(), site)) {
+      trace("OnTimer: processing %s...", path->c_str());
+      if (view_.process_site(*path, queue_name(site), !automatic_)) {
+        show_state();
+        return;  // its end moves the queue on
+      }
+      trace("OnTimer: process_parsedef returned FALSE");
+      view_.site_skipped(queue_name(site), "the job could not be started");
+    } else {
+      view_.site_skipped(queue_name(site), "not in the library (" + library_path(root_(), queue_fname(site)) + ")");
     }
-    trace("OnTimer: process_parsedef returned FALSE");
   }
   next_site();
 }
@@ -73,10 +92,11 @@ void queue_runner::job_ended() {
 void queue_runner::next_site() {
   ++index_;
   trace("NextSite: queue_site_index == %zu", index_);
-  if (index_ >= queue_.count()) {
+  if (index_ >= run_length()) {
     trace("NextSite: queue complete");
     index_ = 0;
     stop_timer();
+    view_.queue_run_ended();
   }
   show_state();
 }
@@ -87,7 +107,8 @@ std::string queue_runner::queue_state_text() const {
   if (queue_.empty()) return " Queue empty";
   if (running_ && jobs.stop_pending()) return " Stopping queue...";
   if (running_) {
-    std::snprintf(text, sizeof text, " Processing site %zu of %zu", index_ + 1, queue_.count());
+    std::snprintf(text, sizeof text, automatic_ ? " Refreshing site %zu of %zu" : " Processing site %zu of %zu",
+                  index_ + 1, run_length());
     return text;
   }
   if (jobs.job_running() && jobs.stop_pending()) return " Stopping transfer...";
@@ -96,7 +117,8 @@ std::string queue_runner::queue_state_text() const {
 }
 
 std::string queue_runner::title() const {
-  if (!running_ || queue_.empty()) return "Vantrel";
+  // A refresh the schedule began goes on quietly, leaving the title alone.
+  if (!running_ || automatic_ || queue_.empty()) return "Vantrel";
   return std::to_string(index_ * 100 / queue_.count()) + "% - Vantrel";
 }
 

@@ -5,6 +5,7 @@
 // tick by tick.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/view_controller.h"
 #include "common/site_queue.h"
@@ -29,15 +30,21 @@ class queue_runner : public job_end_listener {
   // The Start queue command: stops a running queue, else starts it from its first site. false
   // when the queue is empty (the site selector opens instead).
   bool start_command();
+  // A run the schedule begins: only the entries given (the due ones, by index, in queue order).
+  // false when there are none or the queue runs already.
+  bool start_automatic(std::vector<size_t> entries);
   // The Stop command's part: the timer stops at once (the job is the view controller's).
   void stop();
   // One timer tick.
   void on_timer();
 
   bool running() const { return running_; }
+  // The run was begun by the schedule, not the user.
+  bool automatic() const { return running_ && automatic_; }
+  // The place in the run (in an automatic run, among its entries).
   size_t site_index() const { return index_; }
-  // " Queue empty", " Stopping queue...", " Processing site 2 of 5", " Stopping transfer...",
-  // " Processing single site" or " Idle".
+  // " Queue empty", " Stopping queue...", " Processing site 2 of 5", " Refreshing site 1 of 2",
+  // " Stopping transfer...", " Processing single site" or " Idle".
   std::string queue_state_text() const;
   // "40% - Vantrel" while the queue runs, else "Vantrel".
   std::string title() const;
@@ -49,12 +56,17 @@ class queue_runner : public job_end_listener {
   bool start_timer();
   bool stop_timer();
   void next_site();
+  // How many sites the run goes through, and the queue entry of its place index.
+  size_t run_length() const { return automatic_ ? entries_.size() : queue_.count(); }
+  size_t entry_at(size_t index) const { return automatic_ ? entries_[index] : index; }
 
   view_controller& view_;
   site_queue& queue_;
   std::function<std::string()> root_;
   queue_window& window_;
   bool running_ = false;
+  bool automatic_ = false;
+  std::vector<size_t> entries_;  // an automatic run's
   bool in_tick_ = false;
   size_t index_ = 0;
   std::string shown_title_, shown_state_;

@@ -37,7 +37,11 @@ std::vector<std::string> break_lines(text_metrics& metrics, int kind, std::strin
 struct row_places {
   box text;                  // text rectangle: its top is where the heading starts
   std::optional<box> frame;  // the logo frame (L, T, X, B); the logo is drawn at (L + 1, T + 1)
+  box mark;                  // the new mark, in a column of its own before the text
 };
+// The column before the text where a new headline's mark is drawn (every row keeps it, so the
+// text does not move when the mark goes).
+constexpr int mark_column = 12;
 row_places place_row(const box& row, const std::optional<pixel_size>& logo, bool logo_middle);
 
 struct row_texts {

@@ -55,7 +55,8 @@ class source_list : public wxVListBox {
         break;
       }
       lines_.push_back({source_line_text(l), l.kind == source_kind::start || l.kind == source_kind::end ? l.icon : -1,
-                        l.kind == source_kind::text, l.fired != 0 ? fired_rules_text(l, l.fired_section > 0) : std::string()});
+                        l.kind == source_kind::text,
+                        l.fired != 0 ? fired_rules_text(l, l.fired_section > 0) : std::string()});
     }
     // While the list is shown live, it follows the newest line.
     if (!frozen_) sync();

@@ -1,5 +1,8 @@
 #include "app/view_controller.h"
 
+#include <ctime>
+
+#include "common/queue_policy.h"
 #include "common/trace_log.h"
 #include "engine/rule_check.h"
 
@@ -7,12 +10,79 @@ namespace vantrel {
 
 view_controller::view_controller(ui_dispatcher& ui, page_fetcher* fetcher, view_display& display,
                                  picture_source* pictures)
-    : display_(display), jobs_(ui, results_, fetcher) {
+    : display_(display),
+      jobs_(ui, results_, fetcher),
+      clock_([] { return static_cast<unix_time>(std::time(nullptr)); }) {
   jobs_.set_status_listener(this);
-  jobs_.set_results_listener(&display);
+  jobs_.set_results_listener(this);
   jobs_.set_source_listener(&display);
   jobs_.set_end_listener(this);
   jobs_.set_picture_source(pictures);
+}
+
+void view_controller::set_history(headline_store* store, std::function<std::string()> root, std::int64_t keep_seconds) {
+  history_ = store;
+  root_ = std::move(root);
+  keep_seconds_ = keep_seconds;
+}
+
+namespace {
+
+reading_row row_of(stored_headline&& h, std::uint32_t site) {
+  return {h.id, site, std::move(h.heading), std::move(h.subheading), std::move(h.link), h.encoding, h.fresh, h.read};
+}
+
+}  // namespace
+
+bool view_controller::load_history(std::string* why) {
+  if (history_ == nullptr) return true;
+  std::vector<reading_row> rows;
+  std::string current;
+  std::uint32_t site = 0;
+  const bool loaded = history_->load(
+      clock_() - keep_seconds_,
+      [&](stored_headline&& h) {
+        if (rows.empty() || h.site != current) {
+          current = h.site;
+          site = reading_.site_index(current, history_->site_name(current).value_or(""));
+          if (decode_logo_ && !reading_.site(site).logo) {
+            if (auto bytes = history_->logo(current)) reading_.site(site).logo = decode_logo_(*bytes);
+          }
+        }
+        rows.push_back(row_of(std::move(h), site));
+      },
+      why);
+  reading_.append(std::move(rows));
+  display_.rebuild_list();
+  return loaded;
+}
+
+void view_controller::mark_read(size_t shown) {
+  if (shown >= reading_.size()) return;
+  const std::int64_t id = reading_.mark_read(shown);
+  if (id > 0 && history_ != nullptr) history_->mark_read(id);
+}
+
+void view_controller::mark_all_read() {
+  reading_.mark_all_read();
+  if (history_ != nullptr) history_->mark_all_read();
+}
+
+std::optional<site_run> view_controller::last_run(const std::string& site_key) {
+  if (history_ != nullptr) {
+    if (auto run = history_->last_run(site_key)) return run;
+  }
+  if (auto found = runs_.find(site_key); found != runs_.end()) return found->second;
+  return std::nullopt;
+}
+
+void view_controller::note_last_refresh(site_queue& queue) {
+  if (history_ == nullptr || !root_) return;
+  const std::string root = root_();
+  for (size_t i = 0; i < queue.count(); ++i) {
+    if (auto when = history_->last_good_run(queued_site_key(root, queue[i])))
+      queue[i].last_refresh = static_cast<long>(*when);
+  }
 }
 
 void view_controller::set_status_text(const std::string& text) {
@@ -22,6 +92,10 @@ void view_controller::set_status_text(const std::string& text) {
 
 void view_controller::job_ended() {
   if (end_listener_) end_listener_->job_ended();
+}
+
+void view_controller::items_added(result_store& store, size_t first) {
+  for (size_t i = first; i < store.size(); ++i) fresh_.push_back(recorder_ && recorder_->add(store[i]) ? 1 : 0);
 }
 
 void view_controller::worker_finished(const job_outcome& outcome) {
@@ -34,7 +108,59 @@ void view_controller::worker_finished(const job_outcome& outcome) {
     // Nor must a site whose page changed under its rules.
     if (std::string why = broken_rules_summary(*outcome.report); !why.empty()) set_status_text(why);
   }
+  if (recorder_) {
+    std::string why;
+    const site_run run = recorder_->finish(outcome, clock_(), user_started_, &why);
+    if (!why.empty()) {
+      trace("worker_finished: the run of %s was not kept: %s", recorder_->site().c_str(), why.c_str());
+      if (status_text_.empty()) set_status_text("The headline store could not keep the run: " + why);
+    }
+    if (!outcome.stopped) show_run(run, why.empty());
+    recorder_.reset();
+  }
+  jobs_.dispose(results_.take_all());
+  fresh_.clear();
   if (end_listener_) end_listener_->worker_finished(outcome);
+  if (summary_due_ && !queue_running_) finish_queue_run();
+}
+
+void view_controller::show_run(const site_run& run, bool kept) {
+  const std::string& name = recorder_->site_name().empty() ? recorder_->site() : recorder_->site_name();
+  const std::uint32_t site = reading_.site_index(recorder_->site(), recorder_->site_name());
+  // Every item carries the site's logo: the first one's becomes the rows'.
+  if (!results_.empty() && results_[0].logo)
+    reading_.site(site).logo = std::shared_ptr<picture>(std::move(results_[0].logo));
+  if (source_run_) {
+    reading_.replace_site(site, rows_of_results(site, false));
+  } else if (run.outcome != run_outcome::failed) {
+    // A failed run leaves the site's rows as they were.
+    if (history_ != nullptr && kept) {
+      std::vector<reading_row> rows;
+      history_->load_site(recorder_->site(), clock_() - keep_seconds_,
+                          [&](stored_headline&& h) { rows.push_back(row_of(std::move(h), site)); });
+      reading_.replace_site(site, std::move(rows));
+    } else {
+      reading_.replace_site(site, rows_of_results(site, true));
+    }
+  }
+  if (!source_run_) {
+    runs_[recorder_->site()] = run;
+    if (queue_running_ || summary_due_) tally_.add(name, run);
+  }
+  display_.rebuild_list();
+  display_.site_ran(name, run);
+}
+
+std::vector<reading_row> view_controller::rows_of_results(std::uint32_t site, bool fresh_marks) {
+  std::vector<reading_row> rows;
+  rows.reserve(results_.size());
+  for (size_t i = 0; i < results_.size(); ++i) {
+    headline_item& item = results_[i];
+    const bool fresh = fresh_marks && i < fresh_.size() && fresh_[i] != 0;
+    rows.push_back({0, site, std::move(item.heading), std::move(item.subheading), std::move(item.link), item.encoding,
+                    fresh, false});
+  }
+  return rows;
 }
 
 void view_controller::starting() {
@@ -47,56 +173,108 @@ void view_controller::open_source(const std::string& source, const std::optional
   if (parsedef) parsedef_path_ = *parsedef;
   display_.clear_source();
   starting();
-  jobs_.process_parsedef(parsedef_path_, source);
+  // A saved page is no run of its site: shown, never kept, nothing on it new.
+  recorder_.emplace(nullptr, parsedef_path_, "", "");
+  source_run_ = true;
+  if (!jobs_.process_parsedef(parsedef_path_, source)) recorder_.reset();
   // The lines of a local page appear as they arrive: the rebuild thaws the source list.
   display_.rebuild_list();
 }
 
 bool view_controller::open_parsedef(const std::string& path) {
   if (!idle()) return false;
-  starting();
-  return jobs_.process_parsedef(path, std::nullopt);
+  return start_site(path, "", true);
 }
 
-bool view_controller::process_site(const std::string& path) {
+bool view_controller::process_site(const std::string& path, const std::string& name, bool user_started) {
+  return start_site(path, name, user_started);
+}
+
+bool view_controller::start_site(const std::string& path, const std::string& name, bool user_started) {
   starting();
-  return jobs_.process_parsedef(path, std::nullopt);
+  const std::string key = root_ ? site_key_for(root_(), path) : path;
+  recorder_.emplace(history_, key, name, rules_stamp(path));
+  source_run_ = false;
+  user_started_ = user_started;
+  fresh_.clear();
+  if (jobs_.process_parsedef(path, std::nullopt, recorder_->validators())) return true;
+  recorder_.reset();
+  return false;
 }
 
 bool view_controller::open_url(const std::string& url) {
   if (!idle()) return false;
   starting();
+  recorder_.reset();
   return jobs_.process_url_job(url);
 }
 
 void view_controller::clear() {
   results_.clear();
+  fresh_.clear();
+  reading_.clear();
   display_.list_cleared();
 }
 
 void view_controller::stop() {
   stop_pressed_ = true;
   queue_running_ = false;
+  summary_due_ = false;
   jobs_.stop();
+}
+
+void view_controller::site_skipped(const std::string& name, const std::string& why) {
+  site_run run;
+  run.when = clock_();
+  run.reason = why;
+  run.user_started = queue_user_started_;
+  tally_.add(name, run);
+}
+
+void view_controller::queue_run_started(bool user_started) {
+  tally_ = run_tally();
+  queue_user_started_ = user_started;
+  summary_due_ = false;
+}
+
+void view_controller::queue_run_ended() {
+  // The last site's run is told when its worker lets go, after the queue has moved on.
+  if (jobs_.busy() || jobs_.job_running()) {
+    summary_due_ = true;
+  } else {
+    finish_queue_run();
+  }
+}
+
+void view_controller::finish_queue_run() {
+  summary_due_ = false;
+  last_tally_ = std::move(tally_);
+  tally_ = run_tally();
+  if (!last_tally_.empty()) set_status_text(last_tally_.summary());
+  display_.queue_run_finished(last_tally_, queue_user_started_);
 }
 
 void view_controller::hand_over(const std::string& path) {
   trace("hand_over: %s", path.c_str());
-  hand_overs_.push_back(path);
+  hand_overs_.push_back([this, path] {
+    if (opener_) {
+      opener_(path);
+    } else {
+      open_parsedef(path);
+    }
+  });
 }
+
+void view_controller::when_idle(std::function<void()> action) { hand_overs_.push_back(std::move(action)); }
 
 int view_controller::deliver_hand_overs(bool modal_open) {
   int opened = 0;
-  // Each path when the view is free: while a job or the queue runs, the paths wait for its end.
+  // Each when the view is free: while a job or the queue runs, they wait for its end.
   while (!hand_overs_.empty() && !modal_open && idle()) {
-    std::string path = std::move(hand_overs_.front());
+    std::function<void()> action = std::move(hand_overs_.front());
     hand_overs_.pop_front();
-    if (opener_) {
-      opener_(path);
-      ++opened;
-    } else if (open_parsedef(path)) {
-      ++opened;
-    }
+    action();
+    ++opened;
   }
   return opened;
 }

@@ -5,12 +5,17 @@
 // here and implements the listeners; tests drive this class directly.
 #include <deque>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 
+#include "app/reading_list.h"
+#include "common/headline_store.h"
+#include "common/site_queue.h"
 #include "engine/job_control.h"
 #include "engine/job_listeners.h"
 #include "engine/result_store.h"
+#include "engine/run_recorder.h"
 
 namespace vantrel {
 
@@ -21,21 +26,54 @@ class view_display : public status_listener, public results_listener, public sou
  public:
   // The headline list lost every row (Clear, Open).
   virtual void list_cleared() = 0;
+  // A site's run ended and its rows in the reading list are as the run left them.
+  virtual void site_ran(const std::string& site_name, const site_run& run) { (void)site_name, (void)run; }
+  // A queue run went through every site it meant to run (tally: how they fared).
+  virtual void queue_run_finished(const run_tally& tally, bool user_started) { (void)tally, (void)user_started; }
 };
 
-class view_controller : private status_listener, private job_end_listener {
+class view_controller : private status_listener, private results_listener, private job_end_listener {
  public:
   view_controller(ui_dispatcher& ui, page_fetcher* fetcher, view_display& display, picture_source* pictures);
   view_controller(const view_controller&) = delete;
   view_controller& operator=(const view_controller&) = delete;
 
+  // What the list shows: the headlines of every site's runs.
+  reading_list& reading() { return reading_; }
+  const reading_list& reading() const { return reading_; }
+  // A job's headlines while it runs; they go into the reading list when it ends.
   result_store& results() { return results_; }
   job_control& jobs() { return jobs_; }
+
+  // Where site runs are kept (none: they are only shown) and what they are kept under: site
+  // keys are relative to root(). A headline is shown for keep_seconds after it was last seen.
+  void set_history(headline_store* store, std::function<std::string()> root, std::int64_t keep_seconds);
+  // Who turns a logo's stored bytes into a picture for the rows (null: no logos from the store).
+  void set_logo_decoder(std::function<std::shared_ptr<picture>(const std::string& bytes)> decode) {
+    decode_logo_ = std::move(decode);
+  }
+  // The clock runs are stamped with (seconds since the epoch); tests set their own.
+  void set_clock(std::function<unix_time()> clock) { clock_ = std::move(clock); }
+  // Fills the reading list from the store: the headlines of the last runs. false with why
+  // when the store could not be read (the list then holds what could be).
+  bool load_history(std::string* why);
+  // Marks a shown row read, in the list and the store.
+  void mark_read(size_t shown);
+  void mark_all_read();
+  // How a site last ran: from the store, else from this session; none when it never ran.
+  std::optional<site_run> last_run(const std::string& site_key);
+  // A message for the message pane, shown until the next job starts (as a job's failure is).
+  void show_message(const std::string& text) { set_status_text(text); }
+  // Writes into each entry's last_refresh when the store says its site last ran well, so the
+  // queue file tells it too.
+  void note_last_refresh(site_queue& queue);
+  // The tally of the last queue run that went through (its summary is in the message pane).
+  const run_tally& last_tally() const { return last_tally_; }
 
   // No job runs, no stop is pending and the queue does not run: the commands that start jobs
   // are enabled.
   bool idle() const { return !queue_running_ && jobs_.can_start(); }
-  bool can_clear() const { return !results_.empty(); }
+  bool can_clear() const { return reading_.total() > 0 || !results_.empty(); }
   bool can_stop() const { return queue_running_ || jobs_.stop_enabled(); }
   // Set by the queue runner.
   void set_queue_running(bool running) { queue_running_ = running; }
@@ -47,7 +85,13 @@ class view_controller : private status_listener, private job_end_listener {
   // a single site at once. false when no job could start.
   bool open_parsedef(const std::string& path);
   // The queue runner's start of a queued site (the queue runs, so the view is not idle).
-  bool process_site(const std::string& path);
+  // name: the queue entry's; user_started: false for a run the schedule began.
+  bool process_site(const std::string& path, const std::string& name = {}, bool user_started = true);
+  // The queue runner's account of its run: a site it could not start, and the end of a run
+  // that went through its sites (the summary shows once the last site's worker is done).
+  void site_skipped(const std::string& name, const std::string& why);
+  void queue_run_started(bool user_started);
+  void queue_run_ended();
   // Open URL: the address as typed.
   bool open_url(const std::string& url);
   void clear();
@@ -57,8 +101,11 @@ class view_controller : private status_listener, private job_end_listener {
   // answering it) and while a job or the queue runs (no job is cut short); then the paths are
   // opened in the order they came, each when the one before has ended.
   void hand_over(const std::string& path);
+  // Something the user asked for that starts a job, to be done the same way once the view is
+  // free (a command given while a scheduled refresh winds down).
+  void when_idle(std::function<void()> action);
   // Called when the window is idle: opens waiting hand-overs unless a modal dialog is open or
-  // the view is busy. The number of paths opened.
+  // the view is busy. The number of paths opened (and deferred actions done).
   int deliver_hand_overs(bool modal_open);
   size_t waiting_hand_overs() const { return hand_overs_.size(); }
   // Who opens a handed-over path when the view is free (the window offers to install a
@@ -79,9 +126,18 @@ class view_controller : private status_listener, private job_end_listener {
   void remove_progress() override { display_.remove_progress(); }
   // job_end_listener: forwarded to the queue runner.
   void job_ended() override;
+  // results_listener: a job's items are judged new as they arrive; the list shows them when
+  // the site's run ends.
+  void items_added(result_store& store, size_t first) override;
+  void rebuild_list() override { display_.rebuild_list(); }
   // Before a job starts: the last job's failure text goes.
   void starting();
+  bool start_site(const std::string& path, const std::string& name, bool user_started);
   void worker_finished(const job_outcome& outcome) override;
+  // The site's rows after its run: the store's, or the job's items without one.
+  void show_run(const site_run& run, bool kept);
+  std::vector<reading_row> rows_of_results(std::uint32_t site, bool fresh_marks);
+  void finish_queue_run();
 
   view_display& display_;
   result_store results_;
@@ -91,8 +147,23 @@ class view_controller : private status_listener, private job_end_listener {
   std::string parsedef_path_;  // the ParseDef of the last Open
   bool queue_running_ = false;
   bool stop_pressed_ = false;  // since the last start
-  std::deque<std::string> hand_overs_;
+  std::deque<std::function<void()>> hand_overs_;
   std::function<void(const std::string&)> opener_;
+
+  reading_list reading_;
+  headline_store* history_ = nullptr;
+  std::function<std::string()> root_;
+  std::int64_t keep_seconds_ = 30 * 86400;
+  std::function<unix_time()> clock_;
+  std::function<std::shared_ptr<picture>(const std::string&)> decode_logo_;
+  std::optional<run_recorder> recorder_;  // the running site job's
+  bool user_started_ = true;
+  bool source_run_ = false;               // Open: a saved page, shown but not kept
+  std::vector<char> fresh_;               // whether each of results_' items is new
+  std::map<std::string, site_run> runs_;  // this session's, for sites the store does not know
+  run_tally tally_, last_tally_;
+  bool queue_user_started_ = true;
+  bool summary_due_ = false;  // the queue run ended; its last worker has not yet
 };
 
 }  // namespace vantrel

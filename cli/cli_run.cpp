@@ -99,7 +99,7 @@ bool is_feed(output_format f) { return f == output_format::atom || f == output_f
 // The headline store of a run that keeps history; null (said once) when there is none.
 std::unique_ptr<headline_store> open_history(const options& opts, std::ostream& err) {
   if (opts.no_store) return nullptr;
-  const std::string path = opts.store_file.value_or(headline_store::default_path());
+  const std::string path = opts.store_file.value_or(prefs().headline_store_path());
   std::string why, notice;
   auto store = headline_store::open(path, &why, &notice);
   if (!notice.empty()) err << "tidewatch-cli: " << notice << "\n";
@@ -182,15 +182,21 @@ int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool in
   }
   std::unique_ptr<headline_store> store = opts.check ? nullptr : open_history(opts, err);
   run_tally tally;
+  std::vector<size_t> due;
+  if (opts.due) {
+    due = due_entries(
+        queue,
+        [&](const queue_site& site) -> std::optional<std::int64_t> {
+          const auto last = store ? store->last_run(queued_site_key(root, site)) : std::nullopt;
+          return last ? std::optional<std::int64_t>(last->when) : std::nullopt;
+        },
+        std::time(nullptr));
+  }
   int status = 0;
   for (size_t i = 0; i < queue.count(); ++i) {
     const queue_site& site = queue[i];
     if (site.enabled == 0) continue;
-    if (opts.due) {
-      const auto last = store ? store->last_run(queued_site_key(root, site)) : std::nullopt;
-      if (!refresh_due(site, last ? std::optional<std::int64_t>(last->when) : std::nullopt, std::time(nullptr)))
-        continue;
-    }
+    if (opts.due && std::find(due.begin(), due.end(), i) == due.end()) continue;
     const std::string fname = queue_fname(site);
     const site_label label{site.name.value_or(fname), fname};
     const std::optional<std::string> found = queued_site_file(root, site);

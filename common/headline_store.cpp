@@ -144,8 +144,6 @@ const char* run_outcome_name(run_outcome outcome) {
   return "failed";
 }
 
-std::string headline_store::default_path() { return data_folder() + "/headlines.db"; }
-
 std::string headline_store::identity(const std::string& link, const std::string& heading) {
   // A link-less headline is known by its heading; the mark keeps it apart from a link.
   return link.empty() ? "\x01" + heading : link;

@@ -75,8 +75,6 @@ class headline_store {
   // why when no store can be had (a folder that cannot be written, a store made by a newer
   // Vantrel, which is left untouched).
   static std::unique_ptr<headline_store> open(const std::string& path, std::string* why, std::string* notice);
-  // Where the programs keep it: the data folder's "headlines.db".
-  static std::string default_path();
 
   // Records a site's run in one transaction: its headlines (new ones get first_seen = when),
   // its run, its validators and logo. The run as stored (found, fresh counted), or nullopt

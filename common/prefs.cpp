@@ -78,6 +78,11 @@ int prefs::get_trace() const { return get_int("trace", 0) != 0 ? 1 : 0; }
 int prefs::set_trace(int on) const { return set_text(section_prefs, "trace", std::to_string(on != 0 ? 1 : 0)); }
 int prefs::get_wrap() const { return get_int("wrap", 1) != 0 ? 1 : 0; }
 int prefs::set_wrap(int on) const { return set_text(section_prefs, "wrap", std::to_string(on != 0 ? 1 : 0)); }
+std::string prefs::headline_store_path() const {
+  auto path = get_text(section_prefs, "store");
+  return path && !path->empty() ? *path : data_folder() + "/headlines.db";
+}
+int prefs::set_headline_store_path(const std::string& path) const { return set_text(section_prefs, "store", path); }
 int prefs::get_keep_days() const { return std::max(1, get_int("keepdays", 30)); }
 int prefs::set_keep_days(int days) const {
   return set_text(section_prefs, "keepdays", std::to_string(std::max(1, days)));

@@ -42,6 +42,10 @@ class prefs {
   // The stored description, or the kind's default when missing or empty.
   std::string get_font(int encoding, int kind) const;
   int set_font(int encoding, int kind, const std::string& desc) const;
+  // The headline store's file: the setting "store" when there is one, else the data folder's
+  // "headlines.db". Both programs read it, so they share one store.
+  std::string headline_store_path() const;
+  int set_headline_store_path(const std::string& path) const;
   // How many days the headline store keeps a headline after it was last seen: 30 unless set,
   // at least 1.
   int get_keep_days() const;

@@ -34,6 +34,18 @@ bool refresh_due(const queue_site& site, std::optional<std::int64_t> last_run, s
   return last == 0 || now - last >= interval || last - now > interval;
 }
 
+std::vector<size_t> due_entries(const site_queue& queue,
+                                const std::function<std::optional<std::int64_t>(const queue_site&)>& last_run,
+                                std::int64_t now) {
+  std::vector<size_t> due;
+  for (size_t i = 0; i < queue.count(); ++i) {
+    const queue_site& site = queue[i];
+    // Entries without an interval are not even looked up.
+    if (site.enabled != 0 && site.refresh > 0 && refresh_due(site, last_run(site), now)) due.push_back(i);
+  }
+  return due;
+}
+
 std::string rules_stamp(const std::string& parsedef_path) {
   std::error_code size_error, time_error;
   const auto size = std::filesystem::file_size(parsedef_path, size_error);

@@ -4,8 +4,10 @@
 // rules changed since its page was last read. So a site the Site Selector shows as queued is
 // the site that runs, and the window and a timer agree on what is due.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/site_queue.h"
 
@@ -30,6 +32,12 @@ std::string queued_site_key(const std::string& root, const queue_site& site);
 // given (from the headline store) and the queue file's last_refresh. A refresh of 0 or less
 // runs only when the user runs the queue; a disabled entry never.
 bool refresh_due(const queue_site& site, std::optional<std::int64_t> last_run, std::int64_t now);
+
+// The enabled entries due at now, in queue order; last_run gives an entry's last run from the
+// headline store (none when it never ran or there is no store).
+std::vector<size_t> due_entries(const site_queue& queue,
+                                const std::function<std::optional<std::int64_t>(const queue_site&)>& last_run,
+                                std::int64_t now);
 
 // What tells the rules of a ParseDef file apart from its earlier versions (its size and when it
 // was last written); "" when the file cannot be read. A page is asked for conditionally only

@@ -88,6 +88,7 @@ void run_tally::add(const std::string& site_name, const site_run& run) {
     case run_outcome::unchanged:
       ++with_headlines_;
       fresh_ += run.fresh;
+      if (run.fresh > 0) news_.emplace_back(site_name, run.fresh);
       return;
     case run_outcome::nothing:
       ++with_none_;
@@ -108,6 +109,24 @@ std::string run_tally::summary() const {
   if (with_none_ > 0) part(std::to_string(with_none_) + " with none");
   if (failed_ > 0) part(std::to_string(failed_) + " failed");
   return text + parts;
+}
+
+}  // namespace vantrel
+
+namespace vantrel {
+
+std::string run_tally::news_text() const {
+  if (fresh_ == 0) return {};
+  std::string text = std::to_string(fresh_) + (fresh_ == 1 ? " new headline" : " new headlines");
+  if (news_.size() == 1) return text + " from " + news_[0].first;
+  constexpr size_t named = 3;
+  text += ": ";
+  for (size_t i = 0; i < news_.size() && i < named; ++i) {
+    if (i > 0) text += ", ";
+    text += news_[i].first + " (" + std::to_string(news_[i].second) + ")";
+  }
+  if (news_.size() > named) text += " and " + std::to_string(news_.size() - named) + " more sites";
+  return text;
 }
 
 }  // namespace vantrel

@@ -5,6 +5,7 @@
 // says how the sites fared.
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "common/headline_store.h"
@@ -56,11 +57,15 @@ class run_tally {
   // The sites that failed or found nothing, a line each: "Name: why".
   const std::vector<std::string>& problems() const { return problems_; }
   unsigned long fresh() const { return fresh_; }
+  // What a desktop notification says of the new headlines: "3 new headlines from Harbour
+  // Gazette", "12 new headlines: Harbour Gazette (5), Tech Daily (7)"; "" when none.
+  std::string news_text() const;
 
  private:
   unsigned sites_ = 0, with_headlines_ = 0, with_none_ = 0, failed_ = 0;
   unsigned long fresh_ = 0;
   std::vector<std::string> problems_;
+  std::vector<std::pair<std::string, unsigned long>> news_;  // sites with new headlines
 };
 
 }  // namespace vantrel

@@ -74,14 +74,15 @@ TEST(EditorWindow, AParseDefMadeHereInstallsAndYieldsHeadlinesInTidewatch) {
   // Tidewatch opens the package: it offers to install it, and then fetches its site.
   const prefs settings(dir.file("tidewatch.ini"));
   settings.set_parsedef_root(dir.file("library"));
+  settings.set_headline_store_path(dir.file("headlines.db"));
   auto* frame = new CMainFrame(settings);
   frame->Show();
   wxTEST_DIALOG(frame->view().open_parsedef(dir.file("harbour-gazette.nov")), accept_install());
   EXPECT_TRUE(testing::file_exists(dir.file("library/News/harbour-gazette.nov")));
   EXPECT_EQ(frame->view().queue().count(), 1u);
   ASSERT_TRUE(testing::pump_until(
-      [&] { return frame->view().controller().idle() && !frame->view().controller().results().empty(); }));
-  EXPECT_EQ(frame->view().controller().results()[0].heading, "New ferry route opens to the islands");
+      [&] { return frame->view().controller().idle() && frame->view().controller().reading().size() > 0; }));
+  EXPECT_EQ(frame->view().controller().reading().row(0).heading, "New ferry route opens to the islands");
   frame->Destroy();
   editor->Destroy();
   testing::pump();

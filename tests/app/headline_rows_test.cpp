@@ -14,26 +14,19 @@
 namespace vantrel {
 namespace {
 
-std::unique_ptr<headline_item> make_item(std::string heading, std::optional<std::string> subheading, int logo_w = 0,
-                                         int logo_h = 0) {
-  auto item = std::make_unique<headline_item>();
-  item->heading = std::move(heading);
-  item->subheading = std::move(subheading);
-  item->link = "http://example.org/story";
-  item->fields_set = all_fields;
-  if (logo_w > 0) {
-    wxImage image(logo_w, logo_h);
-    image.SetRGB(wxRect(0, 0, logo_w, logo_h), 255, 0, 0);
-    item->logo = std::make_unique<logo_picture>(image);
-  }
-  return item;
+reading_row make_row(std::string heading, std::optional<std::string> subheading) {
+  reading_row row;
+  row.heading = std::move(heading);
+  row.subheading = std::move(subheading);
+  row.link = "http://example.org/story";
+  return row;
 }
 
 class HeadlineRows : public ::testing::Test {
  protected:
   void SetUp() override {
     frame_ = new wxFrame(nullptr, wxID_ANY, "rows", wxDefaultPosition, wxSize(420, 500));
-    list_ = new CHeadlineList(frame_, store_, settings_);
+    list_ = new CHeadlineList(frame_, rows_, settings_);
     frame_->Show();
     testing::pump();
   }
@@ -41,10 +34,17 @@ class HeadlineRows : public ::testing::Test {
     frame_->Destroy();
     testing::pump();
   }
-  void add(std::unique_ptr<headline_item> item) {
-    std::vector<std::unique_ptr<headline_item>> items;
-    items.push_back(std::move(item));
-    store_.append(std::move(items));
+  // A row of a site of its own, whose logo is a red rectangle of the size given.
+  void add(reading_row row, int logo_w = 0, int logo_h = 0) {
+    row.site = rows_.site_index("site " + std::to_string(rows_.total()));
+    if (logo_w > 0) {
+      wxImage image(logo_w, logo_h);
+      image.SetRGB(wxRect(0, 0, logo_w, logo_h), 255, 0, 0);
+      rows_.site(row.site).logo = std::make_shared<logo_picture>(image);
+    }
+    std::vector<reading_row> rows;
+    rows.push_back(std::move(row));
+    rows_.append(std::move(rows));
   }
   int line_height(int kind) {
     wxCoord w = 0, h = 0;
@@ -65,7 +65,7 @@ class HeadlineRows : public ::testing::Test {
 
   testing::temp_dir dir_;
   prefs settings_{dir_.file("tidewatch.ini")};
-  result_store store_;
+  reading_list rows_;
   wxFrame* frame_ = nullptr;
   CHeadlineList* list_ = nullptr;
 };
@@ -76,7 +76,7 @@ bool is_rgb(const wxImage& image, int x, int y, int r, int g, int b) {
 
 // The first column, from from_x on, that holds a pixel of text (neither face nor shading).
 int first_ink_column(const wxImage& image, int from_x) {
-  for (int x = from_x; x < image.GetWidth(); ++x) {
+  for (int x = from_x; x < image.GetWidth() - 3; ++x) {
     for (int y = 3; y < image.GetHeight() - 3; ++y) {
       if (image.GetRed(x, y) < 100 && image.GetGreen(x, y) < 100) return x;
     }
@@ -85,8 +85,8 @@ int first_ink_column(const wxImage& image, int from_x) {
 }
 
 TEST_F(HeadlineRows, LogoFrameTextStartAndHeights) {
-  add(make_item("Ferry route opens", std::nullopt, 40, 60));
-  add(make_item("Harbour news", std::string("A subheading"), 0, 0));
+  add(make_row("Ferry route opens", std::nullopt), 40, 60);
+  add(make_row("Harbour news", std::string("A subheading")));
   list_->rebuild();
   // Heights: heading and link plus 7, raised to the logo's height plus 14.
   EXPECT_EQ(window_test_access::row_height(*list_, 0), std::max(line_height(0) + line_height(2) + 7, 74));
@@ -100,19 +100,19 @@ TEST_F(HeadlineRows, LogoFrameTextStartAndHeights) {
   EXPECT_TRUE(is_rgb(logo_row, 48, 10, 246, 247, 246)) << "light right of the frame";
   EXPECT_TRUE(is_rgb(logo_row, 0, 10, 118, 119, 118)) << "outer bevel";
   EXPECT_TRUE(is_rgb(logo_row, 30, 70, 214, 215, 214)) << "face below the frame";
-  EXPECT_GE(first_ink_column(logo_row, 49), 53);
-  EXPECT_LE(first_ink_column(logo_row, 49), 56);
+  EXPECT_GE(first_ink_column(logo_row, 49), 53 + mark_column);
+  EXPECT_LE(first_ink_column(logo_row, 49), 56 + mark_column);
 
   const wxImage plain_row = draw(1, true);
   EXPECT_TRUE(is_rgb(plain_row, 300, 4, 150, 151, 150)) << "selected rows are filled with dark 2";
   EXPECT_TRUE(is_rgb(plain_row, 0, 4, 54, 55, 54)) << "and their outer bevel is dark 5";
-  EXPECT_GE(first_ink_column(plain_row, 2), 4);
-  EXPECT_LE(first_ink_column(plain_row, 2), 7);
+  EXPECT_GE(first_ink_column(plain_row, 2), 4 + mark_column);
+  EXPECT_LE(first_ink_column(plain_row, 2), 7 + mark_column);
 
   // Middle alignment centres the logo frame in a taller row.
   settings_.set_logo_align(1);
-  add(make_item(std::string(30, 'x') + " " + std::string(30, 'y') + " " + std::string(30, 'z'), std::string("sub"), 16,
-                16));
+  add(make_row(std::string(30, 'x') + " " + std::string(30, 'y') + " " + std::string(30, 'z'), std::string("sub")), 16,
+      16);
   list_->rebuild();
   const int height = window_test_access::row_height(*list_, 2);
   const wxImage middle = draw(2, false);
@@ -124,8 +124,8 @@ TEST_F(HeadlineRows, LogoFrameTextStartAndHeights) {
 TEST_F(HeadlineRows, WrapGrowsLongRowsAndOffKeepsOneLine) {
   std::string long_heading;
   for (int i = 0; i < 40; ++i) long_heading += "harbour ";
-  add(make_item(long_heading, std::nullopt));
-  add(make_item("https://example.org/" + std::string(300, 'a'), std::nullopt));
+  add(make_row(long_heading, std::nullopt));
+  add(make_row("https://example.org/" + std::string(300, 'a'), std::nullopt));
   list_->rebuild();
   const int one_line = line_height(0) + line_height(2) + 7;
   EXPECT_GT(window_test_access::row_height(*list_, 0), one_line + line_height(0)) << "wrapped over several lines";
@@ -145,17 +145,48 @@ TEST_F(HeadlineRows, WrapGrowsLongRowsAndOffKeepsOneLine) {
   EXPECT_EQ(window_test_access::row_height(*list_, 0), one_line);
 }
 
-TEST_F(HeadlineRows, RebuildKeepsSelectionAndScrollPosition) {
-  for (int i = 0; i < 2000; ++i) add(make_item("Headline " + std::to_string(i), std::string("sub")));
+TEST_F(HeadlineRows, NewRowsAreMarkedAndReadOnesPaler) {
+  reading_row fresh = make_row("Fresh news", std::nullopt), read = make_row("Read news", std::nullopt);
+  fresh.fresh = true;
+  read.read = true;
+  add(make_row("Plain news", std::nullopt));
+  add(fresh);
+  add(read);
+  list_->rebuild();
+  // The mark's column lies before the text: only the new row has ink there.
+  auto orange_in_mark = [](const wxImage& row) {
+    for (int x = 4; x < 4 + mark_column; ++x)
+      for (int y = 4; y < 14; ++y)
+        if (row.GetRed(x, y) > 200 && row.GetGreen(x, y) < 160 && row.GetBlue(x, y) < 60) return true;
+    return false;
+  };
+  EXPECT_FALSE(orange_in_mark(draw(0, false)));
+  EXPECT_TRUE(orange_in_mark(draw(1, false)));
+  EXPECT_TRUE(orange_in_mark(draw(1, true))) << "also in a selected row";
+  EXPECT_NE(first_ink_column(draw(0, false), 2), -1);
+  EXPECT_EQ(first_ink_column(draw(2, false), 2), -1) << "a read heading is grey, no darker";
+}
+
+TEST_F(HeadlineRows, RebuildKeepsTheSelectedHeadlineAndTheOneInView) {
+  for (int i = 0; i < 2000; ++i) add(make_row("Headline " + std::to_string(i), std::string("sub")));
   list_->rebuild();
   list_->SetSelection(700);
   list_->ScrollToRow(690);
   testing::pump();
-  for (int i = 0; i < 50; ++i) add(make_item("More " + std::to_string(i), std::nullopt));
+  for (int i = 0; i < 50; ++i) add(make_row("More " + std::to_string(i), std::nullopt));
   list_->rebuild();
   EXPECT_EQ(list_->GetItemCount(), 2050u);
   EXPECT_EQ(list_->GetSelection(), 700);
   EXPECT_EQ(list_->GetVisibleRowsBegin(), 690u);
+
+  // A filter that still shows them keeps them, at their new places.
+  rows_.set_filter("headline 7");
+  list_->rebuild();
+  ASSERT_EQ(list_->GetItemCount(), 111u) << "7, 70..79, 700..799";
+  EXPECT_EQ(rows_.row(static_cast<size_t>(list_->GetSelection())).heading, "Headline 700");
+  rows_.set_filter("More");
+  list_->rebuild();
+  EXPECT_EQ(list_->GetSelection(), wxNOT_FOUND) << "the selected headline is not shown";
 }
 
 TEST(LogoLoader, APictureClaimingTooManyPixelsIsNeverDecoded) {

@@ -46,6 +46,7 @@ class MainWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     settings_.set_parsedef_root(dir_.file("library"));
+    settings_.set_headline_store_path(dir_.file("headlines.db"));
     frame_ = new CMainFrame(settings_);
     frame_->SetSize(700, 560);
     frame_->Show();
@@ -88,9 +89,9 @@ TEST_F(MainWindow, FetchesASiteShowsItsRowsAndOpensLinks) {
   EXPECT_EQ(frame_->GetStatusBar()->GetStatusText(0), wxString(frame_->view().controller().status_text()));
   release = true;
 
-  ASSERT_TRUE(pump_until([&] { return view.controller().idle() && !view.controller().results().empty(); }));
+  ASSERT_TRUE(pump_until([&] { return view.controller().idle() && view.controller().reading().size() > 0; }));
   CHeadlineList& list = view.list();
-  const size_t rows = view.controller().results().size();
+  const size_t rows = view.controller().reading().size();
   EXPECT_EQ(list.GetItemCount(), rows);
   EXPECT_GE(rows, 3u);
   EXPECT_EQ(frame_->GetStatusBar()->GetStatusText(0), "Ready");
@@ -130,7 +131,8 @@ TEST_F(MainWindow, FetchesASiteShowsItsRowsAndOpensLinks) {
   wxCommandEvent dclick(wxEVT_LISTBOX_DCLICK, list.GetId());
   list.GetEventHandler()->ProcessEvent(dclick);
   ASSERT_EQ(opened.size(), 2u);
-  EXPECT_EQ(opened[0], view.controller().results()[1].link);
+  EXPECT_EQ(opened[0], view.controller().reading().row(1).link);
+  EXPECT_TRUE(view.controller().reading().row(1).read) << "an opened headline is read";
 
   screenshot(frame_, "main-window");
   frame_->ProcessCommand(cmd::source);
@@ -146,7 +148,7 @@ TEST_F(MainWindow, FetchesASiteShowsItsRowsAndOpensLinks) {
 
   frame_->ProcessCommand(cmd::clear);
   EXPECT_EQ(list.GetItemCount(), 0u);
-  EXPECT_TRUE(view.controller().results().empty());
+  EXPECT_EQ(view.controller().reading().total(), 0u);
   EXPECT_FALSE(enabled(*frame_, cmd::clear));
 }
 
@@ -190,8 +192,10 @@ TEST_F(MainWindow, StartQueueFetchesEverySiteInTurn) {
   EXPECT_FALSE(enabled(*frame_, cmd::queue));
   EXPECT_FALSE(enabled(*frame_, cmd::start_queue)) << "Stop ends a running queue";
   EXPECT_TRUE(enabled(*frame_, cmd::stop));
-  ASSERT_TRUE(pump_until([&] { return !view.runner().running(); }, std::chrono::seconds(20)));
-  EXPECT_EQ(view.controller().results().size(), 8u) << "four headlines from each site";
+  ASSERT_TRUE(pump_until([&] { return !view.runner().running() && !view.controller().jobs().busy(); },
+                         std::chrono::seconds(20)));
+  testing::pump();  // the last site's end, told once its worker let go
+  EXPECT_EQ(view.controller().reading().size(), 8u) << "four headlines from each site";
   EXPECT_EQ(frame_->GetTitle(), "Vantrel");
   EXPECT_EQ(frame_->GetStatusBar()->GetStatusText(CMainFrame::pane_queue), " Idle");
 }

@@ -52,7 +52,9 @@ TEST(RowLayout, PlacesLogoFrameAndText) {
   EXPECT_EQ(with_logo.frame->top, 106);
   EXPECT_EQ(with_logo.frame->right, 48);
   EXPECT_EQ(with_logo.frame->bottom, 168);
-  EXPECT_EQ(with_logo.text.left, 53);
+  EXPECT_EQ(with_logo.mark.left, 54) << "the new mark's column comes between logo and text";
+  EXPECT_EQ(with_logo.mark.top, 105);
+  EXPECT_EQ(with_logo.text.left, 53 + mark_column);
   EXPECT_EQ(with_logo.text.top, 102);
   EXPECT_EQ(with_logo.text.right, 393);
 
@@ -60,7 +62,7 @@ TEST(RowLayout, PlacesLogoFrameAndText) {
   EXPECT_EQ(place_row({0, 0, 400, 50}, pixel_size{40, 60}, false).frame->bottom, 46) << "kept inside a short row";
   const row_places plain = place_row({0, 0, 400, 30}, std::nullopt, false);
   EXPECT_FALSE(plain.frame);
-  EXPECT_EQ(plain.text.left, 4);
+  EXPECT_EQ(plain.text.left, 4 + mark_column);
 }
 
 TEST(RowLayout, MeasuresRowHeights) {
@@ -69,7 +71,7 @@ TEST(RowLayout, MeasuresRowHeights) {
   EXPECT_EQ(measure_row(m, {"Heading", std::string_view(""), "http://x/"}, 400, std::nullopt, true), 26);
   EXPECT_EQ(measure_row(m, {"Heading", std::string_view("Sub"), "http://x/"}, 400, std::nullopt, true), 34);
   EXPECT_EQ(measure_row(m, {"Heading", std::nullopt, "http://x/"}, 400, pixel_size{40, 60}, true), 74);
-  // 400 wide leaves 389 - 4 = 385 pixels of text: 64 characters a line.
+  // 400 wide leaves 389 - 16 = 373 pixels of text: 62 characters a line.
   const std::string long_heading = std::string(60, 'a') + " " + std::string(60, 'b');
   EXPECT_EQ(measure_row(m, {long_heading, std::nullopt, "http://x/"}, 400, std::nullopt, true), 20 + 9 + 7);
   EXPECT_EQ(measure_row(m, {long_heading, std::nullopt, "http://x/"}, 400, std::nullopt, false), 26);

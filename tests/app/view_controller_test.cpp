@@ -59,13 +59,14 @@ TEST_F(ViewController, OpenParsesThePageAndACancelledChoiceKeepsTheLastParseDef)
   EXPECT_TRUE(controller_.can_stop());
   EXPECT_FALSE(controller_.open_parsedef(parsedef_)) << "one job at a time";
   finish();
-  ASSERT_EQ(controller_.results().size(), 2u);
-  EXPECT_EQ(controller_.results()[0].heading, "First");
+  ASSERT_EQ(controller_.reading().size(), 2u);
+  EXPECT_EQ(controller_.reading().row(0).heading, "First");
+  EXPECT_FALSE(controller_.reading().row(0).fresh) << "a saved page has nothing new";
   EXPECT_GT(display_.lines, 5u);
 
   controller_.open_source(page_, std::nullopt);
   finish();
-  EXPECT_EQ(controller_.results().size(), 2u) << "emptied first, then the same two from the earlier ParseDef";
+  EXPECT_EQ(controller_.reading().size(), 2u) << "emptied first, then the same two from the earlier ParseDef";
   EXPECT_GE(display_.clears, 2);
   EXPECT_EQ(controller_.prompt("Ready"), "Ready");
 
@@ -81,9 +82,9 @@ TEST_F(ViewController, ClearDuringAJobKeepsWhatArrivesLater) {
   controller_.clear();
   EXPECT_FALSE(controller_.can_clear());
   finish();
-  EXPECT_LE(controller_.results().size(), 2u);
+  EXPECT_LE(controller_.reading().size(), 2u);
   controller_.clear();
-  EXPECT_TRUE(controller_.results().empty());
+  EXPECT_EQ(controller_.reading().size(), 0u);
 }
 
 TEST_F(ViewController, HandOverWaitsForDialogsAndForTheRunningJob) {
@@ -92,7 +93,7 @@ TEST_F(ViewController, HandOverWaitsForDialogsAndForTheRunningJob) {
   EXPECT_EQ(controller_.waiting_hand_overs(), 1u);
   EXPECT_EQ(controller_.deliver_hand_overs(false), 1) << "a missing file still starts a job, which fails";
   finish();
-  EXPECT_TRUE(controller_.results().empty());
+  EXPECT_EQ(controller_.reading().size(), 0u);
   EXPECT_NE(controller_.prompt("Ready").find(page_ + ".missing.xml"), std::string::npos)
       << "the failure stays in the message pane";
 
