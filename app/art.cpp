@@ -157,11 +157,38 @@ wxBitmapBundle page_icon(page which) {
                             "1.5M10 3L9 4.5' fill='none' stroke='" +
                             ink + "'/>"),
                       32);
+    case page::reading:  // a page of headlines with a new mark
+      return from_svg(svg16(std::string("<path d='M2.5 1.5h11v13h-11z' fill='#ffffff' stroke='") + ink +
+                            "' stroke-linejoin='round'/><path d='M7 4.5h5M7 8h5M7 11.5h5' stroke='" + ink +
+                            "'/><circle cx='4.5' cy='4.5' r='1.3' fill='#ff7800'/>"),
+                      32);
     case page::fonts:
       return from_svg(svg16(std::string("<path d='M2 13.5L6 2.5h1l4 11M3.5 9.5h6' fill='none' stroke='") + ink +
                             "' stroke-width='1.5'/><path d='M10 13.5l2.2-6h.6l2.2 6M10.8 11.5h3.4' fill='none' "
                             "stroke='#2864b4' stroke-width='1.2'/>"),
                       32);
+  }
+  return {};
+}
+
+wxBitmapBundle run_icon(run_state which) {
+  const std::string rim = std::string("stroke='") + ink + "' stroke-width='1'";
+  switch (which) {
+    case run_state::never:
+      return from_svg(svg16("<circle cx='8' cy='8' r='5.5' fill='none' stroke='#9aa6b4' stroke-width='1.2'/>"));
+    case run_state::headlines:
+      return from_svg(svg16("<circle cx='8' cy='8' r='6.5' fill='#3aa04a' " + rim +
+                            "/><path d='M4.8 8.2l2.2 2.2 4.2-4.6' fill='none' stroke='#ffffff' stroke-width='1.8'/>"));
+    case run_state::unchanged:
+      return from_svg(svg16("<circle cx='8' cy='8' r='6.5' fill='#5b8fd6' " + rim +
+                            "/><path d='M5 6.8h6M5 9.4h6' stroke='#ffffff' stroke-width='1.5'/>"));
+    case run_state::nothing:
+      return from_svg(svg16("<path d='M8 1.5l6.8 12.5H1.2z' fill='#f0b429' " + rim +
+                            " stroke-linejoin='round'/><path d='M8 5.5v4.5' stroke='" + ink +
+                            "' stroke-width='1.6'/><circle cx='8' cy='12' r='.9' fill='" + ink + "'/>"));
+    case run_state::failed:
+      return from_svg(svg16("<circle cx='8' cy='8' r='6.5' fill='#d24a3c' " + rim +
+                            "/><path d='M5.5 5.5l5 5M10.5 5.5l-5 5' stroke='#ffffff' stroke-width='1.8'/>"));
   }
   return {};
 }

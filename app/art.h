@@ -15,8 +15,14 @@ wxBitmapBundle tool_icon(tool which);
 wxBitmapBundle element_icon(int index);
 constexpr int element_icon_count = 21;
 
-enum class page { folders, debug, fonts };
+enum class page { folders, debug, fonts, reading };
 wxBitmapBundle page_icon(page which);
+
+// How a queued site's last run ended, for the Site Selector: never ran (an empty ring), found
+// headlines (a green tick), unchanged (a blue ring), found nothing (an amber "!"), failed (a
+// red cross). Shapes differ as well as colours.
+enum class run_state { never, headlines, unchanged, nothing, failed };
+wxBitmapBundle run_icon(run_state which);
 
 // The program's icon and the ParseDef file type's icon, as SVG text (also installed).
 const std::string& program_svg();

@@ -404,7 +404,9 @@ void CMainView::open_site_selector() {
   int result = wxID_CANCEL;
   std::string path;
   {
-    CSiteSelectorDlg dialog(this, prefs_.get_parsedef_root(), queue_, [this] { frame_->show_help(30); });
+    CSiteSelectorDlg dialog(
+        this, prefs_.get_parsedef_root(), queue_, [this] { frame_->show_help(30); },
+        [this](const std::string& key) { return controller_->last_run(key); });
     result = dialog.ShowModal();
     path = dialog.selected_path();
   }

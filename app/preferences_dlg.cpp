@@ -8,6 +8,7 @@
 #include <wx/fontdlg.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
+#include <wx/spinctrl.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -27,10 +28,14 @@ CPreferencesDlg::CPreferencesDlg(wxWindow* parent, const prefs& settings) : pref
   images.push_back(art::page_icon(art::page::folders));
   images.push_back(art::page_icon(art::page::debug));
   images.push_back(art::page_icon(art::page::fonts));
+  images.push_back(art::page_icon(art::page::reading));
   book->SetImages(images);
   book->AddPage(folders_page(book), "Folders", true, 0);
   book->AddPage(fonts_page(book), "Fonts", false, 2);
+  book->AddPage(reading_page(book), "Reading", false, 3);
   book->AddPage(debug_page(book), "Debug", false, 1);
+  // Tall enough for every page's icon and name in the list beside the pages.
+  book->SetMinSize(wxSize(-1, FromDIP(340)));
   LayoutDialog();
   SetMinSize(GetSize());
   Bind(
@@ -120,6 +125,33 @@ wxWindow* CPreferencesDlg::fonts_page(wxWindow* book) {
   page->SetSizer(sizer);
   encoding_->Bind(wxEVT_CHOICE, [this](wxCommandEvent&) { refresh_font_texts(); });
   refresh_font_texts();
+  return page;
+}
+
+wxWindow* CPreferencesDlg::reading_page(wxWindow* book) {
+  auto* page = new wxPanel(book);
+  auto* sizer = new wxBoxSizer(wxVERTICAL);
+  auto* keep_row = new wxBoxSizer(wxHORIZONTAL);
+  keep_row->Add(new wxStaticText(page, wxID_ANY, "&Keep headlines for"), 0, wxALIGN_CENTER_VERTICAL);
+  auto* keep = new wxSpinCtrl(page, id_keep_days, "", wxDefaultPosition, wxDefaultSize, wxSP_ARROW_KEYS, 1, 3650,
+                              prefs_.get_keep_days());
+  keep_row->Add(keep, 0, wxLEFT | wxRIGHT, 6);
+  keep_row->Add(new wxStaticText(page, wxID_ANY, "days after they were last seen"), 0, wxALIGN_CENTER_VERTICAL);
+  sizer->Add(keep_row, 0, wxALL, 10);
+  keep->Bind(wxEVT_SPINCTRL, [this](wxSpinEvent& event) { prefs_.set_keep_days(event.GetPosition()); });
+  auto* refresh = new wxCheckBox(page, id_auto_refresh, "&Refresh sites by themselves while Tidewatch is open");
+  refresh->SetValue(prefs_.get_auto_refresh() != 0);
+  refresh->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& event) { prefs_.set_auto_refresh(event.IsChecked() ? 1 : 0); });
+  sizer->Add(refresh, 0, wxLEFT | wxRIGHT, 10);
+  sizer->Add(new wxStaticText(page, wxID_ANY,
+                              "Each site refreshes at the interval set for it in the Site Selector; a\n"
+                              "site without one runs only when you start the queue."),
+             0, wxLEFT | wxRIGHT | wxTOP, 10);
+  auto* notify = new wxCheckBox(page, id_notify, "&Tell me on the desktop when a refresh finds new headlines");
+  notify->SetValue(prefs_.get_notify() != 0);
+  notify->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& event) { prefs_.set_notify(event.IsChecked() ? 1 : 0); });
+  sizer->Add(notify, 0, wxALL, 10);
+  page->SetSizer(sizer);
   return page;
 }
 

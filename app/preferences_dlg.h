@@ -1,5 +1,5 @@
 #pragma once
-// "Preferences": the Folders, Fonts and Debug pages. Every change is written at once; Close
+// "Preferences": the Folders, Fonts, Reading and Debug pages. Every change is written at once; Close
 // only closes. The ParseDef root is also written when its box loses the focus and when the
 // dialog closes.
 #include <wx/propdlg.h>
@@ -28,6 +28,9 @@ class CPreferencesDlg : public wxPropertySheetDialog {
     id_link_button = 1057,
     id_wrap = 1058,
     id_logo_align = 1059,
+    id_keep_days = 1060,
+    id_auto_refresh = 1061,
+    id_notify = 1062,
   };
 
   CPreferencesDlg(wxWindow* parent, const prefs& settings);
@@ -41,6 +44,7 @@ class CPreferencesDlg : public wxPropertySheetDialog {
  private:
   wxWindow* folders_page(wxWindow* book);
   wxWindow* fonts_page(wxWindow* book);
+  wxWindow* reading_page(wxWindow* book);
   wxWindow* debug_page(wxWindow* book);
   void refresh_font_texts();
   void choose_font(int kind);

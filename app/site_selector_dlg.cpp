@@ -1,11 +1,14 @@
 #include "app/site_selector_dlg.h"
 
 #include <wx/button.h>
-#include <wx/checklst.h>
+#include <wx/listctrl.h>
 #include <wx/msgdlg.h>
 #include <wx/sizer.h>
+#include <wx/spinctrl.h>
 #include <wx/stattext.h>
 #include <wx/treectrl.h>
+
+#include <algorithm>
 
 #include "app/art.h"
 #include "app/wx_support.h"
@@ -31,14 +34,34 @@ void add_category(wxTreeCtrl& tree, const wxTreeItemId& parent, const library_ca
     tree.AppendItem(parent, to_wx(s.name), 1, 1, new site_item(model.site_index(s.path)));
 }
 
+// The queue list's image for a status: the run_state icons in their order.
+int image_of(const entry_status& status) {
+  if (!status.outcome) return static_cast<int>(art::run_state::never);
+  switch (*status.outcome) {
+    case run_outcome::headlines:
+      return static_cast<int>(art::run_state::headlines);
+    case run_outcome::unchanged:
+      return static_cast<int>(art::run_state::unchanged);
+    case run_outcome::nothing:
+      return static_cast<int>(art::run_state::nothing);
+    case run_outcome::failed:
+      break;
+  }
+  return static_cast<int>(art::run_state::failed);
+}
+
+enum column { column_site = 0, column_refresh = 1, column_last_run = 2 };
+
 }  // namespace
 
 CSiteSelectorDlg::CSiteSelectorDlg(wxWindow* parent, const std::string& root, site_queue& queue,
-                                   std::function<void()> show_help)
+                                   std::function<void()> show_help,
+                                   std::function<std::optional<site_run>(const std::string& key)> last_run)
     : wxDialog(parent, wxID_ANY, "Site Selector", wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
       model_(root, queue),
       show_help_(std::move(show_help)) {
+  model_.set_run_source(std::move(last_run));
   auto* columns = new wxBoxSizer(wxHORIZONTAL);
 
   auto* left = new wxBoxSizer(wxVERTICAL);
@@ -66,9 +89,26 @@ CSiteSelectorDlg::CSiteSelectorDlg(wxWindow* parent, const std::string& root, si
 
   auto* right = new wxBoxSizer(wxVERTICAL);
   right->Add(new wxStaticText(this, wxID_ANY, "Site Queue:"), 0, wxBOTTOM, 4);
-  list_ = new wxCheckListBox(this, id_list, wxDefaultPosition, FromDIP(wxSize(240, 300)));
+  list_ = new wxListCtrl(this, id_list, wxDefaultPosition, FromDIP(wxSize(500, 300)), wxLC_REPORT | wxLC_SINGLE_SEL);
+  list_->EnableCheckBoxes();
+  wxVector<wxBitmapBundle> states;
+  for (int r = 0; r <= static_cast<int>(art::run_state::failed); ++r)
+    states.push_back(art::run_icon(art::run_state(r)));
+  list_->SetSmallImages(states);
+  list_->AppendColumn("Site", wxLIST_FORMAT_LEFT, FromDIP(170));
+  list_->AppendColumn("Refresh", wxLIST_FORMAT_LEFT, FromDIP(100));
+  list_->AppendColumn("Last run", wxLIST_FORMAT_LEFT, FromDIP(300));
   right->Add(list_, 1, wxEXPAND);
-  columns->Add(right, 1, wxEXPAND | wxALL, 10);
+  auto* every = new wxBoxSizer(wxHORIZONTAL);
+  every->Add(new wxStaticText(this, wxID_ANY, "Refresh &every"), 0, wxALIGN_CENTER_VERTICAL);
+  refresh_ = new wxSpinCtrl(this, id_refresh, "0", wxDefaultPosition, wxDefaultSize, wxSP_ARROW_KEYS, 0, 7 * 24 * 60);
+  every->Add(refresh_, 0, wxLEFT | wxRIGHT, 6);
+  every->Add(new wxStaticText(this, wxID_ANY, "minutes (0: only when you start the queue)"), 0,
+             wxALIGN_CENTER_VERTICAL);
+  right->Add(every, 0, wxTOP, 6);
+  status_ = new wxStaticText(this, id_status, "", wxDefaultPosition, wxDefaultSize, wxST_ELLIPSIZE_END);
+  right->Add(status_, 0, wxEXPAND | wxTOP, 6);
+  columns->Add(right, 2, wxEXPAND | wxALL, 10);
 
   auto* bottom = new wxBoxSizer(wxHORIZONTAL);
   auto* help = new wxButton(this, id_help, "&Help");
@@ -97,20 +137,31 @@ CSiteSelectorDlg::CSiteSelectorDlg(wxWindow* parent, const std::string& root, si
       event.Skip();
     }
   });
-  list_->Bind(wxEVT_LISTBOX, [this](wxCommandEvent&) {
-    const int selection = list_->GetSelection();
-    model_.select_entry(selection == wxNOT_FOUND ? std::nullopt : std::optional<size_t>(selection));
+  list_->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& event) {
+    model_.select_entry(static_cast<size_t>(event.GetIndex()));
+    show_selected_entry();
     refresh_buttons();
   });
-  list_->Bind(wxEVT_CHECKLISTBOX, [this](wxCommandEvent& event) {
-    // The entry whose box was clicked, whichever is selected.
-    const unsigned index = static_cast<unsigned>(event.GetInt());
-    model_.set_enabled(index, list_->IsChecked(index));
+  list_->Bind(wxEVT_LIST_ITEM_DESELECTED, [this](wxListEvent&) {
+    model_.select_entry(std::nullopt);
+    show_selected_entry();
+    refresh_buttons();
   });
-  list_->Bind(wxEVT_LISTBOX_DCLICK, [this](wxCommandEvent& event) {
+  // The entry whose box was clicked, whichever is selected.
+  list_->Bind(wxEVT_LIST_ITEM_CHECKED,
+              [this](wxListEvent& event) { model_.set_enabled(static_cast<size_t>(event.GetIndex()), true); });
+  list_->Bind(wxEVT_LIST_ITEM_UNCHECKED,
+              [this](wxListEvent& event) { model_.set_enabled(static_cast<size_t>(event.GetIndex()), false); });
+  list_->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent& event) {
     model_.select_site(std::nullopt);
-    model_.select_entry(static_cast<size_t>(event.GetInt()));
+    model_.select_entry(static_cast<size_t>(event.GetIndex()));
     command(id_open);
+  });
+  refresh_->Bind(wxEVT_SPINCTRL, [this](wxSpinEvent& event) {
+    if (auto entry = model_.selected_entry(); entry && *entry < model_.queue().count()) {
+      model_.set_refresh(*entry, event.GetPosition());
+      list_->SetItem(static_cast<long>(*entry), column_refresh, to_wx(model_.refresh_text(*entry)));
+    }
   });
 
   fill_tree();
@@ -130,17 +181,45 @@ void CSiteSelectorDlg::fill_tree() {
 }
 
 void CSiteSelectorDlg::fill_list() {
+  // Filling sends selection and check events that would change the model: it says what is
+  // shown, so they are put back after.
+  const std::optional<size_t> selected = model_.selected_entry();
   list_->Freeze();
-  list_->Clear();
+  list_->DeleteAllItems();
   const site_queue& queue = model_.queue();
   for (size_t i = 0; i < queue.count(); ++i) {
-    list_->Append(to_wx(queue_name(queue[i])));
-    list_->Check(static_cast<unsigned>(i), queue[i].enabled != 0);
+    const bool enabled = queue[i].enabled != 0;
+    list_->InsertItem(static_cast<long>(i), to_wx(queue_name(queue[i])));
+    fill_row(i);
+    list_->CheckItem(static_cast<long>(i), enabled);
+    model_.set_enabled(i, enabled);
   }
-  if (auto selected = model_.selected_entry(); selected && *selected < queue.count()) {
-    list_->SetSelection(static_cast<int>(*selected));
+  model_.select_entry(selected);
+  if (selected && *selected < queue.count()) {
+    list_->SetItemState(static_cast<long>(*selected), wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED,
+                        wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
+    list_->EnsureVisible(static_cast<long>(*selected));
   }
   list_->Thaw();
+  show_selected_entry();
+}
+
+void CSiteSelectorDlg::fill_row(size_t entry) {
+  const entry_status status = model_.status(entry);
+  const long row = static_cast<long>(entry);
+  list_->SetItemImage(row, image_of(status));
+  list_->SetItem(row, column_refresh, to_wx(model_.refresh_text(entry)));
+  list_->SetItem(row, column_last_run, to_wx(status.text));
+}
+
+void CSiteSelectorDlg::show_selected_entry() {
+  const auto entry = model_.selected_entry();
+  const bool shown = entry && *entry < model_.queue().count();
+  refresh_->Enable(shown);
+  refresh_->SetValue(shown ? static_cast<int>(std::clamp<long>(model_.queue()[*entry].refresh, 0, refresh_->GetMax()))
+                           : 0);
+  status_->SetLabelText(shown ? to_wx(model_.status(*entry).text) : wxString());
+  status_->SetToolTip(status_->GetLabelText());
 }
 
 void CSiteSelectorDlg::on_tree_selection(wxTreeEvent& event) {

@@ -1,16 +1,20 @@
 #pragma once
 // "Site Selector": the library's sites on the left, the queue on the right, the buttons between.
-// The queue is edited in place; the caller saves it unless the dialog was cancelled. Escape and
-// the close box act as Close.
+// Each queued site shows how it last ran (an icon and the reason) and how often it refreshes
+// by itself, set below the queue for the selected site. The queue is edited in place; the
+// caller saves it unless the dialog was cancelled. Escape and the close box act as Close.
 #include <wx/dialog.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "app/site_selector_model.h"
 
 class wxButton;
-class wxCheckListBox;
+class wxListCtrl;
+class wxSpinCtrl;
+class wxStaticText;
 class wxTreeCtrl;
 class wxTreeEvent;
 
@@ -29,9 +33,13 @@ class CSiteSelectorDlg : public wxDialog {
     id_help = 1049,
     id_tree = 101,
     id_list = 102,
+    id_refresh = 103,
+    id_status = 104,
   };
 
-  CSiteSelectorDlg(wxWindow* parent, const std::string& root, site_queue& queue, std::function<void()> show_help);
+  // last_run: how a site (by key) last ran; none leaves every site "Never run".
+  CSiteSelectorDlg(wxWindow* parent, const std::string& root, site_queue& queue, std::function<void()> show_help,
+                   std::function<std::optional<site_run>(const std::string& key)> last_run = {});
 
   // After the dialog ended with id_open: the file to process.
   const std::string& selected_path() const { return selected_path_; }
@@ -42,13 +50,18 @@ class CSiteSelectorDlg : public wxDialog {
  private:
   void fill_tree();
   void fill_list();
+  void fill_row(size_t entry);
   void refresh_buttons();
+  // The refresh box and the status line follow the selected entry.
+  void show_selected_entry();
   void on_tree_selection(wxTreeEvent& event);
 
   site_selector_model model_;
   std::function<void()> show_help_;
   wxTreeCtrl* tree_ = nullptr;
-  wxCheckListBox* list_ = nullptr;
+  wxListCtrl* list_ = nullptr;
+  wxSpinCtrl* refresh_ = nullptr;
+  wxStaticText* status_ = nullptr;
   std::string selected_path_;
 };
 

@@ -1,7 +1,11 @@
 #include "app/site_selector_model.h"
 
+#include <algorithm>
+#include <ctime>
+
 #include "app/installer.h"
 #include "common/queue_policy.h"
+#include "engine/run_recorder.h"
 
 namespace vantrel {
 
@@ -88,6 +92,30 @@ std::optional<std::string> site_selector_model::open_path() const {
     return find_library_file(root_, fname).value_or(library_path(root_, fname));
   }
   return std::nullopt;
+}
+
+entry_status site_selector_model::status(size_t entry) const {
+  entry_status status{std::nullopt, "Never run"};
+  if (entry >= queue_.count() || !last_run_) return status;
+  const auto run = last_run_(queued_site_key(root_, queue_[entry]));
+  if (!run) return status;
+  status.outcome = run->outcome;
+  const std::time_t when = static_cast<std::time_t>(run->when);
+  char stamp[32] = "";
+  if (const std::tm* local = std::localtime(&when)) std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M", local);
+  status.text = std::string(stamp) + ": " + run_text(*run);
+  return status;
+}
+
+std::string site_selector_model::refresh_text(size_t entry) const {
+  if (entry >= queue_.count() || queue_[entry].refresh <= 0) return "Manual";
+  const long minutes = queue_[entry].refresh;
+  if (minutes % 60 == 0) return "Every " + std::to_string(minutes / 60) + " h";
+  return "Every " + std::to_string(minutes) + " min";
+}
+
+void site_selector_model::set_refresh(size_t entry, long minutes) {
+  if (entry < queue_.count()) queue_[entry].refresh = std::max(0L, minutes);
 }
 
 selector_buttons site_selector_model::buttons() const {

@@ -36,6 +36,8 @@ TEST(Art, EveryIconDrawsAtBothSizes) {
   std::vector<wxBitmapBundle> icons;
   for (int t = 0; t <= static_cast<int>(art::tool::online); ++t) icons.push_back(art::tool_icon(art::tool(t)));
   for (int i = 0; i < art::element_icon_count; ++i) icons.push_back(art::element_icon(i));
+  for (int r = 0; r <= static_cast<int>(art::run_state::failed); ++r) icons.push_back(art::run_icon(art::run_state(r)));
+  icons.push_back(art::page_icon(art::page::reading));
   wxBitmap sheet(static_cast<int>(icons.size()) * 36, 72, 24);
   wxMemoryDC dc(sheet);
   dc.SetBackground(*wxWHITE_BRUSH);

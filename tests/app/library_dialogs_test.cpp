@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
-#include <wx/checklst.h>
+#include <wx/listctrl.h>
+#include <wx/spinctrl.h>
 #include <wx/treectrl.h>
 
 #include "app/install_dlg.h"
@@ -24,35 +25,62 @@ TEST(SiteSelectorDialog, ComposesTheQueue) {
   }
   site_queue queue;
   int help_shown = 0;
-  auto* dialog = new CSiteSelectorDlg(nullptr, dir.file("lib"), queue, [&] { ++help_shown; });
+  // How the sites last ran, as the headline store would say.
+  site_run good{1'800'000'000, run_outcome::headlines, 12, 3, "", 200, true};
+  site_run bad{1'800'000'000, run_outcome::failed, 0, 0, "http://x/: Could not resolve host: x", 0, false};
+  auto last_run = [&](const std::string& key) -> std::optional<site_run> {
+    if (key == "News/Harbour Gazette.xml") return good;
+    if (key == "Weather/Coast.xml") return bad;
+    return std::nullopt;
+  };
+  auto* dialog = new CSiteSelectorDlg(
+      nullptr, dir.file("lib"), queue, [&] { ++help_shown; }, last_run);
   dialog->Move(10, 10);
   dialog->Show();
   testing::pump();
-  auto* list = dynamic_cast<wxCheckListBox*>(dialog->FindWindow(CSiteSelectorDlg::id_list));
+  auto* list = dynamic_cast<wxListCtrl*>(dialog->FindWindow(CSiteSelectorDlg::id_list));
   ASSERT_NE(list, nullptr);
   EXPECT_FALSE(dialog->FindWindow(CSiteSelectorDlg::id_add)->IsEnabled());
   EXPECT_TRUE(dialog->FindWindow(CSiteSelectorDlg::id_add_all)->IsEnabled());
 
   dialog->command(CSiteSelectorDlg::id_add_all);
-  ASSERT_EQ(list->GetCount(), 4u);
+  ASSERT_EQ(list->GetItemCount(), 4);
   EXPECT_EQ(queue.count(), 4u);
-  EXPECT_TRUE(list->IsChecked(0));
+  EXPECT_TRUE(list->IsItemChecked(0));
+  // Each row says how its site last ran.
+  for (int row = 0; row < 4; ++row) {
+    const std::string name = queue_name(queue[static_cast<size_t>(row)]);
+    const std::string text = list->GetItemText(row, 2).utf8_string();
+    const std::string expected = name == "Harbour Gazette" ? ": 12 headlines, 3 new"
+                                 : name == "Coast"         ? ": http://x/: Could not resolve host: x"
+                                 : name == "Wire"          ? "Never run"
+                                                           : "";
+    EXPECT_NE(text.find(expected), std::string::npos) << name << ": " << text;
+    EXPECT_EQ(list->GetItemText(row, 1), "Manual");
+  }
   // The check box of the second entry, clicked while the first is selected.
-  list->SetSelection(0);
-  list->Check(1, false);
-  wxCommandEvent toggled(wxEVT_CHECKLISTBOX, CSiteSelectorDlg::id_list);
-  toggled.SetInt(1);
-  list->GetEventHandler()->ProcessEvent(toggled);
+  list->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+  list->CheckItem(1, false);
   EXPECT_EQ(queue[0].enabled, 1);
   EXPECT_EQ(queue[1].enabled, 0);
 
-  list->SetSelection(3);
-  wxCommandEvent selected(wxEVT_LISTBOX, CSiteSelectorDlg::id_list);
-  selected.SetInt(3);
-  list->GetEventHandler()->ProcessEvent(selected);
+  // The refresh interval of the selected site.
+  auto* refresh = dynamic_cast<wxSpinCtrl*>(dialog->FindWindow(CSiteSelectorDlg::id_refresh));
+  ASSERT_NE(refresh, nullptr);
+  EXPECT_TRUE(refresh->IsEnabled());
+  refresh->SetValue(90);
+  wxSpinEvent spun(wxEVT_SPINCTRL, CSiteSelectorDlg::id_refresh);
+  spun.SetPosition(90);
+  refresh->GetEventHandler()->ProcessEvent(spun);
+  EXPECT_EQ(queue[0].refresh, 90);
+  EXPECT_EQ(list->GetItemText(0, 1), "Every 90 min");
+
+  list->SetItemState(3, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
   EXPECT_FALSE(dialog->FindWindow(CSiteSelectorDlg::id_move_down)->IsEnabled());
   dialog->command(CSiteSelectorDlg::id_move_up);
-  EXPECT_EQ(list->GetSelection(), 2);
+  EXPECT_EQ(list->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED), 2);
+  EXPECT_EQ(queue[2].enabled, 1) << "moving keeps the switches";
+  EXPECT_EQ(queue[1].enabled, 0);
   testing::screenshot(dialog, "site-selector");
   dialog->command(CSiteSelectorDlg::id_help);
   wxCommandEvent help(wxEVT_BUTTON, CSiteSelectorDlg::id_help);

@@ -4,6 +4,7 @@
 #include <wx/bookctrl.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
+#include <wx/spinctrl.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/toplevel.h>
@@ -64,6 +65,19 @@ TEST(Preferences, ChangesAreStoredAtOnceAndPerEncoding) {
   clicked.SetInt(0);
   wrap->GetEventHandler()->ProcessEvent(clicked);
   EXPECT_EQ(settings.get_wrap(), 0);
+  for (int id : {CPreferencesDlg::id_auto_refresh, CPreferencesDlg::id_notify}) {
+    EXPECT_TRUE(control<wxCheckBox>(*dialog, id)->GetValue()) << "on unless turned off";
+    wxCommandEvent off(wxEVT_CHECKBOX, id);
+    off.SetInt(0);
+    control<wxCheckBox>(*dialog, id)->GetEventHandler()->ProcessEvent(off);
+  }
+  EXPECT_EQ(settings.get_auto_refresh(), 0);
+  EXPECT_EQ(settings.get_notify(), 0);
+  EXPECT_EQ(control<wxSpinCtrl>(*dialog, CPreferencesDlg::id_keep_days)->GetValue(), 30);
+  wxSpinEvent kept(wxEVT_SPINCTRL, CPreferencesDlg::id_keep_days);
+  kept.SetPosition(7);
+  control<wxSpinCtrl>(*dialog, CPreferencesDlg::id_keep_days)->GetEventHandler()->ProcessEvent(kept);
+  EXPECT_EQ(settings.get_keep_days(), 7);
 
   // An emptied root is stored empty and the next reader gets the default back.
   control<wxTextCtrl>(*dialog, CPreferencesDlg::id_root)->ChangeValue("");
