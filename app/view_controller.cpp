@@ -95,7 +95,8 @@ void view_controller::job_ended() {
 }
 
 void view_controller::items_added(result_store& store, size_t first) {
-  for (size_t i = first; i < store.size(); ++i) fresh_.push_back(recorder_ && recorder_->add(store[i]) ? 1 : 0);
+  run_recorder* recorder = started_.empty() || !started_.front().recorder ? nullptr : &*started_.front().recorder;
+  for (size_t i = first; i < store.size(); ++i) fresh_.push_back(recorder != nullptr && recorder->add(store[i]) ? 1 : 0);
 }
 
 void view_controller::worker_finished(const job_outcome& outcome) {
@@ -108,43 +109,47 @@ void view_controller::worker_finished(const job_outcome& outcome) {
     // Nor must a site whose page changed under its rules.
     if (std::string why = broken_rules_summary(*outcome.report); !why.empty()) set_status_text(why);
   }
-  if (recorder_) {
-    std::string why;
-    const site_run run = recorder_->finish(outcome, clock_(), user_started_, &why);
-    if (!why.empty()) {
-      trace("worker_finished: the run of %s was not kept: %s", recorder_->site().c_str(), why.c_str());
-      if (status_text_.empty()) set_status_text("The headline store could not keep the run: " + why);
+  if (!started_.empty()) {
+    started_job job = std::move(started_.front());
+    started_.pop_front();
+    if (job.recorder) {
+      std::string why;
+      const site_run run = job.recorder->finish(outcome, clock_(), job.user_started, &why);
+      if (!why.empty()) {
+        trace("worker_finished: the run of %s was not kept: %s", job.recorder->site().c_str(), why.c_str());
+        if (status_text_.empty()) set_status_text("The headline store could not keep the run: " + why);
+      }
+      if (!outcome.stopped) show_run(job, run, why.empty());
     }
-    if (!outcome.stopped) show_run(run, why.empty());
-    recorder_.reset();
   }
   jobs_.dispose(results_.take_all());
   fresh_.clear();
   if (end_listener_) end_listener_->worker_finished(outcome);
-  if (summary_due_ && !queue_running_) finish_queue_run();
+  if (summary_due_ && !queue_running_ && started_.empty()) finish_queue_run();
 }
 
-void view_controller::show_run(const site_run& run, bool kept) {
-  const std::string& name = recorder_->site_name().empty() ? recorder_->site() : recorder_->site_name();
-  const std::uint32_t site = reading_.site_index(recorder_->site(), recorder_->site_name());
+void view_controller::show_run(const started_job& job, const site_run& run, bool kept) {
+  const run_recorder& recorder = *job.recorder;
+  const std::string& name = recorder.site_name().empty() ? recorder.site() : recorder.site_name();
+  const std::uint32_t site = reading_.site_index(recorder.site(), recorder.site_name());
   // Every item carries the site's logo: the first one's becomes the rows'.
   if (!results_.empty() && results_[0].logo)
     reading_.site(site).logo = std::shared_ptr<picture>(std::move(results_[0].logo));
-  if (source_run_) {
+  if (job.source_run) {
     reading_.replace_site(site, rows_of_results(site, false));
   } else if (run.outcome != run_outcome::failed) {
     // A failed run leaves the site's rows as they were.
     if (history_ != nullptr && kept) {
       std::vector<reading_row> rows;
-      history_->load_site(recorder_->site(), clock_() - keep_seconds_,
+      history_->load_site(recorder.site(), clock_() - keep_seconds_,
                           [&](stored_headline&& h) { rows.push_back(row_of(std::move(h), site)); });
       reading_.replace_site(site, std::move(rows));
     } else {
       reading_.replace_site(site, rows_of_results(site, true));
     }
   }
-  if (!source_run_) {
-    runs_[recorder_->site()] = run;
+  if (!job.source_run) {
+    runs_[recorder.site()] = run;
     if (queue_running_ || summary_due_) tally_.add(name, run);
   }
   display_.rebuild_list();
@@ -174,9 +179,11 @@ void view_controller::open_source(const std::string& source, const std::optional
   display_.clear_source();
   starting();
   // A saved page is no run of its site: shown, never kept, nothing on it new.
-  recorder_.emplace(nullptr, parsedef_path_, "", "");
-  source_run_ = true;
-  if (!jobs_.process_parsedef(parsedef_path_, source)) recorder_.reset();
+  if (jobs_.process_parsedef(parsedef_path_, source)) {
+    started_job& job = started_.emplace_back();
+    job.recorder.emplace(nullptr, parsedef_path_, "", "");
+    job.source_run = true;
+  }
   // The lines of a local page appear as they arrive: the rebuild thaws the source list.
   display_.rebuild_list();
 }
@@ -193,20 +200,20 @@ bool view_controller::process_site(const std::string& path, const std::string& n
 bool view_controller::start_site(const std::string& path, const std::string& name, bool user_started) {
   starting();
   const std::string key = root_ ? site_key_for(root_(), path) : path;
-  recorder_.emplace(history_, key, name, rules_stamp(path));
-  source_run_ = false;
-  user_started_ = user_started;
-  fresh_.clear();
-  if (jobs_.process_parsedef(path, std::nullopt, recorder_->validators())) return true;
-  recorder_.reset();
-  return false;
+  started_job job;
+  job.recorder.emplace(history_, key, name, rules_stamp(path));
+  job.user_started = user_started;
+  if (!jobs_.process_parsedef(path, std::nullopt, job.recorder->validators())) return false;
+  started_.push_back(std::move(job));
+  return true;
 }
 
 bool view_controller::open_url(const std::string& url) {
   if (!idle()) return false;
   starting();
-  recorder_.reset();
-  return jobs_.process_url_job(url);
+  if (!jobs_.process_url_job(url)) return false;
+  started_.emplace_back();
+  return true;
 }
 
 void view_controller::clear() {
@@ -239,7 +246,7 @@ void view_controller::queue_run_started(bool user_started) {
 
 void view_controller::queue_run_ended() {
   // The last site's run is told when its worker lets go, after the queue has moved on.
-  if (jobs_.busy() || jobs_.job_running()) {
+  if (!started_.empty()) {
     summary_due_ = true;
   } else {
     finish_queue_run();

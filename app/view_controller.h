@@ -120,6 +120,14 @@ class view_controller : private status_listener, private results_listener, priva
   void set_end_listener(job_end_listener* listener) { end_listener_ = listener; }
 
  private:
+  // Every started job whose end has not yet been told, oldest first. The next job may start
+  // before the last one's end arrives: what a job produces arrives in order, so the items
+  // and the end in hand are always the oldest job's.
+  struct started_job {
+    std::optional<run_recorder> recorder;  // none: a job that is no site's run (Open URL)
+    bool user_started = true;
+    bool source_run = false;  // Open: a saved page, shown but not kept
+  };
   // status_listener: keeps the text for the prompt rule, then shows it.
   void set_status_text(const std::string& text) override;
   void set_progress(int percent) override { display_.set_progress(percent); }
@@ -135,7 +143,7 @@ class view_controller : private status_listener, private results_listener, priva
   bool start_site(const std::string& path, const std::string& name, bool user_started);
   void worker_finished(const job_outcome& outcome) override;
   // The site's rows after its run: the store's, or the job's items without one.
-  void show_run(const site_run& run, bool kept);
+  void show_run(const started_job& job, const site_run& run, bool kept);
   std::vector<reading_row> rows_of_results(std::uint32_t site, bool fresh_marks);
   void finish_queue_run();
 
@@ -156,10 +164,8 @@ class view_controller : private status_listener, private results_listener, priva
   std::int64_t keep_seconds_ = 30 * 86400;
   std::function<unix_time()> clock_;
   std::function<std::shared_ptr<picture>(const std::string&)> decode_logo_;
-  std::optional<run_recorder> recorder_;  // the running site job's
-  bool user_started_ = true;
-  bool source_run_ = false;               // Open: a saved page, shown but not kept
-  std::vector<char> fresh_;               // whether each of results_' items is new
+  std::deque<started_job> started_;
+  std::vector<char> fresh_;  // whether each of results_' items is new
   std::map<std::string, site_run> runs_;  // this session's, for sites the store does not know
   run_tally tally_, last_tally_;
   bool queue_user_started_ = true;

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <mutex>
+
 #include "engine/curl_fetcher.h"
 #include "tests/helpers/http_server.h"
 #include "tests/helpers/temp_dir.h"
@@ -13,7 +15,12 @@ namespace {
 
 class null_display : public view_display {
  public:
-  void set_status_text(const std::string&) override {}
+  void set_status_text(const std::string& text) override { texts.push_back(text); }
+  void queue_run_finished(const run_tally& tally, bool user_started) override {
+    finished.emplace_back(tally.summary() + " / " + tally.news_text(), user_started);
+  }
+  std::vector<std::string> texts;
+  std::vector<std::pair<std::string, bool>> finished;
   void set_progress(int) override {}
   void remove_progress() override {}
   void rebuild_list() override {}
@@ -42,10 +49,16 @@ class QueueRunner : public ::testing::Test {
     controller_.jobs().set_report_pause(std::chrono::milliseconds(0));
     controller_.set_end_listener(&runner_);
     for (const char* page : {"/one", "/two", "/three"}) {
-      server_.route(page, [page](testing::http_connection& c, const testing::http_request&) {
-        c.send(testing::http_server::reply(
-            200, std::string("<html><body><div class=s><a href='/story'>Story of ") + page + "</a></div></body></html>",
-            "Content-Type: text/html\r\n"));
+      server_.route(page, [this, page](testing::http_connection& c, const testing::http_request&) {
+        std::string extra;
+        {
+          std::lock_guard hold(lock_);
+          extra = extra_story_;
+        }
+        c.send(testing::http_server::reply(200,
+                                           std::string("<html><body><div class=s>") + extra +
+                                               "<a href='/story'>Story of " + page + "</a></div></body></html>",
+                                           "Content-Type: text/html\r\n"));
       });
     }
   }
@@ -77,6 +90,8 @@ class QueueRunner : public ::testing::Test {
     ui_.run_pending();
   }
 
+  std::mutex lock_;
+  std::string extra_story_;  // served before each page's story
   testing::temp_dir dir_;
   testing::http_server server_;
   queue_dispatcher ui_;
@@ -172,6 +187,76 @@ TEST_F(QueueRunner, ATickWhileTheWorkerHoldsTheRecordWaits) {
   tick_until_next_site();
   settle();
   EXPECT_EQ(controller_.reading().size(), 2u);
+}
+
+// With a store: a queue run is kept and summed up, a scheduled run marks only what is new and
+// says so, and the next start shows what was kept, read or not.
+TEST_F(QueueRunner, RunsAreKeptSummedUpAndShownAtTheNextStart) {
+  std::string why, notice;
+  auto store = headline_store::open(dir_.file("headlines.db"), &why, &notice);
+  ASSERT_NE(store, nullptr) << why;
+  unix_time now = 1'800'000'000;
+  auto lib = [this] { return dir_.file("lib"); };
+  controller_.set_history(store.get(), lib, 30 * 86400);
+  controller_.set_clock([&now] { return now; });
+  add_site("/one");
+  add_site("/two");
+  auto missing = std::make_unique<queue_site>();
+  missing->fname = "News/gone.xml";
+  missing->name = "Gone";
+  queue_.add(std::move(missing));
+
+  runner_.start_command();
+  while (runner_.running()) tick_until_next_site();
+  settle();
+  ASSERT_EQ(display_.finished.size(), 1u);
+  EXPECT_EQ(display_.finished[0], std::make_pair(std::string("3 sites: 2 with headlines (2 new), 1 failed / 2 new "
+                                                             "headlines: /one (1), /two (1)"),
+                                                 true));
+  EXPECT_EQ(controller_.prompt("Ready"), "3 sites: 2 with headlines (2 new), 1 failed");
+  ASSERT_EQ(controller_.last_tally().problems().size(), 1u);
+  EXPECT_EQ(controller_.last_tally().problems()[0].rfind("Gone: not in the library", 0), 0u);
+  ASSERT_EQ(controller_.reading().size(), 2u);
+  EXPECT_TRUE(controller_.reading().row(0).fresh);
+  controller_.mark_read(0);
+
+  // The schedule runs the first site again, whose page has a new story.
+  {
+    std::lock_guard hold(lock_);
+    extra_story_ = "<a href='/new'>Fresh story</a>";
+  }
+  now += 3600;
+  ASSERT_TRUE(runner_.start_automatic({0}));
+  EXPECT_EQ(runner_.queue_state_text(), " Refreshing site 1 of 1");
+  while (runner_.running()) tick_until_next_site();
+  settle();
+  ASSERT_EQ(display_.finished.size(), 2u);
+  EXPECT_EQ(display_.finished[1], std::make_pair(std::string("1 site: 1 with headlines (1 new) / 1 new headline from /one"),
+                                                 false));
+  EXPECT_EQ(store->last_run("News/one.xml")->user_started, false);
+
+  // The list as a new window would show it: the site run last at the end, its new story marked.
+  null_display later_display;
+  view_controller later{ui_, &fetcher_, later_display, nullptr};
+  later.set_history(store.get(), lib, 30 * 86400);
+  later.set_clock([&now] { return now; });
+  ASSERT_TRUE(later.load_history(&why)) << why;
+  const reading_list& rows = later.reading();
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows.row(0).heading, "Story of /two");
+  EXPECT_EQ(rows.row(1).heading, "Fresh story");
+  EXPECT_TRUE(rows.row(1).fresh);
+  EXPECT_EQ(rows.row(2).heading, "Story of /one");
+  EXPECT_FALSE(rows.row(2).fresh) << "seen in the run before";
+  EXPECT_TRUE(rows.row(2).read) << "read in the first window";
+  EXPECT_EQ(rows.unread(), 2u);
+
+  // Headlines not seen for longer than they are kept are not shown.
+  later.set_history(store.get(), lib, 60);
+  later.clear();
+  now += 2 * 3600;
+  ASSERT_TRUE(later.load_history(&why));
+  EXPECT_EQ(later.reading().size(), 0u);
 }
 
 }  // namespace
