@@ -133,7 +133,7 @@ void CMainFrame::make_status_bar() {
   wxStatusBar* bar = CreateStatusBar(4, wxSTB_DEFAULT_STYLE);
   const int widths[4] = {-1, bar->GetTextExtent(wxString(' ', 43)).GetWidth(),
                          bar->GetTextExtent(wxString(' ', 67)).GetWidth(),
-                         bar->GetTextExtent(" 000000 unread ").GetWidth()};
+                         bar->GetTextExtent(" 00000 unread").GetWidth()};
   bar->SetStatusWidths(4, widths);
   const int styles[4] = {wxSB_NORMAL, wxSB_FLAT, wxSB_NORMAL, wxSB_NORMAL};
   bar->SetStatusStyles(4, styles);
@@ -153,6 +153,8 @@ void CMainFrame::make_status_bar() {
 }
 
 void CMainFrame::set_status_text(const std::string& text) {
+  // A long message (a failure, a queue run's summary) that does not fit its pane shows whole
+  // in the pane's tip (the status bar's own style).
   SetStatusText(text.empty() ? wxString("Ready") : to_wx(text), pane_message);
 }
 

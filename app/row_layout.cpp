@@ -80,7 +80,7 @@ row_places place_row(const box& row, const std::optional<pixel_size>& logo, bool
     places.frame = f;
     text_left = f.right + 5;
   }
-  places.mark = {text_left + 1, r.top + 5, text_left + 8, r.top + 12};
+  places.mark = {text_left + 1, r.top + 5, text_left + 10, r.top + 14};
   text_left += mark_column;
   places.text = {text_left, r.top + 2, r.right - 6, r.bottom};
   return places;

@@ -96,7 +96,8 @@ void view_controller::job_ended() {
 
 void view_controller::items_added(result_store& store, size_t first) {
   run_recorder* recorder = started_.empty() || !started_.front().recorder ? nullptr : &*started_.front().recorder;
-  for (size_t i = first; i < store.size(); ++i) fresh_.push_back(recorder != nullptr && recorder->add(store[i]) ? 1 : 0);
+  for (size_t i = first; i < store.size(); ++i)
+    fresh_.push_back(recorder != nullptr && recorder->add(store[i]) ? 1 : 0);
 }
 
 void view_controller::worker_finished(const job_outcome& outcome) {

@@ -165,7 +165,7 @@ class view_controller : private status_listener, private results_listener, priva
   std::function<unix_time()> clock_;
   std::function<std::shared_ptr<picture>(const std::string&)> decode_logo_;
   std::deque<started_job> started_;
-  std::vector<char> fresh_;  // whether each of results_' items is new
+  std::vector<char> fresh_;               // whether each of results_' items is new
   std::map<std::string, site_run> runs_;  // this session's, for sites the store does not know
   run_tally tally_, last_tally_;
   bool queue_user_started_ = true;

@@ -31,25 +31,46 @@ void pump(std::chrono::milliseconds for_at_least) {
   pump_until([&] { return std::chrono::steady_clock::now() > until; }, for_at_least * 2);
 }
 
+namespace {
+
+// What a window shows, read back from its own DC into memory at (x, y).
+void blit_window(wxMemoryDC& memory, wxWindow* window, int x, int y) {
+  wxWindowDC source(window);
+  const wxSize size = window->GetSize();
+  memory.Blit(x, y, size.x, size.y, &source, 0, 0);
+}
+
+}  // namespace
+
 std::string screenshot(wxWindow* window, const std::string& name) {
   window->Raise();
   // Until the window has been mapped and painted (this display has no window manager to wait on).
   pump(std::chrono::milliseconds(300));
   window->Update();
-  // A dialog reads back from its own DC. A frame's menu bar, toolbar and status bar lie outside
-  // that DC, so a frame is read from the screen; under Xvfb only the first screen read of a run
-  // is fresh, which is why the main window's screenshot is the run's first.
+  // A dialog reads back from its own DC. A frame's menu bar lies outside every window's DC, so
+  // a frame is read from the screen; under Xvfb only the first screen read of a run is fresh,
+  // so later frames are put together from their toolbar, client windows and status bar (the
+  // menu bar's strip stays blank).
+  static bool screen_is_fresh = true;
   const bool frame = dynamic_cast<wxFrame*>(window) != nullptr && window->GetParent() == nullptr;
   const wxRect rect = frame ? window->GetScreenRect() : wxRect(wxPoint(0, 0), window->GetSize());
   wxBitmap bitmap(rect.GetSize(), 24);
   {
     wxMemoryDC memory(bitmap);
-    if (frame) {
+    if (frame && screen_is_fresh) {
+      screen_is_fresh = false;
       wxScreenDC screen;
       memory.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y);
+    } else if (frame) {
+      memory.SetBackground(*wxWHITE_BRUSH);
+      memory.Clear();
+      for (wxWindow* child : window->GetChildren()) {
+        if (!child->IsShown() || child->IsTopLevel()) continue;
+        const wxPoint at = child->GetScreenPosition() - rect.GetPosition();
+        blit_window(memory, child, at.x, at.y);
+      }
     } else {
-      wxWindowDC source(window);
-      memory.Blit(0, 0, rect.width, rect.height, &source, 0, 0);
+      blit_window(memory, window, 0, 0);
     }
   }
   const std::string folder = VANTREL_SCREENSHOT_DIR;

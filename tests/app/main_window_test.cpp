@@ -4,6 +4,7 @@
 #include <wx/frame.h>
 #include <wx/menu.h>
 #include <wx/msgdlg.h>
+#include <wx/srchctrl.h>
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
 #include <wx/uiaction.h>
@@ -198,6 +199,111 @@ TEST_F(MainWindow, StartQueueFetchesEverySiteInTurn) {
   EXPECT_EQ(view.controller().reading().size(), 8u) << "four headlines from each site";
   EXPECT_EQ(frame_->GetTitle(), "Vantrel");
   EXPECT_EQ(frame_->GetStatusBar()->GetStatusText(CMainFrame::pane_queue), " Idle");
+}
+
+// A day's reading: a queue run that keeps its headlines, marks them new and sums up what
+// failed; the filter; read headlines and new marks across a restart; a scheduled refresh that
+// tells the desktop and gives way to the user's Start queue.
+TEST_F(MainWindow, HeadlinesPersistShowWhatIsNewAndWhatFailed) {
+  testing::http_server server;
+  server.route("/news/", [&](testing::http_connection& c, const testing::http_request&) {
+    c.send(testing::http_server::reply(200, sample("harbour-gazette.html"), "Content-Type: text/html\r\n"));
+  });
+  testing::temp_dir lib;
+  settings_.set_parsedef_root(lib.path());
+  settings_.set_auto_refresh(0);  // the schedule is started by hand below
+  lib.write("News/gazette.xml", testing::read_file(local_parsedef(dir_, server.url("/news/"))));
+  lib.write("harbour-gazette.bmp", sample("harbour-gazette.bmp"));
+  lib.write("News/harbour-gazette.bmp", sample("harbour-gazette.bmp"));
+  lib.write("News/down.xml",
+            "<parsedef name='Down Daily' url='http://127.0.0.1:" + std::to_string(testing::closed_port()) +
+                "/'><section><start><div/></start><headline><a/></headline></section></parsedef>");
+  lib.write("queue.xml",
+            "<VANTREL_SITE_QUEUE><SITE fname='News/gazette.xml'>Harbour Gazette</SITE>"
+            "<SITE fname='News/down.xml'>Down Daily</SITE></VANTREL_SITE_QUEUE>");
+  frame_->Destroy();
+  frame_ = new CMainFrame(settings_);
+  frame_->SetSize(720, 600);
+  frame_->Show();
+  CMainView* view = &frame_->view();
+  wxStatusBar* bar = frame_->GetStatusBar();
+  frame_->ProcessCommand(cmd::start_queue);
+  auto run_done = [&] {
+    return !view->runner().running() && view->controller().idle() && !view->controller().jobs().busy();
+  };
+  ASSERT_TRUE(pump_until(run_done, std::chrono::seconds(20)));
+  ASSERT_TRUE(pump_until([&] { return bar->GetStatusText(CMainFrame::pane_message).StartsWith("2 sites"); }));
+  EXPECT_EQ(bar->GetStatusText(CMainFrame::pane_message), "2 sites: 1 with headlines (4 new), 1 failed");
+  ASSERT_EQ(view->controller().last_tally().problems().size(), 1u);
+  EXPECT_EQ(view->controller().last_tally().problems()[0].rfind("Down Daily: ", 0), 0u);
+  EXPECT_TRUE(enabled(*frame_, cmd::failures));
+  const reading_list& rows = view->controller().reading();
+  ASSERT_EQ(rows.size(), 4u);
+  for (size_t i = 0; i < rows.size(); ++i) EXPECT_TRUE(rows.row(i).fresh) << i;
+  EXPECT_EQ(bar->GetStatusText(CMainFrame::pane_unread), " 4 unread");
+
+  // Opening a headline reads it; the filter narrows the list as the user types.
+  view->list().set_link_opener([](const std::string&) {});
+  view->list().SetSelection(0);
+  view->list().open_selected_link();
+  EXPECT_EQ(bar->GetStatusText(CMainFrame::pane_unread), " 3 unread");
+  view->filter_box().SetFocus();
+  view->filter_box().SetValue("FERRY");  // letter case does not matter
+  view->apply_filter();
+  EXPECT_EQ(view->list().GetItemCount(), 1u) << "only the ferry's story";
+  view->filter_box().SetValue("Gazette");
+  view->apply_filter();
+  EXPECT_EQ(view->list().GetItemCount(), 4u) << "the site's name matches every one of its headlines";
+  view->filter_box().SetValue("");
+  view->apply_filter();
+  EXPECT_EQ(view->list().GetItemCount(), 4u);
+  view->filter_box().SetValue("ma");
+  view->apply_filter();
+  EXPECT_EQ(view->list().GetItemCount(), 2u) << "the masts and the market";
+  screenshot(frame_, "reading");
+
+  // The next start shows the same day: read stays read, new stays marked.
+  frame_->Destroy();
+  frame_ = new CMainFrame(settings_);
+  frame_->SetSize(720, 600);
+  frame_->Show();
+  view = &frame_->view();
+  ASSERT_EQ(view->controller().reading().size(), 4u);
+  EXPECT_TRUE(view->controller().reading().row(0).read);
+  EXPECT_TRUE(view->controller().reading().row(1).fresh);
+  EXPECT_EQ(frame_->GetStatusBar()->GetStatusText(CMainFrame::pane_unread), " 3 unread");
+
+  // A site with an interval that never ran is due: the schedule runs it and tells the desktop.
+  std::vector<std::string> told;
+  view->set_notifier([&](const std::string& text) { told.push_back(text); });
+  lib.write("News/third.xml", testing::read_file(lib.file("News/gazette.xml")));
+  lib.write("News/fourth.xml", testing::read_file(lib.file("News/gazette.xml")));
+  for (const char* name : {"third", "fourth"}) {
+    auto entry = std::make_unique<queue_site>();
+    entry->fname = std::string("News/") + name + ".xml";
+    entry->name = name;
+    entry->refresh = 30;
+    entry->enabled = name == std::string("third") ? 1 : 0;
+    view->queue().add(std::move(entry));
+  }
+  EXPECT_FALSE(view->check_schedule()) << "off in the preferences";
+  settings_.set_auto_refresh(1);
+  ASSERT_TRUE(view->check_schedule());
+  EXPECT_TRUE(view->runner().automatic());
+  EXPECT_TRUE(enabled(*frame_, cmd::start_queue)) << "the user may still start the queue";
+  ASSERT_TRUE(pump_until(run_done, std::chrono::seconds(20)));
+  testing::pump();
+  EXPECT_EQ(told, std::vector<std::string>{"4 new headlines from third"});
+  EXPECT_FALSE(view->check_schedule()) << "ran a moment ago";
+
+  // The user's Start queue stops a scheduled refresh and runs the whole queue after it.
+  view->queue()[3].enabled = 1;
+  ASSERT_TRUE(view->check_schedule());
+  frame_->ProcessCommand(cmd::start_queue);
+  EXPECT_FALSE(view->runner().automatic());
+  ASSERT_TRUE(pump_until([&] { return view->runner().running() && !view->runner().automatic(); }));
+  ASSERT_TRUE(pump_until(run_done, std::chrono::seconds(20)));
+  settings_.set_auto_refresh(0);
 }
 
 TEST_F(MainWindow, AHandOverWaitsForAnyModalDialogAndForTheRunningJob) {

@@ -231,8 +231,8 @@ TEST_F(QueueRunner, RunsAreKeptSummedUpAndShownAtTheNextStart) {
   while (runner_.running()) tick_until_next_site();
   settle();
   ASSERT_EQ(display_.finished.size(), 2u);
-  EXPECT_EQ(display_.finished[1], std::make_pair(std::string("1 site: 1 with headlines (1 new) / 1 new headline from /one"),
-                                                 false));
+  EXPECT_EQ(display_.finished[1],
+            std::make_pair(std::string("1 site: 1 with headlines (1 new) / 1 new headline from /one"), false));
   EXPECT_EQ(store->last_run("News/one.xml")->user_started, false);
 
   // The list as a new window would show it: the site run last at the end, its new story marked.
