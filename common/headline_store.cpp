@@ -1,7 +1,9 @@
 #include "common/headline_store.h"
 
+#include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <thread>
 
 #include "common/paths.h"
 
@@ -10,6 +12,9 @@ namespace vantrel {
 namespace fs = std::filesystem;
 
 namespace {
+
+// How long a write waits for another program's: a site's run takes milliseconds to write.
+constexpr int busy_timeout_ms = 5000;
 
 constexpr const char* schema = R"sql(
 CREATE TABLE sites (
@@ -90,11 +95,23 @@ std::string keep_aside(const std::string& path) {
   return aside;
 }
 
+// Turns the store's journal into a write-ahead log (once; the file keeps it). The change needs
+// the file to itself and SQLite does not wait for that as it waits for other locks, so it is
+// tried again while another program holds the file, for as long as a write would wait.
+bool set_write_ahead_log(sqlite_db& db, std::string* why) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(busy_timeout_ms);
+  for (;;) {
+    if (db.exec("PRAGMA journal_mode=WAL", why)) return true;
+    if (!db.last_was_busy() || std::chrono::steady_clock::now() > until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
 // Opens and checks the file: the pragmas, the schema version, and that it reads as a store.
 // 1: fine; 0: damaged or not a store; -1: cannot be used (why).
 int open_checked(const std::string& path, sqlite_db& db, std::string* why) {
   if (!db.open(path, true, why)) return -1;
-  db.set_busy_timeout(5000);
+  db.set_busy_timeout(busy_timeout_ms);
   try {
     // Not a database at all shows at the first read.
     auto version = db.prepare("PRAGMA user_version");
@@ -108,12 +125,17 @@ int open_checked(const std::string& path, sqlite_db& db, std::string* why) {
     auto check = db.prepare("PRAGMA quick_check");
     if (!check.step() || check.text(0) != "ok") return 0;
     check = sqlite_stmt();
-    if (!db.exec("PRAGMA journal_mode=WAL", why) || !db.exec("PRAGMA synchronous=NORMAL", why)) return -1;
+    if (!set_write_ahead_log(db, why) || !db.exec("PRAGMA synchronous=NORMAL", why)) return -1;
     if (found == 0) {
+      // Another program may be making the store this moment: the write lock decides who does,
+      // and the other finds it made.
       transaction create(db);
+      auto again = db.prepare("PRAGMA user_version");
+      const bool made = again.step() && again.integer(0) != 0;
+      again = sqlite_stmt();
       std::string failure;
-      if (!db.exec(schema, &failure) ||
-          !db.exec("PRAGMA user_version=" + std::to_string(headline_store::schema_version), &failure)) {
+      if (!made && (!db.exec(schema, &failure) ||
+                    !db.exec("PRAGMA user_version=" + std::to_string(headline_store::schema_version), &failure))) {
         throw sqlite_error(failure);
       }
       create.commit();

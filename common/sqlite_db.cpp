@@ -55,6 +55,7 @@ sqlite_stmt sqlite_db::prepare(std::string_view sql) {
 void sqlite_db::set_busy_timeout(int milliseconds) { sqlite3_busy_timeout(db_, milliseconds); }
 std::int64_t sqlite_db::last_insert_id() const { return sqlite3_last_insert_rowid(db_); }
 int sqlite_db::changes() const { return sqlite3_changes(db_); }
+bool sqlite_db::last_was_busy() const { return db_ != nullptr && (sqlite3_errcode(db_) & 0xff) == SQLITE_BUSY; }
 std::string sqlite_db::last_error() const { return db_ != nullptr ? sqlite3_errmsg(db_) : "not open"; }
 
 sqlite_stmt::~sqlite_stmt() {

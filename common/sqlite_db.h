@@ -41,6 +41,8 @@ class sqlite_db {
   std::int64_t last_insert_id() const;
   int changes() const;
   std::string last_error() const;
+  // The last failure was another connection's lock (SQLITE_BUSY).
+  bool last_was_busy() const;
 
  private:
   sqlite3* db_ = nullptr;
