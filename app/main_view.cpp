@@ -31,6 +31,9 @@ constexpr int schedule_timer_id = 2;
 // How often the schedule looks for due sites; the first look comes soon after the start.
 constexpr int schedule_period_ms = 30'000;
 constexpr int first_look_ms = 5'000;
+// The stored headlines loaded before the window shows; the others follow while it is idle.
+constexpr size_t first_screen_rows = 200;
+constexpr std::chrono::milliseconds history_step{20};
 
 std::int64_t keep_seconds(const prefs& settings) { return std::int64_t{settings.get_keep_days()} * 86400; }
 
@@ -119,6 +122,12 @@ CMainView::CMainView(CMainFrame* frame, const prefs& settings)
   source_->set_hidden_notification([this] { source_visible_ = false; });
   Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent&) { list_->SetFocus(); });
   Bind(wxEVT_IDLE, [this](wxIdleEvent& event) {
+    if (!history_checked_) check_history();
+    if (controller_->history_pending()) {
+      // The rest of the store, a few sites at a time, so the window answers meanwhile.
+      if (controller_->load_more_history(history_step)) event.RequestMore();
+      show_unread();
+    }
     if (controller_->waiting_hand_overs() > 0) controller_->deliver_hand_overs(modal_open());
     // A new ParseDef root brings its own queue, once the old one is no longer running.
     if (root_changed_ && !runner_->running()) {
@@ -133,9 +142,24 @@ CMainView::CMainView(CMainFrame* frame, const prefs& settings)
   schedule_timer_.StartOnce(first_look_ms);
 }
 
+void CMainView::check_history() {
+  history_checked_ = true;
+  std::string notice;
+  if (history_->check(&notice)) return;
+  // Damaged: it is kept aside; what the list shows stays, and the day goes on in a new store.
+  std::string why;
+  history_ = headline_store::open(prefs_.headline_store_path(), &why, &notice);
+  controller_->set_history(
+      history_.get(), [this] { return prefs_.get_parsedef_root(); }, keep_seconds(prefs_));
+  controller_->show_message(history_ ? notice : notice + " No new one could be begun: " + why);
+}
+
 void CMainView::open_history() {
   std::string why, notice;
-  history_ = headline_store::open(prefs_.headline_store_path(), &why, &notice);
+  // The whole-file check waits for the first idle moment: a large store must not hold up the
+  // window.
+  history_ = headline_store::open(prefs_.headline_store_path(), &why, &notice, headline_store::check_time::later);
+  history_checked_ = history_ == nullptr;
   if (history_) history_->forget_before(static_cast<std::int64_t>(std::time(nullptr)) - keep_seconds(prefs_));
   controller_->set_history(
       history_.get(), [this] { return prefs_.get_parsedef_root(); }, keep_seconds(prefs_));
@@ -143,7 +167,7 @@ void CMainView::open_history() {
   if (!history_) {
     trace("open_history: %s", why.c_str());
     controller_->show_message("No headline store, so no history: " + why);
-  } else if (!controller_->load_history(&unread)) {
+  } else if (!controller_->load_history(&unread, first_screen_rows)) {
     controller_->show_message("The headline store could not be read whole: " + unread);
   } else if (!notice.empty()) {
     controller_->show_message(notice);

@@ -98,6 +98,7 @@ class CMainView : public wxPanel, public view_display, private queue_window, pri
   // and the command goes ahead once it has wound down. false when no refresh ran.
   bool yield_to_user(std::function<void()> command);
   void open_history();
+  void check_history();
   // queue_window
   bool start_timer() override;
   bool stop_timer() override;
@@ -124,6 +125,7 @@ class CMainView : public wxPanel, public view_display, private queue_window, pri
   std::unique_ptr<queue_runner> runner_;
   wxTimer queue_timer_, schedule_timer_;
   std::unique_ptr<headline_store> history_;
+  bool history_checked_ = true;
   wxSearchCtrl* filter_ = nullptr;
   std::function<void(const std::string&)> notify_;
   bool source_visible_ = false;

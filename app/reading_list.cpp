@@ -34,8 +34,13 @@ std::uint32_t reading_list::site_index(const std::string& key, const std::string
 }
 
 void reading_list::append(std::vector<reading_row> rows) {
+  const size_t first = rows_.size();
   append_rows(std::move(rows));
-  if (filtered_) refilter();
+  if (!filtered_) return;
+  // The rows come at the end: only they need looking at.
+  const std::vector<char> sites = site_matches();
+  for (size_t i = first; i < rows_.size(); ++i)
+    if (matches(i, sites)) shown_.push_back(static_cast<std::uint32_t>(i));
 }
 
 void reading_list::append_rows(std::vector<reading_row> rows) {

@@ -34,27 +34,48 @@ reading_row row_of(stored_headline&& h, std::uint32_t site) {
 
 }  // namespace
 
-bool view_controller::load_history(std::string* why) {
+bool view_controller::load_history(std::string* why, size_t first_rows) {
   if (history_ == nullptr) return true;
-  std::vector<reading_row> rows;
-  std::string current;
-  std::uint32_t site = 0;
-  const bool loaded = history_->load(
-      clock_() - keep_seconds_,
-      [&](stored_headline&& h) {
-        if (rows.empty() || h.site != current) {
-          current = h.site;
-          site = reading_.site_index(current, history_->site_name(current).value_or(""));
-          if (decode_logo_ && !reading_.site(site).logo) {
-            if (auto bytes = history_->logo(current)) reading_.site(site).logo = decode_logo_(*bytes);
-          }
-        }
-        rows.push_back(row_of(std::move(h), site));
-      },
-      why);
-  reading_.append(std::move(rows));
+  const std::vector<std::string> keys = history_->site_keys();
+  pending_sites_.assign(keys.begin(), keys.end());
+  bool loaded = true;
+  while (!pending_sites_.empty() && reading_.total() < first_rows) loaded = load_next_site(why) && loaded;
   display_.rebuild_list();
   return loaded;
+}
+
+bool view_controller::load_more_history(std::chrono::milliseconds budget) {
+  const auto until = std::chrono::steady_clock::now() + budget;
+  bool any = false;
+  while (!pending_sites_.empty() && (!any || std::chrono::steady_clock::now() < until)) {
+    std::string why;
+    if (!load_next_site(&why)) trace("load_more_history: %s", why.c_str());
+    any = true;
+  }
+  if (any) display_.rebuild_list();
+  return !pending_sites_.empty();
+}
+
+bool view_controller::load_next_site(std::string* why) {
+  const std::string key = std::move(pending_sites_.front());
+  pending_sites_.pop_front();
+  const std::uint32_t site = reading_.site_index(key, history_->site_name(key).value_or(""));
+  if (decode_logo_ && !reading_.site(site).logo) {
+    if (auto bytes = history_->logo(key)) reading_.site(site).logo = decode_logo_(*bytes);
+  }
+  std::string failure;
+  std::vector<reading_row> rows = stored_rows(key, site, &failure);
+  reading_.append(std::move(rows));
+  if (failure.empty()) return true;
+  if (why) *why = failure;
+  return false;
+}
+
+std::vector<reading_row> view_controller::stored_rows(const std::string& key, std::uint32_t site, std::string* why) {
+  std::vector<reading_row> rows;
+  history_->load_site(
+      key, clock_() - keep_seconds_, [&](stored_headline&& h) { rows.push_back(row_of(std::move(h), site)); }, why);
+  return rows;
 }
 
 void view_controller::mark_read(size_t shown) {
@@ -141,14 +162,13 @@ void view_controller::show_run(const started_job& job, const site_run& run, bool
   } else if (run.outcome != run_outcome::failed) {
     // A failed run leaves the site's rows as they were.
     if (history_ != nullptr && kept) {
-      std::vector<reading_row> rows;
-      history_->load_site(recorder.site(), clock_() - keep_seconds_,
-                          [&](stored_headline&& h) { rows.push_back(row_of(std::move(h), site)); });
-      reading_.replace_site(site, std::move(rows));
+      reading_.replace_site(site, stored_rows(recorder.site(), site, nullptr));
     } else {
       reading_.replace_site(site, rows_of_results(site, true));
     }
   }
+  // Its rows are in the list now: the store's older ones must not follow them in.
+  std::erase(pending_sites_, recorder.site());
   if (!job.source_run) {
     runs_[recorder.site()] = run;
     if (queue_running_ || summary_due_) tally_.add(name, run);
@@ -218,6 +238,7 @@ bool view_controller::open_url(const std::string& url) {
 }
 
 void view_controller::clear() {
+  pending_sites_.clear();
   results_.clear();
   fresh_.clear();
   reading_.clear();

@@ -3,6 +3,7 @@
 // Open, Open URL, Load ParseDef, Clear and Stop do, what a second instance's hand-over does,
 // and which text the status bar's message pane shows. The window turns its events into calls
 // here and implements the listeners; tests drive this class directly.
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <map>
@@ -54,9 +55,13 @@ class view_controller : private status_listener, private results_listener, priva
   }
   // The clock runs are stamped with (seconds since the epoch); tests set their own.
   void set_clock(std::function<unix_time()> clock) { clock_ = std::move(clock); }
-  // Fills the reading list from the store: the headlines of the last runs. false with why
-  // when the store could not be read (the list then holds what could be).
-  bool load_history(std::string* why);
+  // Begins filling the reading list from the store with the headlines of the last runs: the
+  // first sites at once, until first_rows rows are in (a window's first screen), the others
+  // by load_more_history. false with why when the store could not be read.
+  bool load_history(std::string* why, size_t first_rows = static_cast<size_t>(-1));
+  // Loads further sites of the store until budget has passed; whether sites are left.
+  bool load_more_history(std::chrono::milliseconds budget);
+  bool history_pending() const { return !pending_sites_.empty(); }
   // Marks a shown row read, in the list and the store.
   void mark_read(size_t shown);
   void mark_all_read();
@@ -145,6 +150,10 @@ class view_controller : private status_listener, private results_listener, priva
   // The site's rows after its run: the store's, or the job's items without one.
   void show_run(const started_job& job, const site_run& run, bool kept);
   std::vector<reading_row> rows_of_results(std::uint32_t site, bool fresh_marks);
+  // The site's stored rows, in list order.
+  std::vector<reading_row> stored_rows(const std::string& key, std::uint32_t site, std::string* why);
+  // Loads the next waiting site of the store at the end of the list; false when it could not be read.
+  bool load_next_site(std::string* why);
   void finish_queue_run();
 
   view_display& display_;
@@ -165,8 +174,9 @@ class view_controller : private status_listener, private results_listener, priva
   std::function<unix_time()> clock_;
   std::function<std::shared_ptr<picture>(const std::string&)> decode_logo_;
   std::deque<started_job> started_;
-  std::vector<char> fresh_;               // whether each of results_' items is new
-  std::map<std::string, site_run> runs_;  // this session's, for sites the store does not know
+  std::vector<char> fresh_;                // whether each of results_' items is new
+  std::deque<std::string> pending_sites_;  // stored sites not yet in the reading list
+  std::map<std::string, site_run> runs_;   // this session's, for sites the store does not know
   run_tally tally_, last_tally_;
   bool queue_user_started_ = true;
   bool summary_due_ = false;  // the queue run ended; its last worker has not yet

@@ -117,7 +117,11 @@ void prune_history(headline_store* store) {
 int run_site(const options& one, console& view, std::ostream& err, headline_store* store, const std::string& key,
              const std::string& name, site_run* ran = nullptr) {
   run_recorder recorder(store, key, name, rules_stamp(*one.parsedef));
-  view.set_judge([&recorder](const headline_item& item) { return recorder.add(item); });
+  view.set_judge([&recorder](const headline_item& item, bool asked) {
+    if (asked) return recorder.add(item);
+    recorder.keep(item);
+    return true;
+  });
   // A page that has not changed has nothing new; runs that print every headline read it whole.
   const bool conditional = one.due || one.only_new;
   const int rc = run_controlled(one, view, err, conditional ? recorder.validators() : page_validators{});

@@ -42,7 +42,7 @@ void console::items_added(result_store& store, size_t first) {
   if (check_ || feed_) {
     for (size_t i = first; i < store.size(); ++i) {
       const headline_item& item = store[i];
-      if (judge_) judge_(item);
+      if (judge_) judge_(item, false);
       if (feed_) feed_->add(item.heading, item.subheading, item.link);
       if (check_ && samples_.size() < check_samples) samples_.push_back({item.heading, item.subheading, item.link});
     }
@@ -52,7 +52,9 @@ void console::items_added(result_store& store, size_t first) {
   std::string text;
   for (size_t i = first; i < store.size(); ++i) {
     const headline_item& item = store[i];
-    const bool fresh = judge_ ? judge_(item) : true;
+    // Only JSON and --new tell what is new: plain text spares the store the question.
+    const bool asked = only_new_ || format_ == output_format::json;
+    const bool fresh = judge_ ? judge_(item, asked) : true;
     if (only_new_ && !fresh) continue;
     if (format_ == output_format::json) {
       const auto* logo = dynamic_cast<const logo_file*>(item.logo.get());

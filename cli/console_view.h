@@ -53,9 +53,9 @@ class console : public status_listener,
   void set_disposer(std::function<void(std::vector<std::unique_ptr<headline_item>>)> dispose) {
     dispose_ = std::move(dispose);
   }
-  // Who tells whether a headline is new (the site's run recorder), as it arrives; without one
-  // every headline is new.
-  void set_judge(std::function<bool(const headline_item&)> judge) { judge_ = std::move(judge); }
+  // Who is handed each headline as it arrives (the site's run recorder) and, when asked (the
+  // second argument), tells whether it is new; without one every headline is new.
+  void set_judge(std::function<bool(const headline_item&, bool asked)> judge) { judge_ = std::move(judge); }
   // A queue run: every headline says which site it came from.
   void set_site(site_label site) { site_ = std::move(site); }
   bool finished() const { return finished_; }
@@ -80,7 +80,7 @@ class console : public status_listener,
   std::vector<feed_entry> samples_;  // a check's first headlines
   std::optional<feed_builder> feed_;
   std::function<void(std::vector<std::unique_ptr<headline_item>>)> dispose_;
-  std::function<bool(const headline_item&)> judge_;
+  std::function<bool(const headline_item&, bool)> judge_;
 };
 
 }  // namespace vantrel::cli

@@ -1,6 +1,7 @@
 #include "common/headline_store.h"
 
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <thread>
@@ -26,6 +27,8 @@ CREATE TABLE sites (
   etag TEXT,
   last_modified TEXT,
   rules TEXT,                           -- the stamp of the rules that read the page the validators describe
+  digest TEXT,                          -- of the headlines the last run that read a page found
+  seen_at INTEGER,                      -- when the latest run's headlines last had last_seen set
   logo BLOB
 );
 CREATE TABLE headlines (
@@ -44,8 +47,6 @@ CREATE TABLE headlines (
   read INTEGER NOT NULL DEFAULT 0,
   UNIQUE (site, identity)
 );
-CREATE INDEX headlines_seen ON headlines(last_seen);
-CREATE INDEX headlines_unread ON headlines(read) WHERE read = 0;
 CREATE TABLE runs (
   site INTEGER PRIMARY KEY REFERENCES sites(id),
   time INTEGER NOT NULL,
@@ -82,6 +83,28 @@ class transaction {
 };
 
 int outcome_code(run_outcome o) { return static_cast<int>(o); }
+
+// What a page's headlines were, in a few bytes: a page found as it was the last time is
+// kept like one the server says has not changed.
+class digest_of {
+ public:
+  void add(std::string_view text) {
+    for (unsigned char c : text) hash_ = (hash_ ^ c) * 0x100000001b3ull;
+    hash_ = (hash_ ^ 0xff) * 0x100000001b3ull;  // ends each text, so "ab" + "c" is not "a" + "bc"
+  }
+  std::string text() const {
+    char out[17];
+    std::snprintf(out, sizeof out, "%016llx", static_cast<unsigned long long>(hash_));
+    return out;
+  }
+
+ private:
+  std::uint64_t hash_ = 0xcbf29ce484222325ull;
+};
+
+// How long the headlines' last_seen may lag while their page stays the same (rewriting it at
+// every run would cost each run a write per headline; keeping them is counted in days).
+constexpr unix_time seen_lag = 3600;
 run_outcome outcome_of(std::int64_t code) {
   return code >= 0 && code <= 3 ? static_cast<run_outcome>(code) : run_outcome::failed;
 }
@@ -107,9 +130,19 @@ bool set_write_ahead_log(sqlite_db& db, std::string* why) {
   }
 }
 
+// Whether every page of the file reads as it should (a damaged one throws or says so).
+bool reads_whole(sqlite_db& db) {
+  auto check = db.prepare("PRAGMA quick_check");
+  return check.step() && check.text(0) == "ok";
+}
+
+std::string damaged_notice(const std::string& path, const std::string& aside) {
+  return "The headline store " + path + " was damaged: it is kept as " + aside + " and a new one begun.";
+}
+
 // Opens and checks the file: the pragmas, the schema version, and that it reads as a store.
 // 1: fine; 0: damaged or not a store; -1: cannot be used (why).
-int open_checked(const std::string& path, sqlite_db& db, std::string* why) {
+int open_checked(const std::string& path, sqlite_db& db, std::string* why, bool whole_file) {
   if (!db.open(path, true, why)) return -1;
   db.set_busy_timeout(busy_timeout_ms);
   try {
@@ -122,9 +155,7 @@ int open_checked(const std::string& path, sqlite_db& db, std::string* why) {
       if (why) *why = path + " was written by a newer Vantrel; it is left as it is";
       return -1;
     }
-    auto check = db.prepare("PRAGMA quick_check");
-    if (!check.step() || check.text(0) != "ok") return 0;
-    check = sqlite_stmt();
+    if (whole_file && !reads_whole(db)) return 0;
     if (!set_write_ahead_log(db, why) || !db.exec("PRAGMA synchronous=NORMAL", why)) return -1;
     if (found == 0) {
       // Another program may be making the store this moment: the write lock decides who does,
@@ -171,86 +202,134 @@ std::string headline_store::identity(const std::string& link, const std::string&
   return link.empty() ? "\x01" + heading : link;
 }
 
-std::unique_ptr<headline_store> headline_store::open(const std::string& path, std::string* why, std::string* notice) {
+std::unique_ptr<headline_store> headline_store::open(const std::string& path, std::string* why, std::string* notice,
+                                                     check_time when) {
   if (make_path_dirs(path, 0) != 0) {
     if (why) *why = "no folder for " + path;
     return nullptr;
   }
   sqlite_db db;
-  int state = open_checked(path, db, why);
+  int state = open_checked(path, db, why, when == check_time::now);
   if (state == 0) {
     db.close();
     const std::string aside = keep_aside(path);
-    if (notice)
-      *notice = "The headline store " + path + " was damaged: it is kept as " + aside + " and a new one begun.";
-    state = open_checked(path, db, why);
+    if (notice) *notice = damaged_notice(path, aside);
+    state = open_checked(path, db, why, true);
   }
   if (state != 1) return nullptr;
-  return std::unique_ptr<headline_store>(new headline_store(std::move(db)));
+  return std::unique_ptr<headline_store>(new headline_store(std::move(db), path));
 }
 
-std::optional<std::int64_t> headline_store::site_id(const std::string& site) {
-  auto query = db_.prepare("SELECT id FROM sites WHERE key = ?");
-  query.bind(1, std::string_view(site));
-  if (!query.step()) return std::nullopt;
-  return query.integer(0);
+bool headline_store::check(std::string* notice) {
+  try {
+    if (reads_whole(db_)) return true;
+  } catch (const sqlite_error& e) {
+    // Only damage counts: a store another program holds this moment is no damaged store.
+    const std::string what = e.what();
+    if (what.find("not a database") == std::string::npos && what.find("malformed") == std::string::npos) return true;
+  }
+  db_.close();
+  const std::string aside = keep_aside(path_);
+  if (notice) *notice = damaged_notice(path_, aside);
+  return false;
 }
 
 std::optional<site_run> headline_store::record(const run_record& record, std::string* why) {
   try {
-    transaction write(db_);
-    auto add_site = db_.prepare("INSERT INTO sites(key, name) VALUES(?, ?) ON CONFLICT(key) DO NOTHING");
-    add_site.bind(1, std::string_view(record.site)).bind(2, std::string_view(record.site_name)).run();
-    const std::int64_t site = *site_id(record.site);
-    if (!record.site_name.empty()) {
-      db_.prepare("UPDATE sites SET name = ? WHERE id = ?")
-          .bind(1, std::string_view(record.site_name))
-          .bind(2, site)
-          .run();
-    }
-    if (record.logo)
-      db_.prepare("UPDATE sites SET logo = ? WHERE id = ?").bind_blob(1, *record.logo).bind(2, site).run();
-
+    // The page's headlines, each once, in page order, and what they come to.
     site_run run = record.run;
     run.found = run.fresh = 0;
     const bool read_page = run.outcome == run_outcome::headlines || run.outcome == run_outcome::nothing;
+    std::vector<const found_headline*> found;
+    std::vector<std::string> keys;
+    digest_of digest;
+    if (run.outcome == run_outcome::headlines) {
+      std::unordered_set<std::string> seen;
+      for (const found_headline& h : record.headlines) {
+        std::string key = identity(h.link, h.heading);
+        if (!seen.insert(key).second) continue;  // the same headline twice on the page
+        digest.add(key);
+        digest.add(h.heading);
+        digest.add(h.subheading.value_or("\x01"));
+        digest.add(std::to_string(h.encoding));
+        found.push_back(&h);
+        keys.push_back(std::move(key));
+      }
+    }
+    const std::string page_digest = read_page ? digest.text() : std::string();
+
+    transaction write(db_);
+    std::int64_t site = 0;
+    bool same = false, seen_lately = false;
+    {
+      // A name given replaces the one kept; none keeps it. What it returns of the page is as
+      // the last run left it (the name is all this changes).
+      auto add_site = db_.cached(
+          "INSERT INTO sites(key, name) VALUES(?1, ?2) ON CONFLICT(key) DO UPDATE SET "
+          "name = CASE WHEN excluded.name = '' THEN name ELSE excluded.name END "
+          "RETURNING id, digest IS ?3, seen_at >= ?4");
+      add_site->bind(1, std::string_view(record.site)).bind(2, std::string_view(record.site_name));
+      add_site->bind(3, std::string_view(page_digest)).bind(4, run.when - seen_lag);
+      if (!add_site->step()) throw sqlite_error("the site could not be added");
+      site = add_site->integer(0);
+      same = read_page && add_site->integer(1) != 0;
+      seen_lately = add_site->integer(2) != 0;
+    }
+    if (record.logo) {
+      auto logo = db_.cached("UPDATE sites SET logo = ?1 WHERE id = ?2 AND logo IS NOT ?1");
+      logo->bind_blob(1, *record.logo).bind(2, site).run();
+    }
+
     if (read_page || run.outcome == run_outcome::unchanged) {
-      auto good = db_.prepare(
-          "UPDATE sites SET last_good = ?, etag = ?, last_modified = ?, rules = ?, runs = runs + ? WHERE id = ? "
-          "RETURNING runs");
-      good.bind(1, run.when).bind(2, record.validators.etag).bind(3, record.validators.last_modified);
-      good.bind(4, std::string_view(record.rules_stamp)).bind(5, std::int64_t{read_page ? 1 : 0}).bind(6, site);
-      good.step();
-      const std::int64_t number = good.integer(0);
-      good = sqlite_stmt();
-      if (run.outcome == run_outcome::headlines) {
-        auto upsert = db_.prepare(
+      // A page read as it was last time counts as unchanged: its headlines and marks stay.
+      const bool kept_as_is = same || run.outcome == run_outcome::unchanged;
+      // The headlines' last_seen is set when they are written, or when it lags too far behind.
+      const bool set_seen = !kept_as_is || !seen_lately;
+      std::int64_t number = 0;
+      {
+        auto good = db_.cached(
+            "UPDATE sites SET last_good = ?1, etag = ?2, last_modified = ?3, rules = ?4, runs = runs + ?5, "
+            "digest = CASE WHEN ?6 THEN ?7 ELSE digest END, seen_at = CASE WHEN ?8 THEN ?1 ELSE seen_at END "
+            "WHERE id = ?9 RETURNING runs");
+        good->bind(1, run.when).bind(2, record.validators.etag).bind(3, record.validators.last_modified);
+        good->bind(4, std::string_view(record.rules_stamp)).bind(5, std::int64_t{read_page && !same ? 1 : 0});
+        good->bind(6, std::int64_t{read_page ? 1 : 0}).bind(7, std::string_view(page_digest));
+        good->bind(8, std::int64_t{set_seen ? 1 : 0}).bind(9, site);
+        if (!good->step()) throw sqlite_error("the site's run could not be counted");
+        number = good->integer(0);
+      }
+      if (kept_as_is) {
+        if (set_seen) {
+          auto seen_now = db_.cached("UPDATE headlines SET last_seen = ?1 WHERE site = ?2 AND last_run = ?3");
+          seen_now->bind(1, run.when).bind(2, site).bind(3, number).run();
+        }
+        run.found = static_cast<unsigned long>(found.size());
+      } else if (run.outcome == run_outcome::headlines) {
+        auto upsert = db_.cached(
             "INSERT INTO headlines(site, identity, heading, subheading, link, encoding, first_seen, last_seen, "
             "first_run, last_run, position) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?7, ?8, ?8, ?9) "
             "ON CONFLICT(site, identity) DO UPDATE SET heading = excluded.heading, subheading = excluded.subheading, "
             "link = excluded.link, encoding = excluded.encoding, last_seen = excluded.last_seen, "
             "last_run = excluded.last_run, position = excluded.position RETURNING first_run");
-        std::unordered_set<std::string> seen;
-        std::int64_t position = 0;
-        for (const found_headline& h : record.headlines) {
-          std::string key = identity(h.link, h.heading);
-          if (!seen.insert(key).second) continue;  // the same headline twice on the page
-          upsert.bind(1, site).bind(2, std::string_view(key)).bind(3, std::string_view(h.heading));
-          upsert.bind(4, h.subheading).bind(5, std::string_view(h.link)).bind(6, std::int64_t{h.encoding});
-          upsert.bind(7, run.when).bind(8, number).bind(9, position++);
-          if (upsert.step() && upsert.integer(0) == number) ++run.fresh;
-          upsert.reset();
+        for (size_t i = 0; i < found.size(); ++i) {
+          const found_headline& h = *found[i];
+          upsert->bind(1, site).bind(2, std::string_view(keys[i])).bind(3, std::string_view(h.heading));
+          upsert->bind(4, h.subheading).bind(5, std::string_view(h.link)).bind(6, std::int64_t{h.encoding});
+          upsert->bind(7, run.when).bind(8, number).bind(9, static_cast<std::int64_t>(i));
+          if (upsert->step() && upsert->integer(0) == number) ++run.fresh;
+          upsert->reset();
           ++run.found;
         }
       }
     }
-    auto last = db_.prepare(
-        "INSERT OR REPLACE INTO runs(site, time, outcome, found, fresh, reason, http_status, user_started) "
-        "VALUES(?, ?, ?, ?, ?, ?, ?, ?)");
-    last.bind(1, site).bind(2, run.when).bind(3, std::int64_t{outcome_code(run.outcome)});
-    last.bind(4, static_cast<std::int64_t>(run.found)).bind(5, static_cast<std::int64_t>(run.fresh));
-    last.bind(6, std::string_view(run.reason)).bind(7, std::int64_t{run.http_status});
-    last.bind(8, std::int64_t{run.user_started ? 1 : 0}).run();
+    auto last = db_.cached(
+        "INSERT INTO runs(site, time, outcome, found, fresh, reason, http_status, user_started) "
+        "VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8) ON CONFLICT(site) DO UPDATE SET time = ?2, outcome = ?3, found = ?4, "
+        "fresh = ?5, reason = ?6, http_status = ?7, user_started = ?8");
+    last->bind(1, site).bind(2, run.when).bind(3, std::int64_t{outcome_code(run.outcome)});
+    last->bind(4, static_cast<std::int64_t>(run.found)).bind(5, static_cast<std::int64_t>(run.fresh));
+    last->bind(6, std::string_view(run.reason)).bind(7, std::int64_t{run.http_status});
+    last->bind(8, std::int64_t{run.user_started ? 1 : 0}).run();
     write.commit();
     return run;
   } catch (const sqlite_error& e) {
@@ -260,26 +339,31 @@ std::optional<site_run> headline_store::record(const run_record& record, std::st
 }
 
 bool headline_store::load(unix_time since, const std::function<void(stored_headline&&)>& each, std::string* why) {
-  return load_where(nullptr, since, each, why);
+  // Site by site: each sorts its own few rows, where one query would sort them all at once.
+  for (const std::string& site : site_keys())
+    if (!load_site(site, since, each, why)) return false;
+  return true;
+}
+
+std::vector<std::string> headline_store::site_keys() {
+  std::vector<std::string> keys;
+  try {
+    auto query = db_.prepare("SELECT key FROM sites ORDER BY last_good, id");
+    while (query.step()) keys.push_back(query.text(0));
+  } catch (const sqlite_error&) {
+  }
+  return keys;
 }
 
 bool headline_store::load_site(const std::string& site, unix_time since,
                                const std::function<void(stored_headline&&)>& each, std::string* why) {
-  return load_where(&site, since, each, why);
-}
-
-bool headline_store::load_where(const std::string* site, unix_time since,
-                                const std::function<void(stored_headline&&)>& each, std::string* why) {
   try {
     auto query = db_.prepare(
-        std::string("SELECT h.id, s.key, h.heading, h.subheading, h.link, h.encoding, h.first_seen, h.last_seen, "
-                    "h.first_run = s.runs, h.read, h.last_run = s.runs AS current "
-                    "FROM headlines h JOIN sites s ON s.id = h.site WHERE h.last_seen >= ?") +
-        (site ? " AND s.key = ?" : "") +
-        " ORDER BY s.last_good, s.id, current DESC, CASE WHEN current THEN h.position ELSE 0 END, h.last_seen DESC, "
-        "h.position");
-    query.bind(1, since);
-    if (site) query.bind(2, std::string_view(*site));
+        "SELECT h.id, s.key, h.heading, h.subheading, h.link, h.encoding, h.first_seen, h.last_seen, "
+        "h.first_run = s.runs, h.read, h.last_run = s.runs AS current "
+        "FROM sites s JOIN headlines h ON h.site = s.id WHERE s.key = ? AND h.last_seen >= ? "
+        "ORDER BY current DESC, CASE WHEN current THEN h.position ELSE 0 END, h.last_seen DESC, h.position");
+    query.bind(1, std::string_view(site)).bind(2, since);
     while (query.step()) {
       stored_headline h;
       h.id = query.integer(0);
@@ -304,9 +388,9 @@ bool headline_store::load_where(const std::string* site, unix_time since,
 std::unordered_set<std::string> headline_store::identities(const std::string& site) {
   std::unordered_set<std::string> known;
   try {
-    auto query = db_.prepare("SELECT identity FROM headlines h JOIN sites s ON s.id = h.site WHERE s.key = ?");
-    query.bind(1, std::string_view(site));
-    while (query.step()) known.insert(query.text(0));
+    auto query = db_.cached("SELECT identity FROM headlines h JOIN sites s ON s.id = h.site WHERE s.key = ?");
+    query->bind(1, std::string_view(site));
+    while (query->step()) known.insert(query->text(0));
   } catch (const sqlite_error&) {
   }
   return known;

@@ -74,7 +74,14 @@ class headline_store {
   // kept aside (renamed, never deleted) and a new one made: notice then says so. nullptr with
   // why when no store can be had (a folder that cannot be written, a store made by a newer
   // Vantrel, which is left untouched).
-  static std::unique_ptr<headline_store> open(const std::string& path, std::string* why, std::string* notice);
+  // With a later check, the whole file is not read through here (it takes a while for a
+  // large store): check() does that when the caller has time.
+  enum class check_time { now, later };
+  static std::unique_ptr<headline_store> open(const std::string& path, std::string* why, std::string* notice,
+                                              check_time when = check_time::now);
+  // Reads the whole file through: true when it is sound. A damaged one is closed and kept
+  // aside, notice says so, and the store is of no further use (the caller opens a new one).
+  bool check(std::string* notice);
 
   // Records a site's run in one transaction: its headlines (new ones get first_seen = when),
   // its run, its validators and logo. The run as stored (found, fresh counted), or nullopt
@@ -86,7 +93,9 @@ class headline_store {
   // in page order, then the older ones, the most recently seen first. false with why on
   // failure.
   bool load(unix_time since, const std::function<void(stored_headline&&)>& each, std::string* why = nullptr);
-  // The same for one site.
+  // The sites in that order, for loading them one at a time.
+  std::vector<std::string> site_keys();
+  // One site's headlines in that order.
   bool load_site(const std::string& site, unix_time since, const std::function<void(stored_headline&&)>& each,
                  std::string* why = nullptr);
   // The identities of a site's stored headlines (to tell the new ones of a run while it runs).
@@ -110,12 +119,10 @@ class headline_store {
   unsigned long forget_before(unix_time time);
 
  private:
-  explicit headline_store(sqlite_db db) : db_(std::move(db)) {}
-  std::optional<std::int64_t> site_id(const std::string& site);
-  bool load_where(const std::string* site, unix_time since, const std::function<void(stored_headline&&)>& each,
-                  std::string* why);
+  headline_store(sqlite_db db, std::string path) : db_(std::move(db)), path_(std::move(path)) {}
 
   sqlite_db db_;
+  std::string path_;
 };
 
 }  // namespace vantrel

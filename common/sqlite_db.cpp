@@ -8,12 +8,14 @@ namespace vantrel {
 
 sqlite_db::~sqlite_db() { close(); }
 
-sqlite_db::sqlite_db(sqlite_db&& other) noexcept : db_(std::exchange(other.db_, nullptr)) {}
+sqlite_db::sqlite_db(sqlite_db&& other) noexcept
+    : db_(std::exchange(other.db_, nullptr)), cache_(std::move(other.cache_)) {}
 
 sqlite_db& sqlite_db::operator=(sqlite_db&& other) noexcept {
   if (this != &other) {
     close();
     db_ = std::exchange(other.db_, nullptr);
+    cache_ = std::move(other.cache_);
   }
   return *this;
 }
@@ -32,6 +34,7 @@ bool sqlite_db::open(const std::string& path, bool create, std::string* why) {
 }
 
 void sqlite_db::close() {
+  cache_.clear();
   if (db_ != nullptr) sqlite3_close_v2(db_);
   db_ = nullptr;
 }
@@ -50,6 +53,12 @@ sqlite_stmt sqlite_db::prepare(std::string_view sql) {
     throw sqlite_error(sqlite3_errmsg(db_));
   }
   return sqlite_stmt(stmt, db_);
+}
+
+sqlite_use sqlite_db::cached(const std::string& sql) {
+  auto found = cache_.find(sql);
+  if (found == cache_.end()) found = cache_.emplace(sql, prepare(sql)).first;
+  return sqlite_use(found->second);
 }
 
 void sqlite_db::set_busy_timeout(int milliseconds) { sqlite3_busy_timeout(db_, milliseconds); }

@@ -10,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -17,6 +18,7 @@ struct sqlite3_stmt;
 namespace vantrel {
 
 class sqlite_stmt;
+class sqlite_use;
 
 class sqlite_db {
  public:
@@ -36,6 +38,9 @@ class sqlite_db {
   bool exec(const std::string& sql, std::string* why = nullptr);
   // A statement to bind and step; throws sqlite_error when it does not compile.
   sqlite_stmt prepare(std::string_view sql);
+  // The same statement kept for the life of the connection, prepared on its first use (a store
+  // runs the same few statements for every site); ready again when the use ends.
+  sqlite_use cached(const std::string& sql);
   // How long a statement waits for another connection's write before it gives up.
   void set_busy_timeout(int milliseconds);
   std::int64_t last_insert_id() const;
@@ -46,6 +51,7 @@ class sqlite_db {
 
  private:
   sqlite3* db_ = nullptr;
+  std::unordered_map<std::string, sqlite_stmt> cache_;  // finalized before the connection closes
 };
 
 // A failure the store cannot go on from (a full disk, a damaged file found while reading).
@@ -84,6 +90,20 @@ class sqlite_stmt {
   sqlite_stmt(sqlite3_stmt* stmt, sqlite3* db) : stmt_(stmt), db_(db) {}
   sqlite3_stmt* stmt_ = nullptr;
   sqlite3* db_ = nullptr;
+};
+
+// One use of a kept statement: reset, its bindings cleared, when the use ends.
+class sqlite_use {
+ public:
+  explicit sqlite_use(sqlite_stmt& stmt) : stmt_(stmt) {}
+  ~sqlite_use() { stmt_.reset(); }
+  sqlite_use(const sqlite_use&) = delete;
+  sqlite_use& operator=(const sqlite_use&) = delete;
+  sqlite_stmt* operator->() { return &stmt_; }
+  sqlite_stmt& operator*() { return stmt_; }
+
+ private:
+  sqlite_stmt& stmt_;
 };
 
 }  // namespace vantrel

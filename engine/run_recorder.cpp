@@ -50,16 +50,23 @@ run_recorder::run_recorder(headline_store* store, std::string site, std::string 
   record_.site = std::move(site);
   record_.site_name = std::move(site_name);
   record_.rules_stamp = std::move(rules_stamp);
-  if (store_) known_ = store_->identities(record_.site);
 }
 
 page_validators run_recorder::validators() const {
   return store_ ? store_->validators(record_.site, record_.rules_stamp) : page_validators{};
 }
 
-bool run_recorder::add(const headline_item& item) {
+void run_recorder::keep(const headline_item& item) {
   if (!record_.logo && item.logo && item.logo->file_bytes) record_.logo = *item.logo->file_bytes;
   record_.headlines.push_back({item.heading, item.subheading, item.link, item.encoding});
+}
+
+bool run_recorder::add(const headline_item& item) {
+  keep(item);
+  if (!known_read_) {
+    known_read_ = true;
+    if (store_) known_ = store_->identities(record_.site);
+  }
   const bool fresh = known_.insert(headline_store::identity(item.link, item.heading)).second;
   if (fresh) ++fresh_;
   return fresh;

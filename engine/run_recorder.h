@@ -35,6 +35,8 @@ class run_recorder {
   page_validators validators() const;
   // A headline the job found; true when it is new: not stored, and not earlier on this page.
   bool add(const headline_item& item);
+  // The same for one whose newness nobody asks (the store counts the new ones itself).
+  void keep(const headline_item& item);
   // The run as recorded (or as it would have been, without a store or when the write failed:
   // why then says why). A stopped job is not recorded.
   site_run finish(const job_outcome& outcome, unix_time when, bool user_started, std::string* why);
@@ -42,7 +44,9 @@ class run_recorder {
  private:
   headline_store* store_;
   run_record record_;
-  std::unordered_set<std::string> known_;  // identities stored before the run, and those seen in it
+  // Identities stored before the run, and those seen in it; read from the store on first need.
+  std::unordered_set<std::string> known_;
+  bool known_read_ = false;
   unsigned long fresh_ = 0;
 };
 

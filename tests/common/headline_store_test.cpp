@@ -53,7 +53,12 @@ TEST(HeadlineStore, RunsAddHeadlinesAndMarkTheNewOnes) {
   ASSERT_TRUE(second);
   EXPECT_EQ(second->found, 2u);
   EXPECT_EQ(second->fresh, 1u) << "a headline seen again is not new";
-  store->record(run_of("Tech/b.xml", 1500, {h("Other site", "http://a/1")}));
+  store->record(run_of("Tech/b.xml", 1400, {h("Other site", "http://a/1")}));
+  // The same page again counts as one that did not change: its new marks stay.
+  auto same = store->record(run_of("Tech/b.xml", 1500, {h("Other site", "http://a/1")}));
+  ASSERT_TRUE(same);
+  EXPECT_EQ(same->found, 1u);
+  EXPECT_EQ(same->fresh, 0u);
 
   const auto list = all(*store);
   ASSERT_EQ(list.size(), 5u);
@@ -170,6 +175,21 @@ TEST(HeadlineStore, DamagedAndNewerFilesAreNeverOverwritten) {
     ASSERT_TRUE(count.step());
     EXPECT_EQ(count.integer(0), 1) << "left as it was";
   }
+  // A page damaged inside a sound-looking file: found by the whole-file check when asked for it.
+  {
+    auto made = open_store(dir.file("later.db"));
+    for (int i = 0; i < 50; ++i)
+      made->record(run_of("s" + std::to_string(i), 1, {h(std::string(3000, 'x'), "http://s/")}));
+  }
+  std::string bytes = testing::read_file(dir.file("later.db"));
+  for (size_t at = bytes.size() / 2; at < bytes.size() / 2 + 8192; ++at) bytes[at] = '\x5a';
+  dir.write("later.db", bytes);
+  auto later = headline_store::open(dir.file("later.db"), &why, &notice, headline_store::check_time::later);
+  ASSERT_NE(later, nullptr) << why;
+  EXPECT_FALSE(later->check(&notice));
+  EXPECT_NE(notice.find("later.db was damaged: it is kept as"), std::string::npos) << notice;
+  EXPECT_FALSE(testing::file_exists(dir.file("later.db"))) << "kept aside, to begin anew";
+
   const std::string plain = dir.write("plain", "x");
   EXPECT_EQ(headline_store::open(plain + "/store.db", &why, &notice), nullptr) << "no folder under a file";
 }
