@@ -10,7 +10,8 @@ namespace vantrel {
 
 view_controller::view_controller(ui_dispatcher& ui, page_fetcher* fetcher, view_display& display,
                                  picture_source* pictures)
-    : display_(display),
+    : ui_(ui),
+      display_(display),
       jobs_(ui, results_, fetcher),
       clock_([] { return static_cast<unix_time>(std::time(nullptr)); }) {
   jobs_.set_status_listener(this);
@@ -21,6 +22,12 @@ view_controller::view_controller(ui_dispatcher& ui, page_fetcher* fetcher, view_
 }
 
 void view_controller::set_history(headline_store* store, std::function<std::string()> root, std::int64_t keep_seconds) {
+  // Runs handed over already are kept by the old writer before it goes.
+  if (store != history_ || !writer_ || (store != nullptr && store->path() != writer_path_)) {
+    writer_.reset();
+    if (store != nullptr) writer_ = std::make_unique<history_writer>(ui_, store->path());
+    writer_path_ = store != nullptr ? store->path() : std::string();
+  }
   history_ = store;
   root_ = std::move(root);
   keep_seconds_ = keep_seconds;
@@ -117,6 +124,12 @@ void view_controller::job_ended() {
 
 void view_controller::items_added(result_store& store, size_t first) {
   run_recorder* recorder = started_.empty() || !started_.front().recorder ? nullptr : &*started_.front().recorder;
+  if (recorder != nullptr && writer_) {
+    // The store tells what is new when it keeps the run: nothing to ask it here.
+    for (size_t i = first; i < store.size(); ++i) recorder->keep(store[i]);
+    fresh_.resize(store.size(), 0);
+    return;
+  }
   for (size_t i = first; i < store.size(); ++i)
     fresh_.push_back(recorder != nullptr && recorder->add(store[i]) ? 1 : 0);
 }
@@ -134,44 +147,78 @@ void view_controller::worker_finished(const job_outcome& outcome) {
   if (!started_.empty()) {
     started_job job = std::move(started_.front());
     started_.pop_front();
-    if (job.recorder) {
-      std::string why;
-      const site_run run = job.recorder->finish(outcome, clock_(), job.user_started, &why);
-      if (!why.empty()) {
-        trace("worker_finished: the run of %s was not kept: %s", job.recorder->site().c_str(), why.c_str());
-        if (status_text_.empty()) set_status_text("The headline store could not keep the run: " + why);
-      }
-      if (!outcome.stopped) show_run(job, run, why.empty());
+    if (job.recorder && writer_ && !job.source_run && !outcome.stopped) {
+      write_run(job, outcome);
+    } else if (job.recorder) {
+      // Nothing to keep it in: the run is shown as it came.
+      const site_run run = job.recorder->finish(outcome, clock_(), job.user_started, nullptr);
+      if (!outcome.stopped) show_run(job, run);
     }
   }
   jobs_.dispose(results_.take_all());
   fresh_.clear();
   if (end_listener_) end_listener_->worker_finished(outcome);
-  if (summary_due_ && !queue_running_ && started_.empty()) finish_queue_run();
+  if (summary_due_ && queue_run_done()) finish_queue_run();
 }
 
-void view_controller::show_run(const started_job& job, const site_run& run, bool kept) {
+bool view_controller::queue_run_done() const {
+  return !queue_running_ && started_.empty() && history_writes_waiting() == 0;
+}
+
+void view_controller::write_run(started_job& job, const job_outcome& outcome) {
+  run_record record = job.recorder->take(outcome, clock_(), job.user_started);
+  // Every item carries the site's logo: the first one's becomes the rows'.
+  std::shared_ptr<picture> logo;
+  if (!results_.empty() && results_[0].logo) logo = std::shared_ptr<picture>(std::move(results_[0].logo));
+  const std::string key = record.site;
+  const std::string name = record.site_name.empty() ? record.site : record.site_name;
+  const bool counted = queue_running_ || summary_due_;
+  writer_->write(std::move(record), clock_() - keep_seconds_,
+                 [this, key, name, logo, counted](history_writer::written&& written) {
+                   show_written(key, name, logo, counted, std::move(written));
+                 });
+}
+
+void view_controller::show_written(const std::string& key, const std::string& name, std::shared_ptr<picture> logo,
+                                   bool counted, history_writer::written&& written) {
+  const std::uint32_t site = reading_.site_index(key, name);
+  if (logo) reading_.site(site).logo = std::move(logo);
+  if (!written.why.empty()) {
+    trace("show_written: the run of %s was not kept: %s", key.c_str(), written.why.c_str());
+    set_status_text("The headline store could not keep the run of " + name + ": " + written.why);
+  } else if (written.run.outcome != run_outcome::failed) {
+    // A failed run leaves the site's rows as they were.
+    std::vector<reading_row> rows;
+    rows.reserve(written.rows.size());
+    for (stored_headline& h : written.rows) rows.push_back(row_of(std::move(h), site));
+    reading_.replace_site(site, std::move(rows));
+  }
+  site_done(key, name, written.run, counted);
+  if (summary_due_ && queue_run_done()) finish_queue_run();
+}
+
+void view_controller::site_done(const std::string& key, const std::string& name, const site_run& run, bool counted) {
+  // Its rows are in the list now: the store's older ones must not follow them in.
+  std::erase(pending_sites_, key);
+  runs_[key] = run;
+  if (counted) tally_.add(name, run);
+  display_.rebuild_list();
+  display_.site_ran(name, run);
+}
+
+void view_controller::show_run(const started_job& job, const site_run& run) {
   const run_recorder& recorder = *job.recorder;
   const std::string& name = recorder.site_name().empty() ? recorder.site() : recorder.site_name();
   const std::uint32_t site = reading_.site_index(recorder.site(), recorder.site_name());
   // Every item carries the site's logo: the first one's becomes the rows'.
   if (!results_.empty() && results_[0].logo)
     reading_.site(site).logo = std::shared_ptr<picture>(std::move(results_[0].logo));
-  if (job.source_run) {
-    reading_.replace_site(site, rows_of_results(site, false));
-  } else if (run.outcome != run_outcome::failed) {
-    // A failed run leaves the site's rows as they were.
-    if (history_ != nullptr && kept) {
-      reading_.replace_site(site, stored_rows(recorder.site(), site, nullptr));
-    } else {
-      reading_.replace_site(site, rows_of_results(site, true));
-    }
-  }
-  // Its rows are in the list now: the store's older ones must not follow them in.
-  std::erase(pending_sites_, recorder.site());
+  // A failed run leaves the site's rows as they were.
+  if (job.source_run || run.outcome != run_outcome::failed)
+    reading_.replace_site(site, rows_of_results(site, !job.source_run));
   if (!job.source_run) {
-    runs_[recorder.site()] = run;
-    if (queue_running_ || summary_due_) tally_.add(name, run);
+    site_done(recorder.site(), name, run, queue_running_ || summary_due_);
+    return;
   }
   display_.rebuild_list();
   display_.site_ran(name, run);
@@ -267,8 +314,9 @@ void view_controller::queue_run_started(bool user_started) {
 }
 
 void view_controller::queue_run_ended() {
-  // The last site's run is told when its worker lets go, after the queue has moved on.
-  if (!started_.empty()) {
+  // The last site's run is told when its worker lets go (and its rows are kept), after the
+  // queue has moved on.
+  if (!queue_run_done()) {
     summary_due_ = true;
   } else {
     finish_queue_run();

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "app/history_writer.h"
 #include "app/reading_list.h"
 #include "common/headline_store.h"
 #include "common/site_queue.h"
@@ -48,7 +49,10 @@ class view_controller : private status_listener, private results_listener, priva
 
   // Where site runs are kept (none: they are only shown) and what they are kept under: site
   // keys are relative to root(). A headline is shown for keep_seconds after it was last seen.
+  // Runs are written on a thread of their own, into the same file.
   void set_history(headline_store* store, std::function<std::string()> root, std::int64_t keep_seconds);
+  // Site runs handed to the store whose rows have not come back yet.
+  size_t history_writes_waiting() const { return writer_ ? writer_->waiting() : 0; }
   // Who turns a logo's stored bytes into a picture for the rows (null: no logos from the store).
   void set_logo_decoder(std::function<std::shared_ptr<picture>(const std::string& bytes)> decode) {
     decode_logo_ = std::move(decode);
@@ -147,8 +151,16 @@ class view_controller : private status_listener, private results_listener, priva
   void starting();
   bool start_site(const std::string& path, const std::string& name, bool user_started);
   void worker_finished(const job_outcome& outcome) override;
-  // The site's rows after its run: the store's, or the job's items without one.
-  void show_run(const started_job& job, const site_run& run, bool kept);
+  // The site's rows after a run that is not kept: the job's items.
+  void show_run(const started_job& job, const site_run& run);
+  // Hands a site's run to the writer; its rows come back in show_written.
+  void write_run(started_job& job, const job_outcome& outcome);
+  void show_written(const std::string& key, const std::string& name, std::shared_ptr<picture> logo, bool counted,
+                    history_writer::written&& written);
+  // What a site's run changed, once its rows are in: the list, the tally, the listeners.
+  void site_done(const std::string& key, const std::string& name, const site_run& run, bool counted);
+  // The queue run's summary, once every site of it is done.
+  bool queue_run_done() const;
   std::vector<reading_row> rows_of_results(std::uint32_t site, bool fresh_marks);
   // The site's stored rows, in list order.
   std::vector<reading_row> stored_rows(const std::string& key, std::uint32_t site, std::string* why);
@@ -156,6 +168,7 @@ class view_controller : private status_listener, private results_listener, priva
   bool load_next_site(std::string* why);
   void finish_queue_run();
 
+  ui_dispatcher& ui_;
   view_display& display_;
   result_store results_;
   job_control jobs_;
@@ -169,6 +182,8 @@ class view_controller : private status_listener, private results_listener, priva
 
   reading_list reading_;
   headline_store* history_ = nullptr;
+  std::unique_ptr<history_writer> writer_;
+  std::string writer_path_;
   std::function<std::string()> root_;
   std::int64_t keep_seconds_ = 30 * 86400;
   std::function<unix_time()> clock_;

@@ -79,6 +79,7 @@ class headline_store {
   enum class check_time { now, later };
   static std::unique_ptr<headline_store> open(const std::string& path, std::string* why, std::string* notice,
                                               check_time when = check_time::now);
+  const std::string& path() const { return path_; }
   // Reads the whole file through: true when it is sound. A damaged one is closed and kept
   // aside, notice says so, and the store is of no further use (the caller opens a new one).
   bool check(std::string* notice);

@@ -72,10 +72,23 @@ bool run_recorder::add(const headline_item& item) {
   return fresh;
 }
 
-site_run run_recorder::finish(const job_outcome& outcome, unix_time when, bool user_started, std::string* why) {
+void run_recorder::complete(const job_outcome& outcome, unix_time when, bool user_started) {
   record_.run = run_of(outcome, static_cast<unsigned long>(record_.headlines.size()), when, user_started);
   record_.validators = outcome.validators;
   if (record_.site_name.empty()) record_.site_name = outcome.site_name;
+}
+
+run_record run_recorder::take(const job_outcome& outcome, unix_time when, bool user_started) {
+  complete(outcome, when, user_started);
+  run_record taken = std::move(record_);
+  record_ = run_record();
+  record_.site = taken.site;
+  record_.site_name = taken.site_name;
+  return taken;
+}
+
+site_run run_recorder::finish(const job_outcome& outcome, unix_time when, bool user_started, std::string* why) {
+  complete(outcome, when, user_started);
   site_run run = record_.run;
   run.fresh = fresh_;
   // A stopped run is no run: the site keeps what its last one found.

@@ -40,8 +40,12 @@ class run_recorder {
   // The run as recorded (or as it would have been, without a store or when the write failed:
   // why then says why). A stopped job is not recorded.
   site_run finish(const job_outcome& outcome, unix_time when, bool user_started, std::string* why);
+  // The run as the store is to keep it, for keeping elsewhere (another thread's store): its
+  // headlines move out.
+  run_record take(const job_outcome& outcome, unix_time when, bool user_started);
 
  private:
+  void complete(const job_outcome& outcome, unix_time when, bool user_started);
   headline_store* store_;
   run_record record_;
   // Identities stored before the run, and those seen in it; read from the store on first need.

@@ -193,8 +193,12 @@ TEST_F(MainWindow, StartQueueFetchesEverySiteInTurn) {
   EXPECT_FALSE(enabled(*frame_, cmd::queue));
   EXPECT_FALSE(enabled(*frame_, cmd::start_queue)) << "Stop ends a running queue";
   EXPECT_TRUE(enabled(*frame_, cmd::stop));
-  ASSERT_TRUE(pump_until([&] { return !view.runner().running() && !view.controller().jobs().busy(); },
-                         std::chrono::seconds(20)));
+  ASSERT_TRUE(pump_until(
+      [&] {
+        return !view.runner().running() && !view.controller().jobs().busy() &&
+               view.controller().history_writes_waiting() == 0;
+      },
+      std::chrono::seconds(20)));
   testing::pump();  // the last site's end, told once its worker let go
   EXPECT_EQ(view.controller().reading().size(), 8u) << "four headlines from each site";
   EXPECT_EQ(frame_->GetTitle(), "Vantrel");

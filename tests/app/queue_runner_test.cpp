@@ -82,9 +82,11 @@ class QueueRunner : public ::testing::Test {
     }
   }
 
-  // Runs the worker's tasks until the last job's worker has let go and told its end.
+  // Runs the worker's tasks until the last job's worker has let go and told its end, and the
+  // store has given back the rows of every run kept.
   void settle() {
-    for (int i = 0; i < 500 && (controller_.jobs().busy() || ui_.pending() > 0); ++i)
+    for (int i = 0;
+         i < 500 && (controller_.jobs().busy() || ui_.pending() > 0 || controller_.history_writes_waiting() > 0); ++i)
       ui_.run_pending(std::chrono::milliseconds(10));
     controller_.jobs().wait();
     ui_.run_pending();
