@@ -85,11 +85,11 @@ class QueueRunner : public ::testing::Test {
   // Runs the worker's tasks until the last job's worker has let go and told its end, and the
   // store has given back the rows of every run kept.
   void settle() {
-    for (int i = 0;
-         i < 500 && (controller_.jobs().busy() || ui_.pending() > 0 || controller_.history_writes_waiting() > 0); ++i)
-      ui_.run_pending(std::chrono::milliseconds(10));
+    for (int i = 0; i < 500 && controller_.jobs().busy(); ++i) ui_.run_pending(std::chrono::milliseconds(10));
+    // The worker posts its end just after it lets go of the record.
     controller_.jobs().wait();
-    ui_.run_pending();
+    for (int i = 0; i < 500 && (ui_.pending() > 0 || controller_.history_writes_waiting() > 0); ++i)
+      ui_.run_pending(std::chrono::milliseconds(10));
   }
 
   std::mutex lock_;
