@@ -128,6 +128,23 @@ std::string_view url_site_part(std::string_view url) {
   return slash == std::string_view::npos ? url : url.substr(0, slash);
 }
 
+namespace {
+
+// Whether an address begins with a scheme of its own ("mailto:", "javascript:"): a letter,
+// then letters, digits, "+", "-" or ".", then ":" before any "/", "?" or "#".
+bool has_own_scheme(std::string_view link) {
+  auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); };
+  if (link.empty() || !letter(link[0])) return false;
+  for (size_t i = 1; i < link.size(); ++i) {
+    const char c = link[i];
+    if (c == ':') return true;
+    if (!(letter(c) || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.')) return false;
+  }
+  return false;
+}
+
+}  // namespace
+
 std::optional<std::string> join_url(const std::optional<std::string>& base, std::string_view link) {
   size_t skip = 0;
   while (skip < link.size()) {
@@ -137,7 +154,7 @@ std::optional<std::string> join_url(const std::optional<std::string>& base, std:
   }
   link.remove_prefix(skip);
   if (link.empty()) return std::nullopt;
-  if (!is_relative_url(link) || !base) return std::string(link);
+  if (!is_relative_url(link) || !base || has_own_scheme(link)) return std::string(link);
 
   const std::string& b = *base;
   if (link.size() >= 2 && link[0] == '/' && link[1] == '/') {
@@ -145,6 +162,10 @@ std::optional<std::string> join_url(const std::optional<std::string>& base, std:
     if (scheme != std::string::npos) return b.substr(0, scheme + 1) + std::string(link);
   }
   if (link[0] == '/') return std::string(url_site_part(b)) + std::string(link);
+  // A browser keeps the page's own address for these: "#part" is another place on the same
+  // page, "?page=2" the same page with another query.
+  if (link[0] == '#') return b.substr(0, b.find('#')) + std::string(link);
+  if (link[0] == '?') return b.substr(0, b.find_first_of("?#")) + std::string(link);
 
   std::string out = b;
   if (out.empty() || out.back() != '/') {

@@ -140,6 +140,7 @@ void rule_walk::match_rules(std::string_view name, const char* const* attrs, con
           hit();
           capture_tag_ = name;
           matched = true;
+          if (k == rule_kind::link) link_element_hit_ = true;
         }
       }
     }
@@ -204,7 +205,11 @@ void rule_walk::on_start_element(const char* name_text, const char* const* attrs
   }
   observer_.element_started(name_text);
   event_reported_ = true;
+  link_element_hit_ = false;
   match_rules(name, attrs, nullptr);
+  // A LINK rule that fired on this element takes its href, whatever the element (Atom gives an
+  // entry's address as <link href="..."/>); an anchor's href is taken as before.
+  const bool link_element = link_element_hit_ && state_ == rule_kind::link;
   if (state_ != s0) {
     // A capture opened by a text pattern ends at the element that moves the state.
     if (pending_subhead_ && text_) set_field(field_subheading, *text_);
@@ -216,8 +221,9 @@ void rule_walk::on_start_element(const char* name_text, const char* const* attrs
   for (size_t i = 0; attrs[i] != nullptr && attrs[i + 1] != nullptr; i += 2) {
     const char* value = attrs[i + 1];
     if (observer_.attribute_seen(name_text, attrs[i], value)) break;
-    if (anchor && iequals(attrs[i], "href") &&
-        (state_ == rule_kind::link || (state_ == rule_kind::headline && !section_has_link_)))
+    if (!iequals(attrs[i], "href")) continue;
+    if ((anchor && (state_ == rule_kind::link || (state_ == rule_kind::headline && !section_has_link_))) ||
+        (!anchor && link_element))
       set_field(field_link, std::string_view(value));
   }
 }

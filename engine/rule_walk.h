@@ -98,7 +98,8 @@ class rule_walk : public page_event_sink {
   std::unique_ptr<headline_item> item_;
   bool section_has_subhead_ = false, section_has_link_ = false, section_has_skipto_ = false;
   std::optional<std::string> text_;
-  bool event_reported_ = false;  // the event the rules are looking at was reported
+  bool event_reported_ = false;    // the event the rules are looking at was reported
+  bool link_element_hit_ = false;  // a LINK rule's element pattern fired at this element start
 
   std::string collapsed_;  // reused for every text event
   std::string lowered_;    // reused for attribute comparisons

@@ -39,12 +39,21 @@ TEST(StarterLibrary, EveryParseDefReadsEveryFeedFormat) {
        "First story\n  <p>Summary <b>one</b></p>\n  https://example.org/1\n\n"
        "Second story\n  Summary two\n  https://example.org/2\n\n"},
   };
+  int atom_sites = 0;
   for (const auto& category : library.categories) {
     for (const auto& site : category.sites) {
       for (const auto& f : formats)
         EXPECT_EQ(run_on(feeds + f.file, site.path), f.headlines) << site.path << " " << f.file;
+      // A site whose feed is Atom: the entry's address comes from <link href="..."/>.
+      if (testing::read_file(site.path).find("<entry/>") == std::string::npos) continue;
+      ++atom_sites;
+      EXPECT_EQ(run_on(feeds + "atom.xml", site.path),
+                "Go 1.30 is released\n  What is new in 1.30\n  https://example.org/go1.30\n\n"
+                "Profiles and you\n  Second\n  https://example.org/profiles\n\n")
+          << site.path;
     }
   }
+  EXPECT_GE(atom_sites, 1);
 }
 
 TEST(StarterLibrary, IsCopiedIntoAnEmptyLibraryOnTheVeryFirstStartOnly) {

@@ -88,6 +88,17 @@ TEST(JoinUrl, JoinsLinksLikeTheSiteMeansThem) {
       {"http://host/dir/page.html", "\x01\x02\t\n", std::nullopt},
       {"http://host/dir/page.html", "", std::nullopt},
       {"https://host/dir/page.html", "//cdn.example/a.js", "https://cdn.example/a.js"},
+      // As a browser joins them: a place on the same page, another query of it, a scheme of its own.
+      {"http://host/dir/page.html#top", "#all_x", "http://host/dir/page.html#all_x"},
+      {"http://host/dir/page.html?a=1#top", "#all_x", "http://host/dir/page.html?a=1#all_x"},
+      {"http://host/dir/list?page=1#top", "?page=2", "http://host/dir/list?page=2"},
+      {"http://host/dir/list", "?page=2", "http://host/dir/list?page=2"},
+      {"http://host/dir/page.html", "mailto:desk@host.example", "mailto:desk@host.example"},
+      {"http://host/dir/page.html", "javascript:void(0)", "javascript:void(0)"},
+      {"http://host/dir/page.html", "view-source+x.2:y", "view-source+x.2:y"},
+      {"http://host/dir/page.html", "a/b:c", "http://host/dir/a/b:c"},  // a "/" before the ":": a path
+      {"http://host/dir/page.html", "page.html?at=12:30", "http://host/dir/page.html?at=12:30"},
+      {"http://host/dir/page.html", "2026:12", "http://host/dir/2026:12"},  // a scheme begins with a letter
       {"http://host/",
        "\xC3\xBC"
        "ber.html",

@@ -153,6 +153,35 @@ TEST(RuleWalk, LinkSearchFirstKeepsTheFirstLink) {
   EXPECT_EQ(walk_run({section(rules)}).feed(page).summary(), V{"H | S | http://site.example/second"});
 }
 
+// Atom gives an entry's address as <link href="..."/>: a LINK rule on it takes the href. An
+// element that a LINK rule did not fire on keeps its href to itself.
+TEST(RuleWalk, ALinkRuleTakesTheHrefOfTheElementItFiredOn) {
+  const std::vector<rule> rules = {r(rule_kind::start, {el("entry")}), r(rule_kind::headline, {el("title")}),
+                                   r(rule_kind::subhead, {el("summary")}),
+                                   r(rule_kind::link, {el("link", {{"rel", "alternate"}})})};
+  const V feed = {"<entry>",
+                  "<title>",
+                  "Storm",
+                  "</title>",
+                  "<link rel=edit href=/edit/1>",
+                  "</link>",
+                  "<link rel=alternate href=/storm>",
+                  "</link>",
+                  "<summary>",
+                  "Gusts",
+                  "</summary>",
+                  "</entry>"};
+  EXPECT_EQ(walk_run({section(rules)}).feed(feed).summary(), V{"Storm | Gusts | http://site.example/storm"});
+  // The text of an RSS <link> is still the link.
+  const std::vector<rule> rss = {r(rule_kind::start, {el("item")}), r(rule_kind::headline, {el("title")}),
+                                 r(rule_kind::subhead, {el("description")}), r(rule_kind::link, {el("link")})};
+  EXPECT_EQ(walk_run({section(rss)})
+                .feed({"<item>", "<title>", "T", "</title>", "<link>", "http://x.example/1", "</link>", "<description>",
+                       "D", "</description>", "</item>"})
+                .summary(),
+            V{"T | D | http://x.example/1"});
+}
+
 TEST(RuleWalk, AttributeValuesByMatchMode) {
   struct row {
     match_mode mode;
