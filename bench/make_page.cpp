@@ -1,5 +1,5 @@
 // Writes a large news page (about 20 MB by default) with the noise of a real front page, and
-// the ParseDef that takes its headlines: make_bench_page FOLDER [MEGABYTES]
+// the ParseDef that takes its headlines: make_bench_page FOLDER [MEGABYTES, fractions allowed]
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -30,7 +30,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string folder = argv[1];
-  const size_t target = static_cast<size_t>(argc > 2 ? std::atoi(argv[2]) : 20) << 20;
+  const size_t target = static_cast<size_t>((argc > 2 ? std::atof(argv[2]) : 20.0) * (1 << 20));
   std::mt19937 rng(42);
 
   std::string page =

@@ -10,6 +10,7 @@ const char* const usage_text =
     "       tidewatch-cli [OPTIONS] --queue [--due] [--root DIR]\n"
     "       tidewatch-cli [OPTIONS] --check [--source FILE] PARSEDEF | --check --queue\n"
     "       tidewatch-cli [OPTIONS] --events [--parsedef PARSEDEF] FILE | --events --url ADDRESS\n"
+    "       tidewatch-cli [OPTIONS] --suggest TEXT [--suggest TEXT] [--source FILE] --url ADDRESS\n"
     "       tidewatch-cli --help | --version\n"
     "\n"
     "Runs a ParseDef (.xml or .nov package) over its site's page, or over a page saved on\n"
@@ -40,13 +41,17 @@ const char* const usage_text =
     "                    the site's file (News/x.nov gives DIR/News/x.atom); a site that\n"
     "                    fails keeps its previous feed\n"
     "  --trace FILE      write the trace log to FILE\n"
+    "  --suggest TEXT    print a ParseDef whose rules find the headline holding TEXT on the\n"
+    "                    page at --url, and all the others like it (a second --suggest\n"
+    "                    sharpens the guess); with --source the page is read from FILE\n"
     "  --events          print every element start, attribute, text and element end\n"
     "  --parsedef FILE   with --events: apply this ParseDef while parsing; a line\n"
     "                    \"rule KIND\" follows each event where one of its rules fired\n"
     "\n"
     "Exit status: 0 parsed; 1 the ParseDef or the page could not be loaded, fetched or\n"
     "parsed (with --queue: for any site; the others are still done); 2 wrong usage;\n"
-    "3 with --check: the rules found nothing, or only broken items (for any site);\n"
+    "3 with --check: the rules found nothing, or only broken items (for any site); with\n"
+    "--suggest: no text of the page holds TEXT (the nearest texts are named);\n"
     "130 stopped (Ctrl-C).\n";
 
 namespace {
@@ -68,7 +73,8 @@ enum option_id : int {
   opt_due,
   opt_new,
   opt_store,
-  opt_no_store
+  opt_no_store,
+  opt_suggest
 };
 
 const ::option long_options[] = {
@@ -89,6 +95,7 @@ const ::option long_options[] = {
     {"new", no_argument, nullptr, opt_new},
     {"store", required_argument, nullptr, opt_store},
     {"no-store", no_argument, nullptr, opt_no_store},
+    {"suggest", required_argument, nullptr, opt_suggest},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -177,6 +184,9 @@ parse_result parse_options(const std::vector<std::string>& args) {
       case opt_no_store:
         o.no_store = true;
         break;
+      case opt_suggest:
+        o.examples.push_back(optarg);
+        break;
       case ':':
         return fail(std::string("option --") + name_of(optopt) + " needs a value");
       default:
@@ -185,6 +195,15 @@ parse_result parse_options(const std::vector<std::string>& args) {
   }
   // getopt_long moved the operands behind the options, in argv (not in words).
   std::vector<std::string> positional(argv.begin() + optind, argv.begin() + argc);
+  if (!o.examples.empty()) {
+    // The page comes from --url, or from --source with --url as its address.
+    if (!o.url) return fail("--suggest needs --url ADDRESS, the page's address");
+    if (!positional.empty() || o.queue || o.check || o.parsedef || o.what == mode::events ||
+        o.format != output_format::text || o.only_new || o.due || o.store_file || o.output_dir)
+      return fail("--suggest takes --url, --source, --progress and --trace only");
+    o.what = mode::suggest;
+    return {o, {}};
+  }
   if (o.root && !o.queue) return fail("--root goes with --queue");
   const bool feed = o.format == output_format::atom || o.format == output_format::rss;
   if (o.output_dir && !(o.queue && feed)) return fail("--output-dir goes with --queue and --format atom or rss");

@@ -7,7 +7,7 @@
 namespace vantrel::cli {
 
 enum class output_format { text, json, atom, rss };
-enum class mode { headlines, events, help, version };
+enum class mode { headlines, events, suggest, help, version };
 
 struct options {
   mode what = mode::headlines;
@@ -26,6 +26,7 @@ struct options {
   bool only_new = false;                   // only headlines the headline store has not seen before
   std::optional<std::string> store_file;   // the headline store to use instead of Tidewatch's
   bool no_store = false;                   // leave the headline store alone: no history
+  std::vector<std::string> examples;       // suggest: headlines to make rules from
 };
 
 struct parse_result {

@@ -9,6 +9,7 @@
 #include "cli/cli_output.h"
 #include "cli/console_view.h"
 #include "cli/feed_output.h"
+#include "common/file_read.h"
 #include "common/headline_store.h"
 #include "common/library.h"
 #include "common/parsedef_file.h"
@@ -20,8 +21,10 @@
 #include "common/trace_log.h"
 #include "engine/curl_fetcher.h"
 #include "engine/job_control.h"
+#include "engine/page_record.h"
 #include "engine/parser.h"
 #include "engine/run_recorder.h"
+#include "engine/suggest.h"
 #include "engine/ui_dispatcher.h"
 #include "vantrel_version.h"
 
@@ -256,6 +259,46 @@ int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool in
   return status;
 }
 
+// A ParseDef made from examples of the page's headlines, printed.
+int run_suggest(const options& opts, std::ostream& out, std::ostream& err) {
+  std::string why;
+  std::optional<page_record> page;
+  if (opts.source) {
+    file_bytes bytes;
+    if (read_whole_file(*opts.source, max_page_bytes, bytes, &why))
+      page = page_record::read({bytes.data.get(), bytes.size}, &why);
+  } else {
+    if (!curl_library_init()) {
+      err << "tidewatch-cli: the network library could not be started\n";
+      return 1;
+    }
+    curl_fetcher fetcher;
+    platform::watch_interrupts();
+    page = page_record::fetch(
+        *opts.url, fetcher, [] { return platform::interrupted(); }, &why);
+    if (!page && platform::interrupted()) {
+      err << "tidewatch-cli: stopped\n";
+      return exit_stopped;
+    }
+  }
+  if (!page) {
+    err << "tidewatch-cli: " << opts.source.value_or(*opts.url) << ": " << why << "\n";
+    return 1;
+  }
+  const suggestion found = suggest_rules(*page, {opts.examples, *opts.url});
+  if (!found.found) {
+    err << "tidewatch-cli: " << found.why << "\n";
+    if (!found.closest.empty()) {
+      err << "The nearest texts on the page:\n";
+      for (const std::string& text : found.closest) err << "  " << text << "\n";
+    }
+    return found.exit_status;
+  }
+  if (opts.progress) err << found.summary << "\n";
+  out << found.parsedef;
+  return 0;
+}
+
 }  // namespace
 
 int run(const options& opts, std::ostream& out, std::ostream& err, bool interactive) {
@@ -268,6 +311,7 @@ int run(const options& opts, std::ostream& out, std::ostream& err, bool interact
     return 0;
   }
   if (opts.trace_file) the_trace_log().start(*opts.trace_file);
+  if (opts.what == mode::suggest) return run_suggest(opts, out, err);
 
   if (opts.what == mode::events && !opts.parsedef && !opts.url) {
     // No rules: the bare page events, straight from a parser without a ParseDef.

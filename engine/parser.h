@@ -61,6 +61,9 @@ class parser : public parsedef_file, private walk_observer {
   // The status of the last reply; 0 before any.
   int http_status() const { return http_status_; }
 
+  // Whether the last page parsed was read as XML (it declares itself so), else as HTML.
+  bool page_is_xml() const { return is_xml_; }
+
   // What went wrong in the last failed parse or fetch.
   const std::string& failure() const { return failure_; }
   // How the rules fitted the pages parsed so far; starts over when a ParseDef is loaded.

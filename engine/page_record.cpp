@@ -1,0 +1,203 @@
+#include "engine/page_record.h"
+
+#include "engine/parser.h"
+
+namespace vantrel {
+
+// Keeps the events a parse without rules reports, and the element tree they make.
+class page_recorder : public job_callbacks {
+ public:
+  explicit page_recorder(page_record& record, std::function<bool()> stop = {}) : r_(record), stop_(std::move(stop)) {
+    begin();
+  }
+  bool wants_page_events() const override { return true; }
+  int status(int code, const char*) override {
+    if (stop_ && stop_()) return -1;
+    // Each page of a redirect is parsed in turn: the last one is the page.
+    if (code == pst_parsing) {
+      r_ = page_record();
+      begin();
+    }
+    return 0;
+  }
+  void tag_start(const char* element) override {
+    const auto node = static_cast<std::uint32_t>(r_.nodes_.size());
+    page_record::element n;
+    n.name = r_.intern(lowered(element));
+    n.parent = open_.back();
+    n.depth = static_cast<std::uint32_t>(open_.size());
+    n.first_event = static_cast<std::uint32_t>(r_.events_.size());
+    r_.nodes_[open_.back()].children.push_back(node);
+    r_.nodes_.push_back(std::move(n));
+    open_.push_back(node);
+    r_.events_.push_back({page_record::event_kind::start, r_.intern(element), node,
+                          static_cast<std::uint32_t>(r_.attributes_.size()), 0});
+  }
+  void tag_attribute(const char*, const char* name, const char* value) override {
+    if (name == nullptr || value == nullptr || open_.size() < 2) return;
+    r_.attributes_.push_back({r_.keep(name), r_.keep(value)});
+    ++r_.events_[r_.nodes_[open_.back()].first_event].count;
+  }
+  void tag_end(const char* element) override {
+    // The parsers balance their elements; an end that closes nothing open is left out.
+    const std::string name = lowered(element);
+    for (size_t depth = open_.size(); depth-- > 1;) {
+      if (r_.names_[r_.nodes_[open_[depth]].name] != name) continue;
+      while (open_.size() > depth) close();
+      return;
+    }
+  }
+  void tag_text(const char* text) override {
+    const std::string_view t(text);
+    r_.events_.push_back(
+        {page_record::event_kind::text, 0, open_.back(), r_.keep(t), static_cast<std::uint32_t>(t.size())});
+  }
+  // Elements still open when the page ended (XML cut short) end there.
+  void finish() {
+    while (open_.size() > 1) close();
+  }
+
+ private:
+  static std::string lowered(const char* name) {
+    std::string out(name);
+    for (char& c : out)
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+  }
+  // Ends the innermost open element, under the name its start had.
+  void close() {
+    const std::uint32_t node = open_.back();
+    open_.pop_back();
+    r_.nodes_[node].last_event = static_cast<std::uint32_t>(r_.events_.size());
+    r_.events_.push_back({page_record::event_kind::end, r_.events_[r_.nodes_[node].first_event].name, node, 0, 0});
+  }
+  void begin() {
+    r_.nodes_.push_back({});  // the document
+    open_.assign(1, 0);
+  }
+  page_record& r_;
+  std::function<bool()> stop_;
+  std::vector<std::uint32_t> open_;
+};
+
+std::optional<page_record> page_record::read(std::string_view page, std::string* why) {
+  page_record record;
+  record.store_.reserve(page.size() / 2);
+  page_recorder recorder(record);
+  parser reader(&recorder);
+  const int parsed = reader.parse_buffer(page.data(), page.size());
+  recorder.finish();
+  if (parsed != 0) {
+    if (why) *why = reader.failure();
+    return std::nullopt;
+  }
+  record.is_xml_ = reader.page_is_xml();
+  record.nodes_[0].last_event = static_cast<std::uint32_t>(record.events_.size());
+  return record;
+}
+
+std::optional<page_record> page_record::fetch(const std::string& address, page_fetcher& fetcher,
+                                              const std::function<bool()>& stop, std::string* why) {
+  page_record record;
+  page_recorder recorder(record, stop);
+  parser reader(&recorder, &fetcher);
+  const int fetched = reader.process_url(address);
+  recorder.finish();
+  if (fetched != 0) {
+    if (why) *why = reader.failure().empty() ? "the page could not be had" : reader.failure();
+    return std::nullopt;
+  }
+  if (record.events_.empty()) {
+    if (why) *why = "the page is empty";
+    return std::nullopt;
+  }
+  record.is_xml_ = reader.page_is_xml();
+  record.nodes_[0].last_event = static_cast<std::uint32_t>(record.events_.size());
+  return record;
+}
+
+std::uint32_t page_record::intern(std::string_view name) {
+  auto found = name_index_.find(std::string(name));
+  if (found != name_index_.end()) return found->second;
+  names_.emplace_back(name);
+  const auto index = static_cast<std::uint32_t>(names_.size() - 1);
+  name_index_.emplace(names_.back(), index);
+  return index;
+}
+
+std::uint32_t page_record::keep(std::string_view bytes) {
+  const auto at = static_cast<std::uint32_t>(store_.size());
+  store_.append(bytes);
+  store_.push_back('\0');
+  return at;
+}
+
+std::vector<std::pair<std::string_view, std::string_view>> page_record::attributes(std::uint32_t node) const {
+  std::vector<std::pair<std::string_view, std::string_view>> out;
+  if (node == 0) return out;
+  const event& start = events_[nodes_[node].first_event];
+  for (std::uint32_t i = 0; i < start.count; ++i) {
+    const stored_attribute& a = attributes_[start.text + i];
+    out.emplace_back(std::string_view(store_.data() + a.name), std::string_view(store_.data() + a.value));
+  }
+  return out;
+}
+
+std::optional<std::string_view> page_record::attribute(std::uint32_t node, std::string_view name) const {
+  if (node == 0) return std::nullopt;
+  const event& start = events_[nodes_[node].first_event];
+  for (std::uint32_t i = 0; i < start.count; ++i) {
+    const stored_attribute& a = attributes_[start.text + i];
+    const std::string_view n(store_.data() + a.name);
+    if (n.size() != name.size()) continue;
+    bool same = true;
+    for (size_t c = 0; same && c < n.size(); ++c) same = (n[c] | 0x20) == (name[c] | 0x20);
+    if (same) return std::string_view(store_.data() + a.value);
+  }
+  return std::nullopt;
+}
+
+std::string page_record::text_of(std::uint32_t node) const {
+  std::string out;
+  const element& n = nodes_[node];
+  for (std::uint32_t i = n.first_event; i < n.last_event; ++i) {
+    if (events_[i].kind != event_kind::text) continue;
+    if (!out.empty()) out.push_back(' ');
+    out.append(text(events_[i]));
+  }
+  return out;
+}
+
+size_t page_record::text_length(std::uint32_t node) const {
+  size_t length = 0;
+  const element& n = nodes_[node];
+  for (std::uint32_t i = n.first_event; i < n.last_event; ++i)
+    if (events_[i].kind == event_kind::text) length += events_[i].count + 1;
+  return length;
+}
+
+void page_record::replay(page_event_sink& sink) const {
+  std::vector<const char*> attrs;
+  for (const event& e : events_) {
+    switch (e.kind) {
+      case event_kind::start: {
+        attrs.clear();
+        for (std::uint32_t i = 0; i < e.count; ++i) {
+          attrs.push_back(store_.data() + attributes_[e.text + i].name);
+          attrs.push_back(store_.data() + attributes_[e.text + i].value);
+        }
+        attrs.push_back(nullptr);
+        sink.on_start_element(names_[e.name].c_str(), attrs.data());
+        break;
+      }
+      case event_kind::end:
+        sink.on_end_element(names_[e.name].c_str());
+        break;
+      case event_kind::text:
+        sink.on_characters(text(e));
+        break;
+    }
+  }
+}
+
+}  // namespace vantrel

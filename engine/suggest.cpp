@@ -1,0 +1,519 @@
+#include "engine/suggest.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <tuple>
+#include <unordered_map>
+
+#include "common/case_fold.h"
+#include "common/text_util.h"
+#include "engine/rule_walk.h"
+#include "engine/suggest_shape.h"
+
+namespace vantrel {
+
+using namespace suggest_detail;
+
+namespace {
+
+// A rule set to try: one section, its rules in the order the templates write them.
+struct candidate {
+  element_choice start, headline;
+  std::optional<element_choice> subhead, link, end;
+  bool link_first = false;
+  bool skipto = false;  // an empty SKIPTO rule: after each headline the walk waits for the next START
+  bool substring_mode() const {
+    return start.substring || headline.substring || (subhead && subhead->substring) || (link && link->substring) ||
+           (end && end->substring);
+  }
+};
+
+pattern pattern_of(const element_choice& e) {
+  pattern p;
+  p.text = e.name;
+  if (!e.attribute.empty()) p.attributes.push_back({e.attribute, lower_ascii(e.value)});
+  return p;
+}
+
+parsedef_rules rules_of(const candidate& c) {
+  section_rules s;
+  s.mode = c.substring_mode() ? match_mode::substring : match_mode::whole;
+  s.linksearch_first = c.link_first;
+  auto add = [&s](rule_kind kind, const element_choice& e) { s.rules.push_back({kind, {pattern_of(e)}}); };
+  add(rule_kind::start, c.start);
+  add(rule_kind::headline, c.headline);
+  if (c.subhead) add(rule_kind::subhead, *c.subhead);
+  if (c.link) add(rule_kind::link, *c.link);
+  if (c.skipto) s.rules.push_back({rule_kind::skipto, {}});
+  if (c.end) add(rule_kind::end, *c.end);
+  parsedef_rules rules;
+  rules.sections.push_back(std::move(s));
+  index_rules(rules);
+  return rules;
+}
+
+class yield_collector : public walk_observer {
+ public:
+  std::vector<suggested_item> items;
+  void element_started(const char*) override {}
+  void element_ended(const char*) override {}
+  bool attribute_seen(const char*, const char*, const char*) override { return false; }
+  void text_seen(const std::string&) override {}
+  void item_completed(std::unique_ptr<headline_item> item) override {
+    items.push_back({std::move(item->heading), std::move(item->subheading), std::move(item->link)});
+  }
+};
+
+// What the candidate's rules yield on the page, walked as a job walks it.
+std::vector<suggested_item> run(const page_record& page, const candidate& c, const std::string& address) {
+  yield_collector out;
+  rule_walk walk(out, false);
+  walk.set_rules(rules_of(c));
+  if (!address.empty()) walk.set_base_url(address);
+  walk.start_page();
+  page.replay(walk);
+  walk.end_page();
+  return std::move(out.items);
+}
+
+// The headlines the structure says the page has, to score candidates against.
+struct target {
+  std::unordered_map<std::string, std::vector<size_t>> by_heading;  // folded heading: its places
+  std::vector<std::string> links;                                   // by place; "" when unknown
+  std::vector<std::string> examples;                                // folded
+  size_t size() const { return links.size(); }
+};
+
+struct score {
+  double f1 = -1, headings_f1 = 0;
+  size_t found = 0, right = 0;
+  bool has_examples = false;
+  bool subheads = false;  // nearly every item has a subheading
+  size_t spread = 0;      // elements of the page its START and HEADLINE patterns match: fewer is surer
+  bool better_than(const score& o) const {
+    if (has_examples != o.has_examples) return has_examples;
+    if (f1 != o.f1) return f1 > o.f1;
+    if (headings_f1 != o.headings_f1) return headings_f1 > o.headings_f1;
+    if (subheads != o.subheads) return subheads;
+    return spread < o.spread;
+  }
+  bool perfect() const { return has_examples && f1 >= 0.999; }
+};
+
+double f1_of(size_t right, size_t found, size_t expected) {
+  if (right == 0 || found == 0 || expected == 0) return 0;
+  const double p = static_cast<double>(right) / static_cast<double>(found);
+  const double r = static_cast<double>(right) / static_cast<double>(expected);
+  return 2 * p * r / (p + r);
+}
+
+score score_of(const std::vector<suggested_item>& items, const target& t) {
+  score s;
+  s.found = items.size();
+  std::vector<char> heading_taken(t.size(), 0), taken(t.size(), 0);
+  size_t heading_right = 0, with_subhead = 0;
+  std::vector<char> seen(t.examples.size(), 0);
+  std::string folded;
+  for (const suggested_item& item : items) {
+    folded.clear();
+    append_folded(folded, collapse_spaces(item.heading));
+    for (size_t i = 0; i < t.examples.size(); ++i)
+      if (!seen[i] && folded.find(t.examples[i]) != std::string::npos) seen[i] = 1;
+    if (item.subheading && has_visible_text(*item.subheading)) ++with_subhead;
+    const auto places = t.by_heading.find(folded);
+    if (places == t.by_heading.end()) continue;
+    for (size_t place : places->second) {
+      if (heading_taken[place]) continue;
+      heading_taken[place] = 1;
+      ++heading_right;
+      break;
+    }
+    for (size_t place : places->second) {
+      if (taken[place] || !(t.links[place].empty() || t.links[place] == item.link)) continue;
+      taken[place] = 1;
+      ++s.right;
+      break;
+    }
+  }
+  s.has_examples = std::all_of(seen.begin(), seen.end(), [](char b) { return b != 0; });
+  s.f1 = f1_of(s.right, s.found, t.size());
+  s.headings_f1 = f1_of(heading_right, s.found, t.size());
+  s.subheads = !items.empty() && with_subhead * 10 >= items.size() * 9;
+  return s;
+}
+
+struct tried {
+  candidate rules;
+  score result;
+  std::vector<suggested_item> items;
+};
+
+// The first text-bearing element after the heading in each record that every record (nearly)
+// has: the subheading.
+std::vector<element_choice> subhead_choices(const page_record& page, const expected_set& set) {
+  const auto& nodes = page.nodes();
+  std::vector<std::uint32_t> found;
+  std::uint32_t first_kind_name = 0;
+  bool have_kind = false;
+  for (std::uint32_t heading : set.headings) {
+    std::uint32_t block = set.block;
+    for (std::uint32_t b : set.blocks)
+      if (is_inside(page, heading, b)) block = b;
+    const std::uint32_t record = record_of(page, heading, block);
+    const std::uint32_t end = record == heading ? nodes[heading].last_event : nodes[record].last_event;
+    // In a record the heading is part of; a heading that is its own record has its summary
+    // as the next element of the list.
+    const std::uint32_t from = nodes[heading].last_event + 1;
+    const std::uint32_t stop = record == heading ? std::min<std::uint32_t>(from + 40, nodes[block].last_event) : end;
+    for (std::uint32_t i = from; i < stop; ++i) {
+      const auto& e = page.events()[i];
+      if (e.kind != page_record::event_kind::start) continue;
+      if (page.text_length(e.node) < 2 || is_inside(page, e.node, heading)) continue;
+      if (page.name_of(e.node) == page.name_of(heading) || page.name_of(e.node) == "a") break;  // the next headline
+      if (!have_kind) {
+        first_kind_name = nodes[e.node].name;
+        have_kind = true;
+      }
+      if (nodes[e.node].name == first_kind_name) found.push_back(e.node);
+      break;
+    }
+  }
+  if (found.size() * 10 < set.headings.size() * 9) return {};
+  std::vector<element_choice> choices = patterns_for(page, found);
+  if (choices.size() > 2) choices.resize(2);
+  return choices;
+}
+
+// The first element after the last list with a name and attribute found nowhere inside the
+// lists: where the block of headlines ends.
+std::optional<element_choice> end_choice(const page_record& page, const expected_set& set) {
+  const auto& nodes = page.nodes();
+  std::uint32_t last_block = set.block;
+  for (std::uint32_t b : set.blocks)
+    if (nodes[b].last_event > nodes[last_block].last_event) last_block = b;
+  for (std::uint32_t i = nodes[last_block].last_event + 1, seen = 0; i < page.events().size() && seen < 20; ++i) {
+    const auto& e = page.events()[i];
+    if (e.kind != page_record::event_kind::start) continue;
+    ++seen;
+    for (const element_choice& c : patterns_for(page, {e.node})) {
+      // An element's descendants follow it in the tree's order, up to its end.
+      bool inside = false;
+      for (std::uint32_t b : set.blocks) {
+        for (auto n = b + 1; !inside && n < nodes.size() && nodes[n].first_event < nodes[b].last_event; ++n)
+          inside = matches(page, n, c, c.substring);
+      }
+      if (!inside) return c;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string element_text(const element_choice& e) {
+  std::string out = "<" + e.name;
+  if (!e.attribute.empty()) out += " " + e.attribute + "=\"" + xml_escape(e.value) + "\"";
+  return out + "/>";
+}
+
+std::string section_text(const candidate& c) {
+  std::string out = "  <section";
+  if (c.substring_mode()) out += " match=\"substr\"";
+  if (c.link_first) out += " linksearch=\"first\"";
+  out += ">\n";
+  auto rule_line = [&out](const char* kind, const element_choice& e) {
+    out += std::string("    <") + kind + ">" + element_text(e) + "</" + kind + ">\n";
+  };
+  rule_line("start", c.start);
+  rule_line("headline", c.headline);
+  if (c.subhead) rule_line("subhead", *c.subhead);
+  if (c.link) rule_line("link", *c.link);
+  if (c.skipto) out += "    <skipto/>\n";
+  if (c.end) rule_line("end", *c.end);
+  return out + "  </section>\n";
+}
+
+std::string summary_of(const candidate& c, size_t headlines) {
+  std::string out = std::to_string(headlines) + (headlines == 1 ? " headline: " : " headlines: ");
+  out += "START " + element_text(c.start) + ", HEADLINE " + element_text(c.headline);
+  if (c.subhead) out += ", SUBHEAD " + element_text(*c.subhead);
+  if (c.link) out += ", LINK " + element_text(*c.link);
+  if (c.skipto) out += ", SKIPTO (empty)";
+  if (c.end) out += ", END " + element_text(*c.end);
+  return out;
+}
+
+// A comment's text: "--" may not stand in one.
+std::string comment_text(std::string text) {
+  for (size_t at = text.find("--"); at != std::string::npos; at = text.find("--", at)) text.replace(at, 2, "- -");
+  return text;
+}
+
+class suggester {
+ public:
+  suggester(const page_record& page, const suggest_request& request) : page_(page), request_(request) {}
+
+  // Looks at each place the first example stands and each element holding it as the heading,
+  // and runs candidate rules for the two that promise most: the fewest other elements matched
+  // by their heading's pattern, then the longest list.
+  std::optional<tried> best() {
+    struct context {
+      std::uint32_t heading;
+      double precision;
+      size_t size;
+    };
+    std::vector<context> contexts;
+    for (const example_place& place : find_example(page_, request_.examples.front(), 6)) {
+      if (place.in_title) continue;
+      const auto chain = heading_elements(page_, place.element);
+      for (size_t i = 0; i < chain.size() && i < 3; ++i) {
+        const expected_set set = headlines_like(page_, chain[i]);
+        const auto patterns = patterns_for(page_, set.headings);
+        if (patterns.empty()) continue;
+        const size_t matched = matches_on_page(page_, patterns.front(), patterns.front().substring);
+        contexts.push_back(
+            {chain[i], static_cast<double>(set.headings.size()) / static_cast<double>(std::max<size_t>(matched, 1)),
+             set.headings.size()});
+      }
+    }
+    std::stable_sort(contexts.begin(), contexts.end(), [](const context& a, const context& b) {
+      return a.precision != b.precision ? a.precision > b.precision : a.size > b.size;
+    });
+    // Each context is scored against its own list: the one whose rules find most of the
+    // headlines like the example, and find them well, wins.
+    std::optional<tried> best;
+    auto worth = [](const tried& t) { return static_cast<double>(t.result.right) * t.result.f1; };
+    for (size_t i = 0; i < contexts.size() && i < 2; ++i) {
+      auto found = try_heading(contexts[i].heading);
+      if (!found || !found->result.has_examples) continue;
+      if (!best || worth(*found) > worth(*best) ||
+          (worth(*found) == worth(*best) && found->result.better_than(best->result)))
+        best = std::move(found);
+    }
+    return best;
+  }
+
+ private:
+  std::optional<tried> try_heading(std::uint32_t heading) {
+    expected_set set = headlines_like(page_, heading);
+    widen_with_other_examples(set, heading);
+    if (set.headings.empty()) return std::nullopt;
+    const target t = target_of(set);
+    std::vector<element_choice> heading_patterns = patterns_for(page_, set.headings);
+    if (heading_patterns.empty()) return std::nullopt;
+    if (heading_patterns.size() > 2) heading_patterns.resize(2);
+    std::vector<std::uint32_t> records;
+    for (std::uint32_t h : set.headings) records.push_back(record_of(page_, h, block_of(set, h)));
+
+    // Where the block starts: the list, an element around it or just before it that the page
+    // has once, each headline's record (started anew for each, the walk waiting in between),
+    // or the headline itself.
+    struct start_option {
+      element_choice choice;
+      bool per_record;
+    };
+    std::vector<start_option> starts;
+    auto add_start = [&starts](const element_choice& c, bool per_record) {
+      for (const start_option& s2 : starts)
+        if (s2.choice == c) return;
+      starts.push_back({c, per_record});
+    };
+    const auto block_patterns = patterns_for(page_, set.blocks);
+    if (!block_patterns.empty()) add_start(block_patterns.front(), false);
+    if (auto around = distinct_ancestor(page_, set.blocks)) add_start(*around, false);
+    if (auto before = preceding_marker(page_, set.blocks)) add_start(*before, false);
+    if (records.front() != set.headings.front()) {
+      const auto record_patterns = patterns_for(page_, records);
+      if (!record_patterns.empty()) add_start(record_patterns.front(), true);
+    }
+    for (const element_choice& h : heading_patterns) add_start(h, true);
+
+    std::vector<std::optional<element_choice>> subheads;
+    std::optional<element_choice> link;
+    if (page_.is_xml()) {
+      for (const element_choice& c : feed_summary(page_, records, set.headings)) subheads.emplace_back(c);
+      link = feed_link(page_, records);
+    } else {
+      const auto found = subhead_choices(page_, set);
+      if (!found.empty()) subheads.emplace_back(found.front());
+    }
+    subheads.emplace_back(std::nullopt);
+    // An anchor around the heading (a card that is one link): its href comes before the
+    // heading starts, so a LINK rule must take it.
+    std::vector<std::optional<element_choice>> links{link};
+    if (!page_.is_xml()) {
+      for (std::uint32_t n = page_.nodes()[set.headings.front()].parent;
+           n != 0 && n != page_.nodes()[records.front()].parent; n = page_.nodes()[n].parent) {
+        if (page_.name_of(n) != "a") continue;
+        links.emplace_back(element_choice{"a", "", "", false});
+        break;
+      }
+    }
+
+    // Every combination, the surest first: with a subheading, matching fewest elements. The
+    // first that yields exactly the headlines expected is as good as any after it.
+    std::vector<std::pair<size_t, candidate>> order;
+    for (const element_choice& h : heading_patterns) {
+      for (const auto& sub : subheads) {
+        for (const auto& l : links) {
+          for (const start_option& st : starts) {
+            for (bool skipto : {false, true}) {
+              if (skipto && !st.per_record) continue;
+              candidate c{st.choice, h, sub, l, {}, l.has_value(), skipto};
+              const size_t spread = spread_of(c);
+              order.emplace_back(spread * 8 + (sub ? 0 : 4) + (l == link ? 0 : 2) + (skipto ? 1 : 0), std::move(c));
+            }
+          }
+        }
+      }
+    }
+    std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::optional<tried> best;
+    auto consider = [&](const candidate& c) {
+      tried t2{c, {}, run(page_, c, request_.address)};
+      t2.result = score_of(t2.items, t);
+      t2.result.spread = spread_of(c);
+      if (std::getenv("SUGGEST_DEBUG"))
+        std::fprintf(stderr, "candidate %s: f1 %.3f, headings %.3f, spread %zu\n",
+                     summary_of(c, t2.items.size()).c_str(), t2.result.f1, t2.result.headings_f1, t2.result.spread);
+      if (!best || t2.result.better_than(best->result)) best = std::move(t2);
+    };
+    constexpr size_t most_runs = 16;
+    for (size_t i = 0; i < order.size() && i < most_runs; ++i) {
+      consider(order[i].second);
+      if (best->result.perfect() && best->result.subheads == (order[i].second.subhead.has_value())) break;
+    }
+    if (!best) return std::nullopt;
+
+    // Links from an anchor around or before the heading, when the heading holds none.
+    if (!page_.is_xml() && best->result.f1 < best->result.headings_f1) {
+      candidate c = best->rules;
+      c.link = element_choice{"a", "", "", false};
+      c.link_first = true;
+      consider(c);
+    }
+    // Where the block ends, when the headline's pattern matches more than the list.
+    if (best->result.right < best->result.found) {
+      if (auto end = end_choice(page_, set)) {
+        candidate c = best->rules;
+        c.end = *end;
+        consider(c);
+      }
+    }
+    return best;
+  }
+
+  // How many elements of the page the START and HEADLINE patterns match (counted once each).
+  size_t spread_of(const candidate& c) {
+    auto count = [this, &c](const element_choice& e) {
+      const auto key = std::make_tuple(e.name, e.attribute, e.value, c.substring_mode());
+      auto found = counted_.find(key);
+      if (found == counted_.end()) found = counted_.emplace(key, matches_on_page(page_, e, c.substring_mode())).first;
+      return found->second;
+    };
+    return count(c.start) + count(c.headline);
+  }
+
+  std::uint32_t block_of(const expected_set& set, std::uint32_t heading) const {
+    for (std::uint32_t b : set.blocks)
+      if (is_inside(page_, heading, b)) return b;
+    return set.block;
+  }
+
+  // A second example of the same kind that the first one's list leaves out widens it.
+  void widen_with_other_examples(expected_set& set, std::uint32_t heading) {
+    for (size_t e = 1; e < request_.examples.size(); ++e) {
+      for (const example_place& place : find_example(page_, request_.examples[e], 6)) {
+        if (place.in_title) continue;
+        for (std::uint32_t h : heading_elements(page_, place.element)) {
+          if (page_.nodes()[h].name != page_.nodes()[heading].name) continue;
+          if (std::find(set.headings.begin(), set.headings.end(), h) != set.headings.end()) break;
+          expected_set more = headlines_like(page_, h);
+          for (size_t i = 0; i < more.headings.size(); ++i) {
+            if (std::find(set.headings.begin(), set.headings.end(), more.headings[i]) != set.headings.end()) continue;
+            set.headings.push_back(more.headings[i]);
+            set.texts.push_back(more.texts[i]);
+            set.links.push_back(more.links[i]);
+          }
+          for (std::uint32_t b : more.blocks)
+            if (std::find(set.blocks.begin(), set.blocks.end(), b) == set.blocks.end()) set.blocks.push_back(b);
+          break;
+        }
+        break;
+      }
+    }
+  }
+
+  target target_of(const expected_set& set) const {
+    target t;
+    for (size_t i = 0; i < set.headings.size(); ++i) {
+      t.links.push_back(set.links[i].empty() ? std::string()
+                                             : join_url(request_.address, set.links[i]).value_or(std::string()));
+      t.by_heading[fold_case(collapse_spaces(set.texts[i]))].push_back(i);
+    }
+    for (const std::string& e : request_.examples) t.examples.push_back(fold_case(collapse_spaces(e)));
+    return t;
+  }
+
+  const page_record& page_;
+  const suggest_request& request_;
+  std::map<std::tuple<std::string, std::string, std::string, bool>, size_t> counted_;
+};
+
+}  // namespace
+
+std::string page_title(const page_record& page) {
+  const auto& nodes = page.nodes();
+  for (std::uint32_t n = 1; n < nodes.size(); ++n) {
+    if (page.name_of(n) != "title") continue;
+    const std::string& parent = page.name_of(nodes[n].parent);
+    if (nodes[n].parent == 0 || parent == "head" || parent == "channel" || parent == "feed") return page.text_of(n);
+  }
+  return {};
+}
+
+suggestion suggest_rules(const page_record& page, const suggest_request& request) {
+  suggestion out;
+  if (request.examples.empty()) {
+    out.why = "no headline was given to go by";
+    out.exit_status = 2;
+    return out;
+  }
+  for (const std::string& example : request.examples) {
+    const auto places = find_example(page, example, 6);
+    if (places.empty()) {
+      out.why = "no text of the page holds \"" + printable_text(example) + "\"";
+      out.closest = closest_texts(page, example, 3);
+      out.exit_status = 3;
+      return out;
+    }
+    if (std::all_of(places.begin(), places.end(), [](const example_place& p) { return p.in_title; })) {
+      out.why = "\"" + printable_text(example) + "\" is the page's title, not one of its headlines";
+      out.exit_status = 3;
+      return out;
+    }
+  }
+  suggester s(page, request);
+  auto best = s.best();
+  if (!best || !best->result.has_examples || best->items.empty()) {
+    out.why = "no rules found yield \"" + printable_text(request.examples.front()) + "\" as a headline";
+    out.exit_status = 3;
+    return out;
+  }
+  out.found = true;
+  out.items = std::move(best->items);
+  out.sections = section_text(best->rules);
+  out.summary = summary_of(best->rules, out.items.size());
+  std::string name = page_title(page);
+  if (name.empty())
+    name = url_site_part(request.address).empty() ? "New site" : std::string(url_site_part(request.address));
+  out.parsedef =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- " +
+      comment_text("Suggested from the headline \"" + printable_text(request.examples.front()) + "\": " + out.summary) +
+      " -->\n<parsedef name=\"" + xml_escape(name) + "\" url=\"" + xml_escape(request.address) + "\" version=\"1\">\n" +
+      out.sections + "</parsedef>\n";
+  return out;
+}
+
+}  // namespace vantrel

@@ -1,0 +1,46 @@
+#pragma once
+// Rules from an example: given a page and the text of one of its headlines (or two), a ParseDef
+// whose rules yield that headline and all the others like it. The page's structure says which
+// elements are "like it"; a few candidate rule sets are run over the page's events with the
+// engine's own rule walk, and the one that yields those headlines best is kept. No toolkit:
+// the console tool prints the result, VantEdit's Preview shows it.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/page_record.h"
+
+namespace vantrel {
+
+struct suggest_request {
+  std::vector<std::string> examples;  // headlines as the user sees them on the page
+  std::string address;                // the page's address: the ParseDef's url, the base of links
+};
+
+struct suggested_item {
+  std::string heading;
+  std::optional<std::string> subheading;
+  std::string link;
+};
+
+struct suggestion {
+  bool found = false;  // rules were made
+  // Why not: an example on no text of the page ("no text of the page holds ..."), only in the
+  // page's title, or a page with nothing to go by. closest: the page's texts nearest to it.
+  std::string why;
+  std::vector<std::string> closest;
+  int exit_status = 0;  // 0 rules made; 3 an example is not on the page
+
+  std::string parsedef;               // the ParseDef document, UTF-8 XML
+  std::string sections;               // its <section> element alone, for an editor to put in
+  std::vector<suggested_item> items;  // what the rules yield on the page
+  std::string summary;                // what the rules match, in one line
+};
+
+suggestion suggest_rules(const page_record& page, const suggest_request& request);
+
+// The page's title as a ParseDef's name: the HTML <title>, or an RSS channel's or an Atom
+// feed's title; "" when it has none.
+std::string page_title(const page_record& page);
+
+}  // namespace vantrel
