@@ -1,16 +1,16 @@
 #include "engine/page_record.h"
 
+#include "common/text_util.h"
 #include "engine/parser.h"
 
 namespace vantrel {
 
-// Keeps the events a parse without rules reports, and the element tree they make.
-class page_recorder : public job_callbacks {
+// Keeps the raw events of the page a parse hands its rules, and the element tree they make.
+class page_recorder : public page_event_sink, public job_callbacks {
  public:
   explicit page_recorder(page_record& record, std::function<bool()> stop = {}) : r_(record), stop_(std::move(stop)) {
     begin();
   }
-  bool wants_page_events() const override { return true; }
   int status(int code, const char*) override {
     if (stop_ && stop_()) return -1;
     // Each page of a redirect is parsed in turn: the last one is the page.
@@ -20,7 +20,7 @@ class page_recorder : public job_callbacks {
     }
     return 0;
   }
-  void tag_start(const char* element) override {
+  void on_start_element(const char* element, const char* const* attrs) override {
     const auto node = static_cast<std::uint32_t>(r_.nodes_.size());
     page_record::element n;
     n.name = r_.intern(lowered(element));
@@ -30,31 +30,38 @@ class page_recorder : public job_callbacks {
     r_.nodes_[open_.back()].children.push_back(node);
     r_.nodes_.push_back(std::move(n));
     open_.push_back(node);
-    r_.events_.push_back({page_record::event_kind::start, r_.intern(element), node,
-                          static_cast<std::uint32_t>(r_.attributes_.size()), 0});
+    page_record::event e{page_record::event_kind::start,
+                         r_.intern(element),
+                         node,
+                         static_cast<std::uint32_t>(r_.attributes_.size()),
+                         0,
+                         false};
+    for (size_t i = 0; attrs != nullptr && attrs[i] != nullptr; i += 2) {
+      const std::uint32_t value = attrs[i + 1] != nullptr ? r_.keep(attrs[i + 1]) : page_record::no_value;
+      r_.attributes_.push_back({r_.keep(attrs[i]), value});
+      ++e.count;
+    }
+    r_.events_.push_back(e);
   }
-  void tag_attribute(const char*, const char* name, const char* value) override {
-    if (name == nullptr || value == nullptr || open_.size() < 2) return;
-    r_.attributes_.push_back({r_.keep(name), r_.keep(value)});
-    ++r_.events_[r_.nodes_[open_.back()].first_event].count;
-  }
-  void tag_end(const char* element) override {
-    // The parsers balance their elements; an end that closes nothing open is left out.
+  void on_end_element(const char* element) override {
+    // The parsers balance their elements; an end that closes nothing open is kept as an
+    // event (the rules see it) but closes nothing.
     const std::string name = lowered(element);
     for (size_t depth = open_.size(); depth-- > 1;) {
       if (r_.names_[r_.nodes_[open_[depth]].name] != name) continue;
-      while (open_.size() > depth) close();
+      while (open_.size() > depth + 1) close(true);
+      close(false);
       return;
     }
+    r_.events_.push_back({page_record::event_kind::end, r_.intern(element), open_.back(), 0, 0, false});
   }
-  void tag_text(const char* text) override {
-    const std::string_view t(text);
-    r_.events_.push_back(
-        {page_record::event_kind::text, 0, open_.back(), r_.keep(t), static_cast<std::uint32_t>(t.size())});
+  void on_characters(std::string_view text) override {
+    r_.events_.push_back({page_record::event_kind::text, 0, open_.back(), r_.keep(text),
+                          static_cast<std::uint32_t>(text.size()), has_visible_text(text) != 0});
   }
   // Elements still open when the page ended (XML cut short) end there.
   void finish() {
-    while (open_.size() > 1) close();
+    while (open_.size() > 1) close(true);
   }
 
  private:
@@ -64,12 +71,18 @@ class page_recorder : public job_callbacks {
       if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return out;
   }
-  // Ends the innermost open element, under the name its start had.
-  void close() {
+  // Ends the innermost open element. implied: the page gave no end for it (the tree ends it,
+  // the events the rules see do not).
+  void close(bool implied) {
     const std::uint32_t node = open_.back();
     open_.pop_back();
     r_.nodes_[node].last_event = static_cast<std::uint32_t>(r_.events_.size());
-    r_.events_.push_back({page_record::event_kind::end, r_.events_[r_.nodes_[node].first_event].name, node, 0, 0});
+    if (!implied) {
+      r_.events_.push_back(
+          {page_record::event_kind::end, r_.events_[r_.nodes_[node].first_event].name, node, 0, 0, false});
+    } else {
+      r_.nodes_[node].last_event = static_cast<std::uint32_t>(r_.events_.size()) - 1;
+    }
   }
   void begin() {
     r_.nodes_.push_back({});  // the document
@@ -85,6 +98,7 @@ std::optional<page_record> page_record::read(std::string_view page, std::string*
   record.store_.reserve(page.size() / 2);
   page_recorder recorder(record);
   parser reader(&recorder);
+  reader.set_page_tap(&recorder);
   const int parsed = reader.parse_buffer(page.data(), page.size());
   recorder.finish();
   if (parsed != 0) {
@@ -101,6 +115,7 @@ std::optional<page_record> page_record::fetch(const std::string& address, page_f
   page_record record;
   page_recorder recorder(record, stop);
   parser reader(&recorder, &fetcher);
+  reader.set_page_tap(&recorder);
   const int fetched = reader.process_url(address);
   recorder.finish();
   if (fetched != 0) {
@@ -138,6 +153,7 @@ std::vector<std::pair<std::string_view, std::string_view>> page_record::attribut
   const event& start = events_[nodes_[node].first_event];
   for (std::uint32_t i = 0; i < start.count; ++i) {
     const stored_attribute& a = attributes_[start.text + i];
+    if (a.value == no_value) break;
     out.emplace_back(std::string_view(store_.data() + a.name), std::string_view(store_.data() + a.value));
   }
   return out;
@@ -148,6 +164,7 @@ std::optional<std::string_view> page_record::attribute(std::uint32_t node, std::
   const event& start = events_[nodes_[node].first_event];
   for (std::uint32_t i = 0; i < start.count; ++i) {
     const stored_attribute& a = attributes_[start.text + i];
+    if (a.value == no_value) break;
     const std::string_view n(store_.data() + a.name);
     if (n.size() != name.size()) continue;
     bool same = true;
@@ -161,9 +178,9 @@ std::string page_record::text_of(std::uint32_t node) const {
   std::string out;
   const element& n = nodes_[node];
   for (std::uint32_t i = n.first_event; i < n.last_event; ++i) {
-    if (events_[i].kind != event_kind::text) continue;
+    if (events_[i].kind != event_kind::text || !events_[i].visible) continue;
     if (!out.empty()) out.push_back(' ');
-    out.append(text(events_[i]));
+    out += collapse_spaces(text(events_[i]));
   }
   return out;
 }
@@ -172,7 +189,7 @@ size_t page_record::text_length(std::uint32_t node) const {
   size_t length = 0;
   const element& n = nodes_[node];
   for (std::uint32_t i = n.first_event; i < n.last_event; ++i)
-    if (events_[i].kind == event_kind::text) length += events_[i].count + 1;
+    if (events_[i].kind == event_kind::text && events_[i].visible) length += events_[i].count + 1;
   return length;
 }
 
@@ -183,8 +200,9 @@ void page_record::replay(page_event_sink& sink) const {
       case event_kind::start: {
         attrs.clear();
         for (std::uint32_t i = 0; i < e.count; ++i) {
-          attrs.push_back(store_.data() + attributes_[e.text + i].name);
-          attrs.push_back(store_.data() + attributes_[e.text + i].value);
+          const stored_attribute& a = attributes_[e.text + i];
+          attrs.push_back(store_.data() + a.name);
+          attrs.push_back(a.value == no_value ? nullptr : store_.data() + a.value);
         }
         attrs.push_back(nullptr);
         sink.on_start_element(names_[e.name].c_str(), attrs.data());

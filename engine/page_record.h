@@ -1,8 +1,8 @@
 #pragma once
 // A page read once and kept as its parse events and the tree of its elements: what rules are
-// suggested from. The events are those a parse job's rules see (the same HTML or XML decision,
-// the same encoding), kept compactly, so candidate rules can be run over them again and again
-// without parsing the page anew.
+// suggested from. The events are exactly those a parse job's rules see (the same HTML or XML
+// decision, the same encoding, raw texts), kept compactly, so candidate rules can be run over
+// them again and again without parsing the page anew.
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -26,10 +26,12 @@ class page_record {
     std::uint32_t node = 0;   // start, end: the element's node
     std::uint32_t text = 0;   // text: where its text begins in the store; start: its first attribute
     std::uint32_t count = 0;  // text: its length; start: its number of attributes
+    bool visible = false;     // text: it has a visible character
   };
   struct stored_attribute {
-    std::uint32_t name = 0, value = 0;  // where each begins in the store
+    std::uint32_t name = 0, value = 0;  // where each begins in the store; value no_value for none
   };
+  static constexpr std::uint32_t no_value = 0xFFFFFFFF;
   struct element {
     std::uint32_t name = 0;  // index into names(), in small letters
     std::uint32_t parent = 0;
@@ -52,13 +54,14 @@ class page_record {
   const std::vector<std::string>& names() const { return names_; }
   bool is_xml() const { return is_xml_; }
 
-  // A text event's text (white space collapsed, as the rules see it).
+  // A text event's text as the page gives it (white space not collapsed).
   std::string_view text(const event& e) const { return {store_.data() + e.text, e.count}; }
-  // An element's attributes: name and value pairs, values never null.
+  // An element's attributes up to the first without a value (the rules look no further).
   std::vector<std::pair<std::string_view, std::string_view>> attributes(std::uint32_t node) const;
   std::optional<std::string_view> attribute(std::uint32_t node, std::string_view name) const;
   const std::string& name_of(std::uint32_t node) const { return names_[nodes_[node].name]; }
-  // Every text inside the element, joined with single spaces: what a capture of it collects.
+  // Every visible text inside the element, collapsed and joined with single spaces: what a
+  // capture of it collects.
   std::string text_of(std::uint32_t node) const;
   // Its length without building it.
   size_t text_length(std::uint32_t node) const;

@@ -61,6 +61,10 @@ class parser : public parsedef_file, private walk_observer {
   // The status of the last reply; 0 before any.
   int http_status() const { return http_status_; }
 
+  // Who also receives every page's raw events, before the rules see them (the suggester keeps
+  // them to run rules over again); null for none. It must outlive the parses.
+  void set_page_tap(page_event_sink* tap) { tap_ = tap; }
+
   // Whether the last page parsed was read as XML (it declares itself so), else as HTML.
   bool page_is_xml() const { return is_xml_; }
 
@@ -93,6 +97,7 @@ class parser : public parsedef_file, private walk_observer {
   retrieval_progress& progress_;
   const bool page_events_;
   rule_walk walk_;
+  page_event_sink* tap_ = nullptr;
 
   bool is_xml_ = false;
   int parsedef_encoding_ = 3;  // 3: the ParseDef fixes no encoding

@@ -23,6 +23,27 @@ bool has_xml_declaration(std::string_view page) {
   }
   return false;
 }
+// Hands each event to the tap, then to the rules.
+class tee_sink : public page_event_sink {
+ public:
+  tee_sink(page_event_sink& first, page_event_sink& second) : first_(first), second_(second) {}
+  void on_start_element(const char* name, const char* const* attrs) override {
+    first_.on_start_element(name, attrs);
+    second_.on_start_element(name, attrs);
+  }
+  void on_end_element(const char* name) override {
+    first_.on_end_element(name);
+    second_.on_end_element(name);
+  }
+  void on_characters(std::string_view text) override {
+    first_.on_characters(text);
+    second_.on_characters(text);
+  }
+
+ private:
+  page_event_sink& first_;
+  page_event_sink& second_;
+};
 }  // namespace
 
 int parser::parse_file(const std::string& path) {
@@ -43,6 +64,8 @@ int parser::parse_buffer(const char* document, size_t length) {
   }
   std::string_view page(document, length);
   is_xml_ = has_xml_declaration(page);
+  tee_sink tee(tap_ != nullptr ? *tap_ : walk_, walk_);
+  page_event_sink& sink = tap_ != nullptr ? static_cast<page_event_sink&>(tee) : walk_;
   std::string error;
   bool parsed;
   ++report_.pages;
@@ -50,7 +73,7 @@ int parser::parse_buffer(const char* document, size_t length) {
     const encoding_choice how = xml_page_encoding(page);
     report_.encoding = how.name;
     report_.encoding_source = how.source;
-    parsed = parse_xml_page(page, walk_, &error);
+    parsed = parse_xml_page(page, sink, &error);
   } else {
     std::string chosen = "UTF-8";
     report_.encoding_source = "no encoding the parser supports: UTF-8 assumed";
@@ -66,9 +89,9 @@ int parser::parse_buffer(const char* document, size_t length) {
       // Converted here rather than by the library, which stops at the five bytes the code
       // page leaves undefined; pages that use them still read to their end.
       std::string utf8 = windows1252_to_utf8(page);
-      parsed = parse_html_page(utf8, "UTF-8", walk_, &error);
+      parsed = parse_html_page(utf8, "UTF-8", sink, &error);
     } else {
-      parsed = parse_html_page(page, chosen, walk_, &error);
+      parsed = parse_html_page(page, chosen, sink, &error);
     }
   }
   walk_.end_page();

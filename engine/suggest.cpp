@@ -24,10 +24,12 @@ struct candidate {
   element_choice start, headline;
   std::optional<element_choice> subhead, link, end;
   bool link_first = false;
-  bool skipto = false;  // an empty SKIPTO rule: after each headline the walk waits for the next START
+  // A SKIPTO rule: after each headline the walk waits for it (or, empty, for the next START).
+  bool skipto = false;
+  std::optional<element_choice> skip_to;
   bool substring_mode() const {
     return start.substring || headline.substring || (subhead && subhead->substring) || (link && link->substring) ||
-           (end && end->substring);
+           (end && end->substring) || (skip_to && skip_to->substring);
   }
 };
 
@@ -47,7 +49,10 @@ parsedef_rules rules_of(const candidate& c) {
   add(rule_kind::headline, c.headline);
   if (c.subhead) add(rule_kind::subhead, *c.subhead);
   if (c.link) add(rule_kind::link, *c.link);
-  if (c.skipto) s.rules.push_back({rule_kind::skipto, {}});
+  if (c.skipto) {
+    s.rules.push_back({rule_kind::skipto, {}});
+    if (c.skip_to) s.rules.back().patterns.push_back(pattern_of(*c.skip_to));
+  }
   if (c.end) add(rule_kind::end, *c.end);
   parsedef_rules rules;
   rules.sections.push_back(std::move(s));
@@ -120,8 +125,11 @@ score score_of(const std::vector<suggested_item>& items, const target& t) {
   for (const suggested_item& item : items) {
     folded.clear();
     append_folded(folded, collapse_spaces(item.heading));
-    for (size_t i = 0; i < t.examples.size(); ++i)
-      if (!seen[i] && folded.find(t.examples[i]) != std::string::npos) seen[i] = 1;
+    if (std::any_of(seen.begin(), seen.end(), [](char b) { return b == 0; })) {
+      const std::string searched = search_form(item.heading);
+      for (size_t i = 0; i < t.examples.size(); ++i)
+        if (!seen[i] && searched.find(t.examples[i]) != std::string::npos) seen[i] = 1;
+    }
     if (item.subheading && has_visible_text(*item.subheading)) ++with_subhead;
     const auto places = t.by_heading.find(folded);
     if (places == t.by_heading.end()) continue;
@@ -153,37 +161,45 @@ struct tried {
 
 // The first text-bearing element after the heading in each record that every record (nearly)
 // has: the subheading.
+// The text-bearing elements after the heading in each record (the first and the second kind,
+// anchors aside) that every record (nearly) has: a subheading.
 std::vector<element_choice> subhead_choices(const page_record& page, const expected_set& set) {
   const auto& nodes = page.nodes();
-  std::vector<std::uint32_t> found;
-  std::uint32_t first_kind_name = 0;
-  bool have_kind = false;
-  for (std::uint32_t heading : set.headings) {
-    std::uint32_t block = set.block;
-    for (std::uint32_t b : set.blocks)
-      if (is_inside(page, heading, b)) block = b;
-    const std::uint32_t record = record_of(page, heading, block);
-    const std::uint32_t end = record == heading ? nodes[heading].last_event : nodes[record].last_event;
-    // In a record the heading is part of; a heading that is its own record has its summary
-    // as the next element of the list.
-    const std::uint32_t from = nodes[heading].last_event + 1;
-    const std::uint32_t stop = record == heading ? std::min<std::uint32_t>(from + 40, nodes[block].last_event) : end;
-    for (std::uint32_t i = from; i < stop; ++i) {
-      const auto& e = page.events()[i];
-      if (e.kind != page_record::event_kind::start) continue;
-      if (page.text_length(e.node) < 2 || is_inside(page, e.node, heading)) continue;
-      if (page.name_of(e.node) == page.name_of(heading) || page.name_of(e.node) == "a") break;  // the next headline
-      if (!have_kind) {
-        first_kind_name = nodes[e.node].name;
-        have_kind = true;
+  std::vector<element_choice> choices;
+  for (size_t ordinal = 0; ordinal < 2; ++ordinal) {
+    std::vector<std::uint32_t> found;
+    for (std::uint32_t heading : set.headings) {
+      std::uint32_t block = set.block;
+      for (std::uint32_t b : set.blocks)
+        if (is_inside(page, heading, b)) block = b;
+      const std::uint32_t record = record_of(page, heading, block);
+      // In a record the heading is part of; a heading that is its own record has its summary
+      // as the next element of the list.
+      const std::uint32_t from = nodes[heading].last_event + 1;
+      const std::uint32_t stop =
+          record == heading ? std::min<std::uint32_t>(from + 40, nodes[block].last_event) : nodes[record].last_event;
+      size_t seen = 0;
+      std::uint32_t last = 0;
+      for (std::uint32_t i = from; i < stop; ++i) {
+        const auto& e = page.events()[i];
+        if (e.kind != page_record::event_kind::start) continue;
+        if (last != 0 && is_inside(page, e.node, last)) continue;
+        if (page.name_of(e.node) == page.name_of(heading)) break;  // the next headline
+        if (page.text_length(e.node) < 2 || page.name_of(e.node) == "a") continue;
+        last = e.node;
+        if (seen++ == ordinal) {
+          found.push_back(e.node);
+          break;
+        }
       }
-      if (nodes[e.node].name == first_kind_name) found.push_back(e.node);
-      break;
     }
+    if (found.empty() || found.size() * 10 < set.headings.size() * 9) break;
+    if (std::any_of(found.begin(), found.end(),
+                    [&](std::uint32_t n) { return nodes[n].name != nodes[found.front()].name; }))
+      continue;
+    const auto patterns = patterns_for(page, found);
+    if (!patterns.empty()) choices.push_back(patterns.front());
   }
-  if (found.size() * 10 < set.headings.size() * 9) return {};
-  std::vector<element_choice> choices = patterns_for(page, found);
-  if (choices.size() > 2) choices.resize(2);
   return choices;
 }
 
@@ -229,7 +245,11 @@ std::string section_text(const candidate& c) {
   rule_line("headline", c.headline);
   if (c.subhead) rule_line("subhead", *c.subhead);
   if (c.link) rule_line("link", *c.link);
-  if (c.skipto) out += "    <skipto/>\n";
+  if (c.skipto && c.skip_to) {
+    rule_line("skipto", *c.skip_to);
+  } else if (c.skipto) {
+    out += "    <skipto/>\n";
+  }
   if (c.end) rule_line("end", *c.end);
   return out + "  </section>\n";
 }
@@ -239,7 +259,7 @@ std::string summary_of(const candidate& c, size_t headlines) {
   out += "START " + element_text(c.start) + ", HEADLINE " + element_text(c.headline);
   if (c.subhead) out += ", SUBHEAD " + element_text(*c.subhead);
   if (c.link) out += ", LINK " + element_text(*c.link);
-  if (c.skipto) out += ", SKIPTO (empty)";
+  if (c.skipto) out += c.skip_to ? ", SKIPTO " + element_text(*c.skip_to) : std::string(", SKIPTO (empty)");
   if (c.end) out += ", END " + element_text(*c.end);
   return out;
 }
@@ -269,6 +289,9 @@ class suggester {
       const auto chain = heading_elements(page_, place.element);
       for (size_t i = 0; i < chain.size() && i < 3; ++i) {
         const expected_set set = headlines_like(page_, chain[i]);
+        // An element around the example's is its heading only if, in the other headlines too,
+        // it holds no more than their like of the example's element.
+        if (i > 0 && !holds_only_the_heading(set, chain, i)) continue;
         const auto patterns = patterns_for(page_, set.headings);
         if (patterns.empty()) continue;
         const size_t matched = matches_on_page(page_, patterns.front(), patterns.front().substring);
@@ -335,41 +358,43 @@ class suggester {
       for (const element_choice& c : feed_summary(page_, records, set.headings)) subheads.emplace_back(c);
       link = feed_link(page_, records);
     } else {
-      const auto found = subhead_choices(page_, set);
-      if (!found.empty()) subheads.emplace_back(found.front());
+      for (const element_choice& c : subhead_choices(page_, set)) subheads.emplace_back(c);
     }
     subheads.emplace_back(std::nullopt);
     // An anchor around the heading (a card that is one link): its href comes before the
     // heading starts, so a LINK rule must take it.
     std::vector<std::optional<element_choice>> links{link};
-    if (!page_.is_xml()) {
-      for (std::uint32_t n = page_.nodes()[set.headings.front()].parent;
-           n != 0 && n != page_.nodes()[records.front()].parent; n = page_.nodes()[n].parent) {
-        if (page_.name_of(n) != "a") continue;
-        links.emplace_back(element_choice{"a", "", "", false});
-        break;
-      }
+    if (!page_.is_xml() && link_outside(set.headings.front(), records.front())) {
+      links.emplace_back(element_choice{"a", "", "", false});
+      if (auto anchor = record_anchor(set, records)) links.emplace_back(*anchor);
     }
 
     // Every combination, the surest first: with a subheading, matching fewest elements. The
     // first that yields exactly the headlines expected is as good as any after it.
     std::vector<std::pair<size_t, candidate>> order;
+    // After each headline the walk may wait for the next record (an empty SKIPTO when each
+    // record is a START; the record's pattern as SKIPTO when the block is).
+    std::optional<element_choice> record_pattern;
+    if (records.front() != set.headings.front()) {
+      const auto record_patterns = patterns_for(page_, records);
+      if (!record_patterns.empty()) record_pattern = record_patterns.front();
+    }
     for (const element_choice& h : heading_patterns) {
       for (const auto& sub : subheads) {
-        for (const auto& l : links) {
-          for (const start_option& st : starts) {
-            for (bool skipto : {false, true}) {
-              if (skipto && !st.per_record) continue;
-              candidate c{st.choice, h, sub, l, {}, l.has_value(), skipto};
-              const size_t spread = spread_of(c);
-              order.emplace_back(spread * 8 + (sub ? 0 : 4) + (l == link ? 0 : 2) + (skipto ? 1 : 0), std::move(c));
-            }
+        for (const start_option& st : starts) {
+          for (int skip = 0; skip < 3; ++skip) {
+            if (skip == 1 && !st.per_record) continue;
+            if (skip == 2 && (st.per_record || !record_pattern)) continue;
+            candidate c{st.choice, h, sub, link, {}, link.has_value(), skip > 0, {}};
+            if (skip == 2) c.skip_to = record_pattern;
+            order.emplace_back(spread_of(c) * 4 + (sub ? 0 : 2) + (skip > 0 ? 1 : 0), std::move(c));
           }
         }
       }
     }
     std::stable_sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     std::optional<tried> best;
+    std::vector<std::pair<score, candidate>> tried_rules;
     auto consider = [&](const candidate& c) {
       tried t2{c, {}, run(page_, c, request_.address)};
       t2.result = score_of(t2.items, t);
@@ -377,6 +402,7 @@ class suggester {
       if (std::getenv("SUGGEST_DEBUG"))
         std::fprintf(stderr, "candidate %s: f1 %.3f, headings %.3f, spread %zu\n",
                      summary_of(c, t2.items.size()).c_str(), t2.result.f1, t2.result.headings_f1, t2.result.spread);
+      tried_rules.emplace_back(t2.result, c);
       if (!best || t2.result.better_than(best->result)) best = std::move(t2);
     };
     constexpr size_t most_runs = 16;
@@ -386,12 +412,22 @@ class suggester {
     }
     if (!best) return std::nullopt;
 
-    // Links from an anchor around or before the heading, when the heading holds none.
-    if (!page_.is_xml() && best->result.f1 < best->result.headings_f1) {
-      candidate c = best->rules;
-      c.link = element_choice{"a", "", "", false};
-      c.link_first = true;
-      consider(c);
+    // Rules that find the headings but pair them with the wrong links: the link stands outside
+    // the heading, and a LINK rule takes it (the first one, before the anchor's text could).
+    if (!best->result.perfect() && links.size() > 1) {
+      std::stable_sort(tried_rules.begin(), tried_rules.end(), [](const auto& a, const auto& b) {
+        return a.first.headings_f1 != b.first.headings_f1 ? a.first.headings_f1 > b.first.headings_f1
+                                                          : a.first.f1 > b.first.f1;
+      });
+      const auto promising = tried_rules;
+      for (size_t i = 0; i < promising.size() && i < 4 && !best->result.perfect(); ++i) {
+        for (size_t l = 1; l < links.size() && !best->result.perfect(); ++l) {
+          candidate c = promising[i].second;
+          c.link = links[l];
+          c.link_first = true;
+          consider(c);
+        }
+      }
     }
     // Where the block ends, when the headline's pattern matches more than the list.
     if (best->result.right < best->result.found) {
@@ -413,6 +449,65 @@ class suggester {
       return found->second;
     };
     return count(c.start) + count(c.headline);
+  }
+
+  bool holds_only_the_heading(const expected_set& set, const std::vector<std::uint32_t>& chain, size_t level) const {
+    // The names from the element around down to the example's own.
+    std::vector<std::uint32_t> path;
+    for (size_t i = level; i-- > 0;) path.push_back(page_.nodes()[chain[i]].name);
+    size_t loose = 0;
+    for (std::uint32_t y : set.headings) {
+      std::uint32_t core = y;
+      for (std::uint32_t name : path) {
+        std::uint32_t next = 0;
+        for (std::uint32_t child : page_.nodes()[core].children)
+          if (page_.nodes()[child].name == name) {
+            next = child;
+            break;
+          }
+        if (next == 0) break;
+        core = next;
+      }
+      const size_t inner = core == y ? 0 : page_.text_length(core), outer = page_.text_length(y);
+      if (core == y || outer > inner + inner / 8 + 4) ++loose;
+    }
+    return loose * 10 <= set.headings.size();
+  }
+
+  // Whether the heading's link stands outside it: an anchor around it, or one elsewhere in its
+  // record and none in it. A LINK rule must take it then.
+  bool link_outside(std::uint32_t heading, std::uint32_t record) const {
+    const auto& nodes = page_.nodes();
+    for (std::uint32_t n = nodes[heading].parent; n != 0 && n != nodes[record].parent; n = nodes[n].parent)
+      if (page_.name_of(n) == "a") return true;
+    if (record == heading || page_.name_of(heading) == "a") return false;
+    for (std::uint32_t i = nodes[heading].first_event; i < nodes[heading].last_event; ++i) {
+      const auto& e = page_.events()[i];
+      if (e.kind == page_record::event_kind::start && page_.name_of(e.node) == "a") return false;
+    }
+    return !link_of(page_, heading, record).empty();
+  }
+
+  // A pattern for the anchors that hold the headlines' links, one in each record.
+  std::optional<element_choice> record_anchor(const expected_set& set,
+                                              const std::vector<std::uint32_t>& records) const {
+    std::vector<std::uint32_t> anchors;
+    for (size_t i = 0; i < set.headings.size(); ++i) {
+      const auto& r = page_.nodes()[records[i]];
+      for (std::uint32_t e = r.first_event; e < r.last_event; ++e) {
+        const auto& ev = page_.events()[e];
+        if (ev.kind != page_record::event_kind::start || page_.name_of(ev.node) != "a") continue;
+        const auto href = page_.attribute(ev.node, "href");
+        if (href && *href == set.links[i]) {
+          anchors.push_back(ev.node);
+          break;
+        }
+      }
+    }
+    if (anchors.size() != set.headings.size()) return std::nullopt;
+    const auto patterns = patterns_for(page_, anchors);
+    if (patterns.empty() || patterns.front().attribute.empty()) return std::nullopt;
+    return patterns.front();
   }
 
   std::uint32_t block_of(const expected_set& set, std::uint32_t heading) const {
@@ -452,7 +547,7 @@ class suggester {
                                              : join_url(request_.address, set.links[i]).value_or(std::string()));
       t.by_heading[fold_case(collapse_spaces(set.texts[i]))].push_back(i);
     }
-    for (const std::string& e : request_.examples) t.examples.push_back(fold_case(collapse_spaces(e)));
+    for (const std::string& e : request_.examples) t.examples.push_back(search_form(e));
     return t;
   }
 

@@ -158,9 +158,24 @@ std::uint32_t record_of(const page_record& page, std::uint32_t node, std::uint32
   return node;
 }
 
+std::string search_form(std::string_view text) {
+  // A no-break space reads as a space: the user types one.
+  std::string spaced;
+  spaced.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\xC2' && i + 1 < text.size() && text[i + 1] == '\xA0') {
+      spaced.push_back(' ');
+      ++i;
+    } else {
+      spaced.push_back(text[i]);
+    }
+  }
+  return fold_case(collapse_spaces(spaced));
+}
+
 std::vector<example_place> find_example(const page_record& page, const std::string& example, size_t limit) {
   std::vector<example_place> places;
-  const std::string needle = fold_case(collapse_spaces(example));
+  const std::string needle = search_form(example);
   if (needle.empty()) return places;
   // The page's texts folded and joined with spaces, as a capture joins them, so an example
   // that runs over two elements ("<b>AT&T</b> and the board") is found whole.
@@ -168,11 +183,11 @@ std::vector<example_place> find_example(const page_record& page, const std::stri
   std::vector<std::uint32_t> starts, events;
   const auto& all = page.events();
   for (std::uint32_t i = 0; i < all.size(); ++i) {
-    if (all[i].kind != page_record::event_kind::text || inside_code(page, all[i].node)) continue;
+    if (all[i].kind != page_record::event_kind::text || !all[i].visible || inside_code(page, all[i].node)) continue;
     if (!text.empty()) text.push_back(' ');
     starts.push_back(static_cast<std::uint32_t>(text.size()));
     events.push_back(i);
-    append_folded(text, page.text(all[i]));
+    text.append(search_form(page.text(all[i])));
   }
   for (size_t at = text.find(needle); at != std::string::npos && places.size() < limit;
        at = text.find(needle, at + 1)) {
@@ -189,7 +204,7 @@ std::vector<example_place> find_example(const page_record& page, const std::stri
 }
 
 std::vector<std::string> closest_texts(const page_record& page, const std::string& example, size_t count) {
-  const std::vector<std::string> wanted = words_of(fold_case(collapse_spaces(example)));
+  const std::vector<std::string> wanted = words_of(search_form(example));
   if (wanted.empty()) return {};
   struct scored {
     double score;
@@ -198,16 +213,15 @@ std::vector<std::string> closest_texts(const page_record& page, const std::strin
   std::vector<scored> best;
   std::set<std::string> seen;
   for (const auto& e : page.events()) {
-    if (e.kind != page_record::event_kind::text || inside_code(page, e.node)) continue;
-    const std::string folded = fold_case(page.text(e));
-    const std::vector<std::string> words = words_of(folded);
+    if (e.kind != page_record::event_kind::text || !e.visible || inside_code(page, e.node)) continue;
+    const std::vector<std::string> words = words_of(search_form(page.text(e)));
     if (words.empty()) continue;
     size_t shared = 0;
     for (const std::string& w : wanted)
       if (std::find(words.begin(), words.end(), w) != words.end()) ++shared;
     if (shared == 0) continue;
     const double score = static_cast<double>(shared) / static_cast<double>(std::max(words.size(), wanted.size()));
-    std::string shown(page.text(e));
+    std::string shown = collapse_spaces(page.text(e));
     if (shown.size() > 80) shown = shown.substr(0, utf8_prefix_length(shown, 77)) + "...";
     if (!seen.insert(shown).second) continue;
     best.push_back({score, std::move(shown)});
@@ -250,10 +264,16 @@ std::string link_of(const page_record& page, std::uint32_t heading, std::uint32_
   for (node_id n = heading; n != document && n != nodes[record].parent; n = nodes[n].parent)
     if (is_named(page, n, "a"))
       if (auto href = page.attribute(n, "href")) return std::string(*href);
-  // An anchor within the heading, else the first after it in its record.
+  // An anchor within the heading, else the first after it in its record, else the last before it.
   const auto& events = page.events();
   const std::uint32_t end = record != document ? nodes[record].last_event : nodes[heading].last_event;
   for (std::uint32_t i = nodes[heading].first_event; i < end; ++i) {
+    const auto& e = events[i];
+    if (e.kind == page_record::event_kind::start && is_named(page, e.node, "a"))
+      if (auto href = page.attribute(e.node, "href")) return std::string(*href);
+  }
+  if (record == document || record == heading) return {};
+  for (std::uint32_t i = nodes[heading].first_event; i-- > nodes[record].first_event;) {
     const auto& e = events[i];
     if (e.kind == page_record::event_kind::start && is_named(page, e.node, "a"))
       if (auto href = page.attribute(e.node, "href")) return std::string(*href);

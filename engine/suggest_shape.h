@@ -34,6 +34,9 @@ struct expected_set {
   std::vector<std::string> links;       // each link as the page gives it ("" when none)
 };
 
+// A text as examples are looked for in it: letter case folded, every run of spaces (a no-break
+// space too) one space.
+std::string search_form(std::string_view text);
 // Every place an example's text stands (at most limit), in page order.
 std::vector<example_place> find_example(const page_record& page, const std::string& example, size_t limit);
 // The page's texts nearest to an example that stands nowhere, at most count.

@@ -40,12 +40,23 @@ struct quality {
   size_t yielded = 0;
 };
 
+// A heading as a reader compares it: letter case and spacing aside (a no-break space is a space).
+std::string as_read(const std::string& heading) {
+  std::string spaced;
+  for (size_t i = 0; i < heading.size(); ++i) {
+    const bool no_break = heading[i] == '\xC2' && i + 1 < heading.size() && heading[i + 1] == '\xA0';
+    spaced.push_back(no_break ? ' ' : heading[i]);
+    if (no_break) ++i;
+  }
+  return fold_case(collapse_spaces(spaced));
+}
+
 quality score(const std::vector<suggested_item>& items, const std::vector<expected_headline>& expected) {
   std::multimap<std::string, std::string> left;
-  for (const auto& e : expected) left.emplace(fold_case(collapse_spaces(e.heading)), e.link);
+  for (const auto& e : expected) left.emplace(as_read(e.heading), e.link);
   size_t right = 0;
   for (const auto& item : items) {
-    auto [first, last] = left.equal_range(fold_case(collapse_spaces(item.heading)));
+    auto [first, last] = left.equal_range(as_read(item.heading));
     for (auto it = first; it != last; ++it) {
       if (it->second == item.link) {
         left.erase(it);

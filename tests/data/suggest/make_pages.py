@@ -345,12 +345,138 @@ def busy_pages():
     add("32-link-in-another-cell", base, page("Bulletin Board", body), [(t, join(base, "/g/%d" % i)) for i, t in enumerate(items)])
 
 
+def messy_pages():
+    rng = random.Random(43)
+    base = "https://messy.example/news/"
+    # 33. Modifier classes on some stories: "story story--video", "story story--opinion".
+    items = headlines(rng, 10)
+    kinds = ["", " story--video", " story--opinion"]
+    body = NAV + "<div class=\"stream\">" + "".join(
+        "<div class=\"story%s\"><h2 class=\"story__title\"><a class=\"story__link\" href=\"/x/%d\">%s</a></h2>"
+        "<p class=\"story__teaser\">%s</p></div>" % (kinds[i % 3], i, esc(t), sentence(rng, 9)) for i, t in enumerate(items)) + "</div>" + FOOTER
+    add("33-modifier-classes", base, page("Stream", body), [(t, join(base, "/x/%d" % i)) for i, t in enumerate(items)])
+
+    # 34. Some items without a summary.
+    items = headlines(rng, 9)
+    body = NAV + "<ul class=\"list\">" + "".join(
+        "<li><a href=\"/y/%d\">%s</a>%s</li>" % (i, esc(t), "<p>%s</p>" % sentence(rng, 7) if i % 3 else "")
+        for i, t in enumerate(items)) + "</ul>" + FOOTER
+    add("34-optional-summaries", base, page("Mixed List", body), [(t, join(base, "/y/%d" % i)) for i, t in enumerate(items)])
+
+    # 35. The link on the picture before the heading, the heading without one.
+    items = headlines(rng, 8)
+    body = NAV + "<div class=\"tiles\">" + "".join(
+        "<div class=\"tile\"><a class=\"pic\" href=\"/z/%d\"><img src=\"/z/%d.jpg\"></a><h3>%s</h3><span>%d min read</span></div>"
+        % (i, i, esc(t), rng.randint(2, 9)) for i, t in enumerate(items)) + "</div>" + FOOTER
+    add("35-link-on-the-picture", base, page("Tiles", body), [(t, join(base, "/z/%d" % i)) for i, t in enumerate(items)])
+
+    # 36. The first headline also in a ticker at the top of the page.
+    items = headlines(rng, 8)
+    body = ("<div class=\"ticker\"><b>Breaking:</b> <a href=\"/t/0\">%s</a></div>" % esc(items[0]) + NAV +
+            "<section id=\"latest\">" + "".join("<article><h2><a href=\"/t/%d\">%s</a></h2><p>%s</p></article>"
+                                                   % (i, esc(t), sentence(rng, 8)) for i, t in enumerate(items)) + "</section>" + FOOTER)
+    add("36-example-also-in-a-ticker", base, page("Ticker", body), [(t, join(base, "/t/%d" % i)) for i, t in enumerate(items)])
+
+    # 37. Headlines written over several lines with entities and odd spacing.
+    items = headlines(rng, 7)
+    body = NAV + "<div id=\"list\">" + "".join(
+        "<div class=\"row\">\n  <a href=\"/w/%d\">\n    %s&nbsp;&mdash;&nbsp;%s\n  </a>\n</div>\n" % (i, esc(t), "update")
+        for i, t in enumerate(items)) + "</div>" + FOOTER
+    add("37-whitespace-and-entities", base, page("Spacing", body),
+        [("%s\u00a0\u2014\u00a0update" % t, join(base, "/w/%d" % i)) for i, t in enumerate(items)])
+
+    # 38. Headline texts also in JSON-LD and a script, and comments in the markup.
+    items = headlines(rng, 6)
+    ld = "{\"@type\":\"ItemList\",\"itemListElement\":[%s]}" % ",".join("{\"name\":\"%s\"}" % t for t in items)
+    body = ("<script type=\"application/ld+json\">%s</script>" % ld + NAV + "<!-- list starts -->" + "<div class=\"items\">" +
+            "".join("<!-- item %d --><div class=\"item\"><h4><a href=\"/j/%d\">%s</a></h4></div>" % (i, i, esc(t))
+                    for i, t in enumerate(items)) + "</div>" + FOOTER)
+    add("38-json-ld-and-comments", base, page("Structured", body), [(t, join(base, "/j/%d" % i)) for i, t in enumerate(items)])
+
+    # 39. An old layout of nested tables and font elements.
+    items = headlines(rng, 10)
+    rows = "".join("<tr><td valign=\"top\"><font size=\"2\">&#149;</font></td><td><font face=\"Arial\" size=\"2\"><a href=\"story.asp?id=%d\">"
+                   "<b>%s</b></a><br>%s</font></td></tr>" % (i, esc(t), sentence(rng, 6)) for i, t in enumerate(items))
+    body = ("<table width=\"100%%\"><tr><td width=\"150\"><a href=\"/\">Home</a><br><a href=\"/arc\">Archive</a></td>"
+            "<td><table cellpadding=\"2\">%s</table></td></tr></table>" % rows)
+    add("39-nested-tables", "http://old.example/news/default.asp", page("Old Times", body),
+        [(t, join("http://old.example/news/default.asp", "story.asp?id=%d" % i)) for i, t in enumerate(items)])
+
+    # 40. RSS 2.0 with content:encoded, dc:creator and entities in titles.
+    items = headlines(rng, 6)
+    text = ("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<rss version=\"2.0\" xmlns:content=\"http://purl.org/rss/1.0/modules/content/\" "
+            "xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><channel><title>Blog &amp; More</title><link>https://wp.example/</link>"
+            "<description>d</description>" + "".join(
+                "<item><title>%s &amp; more</title><link>https://wp.example/?p=%d</link><dc:creator><![CDATA[admin]]></dc:creator>"
+                "<pubDate>Tue, 08 Dec 2026 10:00:00 +0000</pubDate><category><![CDATA[News]]></category><guid isPermaLink=\"false\">"
+                "https://wp.example/?p=%d</guid><description><![CDATA[%s [&#8230;]]]></description><content:encoded><![CDATA[<p>%s</p>]]>"
+                "</content:encoded></item>" % (esc(t), i, i, sentence(rng, 6), sentence(rng, 12)) for i, t in enumerate(items))
+            + "</channel></rss>\n")
+    add("40-rss-wordpress", "https://wp.example/feed/", text, [(t + " & more", "https://wp.example/?p=%d" % i) for i, t in enumerate(items)],
+        ext="xml")
+
+    # 41. Two columns, each with its own list of the same shape.
+    left, right = headlines(rng, 5), headlines(rng, 5)
+    col = lambda items, k: "<div class=\"col\"><ul class=\"links\">" + "".join(
+        "<li><a href=\"/%s/%d\">%s</a></li>" % (k, i, esc(t)) for i, t in enumerate(items)) + "</ul></div>"
+    body = NAV + "<div class=\"cols\">" + col(left, "l") + col(right, "r") + "</div>" + FOOTER
+    add("41-two-columns", base, page("Columns", body),
+        [(t, join(base, "/l/%d" % i)) for i, t in enumerate(left)] + [(t, join(base, "/r/%d" % i)) for i, t in enumerate(right)])
+
+    # 42. A pager whose links sit in headings like the stories'.
+    items = headlines(rng, 8)
+    body = NAV + "<div class=\"results\">" + "".join("<h3><a href=\"/r/%d\">%s</a></h3><div>%s</div>" % (i, esc(t), sentence(rng, 6))
+                                                      for i, t in enumerate(items)) + "</div><div class=\"pager\"><h3><a href=\"?page=2\">Next page</a></h3></div>" + FOOTER
+    add("42-pager-in-headings", base, page("Results", body), [(t, join(base, "/r/%d" % i)) for i, t in enumerate(items)])
+
+
+def more_shapes():
+    rng = random.Random(59)
+    base = "https://shapes.example/"
+    # 43. The author's link before the title's in each item.
+    items = headlines(rng, 8)
+    body = NAV + "<ul class=\"posts\">" + "".join(
+        "<li><a class=\"author\" href=\"/u/%d\">Writer %d</a>: <a class=\"title\" href=\"/p/%d\">%s</a></li>" % (i, i, i, esc(t))
+        for i, t in enumerate(items)) + "</ul>" + FOOTER
+    add("43-author-link-first", base, page("Posts", body), [(t, join(base, "/p/%d" % i)) for i, t in enumerate(items)])
+
+    # 44. The permalink after the date, the title a heading of its own.
+    items = headlines(rng, 7)
+    body = NAV + "<div id=\"posts\">" + "".join(
+        "<div class=\"post\"><h2 class=\"title\">%s</h2><div class=\"meta\">Posted 2026-12-0%d <a class=\"permalink\" href=\"/post/%d\">#</a>"
+        "</div><div class=\"body\">%s</div></div>" % (esc(t), i % 9 + 1, i, sentence(rng, 15)) for i, t in enumerate(items)) + "</div>" + FOOTER
+    add("44-permalink-after-date", base, page("Permalinks", body), [(t, join(base, "/post/%d" % i)) for i, t in enumerate(items)])
+
+    # 45. Headlines in a grid of figures with captions.
+    items = headlines(rng, 9)
+    body = NAV + "<div class=\"gallery\">" + "".join(
+        "<figure><a href=\"/g/%d\"><img src=\"/g/%d.jpg\" alt=\"\"></a><figcaption><a href=\"/g/%d\">%s</a></figcaption></figure>"
+        % (i, i, i, esc(t)) for i, t in enumerate(items)) + "</div>" + FOOTER
+    add("45-figure-captions", base, page("Gallery", body), [(t, join(base, "/g/%d" % i)) for i, t in enumerate(items)])
+
+    # 46. A list inside a table cell beside a list of links in the other cell.
+    items, other = headlines(rng, 6), headlines(rng, 4)
+    body = ("<table><tr><td class=\"left\"><ul>" + "".join("<li><a href=\"/o/%d\">%s</a></li>" % (i, esc(t)) for i, t in enumerate(other)) +
+            "</ul></td><td class=\"main\"><ul>" + "".join("<li><a href=\"/m/%d\">%s</a></li>" % (i, esc(t)) for i, t in enumerate(items)) +
+            "</ul></td></tr></table>")
+    add("46-two-cells", base, page("Cells", body), [(t, join(base, "/m/%d" % i)) for i, t in enumerate(items)])
+
+    # 47. Headings with a label inside the link before the title.
+    items = headlines(rng, 8)
+    body = NAV + "<div class=\"feed\">" + "".join(
+        "<h3 class=\"h\"><a href=\"/l/%d\">%s</a></h3><p class=\"d\">%s</p>" % (i, esc(t), sentence(rng, 9))
+        for i, t in enumerate(items)) + "</div>" + FOOTER
+    add("47-headings-and-paragraphs", base, page("Feed", body), [(t, join(base, "/l/%d" % i)) for i, t in enumerate(items)])
+
+
 def main():
     html_list_pages()
     more_html_pages()
     encoded_pages()
     feeds()
     busy_pages()
+    messy_pages()
+    more_shapes()
     for name, address, text, expected, ext, encoding in CORPUS:
         with open(os.path.join(HERE, name + "." + ext), "wb") as f:
             f.write(text.encode(encoding))
