@@ -284,9 +284,15 @@ std::string link_of(const page_record& page, std::uint32_t heading, std::uint32_
 expected_set headlines_like(const page_record& page, std::uint32_t heading) {
   const auto& nodes = page.nodes();
   expected_set set;
+  // Alike over three levels (an anchor, its cell, its row), or two when that leaves the
+  // example alone.
   std::vector<node_id> items;
-  for (node_id n = 1; n < nodes.size(); ++n)
-    if (nodes[n].name == nodes[heading].name && alike(page, n, heading, 2)) items.push_back(n);
+  for (int levels : {3, 2}) {
+    items.clear();
+    for (node_id n = 1; n < nodes.size(); ++n)
+      if (nodes[n].name == nodes[heading].name && alike(page, n, heading, levels)) items.push_back(n);
+    if (items.size() > 1) break;
+  }
   // The list: the nearest element around the example that holds another one like it.
   set.block = nodes[heading].parent;
   if (items.size() > 1) {

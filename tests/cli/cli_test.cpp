@@ -65,6 +65,11 @@ TEST(CliOptions, UsageErrorsAndModes) {
       {{"--store", "s.db", "--no-store", "a.xml"}, false},
       {{"--new", "--format", "rss", "a.xml"}, false},
       {{"--new", "--no-store", "a.xml"}, true},
+      {{"--suggest", "Ferry", "--url", "http://x/"}, true},
+      {{"--suggest", "Ferry", "--suggest", "Storm", "--source", "p.html", "--url", "http://x/"}, true},
+      {{"--suggest", "Ferry", "--source", "p.html"}, false},  // the page needs its address
+      {{"--suggest", "Ferry", "--url", "http://x/", "site.xml"}, false},
+      {{"--suggest", "Ferry", "--url", "http://x/", "--format", "json"}, false},
   };
   for (const row& c : cases) {
     parse_result r = parse_options(c.args);
@@ -283,6 +288,45 @@ TEST(CliQueue, RunsEveryEnabledSiteAndReportsTheOnesThatFail) {
   result json = run_cli({"--queue", "--format", "json", "--root", dir.file("lib")});
   EXPECT_NE(json.out.find(",\"site\":\"Two\",\"site_file\":\"b\\\\TWO.XML\"}"), std::string::npos) << json.out;
   EXPECT_EQ(run_cli({"--queue", "--root", dir.file("nowhere")}).code, 1);
+}
+
+TEST(CliSuggest, PrintsAParseDefOrSaysWhyNot) {
+  const std::string page = sample_dir + "harbour-gazette.html";
+  result made =
+      run_cli({"--suggest", "Storm Ingrid: what to expect", "--source", page, "--url", "http://gazette.example/news/"});
+  EXPECT_EQ(made.code, 0) << made.err;
+  EXPECT_EQ(made.out.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!-- Suggested from the headline", 0), 0u);
+  EXPECT_NE(made.out.find("<headline><a class=\"headline\"/></headline>"), std::string::npos) << made.out;
+  // What it prints runs as any ParseDef does.
+  temp_dir t;
+  result run = run_cli({"--source", page, t.write("suggested.xml", made.out)});
+  EXPECT_EQ(run.code, 0) << run.err;
+  EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 4 * 4) << run.out;
+
+  result absent = run_cli({"--suggest", "Ferry leaves", "--source", page, "--url", "http://gazette.example/news/"});
+  EXPECT_EQ(absent.code, 3);
+  EXPECT_EQ(absent.out, "");
+  EXPECT_EQ(absent.err.rfind(
+                "tidewatch-cli: no text of the page holds \"Ferry leaves\"\nThe nearest texts on the page:\n  ", 0),
+            0u)
+      << absent.err;
+  result missing = run_cli({"--suggest", "Ferry", "--source", t.file("gone.html"), "--url", "http://x/"});
+  EXPECT_EQ(missing.code, 1);
+
+  // From the site itself, through a redirect.
+  testing::http_server server;
+  server.route("/old", [&](testing::http_connection& c, const testing::http_request&) {
+    c.send(testing::http_server::reply(301, "", "Location: " + server.url("/news/") + "\r\n"));
+  });
+  server.route("/news/", [&](testing::http_connection& c, const testing::http_request&) {
+    c.send(testing::http_server::reply(200, testing::read_file(page), "Content-Type: text/html\r\n"));
+  });
+  result fetched = run_cli({"--suggest", "Storm Ingrid: what to expect", "--url", server.url("/old")});
+  EXPECT_EQ(fetched.code, 0) << fetched.err;
+  EXPECT_NE(fetched.out.find("url=\"" + server.url("/old") + "\""), std::string::npos) << fetched.out;
+  EXPECT_EQ(
+      run_cli({"--suggest", "Storm", "--url", "http://127.0.0.1:" + std::to_string(testing::closed_port()) + "/"}).code,
+      1);
 }
 
 // The headline store across console runs: what is new, pages that did not change, sites that
