@@ -15,6 +15,7 @@
 #include "editor/document_editor.h"
 #include "editor/new_channel_dlg.h"
 #include "editor/preview_frame.h"
+#include "editor/section_splice.h"
 #include "ui/wx_text.h"
 #include "vantedit_icon.h"
 
@@ -284,11 +285,25 @@ void CEditorDlg::check_document() {
   text_->mark_faults(CDocumentEditor::fault_kind::reading, faults);
 }
 
+bool CEditorDlg::put_rules(const std::string& sections) {
+  const std::string text = text_->document();
+  const auto place = sections_splice(text, sections, nullptr);
+  if (!place) return false;
+  // One edit: Undo takes the suggested rules out and the old ones back in.
+  text_->BeginUndoAction();
+  text_->SetTargetStart(static_cast<int>(place->from));
+  text_->SetTargetEnd(static_cast<int>(place->to));
+  text_->ReplaceTarget(to_wx(place->text));
+  text_->EndUndoAction();
+  return true;
+}
+
 CPreviewFrame& CEditorDlg::preview() {
   if (preview_ == nullptr) {
     preview_ = new CPreviewFrame(this, [this](std::string* why) { return session_.encoded(why); });
     preview_->set_rule_fault_listener(
         [this](std::vector<document_fault> faults) { text_->mark_faults(CDocumentEditor::fault_kind::rules, faults); });
+    preview_->set_rules_user([this](const std::string& sections) { return put_rules(sections); });
   }
   preview_->Show();
   preview_->Raise();

@@ -50,6 +50,9 @@ class CEditorDlg : public wxDialog, private layout_window, private editor_view {
   CDocumentEditor& editor() { return *text_; }
   // Shows the Preview window (made on first use), which runs the document as it stands.
   CPreviewFrame& preview();
+  // Puts rules in place of the document's sections, as one edit Undo takes back; false when
+  // the document has no root element to hold them.
+  bool put_rules(const std::string& sections);
 
   // Where the tests step in: the answers of the questions, and the file Save As chooses.
   std::function<save_answer()> answer_save;

@@ -6,6 +6,7 @@
 #include <wx/filedlg.h>
 #include <wx/listctrl.h>
 #include <wx/log.h>
+#include <wx/notebook.h>
 #include <wx/panel.h>
 #include <wx/radiobut.h>
 #include <wx/sizer.h>
@@ -17,6 +18,8 @@
 #include <algorithm>
 
 #include "common/text_util.h"
+#include "common/xml_support.h"
+#include "editor/preview_table.h"
 #include "engine/curl_fetcher.h"
 #include "ui/shell.h"
 #include "ui/wx_dispatcher.h"
@@ -31,63 +34,6 @@ constexpr const char* page_filter =
 
 }  // namespace
 
-// A list of rows of texts, drawn on demand: a page can have hundreds of thousands of events.
-// Marked rows are drawn on a highlight.
-class preview_table : public wxListCtrl {
- public:
-  preview_table(wxWindow* parent, const std::vector<std::pair<const char*, int>>& columns)
-      : wxListCtrl(parent, wxID_ANY, wxDefaultPosition, wxDefaultSize,
-                   wxLC_REPORT | wxLC_VIRTUAL | wxLC_SINGLE_SEL | wxLC_HRULES) {
-    for (size_t i = 0; i < columns.size(); ++i)
-      AppendColumn(columns[i].first, wxLIST_FORMAT_LEFT, FromDIP(columns[i].second));
-    marked_.SetBackgroundColour(wxColour(255, 236, 160));
-    marked_.SetTextColour(*wxBLACK);
-  }
-  void clear() {
-    rows_.clear();
-    marks_.clear();
-    first_marked_.reset();
-    SetItemCount(0);
-    Refresh();
-  }
-  void add(std::vector<std::string> texts, bool marked) {
-    if (marked && !first_marked_) first_marked_ = rows_.size();
-    rows_.push_back(std::move(texts));
-    marks_.push_back(marked);
-  }
-  // Brings the first marked row into view: where the rules began to fire.
-  void show_first_marked() {
-    if (!first_marked_) return;
-    // Near the top, with what follows it below, rather than on the last line of the view.
-    const long last = static_cast<long>(rows_.size()) - 1;
-    EnsureVisible(std::min(last, static_cast<long>(*first_marked_) + std::max(GetCountPerPage() - 2, 0)));
-    EnsureVisible(static_cast<long>(*first_marked_));
-  }
-  // Shows the rows added since the last call.
-  void show_added() {
-    SetItemCount(static_cast<long>(rows_.size()));
-    Refresh();
-  }
-  size_t rows() const { return rows_.size(); }
-  const std::vector<std::string>& row(size_t i) const { return rows_[i]; }
-
- private:
-  wxString OnGetItemText(long item, long column) const override {
-    const auto i = static_cast<size_t>(item);
-    const auto c = static_cast<size_t>(column);
-    return i < rows_.size() && c < rows_[i].size() ? to_wx(rows_[i][c]) : wxString();
-  }
-  wxItemAttr* OnGetItemAttr(long item) const override {
-    const auto i = static_cast<size_t>(item);
-    return i < marks_.size() && marks_[i] ? &marked_ : nullptr;
-  }
-
-  std::vector<std::vector<std::string>> rows_;
-  std::vector<bool> marks_;
-  std::optional<size_t> first_marked_;
-  mutable wxItemAttr marked_;
-};
-
 CPreviewFrame::CPreviewFrame(wxWindow* parent, document_source document)
     : wxFrame(parent, wxID_ANY, "Preview - VantEdit", wxDefaultPosition, wxSize(1040, 660),
               wxDEFAULT_FRAME_STYLE | wxFRAME_FLOAT_ON_PARENT),
@@ -96,6 +42,7 @@ CPreviewFrame::CPreviewFrame(wxWindow* parent, document_source document)
       change_timer_(this) {
   if (curl_library_init()) fetcher_ = std::make_unique<curl_fetcher>();
   make_controls();
+  suggester_ = std::make_unique<suggest_runner>(*dispatcher_);
   session_ = std::make_unique<preview_session>(*dispatcher_, fetcher_.get(), static_cast<preview_view&>(*this));
   Bind(wxEVT_TIMER, [this](wxTimerEvent&) { run(); });
   Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) {
@@ -132,18 +79,50 @@ void CPreviewFrame::make_controls() {
   row->Add(run_, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
   row->Add(stop_, 0, wxALIGN_CENTER_VERTICAL);
   top->Add(row, 0, wxEXPAND | wxALL, 8);
+  auto* example_row = new wxBoxSizer(wxHORIZONTAL);
+  example_row->Add(new wxStaticText(panel, wxID_ANY, "&Headline:"), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+  example_ = new wxTextCtrl(panel, wxID_ANY, "", wxDefaultPosition, wxDefaultSize, wxTE_PROCESS_ENTER);
+  example_->SetHint("a headline you see on the page");
+  suggest_ = new wxButton(panel, wxID_ANY, "Su&ggest rules");
+  suggest_->SetToolTip("Makes rules that find this headline and all the others like it on the page");
+  picked_ = new wxButton(panel, wxID_ANY, "This is a h&eadline");
+  picked_->SetToolTip("Suggests rules from the text selected among the parse events");
+  example_row->Add(example_, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+  example_row->Add(suggest_, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+  example_row->Add(picked_, 0, wxALIGN_CENTER_VERTICAL);
+  top->Add(example_row, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 8);
   status_ = new wxStaticText(panel, wxID_ANY, "Choose the page and Run.", wxDefaultPosition, wxDefaultSize,
                              wxST_ELLIPSIZE_END);
   top->Add(status_, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 8);
 
-  auto* sides = new wxSplitterWindow(panel, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_LIVE_UPDATE | wxSP_3DSASH);
-  auto* left = new wxSplitterWindow(sides, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxSP_LIVE_UPDATE | wxSP_3DSASH);
+  // Made at a size that holds a notebook's tabs: GTK complains of a notebook squeezed smaller.
+  auto* sides = new wxSplitterWindow(panel, wxID_ANY, wxDefaultPosition, FromDIP(wxSize(900, 480)),
+                                     wxSP_LIVE_UPDATE | wxSP_3DSASH);
+  auto* left = new wxSplitterWindow(sides, wxID_ANY, wxDefaultPosition, FromDIP(wxSize(500, 480)),
+                                    wxSP_LIVE_UPDATE | wxSP_3DSASH);
   headlines_ = new preview_table(left, {{"Headline", 220}, {"Subheading", 140}, {"Link", 260}});
-  check_ = new wxTextCtrl(left, wxID_ANY, "", wxDefaultPosition, wxDefaultSize,
+  // Below the document's headlines: the check of its rules, and what suggested rules yield.
+  lower_ = new wxNotebook(left, wxID_ANY);
+  check_ = new wxTextCtrl(lower_, wxID_ANY, "", wxDefaultPosition, wxDefaultSize,
                           wxTE_MULTILINE | wxTE_READONLY | wxTE_DONTWRAP | wxHSCROLL);
   check_->SetFont(wxFont(wxFontInfo(9).Family(wxFONTFAMILY_TELETYPE)));
+  lower_->AddPage(check_, "Check");
+  auto* suggested_page = new wxPanel(lower_);
+  auto* suggested_sizer = new wxBoxSizer(wxVERTICAL);
+  auto* use_row = new wxBoxSizer(wxHORIZONTAL);
+  suggestion_summary_ = new wxStaticText(suggested_page, wxID_ANY, "Type a headline above and Suggest rules.",
+                                         wxDefaultPosition, wxDefaultSize, wxST_ELLIPSIZE_END);
+  use_ = new wxButton(suggested_page, wxID_ANY, "&Use these rules");
+  use_->SetToolTip("Puts the suggested rules in the document in place of its sections (Undo takes them back)");
+  use_row->Add(suggestion_summary_, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, 6);
+  use_row->Add(use_, 0, wxALIGN_CENTER_VERTICAL);
+  suggested_sizer->Add(use_row, 0, wxEXPAND | wxALL, 4);
+  suggested_ = new preview_table(suggested_page, {{"Headline", 220}, {"Subheading", 140}, {"Link", 260}});
+  suggested_sizer->Add(suggested_, 1, wxEXPAND);
+  suggested_page->SetSizer(suggested_sizer);
+  lower_->AddPage(suggested_page, "Suggested rules");
   events_ = new preview_table(sides, {{"Rule", 130}, {"Parse event", 300}});
-  left->SplitHorizontally(headlines_, check_);
+  left->SplitHorizontally(headlines_, lower_);
   left->SetSashGravity(0.5);
   left->SetMinimumPaneSize(FromDIP(60));
   sides->SplitVertically(left, events_);
@@ -177,6 +156,12 @@ void CPreviewFrame::make_controls() {
   });
   live_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { update_buttons(); });
   run_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { run(); });
+  suggest_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { suggest(); });
+  example_->Bind(wxEVT_TEXT_ENTER, [this](wxCommandEvent&) { suggest(); });
+  example_->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { update_buttons(); });
+  picked_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { suggest_from_selected_event(); });
+  events_->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent&) { update_buttons(); });
+  use_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { use_suggestion(); });
   stop_->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { stop(); });
   // A headline's link opens in the browser, as in Tidewatch.
   headlines_->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent& event) {
@@ -204,8 +189,15 @@ void CPreviewFrame::set_live_runs(bool on) {
 
 void CPreviewFrame::update_buttons() {
   const bool saved = saved_page_->GetValue();
-  run_->Enable(!running_ && (!saved || !page_path_->IsEmpty()));
-  stop_->Enable(running_);
+  const bool busy = running_ || suggesting();
+  const bool page_chosen = !saved || !page_path_->IsEmpty();
+  run_->Enable(!busy && page_chosen);
+  stop_->Enable(running_ || suggesting());
+  suggest_->Enable(!busy && page_chosen && !trim_spaces(from_wx(example_->GetValue())).empty());
+  const long picked = events_->selected();
+  picked_->Enable(!busy && page_chosen && picked >= 0 && events_->row(static_cast<size_t>(picked)).size() > 2 &&
+                  !events_->row(static_cast<size_t>(picked))[2].empty());
+  use_->Enable(!busy && !suggested_sections_.empty() && rules_user_ != nullptr);
   // Fetching the site at every pause in typing would hammer it: live runs are for saved pages.
   live_->Enable(saved);
 }
@@ -227,6 +219,75 @@ void CPreviewFrame::run() {
 void CPreviewFrame::stop() {
   change_timer_.Stop();
   session_->stop();
+  if (suggester_) suggester_->stop();
+}
+
+void CPreviewFrame::suggest() {
+  const std::string example(trim_spaces(from_wx(example_->GetValue())));
+  if (example.empty() || running_ || suggesting()) return;
+  std::string why;
+  const std::optional<std::string> bytes = document_(&why);
+  // The document's url is the page's address (the base of its links); a saved page needs none.
+  const std::string address = bytes ? root_element_attribute(*bytes, "url").value_or("") : std::string();
+  std::optional<std::string> page;
+  if (saved_page_->GetValue()) page = from_wx(page_path_->GetValue());
+  if (!page && address.empty()) {
+    show_status("The document names no url: choose a saved page to suggest rules from.");
+    return;
+  }
+  suggested_sections_.clear();
+  suggested_->clear();
+  lower_->SetSelection(1);
+  suggestion_summary_->SetLabel("Looking for \"" + to_wx(example) + "\"...");
+  const bool started = suggester_->start(page, address, {example}, [this](suggestion found, std::string failure) {
+    show_suggestion(std::move(found), failure);
+  });
+  if (started) show_status(page ? "Suggesting rules from " + *page + "..." : "Fetching " + address + "...");
+  update_buttons();
+}
+
+void CPreviewFrame::suggest_from_selected_event() {
+  const long picked = events_->selected();
+  if (picked < 0 || events_->row(static_cast<size_t>(picked)).size() < 3) return;
+  example_->ChangeValue(to_wx(events_->row(static_cast<size_t>(picked))[2]));
+  suggest();
+}
+
+void CPreviewFrame::show_suggestion(suggestion found, const std::string& failure) {
+  suggestion_summary_->UnsetToolTip();
+  if (failure == "stopped") {
+    suggestion_summary_->SetLabel("Stopped.");
+    show_status("Stopped.");
+  } else if (!failure.empty()) {
+    suggestion_summary_->SetLabel(to_wx("The page could not be had: " + failure));
+    show_status("No rules suggested.");
+  } else if (!found.found) {
+    std::string text = "No rules: " + found.why;
+    if (!found.closest.empty()) text += ". Nearest texts: " + found.closest.front();
+    suggestion_summary_->SetLabel(to_wx(text));
+    suggestion_summary_->SetToolTip(to_wx(text));
+    for (const std::string& near : found.closest) suggested_->add({near, "(a text of the page)", ""}, false);
+    show_status("No rules suggested.");
+  } else {
+    suggested_sections_ = found.sections;
+    for (suggested_item& item : found.items)
+      suggested_->add({std::move(item.heading), item.subheading.value_or(""), std::move(item.link)}, false);
+    suggestion_summary_->SetLabel(to_wx(found.summary));
+    suggestion_summary_->SetToolTip(to_wx(found.sections));
+    show_status("Suggested: " + found.summary);
+  }
+  suggested_->show_added();
+  update_buttons();
+}
+
+void CPreviewFrame::use_suggestion() {
+  if (suggested_sections_.empty() || !rules_user_) return;
+  if (!rules_user_(suggested_sections_)) {
+    show_status("The document has no root element to hold the rules.");
+    return;
+  }
+  show_status("The suggested rules are in the document (Undo takes them back).");
+  run();  // what they yield in the document's own run
 }
 
 void CPreviewFrame::document_changed() {
@@ -253,7 +314,9 @@ void CPreviewFrame::add_events(std::vector<source_line>& lines, bool several_sec
     std::string text = source_line_text(line);
     if (line.kind == source_kind::attribute || line.kind == source_kind::text) text.insert(0, "    ");
     const bool marked = !rules.empty();
-    events_->add({std::move(rules), std::move(text)}, marked);
+    // A page's text can be picked as a headline to suggest rules from.
+    std::string picked = line.kind == source_kind::text ? line.name : std::string();
+    events_->add({std::move(rules), std::move(text), std::move(picked)}, marked);
   }
   events_->show_added();
 }
@@ -269,5 +332,6 @@ void CPreviewFrame::set_running(bool running) {
 size_t CPreviewFrame::headline_rows() const { return headlines_->rows(); }
 size_t CPreviewFrame::event_rows() const { return events_->rows(); }
 std::string CPreviewFrame::check_text() const { return from_wx(check_->GetValue()); }
+size_t CPreviewFrame::suggested_rows() const { return suggested_->rows(); }
 
 }  // namespace vantrel

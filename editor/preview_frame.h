@@ -1,8 +1,10 @@
 #pragma once
 // CPreviewFrame: VantEdit's Preview window. Runs the document being edited over its site's
 // page or a saved page and shows the headlines, the check of the rules and the page's parse
-// events with the lines where rules fired marked. The runs themselves are preview_session's;
-// this window turns clicks into calls on it and shows what it reports.
+// events with the lines where rules fired marked. "Suggest rules" makes rules from a headline
+// the user types or picks among the page's texts, shows what they yield beside what the
+// document's rules yield, and puts them into the document on request. The runs themselves are
+// preview_session's and suggest_runner's; this window turns clicks into calls on them.
 #include <wx/frame.h>
 #include <wx/timer.h>
 
@@ -12,17 +14,21 @@
 #include <string>
 
 #include "editor/preview_session.h"
+#include "editor/suggest_runner.h"
 
 class wxButton;
 class wxCheckBox;
+class wxNotebook;
 class wxRadioButton;
 class wxStaticText;
 class wxTextCtrl;
 
 namespace vantrel {
 
-class preview_table;
 class curl_fetcher;
+
+// A list of rows of texts drawn on demand (preview_frame.cpp).
+class preview_table;
 
 class CPreviewFrame : public wxFrame, private preview_view {
  public:
@@ -40,6 +46,15 @@ class CPreviewFrame : public wxFrame, private preview_view {
   // The saved page to run over; none: the site's page.
   void set_saved_page(const std::optional<std::string>& path);
   bool running() const { return running_; }
+  // Makes rules from the headline in the "Headline" box over the chosen page.
+  void suggest();
+  // The text of the selected parse event (a page's text) as the headline to suggest from.
+  void suggest_from_selected_event();
+  // Puts the suggested rules into the document (the editor does: sections is what replaces the
+  // document's sections); true when it did.
+  void set_rules_user(std::function<bool(const std::string& sections)> user) { rules_user_ = std::move(user); }
+  void use_suggestion();
+  bool suggesting() const { return suggester_ && suggester_->running(); }
   // Who learns the lines of the rules a finished run found never matching (the editor marks
   // them).
   void set_rule_fault_listener(std::function<void(std::vector<document_fault>)> listener) {
@@ -53,6 +68,8 @@ class CPreviewFrame : public wxFrame, private preview_view {
   size_t headline_rows() const;
   size_t event_rows() const;
   std::string check_text() const;
+  size_t suggested_rows() const;
+  void show_suggestion(suggestion found, const std::string& failure);
 
   // preview_view
   void clear_preview() override;
@@ -70,17 +87,24 @@ class CPreviewFrame : public wxFrame, private preview_view {
 
   document_source document_;
   std::function<void(std::vector<document_fault>)> rule_faults_;
+  std::function<bool(const std::string&)> rules_user_;
+  std::string suggested_sections_;
   std::unique_ptr<ui_dispatcher> dispatcher_;
   std::unique_ptr<curl_fetcher> fetcher_;
   wxRadioButton *site_page_ = nullptr, *saved_page_ = nullptr;
   wxTextCtrl *page_path_ = nullptr, *check_ = nullptr;
   wxButton *browse_ = nullptr, *run_ = nullptr, *stop_ = nullptr;
+  wxTextCtrl* example_ = nullptr;
+  wxButton *suggest_ = nullptr, *picked_ = nullptr, *use_ = nullptr;
+  wxStaticText* suggestion_summary_ = nullptr;
+  wxNotebook* lower_ = nullptr;
   wxCheckBox* live_ = nullptr;
   wxStaticText* status_ = nullptr;
-  preview_table *headlines_ = nullptr, *events_ = nullptr;
+  preview_table *headlines_ = nullptr, *events_ = nullptr, *suggested_ = nullptr;
   wxTimer change_timer_;
   bool running_ = false;
-  // Last: destroyed first, so its worker has ended before the window's parts go.
+  // Last: destroyed first, so their workers have ended before the window's parts go.
+  std::unique_ptr<suggest_runner> suggester_;
   std::unique_ptr<preview_session> session_;
 };
 

@@ -357,7 +357,10 @@ std::vector<element_choice> patterns_for(const page_record& page, const std::vec
   if (!is_xml_name(name)) return choices;
   choices.push_back({name, "", "", false});
   // An attribute value every one of them has.
-  for (const auto& [attr, value] : page.attributes(elements.front())) {
+  for (const auto& pair : page.attributes(elements.front())) {
+    // Named copies: a lambda may not capture a structured binding on every compiler we build with.
+    const auto& attr = pair.first;
+    const auto& value = pair.second;
     if (says_nothing(attr) || !is_xml_name(attr) || value.empty()) continue;
     const bool shared = std::all_of(elements.begin(), elements.end(), [&](node_id n) {
       const auto v = page.attribute(n, attr);

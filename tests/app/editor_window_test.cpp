@@ -88,6 +88,50 @@ TEST(EditorWindow, AParseDefMadeHereInstallsAndYieldsHeadlinesInTidewatch) {
   testing::pump();
 }
 
+// Rules from a headline: typed, or picked among the page's texts; what they yield shown beside
+// what the document's rules yield; put into the document as one edit that Undo takes back.
+TEST(EditorWindow, PreviewSuggestsRulesFromAHeadline) {
+  testing::temp_dir dir;
+  const prefs editor_settings(dir.file("vantedit.ini"));
+  auto* editor = new CEditorDlg(editor_settings, "");
+  editor->Show();
+  const std::string bare =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<parsedef name=\"Harbour Gazette\" "
+      "url=\"http://gazette.example/news/\" version=\"1\">\n  <section>\n    <start/>\n    <headline/>\n  </section>\n"
+      "</parsedef>\n";
+  editor->session().new_document(bare, "");
+  CPreviewFrame& preview = editor->preview();
+  preview.SetSize(20, 20, 1100, 640);
+  preview.set_saved_page(std::string(VANTREL_SAMPLES) + "/harbour-gazette.html");
+  preview.run();
+  ASSERT_TRUE(testing::pump_until([&] { return !preview.running() && window_test_access::event_rows(preview) > 0; }));
+  EXPECT_EQ(window_test_access::headline_rows(preview), 0u) << "the bare rules find nothing";
+
+  window_test_access::set_example(preview, "storm ingrid: what to expect");
+  preview.suggest();
+  ASSERT_TRUE(testing::pump_until([&] { return !preview.suggesting(); }));
+  EXPECT_EQ(window_test_access::suggested_rows(preview), 4u);
+  testing::screenshot(&preview, "vantedit-suggest");
+
+  // A text picked among the parse events does the same.
+  ASSERT_TRUE(window_test_access::pick_event(preview, "Christmas market returns to Fish Square"));
+  preview.suggest_from_selected_event();
+  ASSERT_TRUE(testing::pump_until([&] { return !preview.suggesting(); }));
+  EXPECT_EQ(window_test_access::suggested_rows(preview), 4u);
+
+  preview.use_suggestion();
+  CDocumentEditor& text = editor->editor();
+  EXPECT_NE(text.document().find("<headline><a class=\"headline\"/></headline>"), std::string::npos) << text.document();
+  EXPECT_NE(text.document().find("name=\"Harbour Gazette\""), std::string::npos) << "the root stays";
+  ASSERT_TRUE(
+      testing::pump_until([&] { return !preview.running() && window_test_access::headline_rows(preview) == 4; }));
+  text.Undo();
+  EXPECT_EQ(text.document(), bare) << "one edit, taken back whole";
+  preview.Destroy();
+  editor->Destroy();
+  testing::pump();
+}
+
 TEST(EditorWindow, PreviewShowsWhatTheRulesFindWhileTheyAreWritten) {
   testing::temp_dir dir;
   const prefs editor_settings(dir.file("vantedit.ini"));

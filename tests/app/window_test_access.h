@@ -1,7 +1,8 @@
 #pragma once
 // What the window tests read inside the windows: what the lists show (owner-drawn and virtual
 // lists keep it out of the toolkit's reach), row heights, whether the progress bar is up; and
-// the Preview's "Run as I type" switch; the lines the code editor marks and what it is to find.
+// the Preview's "Run as I type" switch, its headline box and the event picked; the lines the code editor marks and what
+// it is to find.
 #include <wx/fdrepdlg.h>
 
 #include <string>
@@ -12,6 +13,7 @@
 #include "app/source_window.h"
 #include "editor/document_editor.h"
 #include "editor/preview_frame.h"
+#include "editor/preview_table.h"
 #include "ui/wx_text.h"
 
 namespace vantrel {
@@ -31,6 +33,20 @@ struct window_test_access {
   static size_t headline_rows(const CPreviewFrame& preview) { return preview.headline_rows(); }
   static size_t event_rows(const CPreviewFrame& preview) { return preview.event_rows(); }
   static std::string check_text(const CPreviewFrame& preview) { return preview.check_text(); }
+  static size_t suggested_rows(const CPreviewFrame& preview) { return preview.suggested_rows(); }
+  static void set_example(CPreviewFrame& preview, const std::string& text) {
+    preview.example_->ChangeValue(to_wx(text));
+  }
+  // Selects the parse event row holding text; whether there was one.
+  static bool pick_event(CPreviewFrame& preview, const std::string& text) {
+    preview_table& events = *preview.events_;
+    for (size_t i = 0; i < events.rows(); ++i) {
+      if (events.row(i).size() < 3 || events.row(i)[2] != text) continue;
+      events.SetItemState(static_cast<long>(i), wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+      return true;
+    }
+    return false;
+  }
 
   static std::vector<long> marked_lines(CDocumentEditor& editor) { return editor.marked_lines(); }
   // What Find was asked for, as the find dialog would set it.
