@@ -1,7 +1,7 @@
-// The console tool end to end, as scripts use it (and its check and feeds against its plain run): `tidewatch-cli
-// --format json --source PAGE PARSEDEF` writing into a pipe that is read to its end, against a process that reads the
-// same bytes and runs libxml2's bare SAX parse over them with empty handlers. Both are child processes, timed from
-// start to exit, their peak memory taken from the system.
+// The console tool end to end, as scripts use it (and its check, feeds and rules suggested from a headline
+// against its plain run): `tidewatch-cli --format json --source PAGE PARSEDEF` writing into a pipe that is read to
+// its end, against a process that reads the same bytes and runs libxml2's bare SAX parse over them with empty handlers.
+// Both are child processes, timed from start to exit, their peak memory taken from the system.
 //   cli_bench CLI PAGE PARSEDEF
 //   cli_bench --bare PAGE        (the baseline child)
 #include <fcntl.h>
@@ -76,6 +76,21 @@ int bare_parse(const char* path) {
   return 0;
 }
 
+// The text of the generated page's first headline, as a user would type it.
+std::string first_headline(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  const std::string page = s.str();
+  const std::string marker = "title=\"Read the story\">";
+  const size_t start = page.find(marker);
+  if (start == std::string::npos) return "no headline";
+  const size_t from = start + marker.size();
+  std::string text = page.substr(from, page.find("</a>", from) - from);
+  const size_t amp = text.find("&amp;");
+  return amp == std::string::npos ? text : text.substr(0, amp) + "&" + text.substr(amp + 5);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -117,12 +132,18 @@ int main(int argc, char** argv) {
     std::vector<std::string> args;
     child_run best;
   };
+  const std::string example = first_headline(argv[2]);
   std::vector<variant> variants = {
       {"plain (--format text)", {argv[1], "--source", argv[2], argv[3]}, {}},
       {"--check", {argv[1], "--check", "--source", argv[2], argv[3]}, {}},
       {"--check --format json", {argv[1], "--check", "--format", "json", "--source", argv[2], argv[3]}, {}},
       {"--format atom", {argv[1], "--format", "atom", "--source", argv[2], argv[3]}, {}},
       {"--format rss", {argv[1], "--format", "rss", "--source", argv[2], argv[3]}, {}},
+      // Rules written from the page's first headline: the suggester reads the page once and
+      // walks its candidate rules over the events it kept.
+      {"--suggest (first headline)",
+       {argv[1], "--suggest", example, "--url", "http://bench.example/", "--source", argv[2]},
+       {}},
   };
   for (int round = 0; round < 5; ++round) {
     for (variant& v : variants) {

@@ -37,8 +37,12 @@ class page_recorder : public page_event_sink, public job_callbacks {
                          0,
                          false};
     for (size_t i = 0; attrs != nullptr && attrs[i] != nullptr; i += 2) {
-      const std::uint32_t value = attrs[i + 1] != nullptr ? r_.keep(attrs[i + 1]) : page_record::no_value;
-      r_.attributes_.push_back({r_.keep(attrs[i]), value});
+      const std::string_view name(attrs[i]);
+      const std::string_view value = attrs[i + 1] != nullptr ? std::string_view(attrs[i + 1]) : std::string_view();
+      const std::uint32_t name_at = r_.keep(name);
+      const std::uint32_t value_at = attrs[i + 1] != nullptr ? r_.keep(value) : page_record::no_value;
+      r_.attributes_.push_back(
+          {name_at, value_at, static_cast<std::uint32_t>(name.size()), static_cast<std::uint32_t>(value.size())});
       ++e.count;
     }
     r_.events_.push_back(e);
@@ -154,7 +158,8 @@ std::vector<std::pair<std::string_view, std::string_view>> page_record::attribut
   for (std::uint32_t i = 0; i < start.count; ++i) {
     const stored_attribute& a = attributes_[start.text + i];
     if (a.value == no_value) break;
-    out.emplace_back(std::string_view(store_.data() + a.name), std::string_view(store_.data() + a.value));
+    out.emplace_back(std::string_view(store_.data() + a.name, a.name_length),
+                     std::string_view(store_.data() + a.value, a.value_length));
   }
   return out;
 }
@@ -165,11 +170,11 @@ std::optional<std::string_view> page_record::attribute(std::uint32_t node, std::
   for (std::uint32_t i = 0; i < start.count; ++i) {
     const stored_attribute& a = attributes_[start.text + i];
     if (a.value == no_value) break;
-    const std::string_view n(store_.data() + a.name);
-    if (n.size() != name.size()) continue;
+    if (a.name_length != name.size()) continue;
+    const std::string_view n(store_.data() + a.name, a.name_length);
     bool same = true;
     for (size_t c = 0; same && c < n.size(); ++c) same = (n[c] | 0x20) == (name[c] | 0x20);
-    if (same) return std::string_view(store_.data() + a.value);
+    if (same) return std::string_view(store_.data() + a.value, a.value_length);
   }
   return std::nullopt;
 }

@@ -29,7 +29,8 @@ class page_record {
     bool visible = false;     // text: it has a visible character
   };
   struct stored_attribute {
-    std::uint32_t name = 0, value = 0;  // where each begins in the store; value no_value for none
+    std::uint32_t name = 0, value = 0;                // where each begins in the store; value no_value for none
+    std::uint32_t name_length = 0, value_length = 0;  // kept: the rules ask for attributes often
   };
   static constexpr std::uint32_t no_value = 0xFFFFFFFF;
   struct element {

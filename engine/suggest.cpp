@@ -215,11 +215,13 @@ std::optional<element_choice> end_choice(const page_record& page, const expected
     if (e.kind != page_record::event_kind::start) continue;
     ++seen;
     for (const element_choice& c : patterns_for(page, {e.node})) {
-      // An element's descendants follow it in the tree's order, up to its end.
+      // An element's descendants follow it in the tree's order, up to its end. Its name is one
+      // of the page's (it is this element's): compared by index first, as most are others.
+      const std::uint32_t name = nodes[e.node].name;
       bool inside = false;
       for (std::uint32_t b : set.blocks) {
         for (auto n = b + 1; !inside && n < nodes.size() && nodes[n].first_event < nodes[b].last_event; ++n)
-          inside = matches(page, n, c, c.substring);
+          inside = nodes[n].name == name && matches(page, n, c, c.substring);
       }
       if (!inside) return c;
     }
