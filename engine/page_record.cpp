@@ -45,6 +45,8 @@ class page_recorder : public page_event_sink, public job_callbacks {
           {name_at, value_at, static_cast<std::uint32_t>(name.size()), static_cast<std::uint32_t>(value.size())});
       ++e.count;
     }
+    r_.nodes_[node].first_attribute = e.text;
+    r_.nodes_[node].attribute_count = e.count;
     r_.events_.push_back(e);
   }
   void on_end_element(const char* element) override {
@@ -154,9 +156,9 @@ std::uint32_t page_record::keep(std::string_view bytes) {
 std::vector<std::pair<std::string_view, std::string_view>> page_record::attributes(std::uint32_t node) const {
   std::vector<std::pair<std::string_view, std::string_view>> out;
   if (node == 0) return out;
-  const event& start = events_[nodes_[node].first_event];
-  for (std::uint32_t i = 0; i < start.count; ++i) {
-    const stored_attribute& a = attributes_[start.text + i];
+  const element& n = nodes_[node];
+  for (std::uint32_t i = 0; i < n.attribute_count; ++i) {
+    const stored_attribute& a = attributes_[n.first_attribute + i];
     if (a.value == no_value) break;
     out.emplace_back(std::string_view(store_.data() + a.name, a.name_length),
                      std::string_view(store_.data() + a.value, a.value_length));
@@ -166,14 +168,14 @@ std::vector<std::pair<std::string_view, std::string_view>> page_record::attribut
 
 std::optional<std::string_view> page_record::attribute(std::uint32_t node, std::string_view name) const {
   if (node == 0) return std::nullopt;
-  const event& start = events_[nodes_[node].first_event];
-  for (std::uint32_t i = 0; i < start.count; ++i) {
-    const stored_attribute& a = attributes_[start.text + i];
+  const element& e = nodes_[node];
+  for (std::uint32_t i = 0; i < e.attribute_count; ++i) {
+    const stored_attribute& a = attributes_[e.first_attribute + i];
     if (a.value == no_value) break;
     if (a.name_length != name.size()) continue;
-    const std::string_view n(store_.data() + a.name, a.name_length);
+    const char* stored = store_.data() + a.name;
     bool same = true;
-    for (size_t c = 0; same && c < n.size(); ++c) same = (n[c] | 0x20) == (name[c] | 0x20);
+    for (size_t c = 0; same && c < name.size(); ++c) same = (stored[c] | 0x20) == (name[c] | 0x20);
     if (same) return std::string_view(store_.data() + a.value, a.value_length);
   }
   return std::nullopt;

@@ -38,7 +38,8 @@ class page_record {
     std::uint32_t parent = 0;
     std::uint32_t first_event = 0, last_event = 0;  // its start and its end
     std::uint32_t depth = 0;
-    std::vector<std::uint32_t> children;  // element children, in order
+    std::uint32_t first_attribute = 0, attribute_count = 0;  // its attributes, without going by its event
+    std::vector<std::uint32_t> children;                     // element children, in order
   };
 
   // Reads the page as a parse job would (no ParseDef). nullopt with why when it cannot be

@@ -294,9 +294,9 @@ class suggester {
         // An element around the example's is its heading only if, in the other headlines too,
         // it holds no more than their like of the example's element.
         if (i > 0 && !holds_only_the_heading(set, chain, i)) continue;
-        const auto patterns = patterns_for(page_, set.headings);
+        const auto patterns = counted_patterns_for(page_, set.headings);
         if (patterns.empty()) continue;
-        const size_t matched = matches_on_page(page_, patterns.front(), patterns.front().substring);
+        const size_t matched = patterns.front().first;
         contexts.push_back(
             {chain[i], static_cast<double>(set.headings.size()) / static_cast<double>(std::max<size_t>(matched, 1)),
              set.headings.size()});

@@ -18,12 +18,10 @@ bool is_named(const page_record& page, node_id node, std::string_view name) {
   return node != document && page.name_of(node) == name;
 }
 
-std::vector<std::string> class_words(const page_record& page, node_id node) {
+std::vector<std::string> words_of(std::string_view value) {
   std::vector<std::string> words;
-  const auto value = page.attribute(node, "class");
-  if (!value) return words;
   std::string word;
-  for (char c : *value) {
+  for (char c : value) {
     if (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f') {
       if (!word.empty()) words.push_back(lower_ascii(word));
       word.clear();
@@ -35,6 +33,11 @@ std::vector<std::string> class_words(const page_record& page, node_id node) {
   std::sort(words.begin(), words.end());
   words.erase(std::unique(words.begin(), words.end()), words.end());
   return words;
+}
+
+std::vector<std::string> class_words(const page_record& page, node_id node) {
+  const auto value = page.attribute(node, "class");
+  return value ? words_of(*value) : std::vector<std::string>();
 }
 
 // Its place among its parent's children of the same name.
@@ -54,7 +57,11 @@ bool is_cell(const page_record& page, node_id node) { return is_named(page, node
 bool similar(const page_record& page, node_id a, node_id b) {
   if (a == document || b == document) return a == b;
   if (page.nodes()[a].name != page.nodes()[b].name) return false;
-  const auto wa = class_words(page, a), wb = class_words(page, b);
+  // Repeats mostly carry the same class: equal values have the same words, asked of every
+  // element of a large page.
+  const auto ca = page.attribute(a, "class"), cb = page.attribute(b, "class");
+  if (ca.has_value() == cb.has_value() && (!ca || *ca == *cb)) return true;
+  const auto wa = ca ? words_of(*ca) : std::vector<std::string>(), wb = cb ? words_of(*cb) : std::vector<std::string>();
   if (wa.empty() || wb.empty()) return wa.empty() && wb.empty();
   std::vector<std::string> common;
   std::set_intersection(wa.begin(), wa.end(), wb.begin(), wb.end(), std::back_inserter(common));
@@ -350,11 +357,38 @@ size_t matches_on_page(const page_record& page, const element_choice& choice, bo
   return count;
 }
 
+namespace {
+
+// How many elements of the page each of choices (all of one name) matches, in one pass.
+std::vector<size_t> counts_on_page(const page_record& page, const std::vector<element_choice>& choices) {
+  std::vector<size_t> counts(choices.size());
+  if (choices.empty()) return counts;
+  const auto& names = page.names();
+  const auto& nodes = page.nodes();
+  const auto named = std::find(names.begin(), names.end(), lower_ascii(choices.front().name));
+  if (named == names.end()) return counts;
+  const auto name = static_cast<std::uint32_t>(named - names.begin());
+  for (node_id n = 1; n < nodes.size(); ++n) {
+    if (nodes[n].name != name) continue;
+    for (size_t i = 0; i < choices.size(); ++i) counts[i] += matches(page, n, choices[i], choices[i].substring);
+  }
+  return counts;
+}
+
+}  // namespace
+
 std::vector<element_choice> patterns_for(const page_record& page, const std::vector<std::uint32_t>& elements) {
   std::vector<element_choice> choices;
-  if (elements.empty()) return choices;
+  for (auto& counted : counted_patterns_for(page, elements)) choices.push_back(std::move(counted.second));
+  return choices;
+}
+
+std::vector<std::pair<size_t, element_choice>> counted_patterns_for(const page_record& page,
+                                                                    const std::vector<std::uint32_t>& elements) {
+  std::vector<element_choice> choices;
+  if (elements.empty()) return {};
   const std::string& name = page.name_of(elements.front());
-  if (!is_xml_name(name)) return choices;
+  if (!is_xml_name(name)) return {};
   choices.push_back({name, "", "", false});
   // An attribute value every one of them has.
   for (const auto& pair : page.attributes(elements.front())) {
@@ -381,14 +415,13 @@ std::vector<element_choice> patterns_for(const page_record& page, const std::vec
   // Fewest elements matched besides them first; at a tie the one that says more (a page that
   // grows more elements of the name stays apart), a whole value before a class word.
   std::vector<std::pair<size_t, element_choice>> ranked;
-  for (const element_choice& c : choices) ranked.emplace_back(matches_on_page(page, c, c.substring), c);
+  const std::vector<size_t> counts = counts_on_page(page, choices);
+  for (size_t i = 0; i < choices.size(); ++i) ranked.emplace_back(counts[i], std::move(choices[i]));
   auto says = [](const element_choice& c) { return c.attribute.empty() ? 0 : c.substring ? 1 : 2; };
   std::stable_sort(ranked.begin(), ranked.end(), [&](const auto& a, const auto& b) {
     return a.first != b.first ? a.first < b.first : says(a.second) > says(b.second);
   });
-  choices.clear();
-  for (auto& r : ranked) choices.push_back(std::move(r.second));
-  return choices;
+  return ranked;
 }
 
 std::optional<element_choice> distinct_ancestor(const page_record& page, const std::vector<std::uint32_t>& blocks) {
@@ -404,8 +437,8 @@ std::optional<element_choice> distinct_ancestor(const page_record& page, const s
                     [&](node_id n) { return page.nodes()[n].name != page.nodes()[distinct.front()].name; }))
       break;
     // A pattern that matches these and nothing else on the page.
-    for (const element_choice& c : patterns_for(page, distinct))
-      if (matches_on_page(page, c, c.substring) == distinct.size()) return c;
+    for (auto& [count, c] : counted_patterns_for(page, distinct))
+      if (count == distinct.size()) return std::move(c);
   }
   return std::nullopt;
 }
@@ -422,8 +455,8 @@ std::optional<element_choice> preceding_marker(const page_record& page, const st
     if (std::any_of(before.begin(), before.end(),
                     [&](node_id n) { return page.nodes()[n].name != page.nodes()[before.front()].name; }))
       return std::nullopt;
-    for (const element_choice& c : patterns_for(page, before))
-      if (matches_on_page(page, c, c.substring) == before.size()) return c;
+    for (auto& [count, c] : counted_patterns_for(page, before))
+      if (count == before.size()) return std::move(c);
   }
   return std::nullopt;
 }

@@ -51,6 +51,9 @@ expected_set headlines_like(const page_record& page, std::uint32_t heading);
 // Patterns that pick out the elements given, best first: the name alone, or with an attribute
 // value or class word all of them share.
 std::vector<element_choice> patterns_for(const page_record& page, const std::vector<std::uint32_t>& elements);
+// The same, each with how many elements of the page it matches.
+std::vector<std::pair<size_t, element_choice>> counted_patterns_for(const page_record& page,
+                                                                    const std::vector<std::uint32_t>& elements);
 // How many elements of the page a pattern matches (mode: the section's "substr" or not).
 size_t matches_on_page(const page_record& page, const element_choice& choice, bool substring_mode,
                        const std::vector<std::uint32_t>* among = nullptr);
