@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 
+#include "bench/bench_support.h"
 #include "common/file_read.h"
 #include "editor/document.h"
 #include "editor/document_editor.h"
@@ -18,17 +19,8 @@
 
 namespace {
 
-using clock_type = std::chrono::steady_clock;
 
-double best_ms(const std::function<void()>& step, int rounds) {
-  double best = 1e9;
-  for (int r = 0; r < rounds; ++r) {
-    const auto start = clock_type::now();
-    step();
-    best = std::min(best, std::chrono::duration<double, std::milli>(clock_type::now() - start).count());
-  }
-  return best;
-}
+using vantrel::bench::best_ms;
 
 // A ParseDef of about `bytes` bytes: many sections of rules, as a generated one would be.
 std::string document_of(size_t bytes) {

@@ -16,6 +16,7 @@
 #include "app/headline_list.h"
 #include "app/site_selector_dlg.h"
 #include "app/wx_support.h"
+#include "bench/bench_support.h"
 #include "common/library.h"
 
 namespace {
@@ -39,15 +40,7 @@ void fill(vantrel::reading_list& list, size_t count) {
   list.append(std::move(rows));
 }
 
-double best_ms(const std::function<void()>& step, int rounds) {
-  double best = 1e9;
-  for (int r = 0; r < rounds; ++r) {
-    const auto start = clock_type::now();
-    step();
-    best = std::min(best, std::chrono::duration<double, std::milli>(clock_type::now() - start).count());
-  }
-  return best;
-}
+using vantrel::bench::best_ms;
 
 // A library of 2,000 ParseDefs in 20 categories: the walk alone, and the Site Selector opened
 // on it (walk, tree and queue list filled).
