@@ -18,13 +18,9 @@ struct reading_site {
   std::shared_ptr<picture> logo;  // drawn in each of the site's rows; may be null
 };
 
-struct reading_row {
+struct reading_row : headline {
   std::int64_t id = 0;  // in the headline store; 0 when not kept there
   std::uint32_t site = 0;
-  std::string heading;
-  std::optional<std::string> subheading;
-  std::string link;
-  int encoding = 0;
   bool fresh = false;  // first seen in its site's latest run
   bool read = false;
 };

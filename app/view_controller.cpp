@@ -36,7 +36,13 @@ void view_controller::set_history(headline_store* store, std::function<std::stri
 namespace {
 
 reading_row row_of(stored_headline&& h, std::uint32_t site) {
-  return {h.id, site, std::move(h.heading), std::move(h.subheading), std::move(h.link), h.encoding, h.fresh, h.read};
+  reading_row row;
+  row.id = h.id;
+  row.site = site;
+  row.fresh = h.fresh;
+  row.read = h.read;
+  static_cast<headline&>(row) = std::move(h);  // the texts, moved last
+  return row;
 }
 
 }  // namespace
@@ -230,8 +236,10 @@ std::vector<reading_row> view_controller::rows_of_results(std::uint32_t site, bo
   for (size_t i = 0; i < results_.size(); ++i) {
     headline_item& item = results_[i];
     const bool fresh = fresh_marks && i < fresh_.size() && fresh_[i] != 0;
-    rows.push_back({0, site, std::move(item.heading), std::move(item.subheading), std::move(item.link), item.encoding,
-                    fresh, false});
+    reading_row& row = rows.emplace_back();
+    static_cast<headline&>(row) = std::move(item);
+    row.site = site;
+    row.fresh = fresh;
   }
   return rows;
 }

@@ -25,7 +25,7 @@ std::string format_check_text(const site_check& check) {
     return out;
   }
   out += vantrel::format_check_text(*check.report);
-  for (const feed_entry& e : check.samples)
+  for (const headline& e : check.samples)
     out += "Sample: " + escape_controls(e.heading) + " -> " + escape_controls(e.link) + "\n";
   return out;
 }

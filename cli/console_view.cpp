@@ -43,8 +43,8 @@ void console::items_added(result_store& store, size_t first) {
     for (size_t i = first; i < store.size(); ++i) {
       const headline_item& item = store[i];
       if (judge_) judge_(item, false);
-      if (feed_) feed_->add(item.heading, item.subheading, item.link);
-      if (check_ && samples_.size() < check_samples) samples_.push_back({item.heading, item.subheading, item.link});
+      if (feed_) feed_->add(item);
+      if (check_ && samples_.size() < check_samples) samples_.push_back(item);
     }
     let_go(store);
     return;

@@ -59,7 +59,7 @@ class console : public status_listener,
   // A queue run: every headline says which site it came from.
   void set_site(site_label site) { site_ = std::move(site); }
   bool finished() const { return finished_; }
-  const std::vector<feed_entry>& samples() const { return samples_; }
+  const std::vector<headline>& samples() const { return samples_; }
   // The feed of the headlines; once, at the end.
   std::string feed_text() { return feed_ ? feed_->finish() : std::string(); }
   const job_outcome& outcome() const { return outcome_; }
@@ -77,7 +77,7 @@ class console : public status_listener,
   bool finished_ = false;
   job_outcome outcome_;
   std::optional<site_label> site_;
-  std::vector<feed_entry> samples_;  // a check's first headlines
+  std::vector<headline> samples_;  // a check's first headlines
   std::optional<feed_builder> feed_;
   std::function<void(std::vector<std::unique_ptr<headline_item>>)> dispose_;
   std::function<bool(const headline_item&, bool)> judge_;

@@ -91,8 +91,10 @@ feed_builder::feed_builder(bool atom, const feed_head& head) : atom_(atom) {
   text_.append("  <generator>Vantrel tidewatch-cli</generator>\n");
 }
 
-void feed_builder::add(const std::string& heading, const std::optional<std::string>& subheading,
-                       const std::string& link) {
+void feed_builder::add(const headline& h) {
+  const std::string& heading = h.heading;
+  const std::optional<std::string>& subheading = h.subheading;
+  const std::string& link = h.link;
   const bool summary = subheading && !subheading->empty();
   if (atom_) {
     text_.append("  <entry>\n    <title>").append(xml_text(heading)).append("</title>\n");

@@ -7,13 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace vantrel::cli {
+#include "common/headline.h"
 
-struct feed_entry {
-  std::string heading;
-  std::optional<std::string> subheading;
-  std::string link;
-};
+namespace vantrel::cli {
 
 struct feed_head {
   std::string title;  // the site's name
@@ -26,7 +22,7 @@ class feed_builder {
  public:
   // atom: Atom 1.0, else RSS 2.0.
   feed_builder(bool atom, const feed_head& head);
-  void add(const std::string& heading, const std::optional<std::string>& subheading, const std::string& link);
+  void add(const headline& h);
   // The whole document; the builder is spent.
   std::string finish();
 

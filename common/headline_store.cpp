@@ -240,12 +240,12 @@ std::optional<site_run> headline_store::record(const run_record& record, std::st
     site_run run = record.run;
     run.found = run.fresh = 0;
     const bool read_page = run.outcome == run_outcome::headlines || run.outcome == run_outcome::nothing;
-    std::vector<const found_headline*> found;
+    std::vector<const headline*> found;
     std::vector<std::string> keys;
     digest_of digest;
     if (run.outcome == run_outcome::headlines) {
       std::unordered_set<std::string> seen;
-      for (const found_headline& h : record.headlines) {
+      for (const headline& h : record.headlines) {
         std::string key = identity(h.link, h.heading);
         if (!seen.insert(key).second) continue;  // the same headline twice on the page
         digest.add(key);
@@ -312,7 +312,7 @@ std::optional<site_run> headline_store::record(const run_record& record, std::st
             "link = excluded.link, encoding = excluded.encoding, last_seen = excluded.last_seen, "
             "last_run = excluded.last_run, position = excluded.position RETURNING first_run");
         for (size_t i = 0; i < found.size(); ++i) {
-          const found_headline& h = *found[i];
+          const headline& h = *found[i];
           upsert->bind(1, site).bind(2, std::string_view(keys[i])).bind(3, std::string_view(h.heading));
           upsert->bind(4, h.subheading).bind(5, std::string_view(h.link)).bind(6, std::int64_t{h.encoding});
           upsert->bind(7, run.when).bind(8, number).bind(9, static_cast<std::int64_t>(i));

@@ -16,22 +16,17 @@
 #include <unordered_set>
 #include <vector>
 
+#include "common/headline.h"
 #include "common/page_validators.h"
 #include "common/sqlite_db.h"
 
 namespace vantrel {
 
-// Seconds since the epoch.
-using unix_time = std::int64_t;
-
-struct stored_headline {
+// A headline as the store keeps it (first_seen is always set).
+struct stored_headline : headline {
   std::int64_t id = 0;
   std::string site;  // the site's key (site_key_for)
-  std::string heading;
-  std::optional<std::string> subheading;
-  std::string link;
-  int encoding = 0;
-  unix_time first_seen = 0, last_seen = 0;
+  unix_time last_seen = 0;
   bool fresh = false;  // first seen in the latest run of its site that read a page
   bool read = false;
 };
@@ -49,18 +44,11 @@ struct site_run {
   bool user_started = true;
 };
 
-struct found_headline {
-  std::string heading;
-  std::optional<std::string> subheading;
-  std::string link;
-  int encoding = 0;
-};
-
 // What a finished run hands the store.
 struct run_record {
   std::string site, site_name;
   site_run run;                           // found and fresh are counted by the store
-  std::vector<found_headline> headlines;  // in page order; only for outcome headlines
+  std::vector<headline> headlines;  // in page order; only for outcome headlines
   page_validators validators;             // kept for a run that read its page
   std::string rules_stamp;                // of the ParseDef that read it (rules_stamp)
   std::optional<std::string> logo;        // the logo's picture bytes, when the run had one

@@ -270,7 +270,7 @@ void CPreviewFrame::show_suggestion(suggestion found, const std::string& failure
     show_status("No rules suggested.");
   } else {
     suggested_sections_ = found.sections;
-    for (suggested_item& item : found.items)
+    for (headline& item : found.items)
       suggested_->add({std::move(item.heading), item.subheading.value_or(""), std::move(item.link)}, false);
     suggestion_summary_->SetLabel(to_wx(found.summary));
     suggestion_summary_->SetToolTip(to_wx(found.sections));
@@ -302,8 +302,8 @@ void CPreviewFrame::clear_preview() {
 
 void CPreviewFrame::show_status(const std::string& text) { status_->SetLabel(to_wx(text)); }
 
-void CPreviewFrame::add_headlines(std::vector<preview_headline> rows) {
-  for (preview_headline& h : rows)
+void CPreviewFrame::add_headlines(std::vector<headline> rows) {
+  for (headline& h : rows)
     headlines_->add({std::move(h.heading), h.subheading.value_or(""), std::move(h.link)}, false);
   headlines_->show_added();
 }

@@ -74,7 +74,7 @@ class CPreviewFrame : public wxFrame, private preview_view {
   // preview_view
   void clear_preview() override;
   void show_status(const std::string& text) override;
-  void add_headlines(std::vector<preview_headline> headlines) override;
+  void add_headlines(std::vector<headline> headlines) override;
   void add_events(std::vector<source_line>& lines, bool several_sections) override;
   void show_check(const std::string& text) override;
   void show_rule_faults(std::vector<document_fault> faults) override {

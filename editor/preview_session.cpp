@@ -79,8 +79,8 @@ void preview_session::set_status_text(const std::string& text) {
 }
 
 void preview_session::items_added(result_store& store, size_t first) {
-  std::vector<preview_headline> rows;
-  for (size_t i = first; i < store.size(); ++i) rows.push_back({store[i].heading, store[i].subheading, store[i].link});
+  std::vector<headline> rows;
+  for (size_t i = first; i < store.size(); ++i) rows.push_back(store[i]);
   headlines_ += rows.size();
   store.clear();  // the view keeps its own rows
   view_.add_headlines(std::move(rows));

@@ -14,12 +14,6 @@
 
 namespace vantrel {
 
-struct preview_headline {
-  std::string heading;
-  std::optional<std::string> subheading;
-  std::string link;
-};
-
 // What the Preview window shows. Called on the user-interface thread only.
 class preview_view {
  public:
@@ -27,7 +21,7 @@ class preview_view {
   // A run starts (or a new page of it): everything shown before goes.
   virtual void clear_preview() = 0;
   virtual void show_status(const std::string& text) = 0;
-  virtual void add_headlines(std::vector<preview_headline> headlines) = 0;
+  virtual void add_headlines(std::vector<headline> headlines) = 0;
   // The next parse events; several_sections: the ParseDef has more than one section, so a
   // marked line also says which section's rule fired.
   virtual void add_events(std::vector<source_line>& lines, bool several_sections) = 0;

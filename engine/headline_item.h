@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/headline.h"
+
 namespace vantrel {
 
 // The owner's picture object (a bitmap in Tidewatch). The engine never looks inside: it only
@@ -22,13 +24,11 @@ class picture {
 enum field_kind : std::uint16_t { field_heading = 1, field_subheading = 2, field_link = 4 };
 constexpr std::uint16_t all_fields = field_heading | field_subheading | field_link;
 
-struct headline_item {
-  std::string heading;                    // never empty in a handed-over item
-  std::optional<std::string> subheading;  // none when the section has no subheading
-  std::string link;                       // absolute address; never empty when handed over
-  std::unique_ptr<picture> logo;          // the site's logo, or null
-  std::uint16_t fields_set = 0;           // all_fields in a handed-over item
-  int encoding = 0;                       // encoding index of the texts
+// A headline as the job found it, with what only the job knows: the site's logo and which of
+// its fields the rules have set so far.
+struct headline_item : headline {
+  std::unique_ptr<picture> logo;  // the site's logo, or null
+  std::uint16_t fields_set = 0;   // all_fields in a handed-over item
 };
 
 // Encoding index of a character set name: 0 Default (also for any unknown name),

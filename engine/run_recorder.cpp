@@ -58,7 +58,7 @@ page_validators run_recorder::validators() const {
 
 void run_recorder::keep(const headline_item& item) {
   if (!record_.logo && item.logo && item.logo->file_bytes) record_.logo = *item.logo->file_bytes;
-  record_.headlines.push_back({item.heading, item.subheading, item.link, item.encoding});
+  record_.headlines.push_back(item);
 }
 
 bool run_recorder::add(const headline_item& item) {

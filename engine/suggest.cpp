@@ -62,18 +62,18 @@ parsedef_rules rules_of(const candidate& c) {
 
 class yield_collector : public walk_observer {
  public:
-  std::vector<suggested_item> items;
+  std::vector<headline> items;
   void element_started(const char*) override {}
   void element_ended(const char*) override {}
   bool attribute_seen(const char*, const char*, const char*) override { return false; }
   void text_seen(const std::string&) override {}
   void item_completed(std::unique_ptr<headline_item> item) override {
-    items.push_back({std::move(item->heading), std::move(item->subheading), std::move(item->link)});
+    items.push_back(std::move(*item));
   }
 };
 
 // What the candidate's rules yield on the page, walked as a job walks it.
-std::vector<suggested_item> run(const page_record& page, const candidate& c, const std::string& address) {
+std::vector<headline> run(const page_record& page, const candidate& c, const std::string& address) {
   yield_collector out;
   rule_walk walk(out, false);
   walk.set_rules(rules_of(c));
@@ -115,14 +115,14 @@ double f1_of(size_t right, size_t found, size_t expected) {
   return 2 * p * r / (p + r);
 }
 
-score score_of(const std::vector<suggested_item>& items, const target& t) {
+score score_of(const std::vector<headline>& items, const target& t) {
   score s;
   s.found = items.size();
   std::vector<char> heading_taken(t.size(), 0), taken(t.size(), 0);
   size_t heading_right = 0, with_subhead = 0;
   std::vector<char> seen(t.examples.size(), 0);
   std::string folded;
-  for (const suggested_item& item : items) {
+  for (const headline& item : items) {
     folded.clear();
     append_folded(folded, collapse_spaces(item.heading));
     if (std::any_of(seen.begin(), seen.end(), [](char b) { return b == 0; })) {
@@ -156,7 +156,7 @@ score score_of(const std::vector<suggested_item>& items, const target& t) {
 struct tried {
   candidate rules;
   score result;
-  std::vector<suggested_item> items;
+  std::vector<headline> items;
 };
 
 // The first text-bearing element after the heading in each record that every record (nearly)

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/headline.h"
 #include "engine/page_record.h"
 
 namespace vantrel {
@@ -15,12 +16,6 @@ namespace vantrel {
 struct suggest_request {
   std::vector<std::string> examples;  // headlines as the user sees them on the page
   std::string address;                // the page's address: the ParseDef's url, the base of links
-};
-
-struct suggested_item {
-  std::string heading;
-  std::optional<std::string> subheading;
-  std::string link;
 };
 
 struct suggestion {
@@ -33,7 +28,7 @@ struct suggestion {
 
   std::string parsedef;               // the ParseDef document, UTF-8 XML
   std::string sections;               // its <section> element alone, for an editor to put in
-  std::vector<suggested_item> items;  // what the rules yield on the page
+  std::vector<headline> items;        // what the rules yield on the page
   std::string summary;                // what the rules match, in one line
 };
 

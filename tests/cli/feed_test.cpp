@@ -18,7 +18,7 @@
 namespace vantrel::cli {
 namespace {
 
-const std::vector<feed_entry> hostile = {
+const std::vector<headline> hostile = {
     {"<b>Bold</b> & \"quoted\" 'news'", std::string("<script>alert(1)</script>"), "http://x.example/a?b=1&c=\"2\""},
     {"Control\x01\x08\x1F characters\x7F", std::nullopt, "http://x.example/b"},
     {"Broken \xC3 UTF-8 \xFF and \xEF\xBF\xBF", std::string(""), "http://x.example/c"},
@@ -54,7 +54,7 @@ TEST(Feeds, HostileHeadlinesMakeValidFeeds) {
   const feed_head head{"Site & <Co>", "http://x.example/?a=1&b=2", 1796724000};
   for (const bool atom : {true, false}) {
     feed_builder builder(atom, head);
-    for (const feed_entry& e : hostile) builder.add(e.heading, e.subheading, e.link);
+    for (const headline& e : hostile) builder.add(e);
     const std::string feed = builder.finish();
     ASSERT_TRUE(well_formed(feed)) << feed;
     const std::string seen = read_with_feedparser(dir.write(atom ? "f.atom" : "f.rss", feed));

@@ -13,7 +13,7 @@
 namespace vantrel {
 namespace {
 
-run_record run_of(const std::string& site, unix_time when, std::vector<found_headline> headlines,
+run_record run_of(const std::string& site, unix_time when, std::vector<headline> headlines,
                   run_outcome outcome = run_outcome::headlines) {
   run_record r;
   r.site = site;
@@ -24,7 +24,7 @@ run_record run_of(const std::string& site, unix_time when, std::vector<found_hea
   return r;
 }
 
-found_headline h(const std::string& heading, const std::string& link) { return {heading, std::nullopt, link, 0}; }
+headline h(const std::string& heading, const std::string& link) { return {heading, std::nullopt, link, 0}; }
 
 std::vector<stored_headline> all(headline_store& store, unix_time since = 0) {
   std::vector<stored_headline> out;
@@ -130,7 +130,7 @@ TEST(HeadlineStore, BytesOfAnyKindComeBackAsTheyWentIn) {
   auto store = open_store(dir.file("store.db"));
   const std::string odd = std::string("caf\xE9 \xFF\xFE", 8) + std::string("with a NUL\0inside", 17);
   const std::string big(1 << 20, 'x');
-  found_headline a{odd, std::string("sub \xC0\xC1"), "http://s/\xE9", 2};
+  headline a{odd, std::string("sub \xC0\xC1"), "http://s/\xE9", 2};
   store->record(run_of(odd, 1000, {a, h(big, "http://s/big")}));
   const auto list = all(*store);
   ASSERT_EQ(list.size(), 2u);

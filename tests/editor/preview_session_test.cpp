@@ -20,7 +20,7 @@ struct recorded_view : preview_view {
     check.clear();
   }
   void show_status(const std::string& text) override { status = text; }
-  void add_headlines(std::vector<preview_headline> rows) override {
+  void add_headlines(std::vector<headline> rows) override {
     for (auto& r : rows) headlines.push_back(std::move(r));
   }
   void add_events(std::vector<source_line>& lines, bool several) override {
@@ -29,7 +29,7 @@ struct recorded_view : preview_view {
   void show_check(const std::string& text) override { check = text; }
   void set_running(bool now) override { running = now; }
 
-  std::vector<preview_headline> headlines;
+  std::vector<headline> headlines;
   std::vector<std::string> events;  // "RULES|line"
   std::string status, check;
   bool running = false;

@@ -51,7 +51,7 @@ std::string as_read(const std::string& heading) {
   return fold_case(collapse_spaces(spaced));
 }
 
-quality score(const std::vector<suggested_item>& items, const std::vector<expected_headline>& expected) {
+quality score(const std::vector<headline>& items, const std::vector<expected_headline>& expected) {
   std::multimap<std::string, std::string> left;
   for (const auto& e : expected) left.emplace(as_read(e.heading), e.link);
   size_t right = 0;
