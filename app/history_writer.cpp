@@ -32,11 +32,15 @@ history_writer::written history_writer::keep(headline_store* store, const task& 
     out.why = no_store;
     return out;
   }
-  if (auto kept = store->record(t.record, &out.why)) {
-    out.run = *kept;
-    out.why.clear();
-    store->load_site(t.record.site, t.since, [&out](stored_headline&& h) { out.rows.push_back(std::move(h)); });
+  auto kept = store->record(t.record);
+  if (!kept) {
+    out.why = kept.message();
+    return out;
   }
+  out.run = *kept;
+  const status loaded =
+      store->load_site(t.record.site, t.since, [&out](stored_headline&& h) { out.rows.push_back(std::move(h)); });
+  if (!loaded.ok()) trace("history_writer: the rows of %s: %s", t.record.site.c_str(), loaded.message().c_str());
   return out;
 }
 
@@ -57,8 +61,13 @@ void history_writer::work() {
       // The window has checked the file already.
       opened = true;
       std::string notice;
-      store = headline_store::open(path_, &no_store, &notice, headline_store::check_time::later);
-      if (!store) trace("history_writer: %s", no_store.c_str());
+      auto opened_store = headline_store::open(path_, &notice, headline_store::check_time::later);
+      if (opened_store) {
+        store = std::move(*opened_store);
+      } else {
+        no_store = opened_store.message();
+        trace("history_writer: %s", no_store.c_str());
+      }
     }
     auto result = std::make_shared<written>(keep(store.get(), next, no_store));
     // The answer goes to the user-interface thread; a writer gone by then drops it.

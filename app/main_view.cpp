@@ -145,30 +145,35 @@ CMainView::CMainView(CMainFrame* frame, const prefs& settings)
 void CMainView::check_history() {
   history_checked_ = true;
   std::string notice;
-  if (history_->check(&notice)) return;
+  if (history_->check(&notice).ok()) return;
   // Damaged: it is kept aside; what the list shows stays, and the day goes on in a new store.
-  std::string why;
-  history_ = headline_store::open(prefs_.headline_store_path(), &why, &notice);
+  auto fresh = headline_store::open(prefs_.headline_store_path(), &notice);
+  history_ = fresh ? std::move(*fresh) : nullptr;
   controller_->set_history(
       history_.get(), [this] { return prefs_.get_parsedef_root(); }, keep_seconds(prefs_));
-  controller_->show_message(history_ ? notice : notice + " No new one could be begun: " + why);
+  controller_->show_message(history_ ? notice : notice + " No new one could be begun: " + fresh.message());
 }
 
 void CMainView::open_history() {
-  std::string why, notice;
+  std::string notice;
   // The whole-file check waits for the first idle moment: a large store must not hold up the
   // window.
-  history_ = headline_store::open(prefs_.headline_store_path(), &why, &notice, headline_store::check_time::later);
+  auto opened = headline_store::open(prefs_.headline_store_path(), &notice, headline_store::check_time::later);
+  history_ = opened ? std::move(*opened) : nullptr;
+  const std::string why = opened.message();
   history_checked_ = history_ == nullptr;
-  if (history_) history_->forget_before(static_cast<std::int64_t>(std::time(nullptr)) - keep_seconds(prefs_));
+  if (history_) {
+    auto forgotten = history_->forget_before(static_cast<std::int64_t>(std::time(nullptr)) - keep_seconds(prefs_));
+    if (!forgotten) trace("open_history: %s", forgotten.message().c_str());
+  }
   controller_->set_history(
       history_.get(), [this] { return prefs_.get_parsedef_root(); }, keep_seconds(prefs_));
-  std::string unread;
+  status loaded;
   if (!history_) {
     trace("open_history: %s", why.c_str());
     controller_->show_message("No headline store, so no history: " + why);
-  } else if (!controller_->load_history(&unread, first_screen_rows)) {
-    controller_->show_message("The headline store could not be read whole: " + unread);
+  } else if (loaded = controller_->load_history(first_screen_rows); !loaded.ok()) {
+    controller_->show_message("The headline store could not be read whole: " + loaded.message());
   } else if (!notice.empty()) {
     controller_->show_message(notice);
   }

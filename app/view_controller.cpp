@@ -47,12 +47,16 @@ reading_row row_of(stored_headline&& h, std::uint32_t site) {
 
 }  // namespace
 
-bool view_controller::load_history(std::string* why, size_t first_rows) {
-  if (history_ == nullptr) return true;
-  const std::vector<std::string> keys = history_->site_keys();
-  pending_sites_.assign(keys.begin(), keys.end());
-  bool loaded = true;
-  while (!pending_sites_.empty() && reading_.total() < first_rows) loaded = load_next_site(why) && loaded;
+status view_controller::load_history(size_t first_rows) {
+  if (history_ == nullptr) return {};
+  auto keys = history_->site_keys();
+  if (!keys) return keys.error();
+  pending_sites_.assign(keys->begin(), keys->end());
+  status loaded;
+  while (!pending_sites_.empty() && reading_.total() < first_rows) {
+    // One site that cannot be read does not keep the others out.
+    if (status site = load_next_site(); !site.ok() && loaded.ok()) loaded = site;
+  }
   display_.rebuild_list();
   return loaded;
 }
@@ -61,50 +65,43 @@ bool view_controller::load_more_history(std::chrono::milliseconds budget) {
   const auto until = std::chrono::steady_clock::now() + budget;
   bool any = false;
   while (!pending_sites_.empty() && (!any || std::chrono::steady_clock::now() < until)) {
-    std::string why;
-    if (!load_next_site(&why)) trace("load_more_history: %s", why.c_str());
+    if (status site = load_next_site(); !site.ok()) trace("load_more_history: %s", site.message().c_str());
     any = true;
   }
   if (any) display_.rebuild_list();
   return !pending_sites_.empty();
 }
 
-bool view_controller::load_next_site(std::string* why) {
+status view_controller::load_next_site() {
   const std::string key = std::move(pending_sites_.front());
   pending_sites_.pop_front();
-  const std::uint32_t site = reading_.site_index(key, history_->site_name(key).value_or(""));
+  const std::uint32_t site = reading_.site_index(key, history_->site_name(key).value_or(std::nullopt).value_or(""));
   if (decode_logo_ && !reading_.site(site).logo) {
-    if (auto bytes = history_->logo(key)) reading_.site(site).logo = decode_logo_(*bytes);
+    if (auto bytes = history_->logo(key).value_or(std::nullopt)) reading_.site(site).logo = decode_logo_(*bytes);
   }
-  std::string failure;
-  std::vector<reading_row> rows = stored_rows(key, site, &failure);
-  reading_.append(std::move(rows));
-  if (failure.empty()) return true;
-  if (why) *why = failure;
-  return false;
-}
-
-std::vector<reading_row> view_controller::stored_rows(const std::string& key, std::uint32_t site, std::string* why) {
   std::vector<reading_row> rows;
-  history_->load_site(
-      key, clock_() - keep_seconds_, [&](stored_headline&& h) { rows.push_back(row_of(std::move(h), site)); }, why);
-  return rows;
+  const status loaded = history_->load_site(key, clock_() - keep_seconds_,
+                                            [&](stored_headline&& h) { rows.push_back(row_of(std::move(h), site)); });
+  reading_.append(std::move(rows));
+  return loaded;
 }
 
 void view_controller::mark_read(size_t shown) {
   if (shown >= reading_.size()) return;
   const std::int64_t id = reading_.mark_read(shown);
-  if (id > 0 && history_ != nullptr) history_->mark_read(id);
+  if (id <= 0 || history_ == nullptr) return;
+  if (status marked = history_->mark_read(id); !marked.ok()) trace("mark_read: %s", marked.message().c_str());
 }
 
 void view_controller::mark_all_read() {
   reading_.mark_all_read();
-  if (history_ != nullptr) history_->mark_all_read();
+  if (history_ == nullptr) return;
+  if (status marked = history_->mark_all_read(); !marked.ok()) trace("mark_all_read: %s", marked.message().c_str());
 }
 
 std::optional<site_run> view_controller::last_run(const std::string& site_key) {
   if (history_ != nullptr) {
-    if (auto run = history_->last_run(site_key)) return run;
+    if (auto run = history_->last_run(site_key); run && *run) return *run;
   }
   if (auto found = runs_.find(site_key); found != runs_.end()) return found->second;
   return std::nullopt;
@@ -114,8 +111,8 @@ void view_controller::note_last_refresh(site_queue& queue) {
   if (history_ == nullptr || !root_) return;
   const std::string root = root_();
   for (size_t i = 0; i < queue.count(); ++i) {
-    if (auto when = history_->last_good_run(queued_site_key(root, queue[i])))
-      queue[i].last_refresh = static_cast<long>(*when);
+    if (auto when = history_->last_good_run(queued_site_key(root, queue[i])); when && *when)
+      queue[i].last_refresh = static_cast<long>(**when);
   }
 }
 
@@ -157,7 +154,7 @@ void view_controller::worker_finished(const job_outcome& outcome) {
       write_run(job, outcome);
     } else if (job.recorder) {
       // Nothing to keep it in: the run is shown as it came.
-      const site_run run = job.recorder->finish(outcome, clock_(), job.user_started, nullptr);
+      const site_run run = job.recorder->finish(outcome, clock_(), job.user_started).run;
       if (!outcome.stopped) show_run(job, run);
     }
   }

@@ -61,8 +61,8 @@ class view_controller : private status_listener, private results_listener, priva
   void set_clock(std::function<unix_time()> clock) { clock_ = std::move(clock); }
   // Begins filling the reading list from the store with the headlines of the last runs: the
   // first sites at once, until first_rows rows are in (a window's first screen), the others
-  // by load_more_history. false with why when the store could not be read.
-  bool load_history(std::string* why, size_t first_rows = static_cast<size_t>(-1));
+  // by load_more_history. A failure when the store could not be read whole.
+  status load_history(size_t first_rows = static_cast<size_t>(-1));
   // Loads further sites of the store until budget has passed; whether sites are left.
   bool load_more_history(std::chrono::milliseconds budget);
   bool history_pending() const { return !pending_sites_.empty(); }
@@ -162,10 +162,8 @@ class view_controller : private status_listener, private results_listener, priva
   // The queue run's summary, once every site of it is done.
   bool queue_run_done() const;
   std::vector<reading_row> rows_of_results(std::uint32_t site, bool fresh_marks);
-  // The site's stored rows, in list order.
-  std::vector<reading_row> stored_rows(const std::string& key, std::uint32_t site, std::string* why);
-  // Loads the next waiting site of the store at the end of the list; false when it could not be read.
-  bool load_next_site(std::string* why);
+  // Loads the next waiting site of the store at the end of the list, with the rows that could be read.
+  status load_next_site();
   void finish_queue_run();
 
   ui_dispatcher& ui_;

@@ -12,12 +12,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int sites = std::stoi(argv[2]), per_site = std::stoi(argv[3]);
-  std::string why, notice;
-  auto store = vantrel::headline_store::open(argv[1], &why, &notice);
-  if (!store) {
-    std::fprintf(stderr, "make_bench_store: %s\n", why.c_str());
+  std::string notice;
+  auto opened = vantrel::headline_store::open(argv[1], &notice);
+  if (!opened) {
+    std::fprintf(stderr, "make_bench_store: %s\n", opened.message().c_str());
     return 1;
   }
+  auto store = std::move(*opened);
   const vantrel::unix_time now = std::time(nullptr);
   for (int s = 0; s < sites; ++s) {
     vantrel::run_record run;
@@ -31,8 +32,8 @@ int main(int argc, char** argv) {
                                std::string("A subheading that runs long enough to wrap in a narrow window"),
                                "http://site" + std::to_string(s) + ".example/story-" + std::to_string(h) + ".html", 0});
     }
-    if (!store->record(run, &why)) {
-      std::fprintf(stderr, "make_bench_store: %s\n", why.c_str());
+    if (auto kept = store->record(run); !kept) {
+      std::fprintf(stderr, "make_bench_store: %s\n", kept.message().c_str());
       return 1;
     }
   }

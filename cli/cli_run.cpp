@@ -103,16 +103,21 @@ bool is_feed(output_format f) { return f == output_format::atom || f == output_f
 std::unique_ptr<headline_store> open_history(const options& opts, std::ostream& err) {
   if (opts.no_store) return nullptr;
   const std::string path = opts.store_file.value_or(prefs().headline_store_path());
-  std::string why, notice;
-  auto store = headline_store::open(path, &why, &notice);
+  std::string notice;
+  auto store = headline_store::open(path, &notice);
   if (!notice.empty()) err << "tidewatch-cli: " << notice << "\n";
-  if (!store) err << "tidewatch-cli: no headline store, so no history: " << why << "\n";
-  return store;
+  if (!store) {
+    err << "tidewatch-cli: no headline store, so no history: " << store.message() << "\n";
+    return nullptr;
+  }
+  return std::move(*store);
 }
 
 // Forgets what has not been seen for the days Tidewatch keeps headlines.
 void prune_history(headline_store* store) {
-  if (store != nullptr) store->forget_before(std::time(nullptr) - std::int64_t{prefs().get_keep_days()} * 86400);
+  if (store == nullptr) return;
+  auto forgotten = store->forget_before(std::time(nullptr) - std::int64_t{prefs().get_keep_days()} * 86400);
+  if (!forgotten) trace("prune_history: %s", forgotten.message().c_str());
 }
 
 // One site's headlines through its run recorder: each is judged new as it arrives, and the run
@@ -129,9 +134,9 @@ int run_site(const options& one, console& view, std::ostream& err, headline_stor
   const bool conditional = one.due || one.only_new;
   const int rc = run_controlled(one, view, err, conditional ? recorder.validators() : page_validators{});
   if (rc == exit_stopped) return rc;
-  std::string why;
-  const site_run run = recorder.finish(view.outcome(), std::time(nullptr), !one.due, &why);
-  if (!why.empty()) err << "tidewatch-cli: " << key << ": the headline store could not keep the run: " << why << "\n";
+  const auto [run, kept] = recorder.finish(view.outcome(), std::time(nullptr), !one.due);
+  if (!kept.ok())
+    err << "tidewatch-cli: " << key << ": the headline store could not keep the run: " << kept.message() << "\n";
   if (run.outcome == run_outcome::unchanged && one.progress) err << run_text(run) << "\n";
   if (ran != nullptr) *ran = run;
   return rc;
@@ -194,8 +199,9 @@ int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool in
     due = due_entries(
         queue,
         [&](const queue_site& site) -> std::optional<std::int64_t> {
-          const auto last = store ? store->last_run(queued_site_key(root, site)) : std::nullopt;
-          return last ? std::optional<std::int64_t>(last->when) : std::nullopt;
+          if (!store) return std::nullopt;
+          const auto last = store->last_run(queued_site_key(root, site));
+          return last && *last ? std::optional<std::int64_t>((*last)->when) : std::nullopt;
         },
         std::time(nullptr));
   }

@@ -65,15 +65,13 @@ CREATE TABLE runs (
 class transaction {
  public:
   explicit transaction(sqlite_db& db) : db_(db) {
-    std::string why;
-    if (!db_.exec("BEGIN IMMEDIATE", &why)) throw sqlite_error(why);
+    if (status begun = db_.exec("BEGIN IMMEDIATE"); !begun.ok()) throw sqlite_error(begun);
   }
   ~transaction() {
-    if (!done_) db_.exec("ROLLBACK");
+    if (!done_) (void)db_.exec("ROLLBACK");  // nothing more to do when even that fails
   }
   void commit() {
-    std::string why;
-    if (!db_.exec("COMMIT", &why)) throw sqlite_error(why);
+    if (status done = db_.exec("COMMIT"); !done.ok()) throw sqlite_error(done);
     done_ = true;
   }
 
@@ -121,11 +119,11 @@ std::string keep_aside(const std::string& path) {
 // Turns the store's journal into a write-ahead log (once; the file keeps it). The change needs
 // the file to itself and SQLite does not wait for that as it waits for other locks, so it is
 // tried again while another program holds the file, for as long as a write would wait.
-bool set_write_ahead_log(sqlite_db& db, std::string* why) {
+status set_write_ahead_log(sqlite_db& db) {
   const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(busy_timeout_ms);
   for (;;) {
-    if (db.exec("PRAGMA journal_mode=WAL", why)) return true;
-    if (!db.last_was_busy() || std::chrono::steady_clock::now() > until) return false;
+    status set = db.exec("PRAGMA journal_mode=WAL");
+    if (set.ok() || !set.is(status_code::busy) || std::chrono::steady_clock::now() > until) return set;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
 }
@@ -140,23 +138,26 @@ std::string damaged_notice(const std::string& path, const std::string& aside) {
   return "The headline store " + path + " was damaged: it is kept as " + aside + " and a new one begun.";
 }
 
+void fails_unless(status s) {
+  if (!s.ok()) throw sqlite_error(std::move(s));
+}
+
 // Opens and checks the file: the pragmas, the schema version, and that it reads as a store.
-// 1: fine; 0: damaged or not a store; -1: cannot be used (why).
-int open_checked(const std::string& path, sqlite_db& db, std::string* why, bool whole_file) {
-  if (!db.open(path, true, why)) return -1;
+// damaged: not a store, or one that does not read as it should (the caller keeps it aside).
+status open_checked(const std::string& path, sqlite_db& db, bool whole_file) {
+  if (status opened = db.open(path, true); !opened.ok()) return opened.in(path);
   db.set_busy_timeout(busy_timeout_ms);
   try {
     // Not a database at all shows at the first read.
     auto version = db.prepare("PRAGMA user_version");
-    if (!version.step()) return 0;
+    if (!version.step()) return {status_code::damaged, path + ": no schema version"};
     const std::int64_t found = version.integer(0);
     version = sqlite_stmt();
-    if (found > headline_store::schema_version) {
-      if (why) *why = path + " was written by a newer Vantrel; it is left as it is";
-      return -1;
-    }
-    if (whole_file && !reads_whole(db)) return 0;
-    if (!set_write_ahead_log(db, why) || !db.exec("PRAGMA synchronous=NORMAL", why)) return -1;
+    if (found > headline_store::schema_version)
+      return {status_code::too_new, path + " was written by a newer Vantrel; it is left as it is"};
+    if (whole_file && !reads_whole(db)) return {status_code::damaged, path + ": the file does not read as it should"};
+    fails_unless(set_write_ahead_log(db));
+    fails_unless(db.exec("PRAGMA synchronous=NORMAL"));
     if (found == 0) {
       // Another program may be making the store this moment: the write lock decides who does,
       // and the other finds it made.
@@ -164,20 +165,25 @@ int open_checked(const std::string& path, sqlite_db& db, std::string* why, bool 
       auto again = db.prepare("PRAGMA user_version");
       const bool made = again.step() && again.integer(0) != 0;
       again = sqlite_stmt();
-      std::string failure;
-      if (!made && (!db.exec(schema, &failure) ||
-                    !db.exec("PRAGMA user_version=" + std::to_string(headline_store::schema_version), &failure))) {
-        throw sqlite_error(failure);
+      if (!made) {
+        fails_unless(db.exec(schema));
+        fails_unless(db.exec("PRAGMA user_version=" + std::to_string(headline_store::schema_version)));
       }
       create.commit();
     }
-    return 1;
+    return {};
   } catch (const sqlite_error& e) {
-    const std::string what = e.what();
-    // "file is not a database", "database disk image is malformed": keep it aside.
-    if (what.find("not a database") != std::string::npos || what.find("malformed") != std::string::npos) return 0;
-    if (why) *why = path + ": " + what;
-    return -1;
+    return e.as_status().in(path);
+  }
+}
+
+// Runs a read or write of the store, turning SQLite's failures into the caller's result.
+template <typename F>
+auto guarded(F&& work) -> decltype(work()) {
+  try {
+    return work();
+  } catch (const sqlite_error& e) {
+    return e.as_status();
   }
 }
 
@@ -202,40 +208,37 @@ std::string headline_store::identity(const std::string& link, const std::string&
   return link.empty() ? "\x01" + heading : link;
 }
 
-std::unique_ptr<headline_store> headline_store::open(const std::string& path, std::string* why, std::string* notice,
-                                                     check_time when) {
-  if (make_path_dirs(path, 0) != 0) {
-    if (why) *why = "no folder for " + path;
-    return nullptr;
-  }
+result<std::unique_ptr<headline_store>> headline_store::open(const std::string& path, std::string* notice,
+                                                             check_time when) {
+  if (make_path_dirs(path, 0) != 0) return status(status_code::io_error, "no folder for " + path);
   sqlite_db db;
-  int state = open_checked(path, db, why, when == check_time::now);
-  if (state == 0) {
+  status opened = open_checked(path, db, when == check_time::now);
+  if (opened.is(status_code::damaged)) {
     db.close();
     const std::string aside = keep_aside(path);
     if (notice) *notice = damaged_notice(path, aside);
-    state = open_checked(path, db, why, true);
+    opened = open_checked(path, db, true);
   }
-  if (state != 1) return nullptr;
+  if (!opened.ok()) return opened;
   return std::unique_ptr<headline_store>(new headline_store(std::move(db), path));
 }
 
-bool headline_store::check(std::string* notice) {
+status headline_store::check(std::string* notice) {
   try {
-    if (reads_whole(db_)) return true;
+    if (reads_whole(db_)) return {};
   } catch (const sqlite_error& e) {
     // Only damage counts: a store another program holds this moment is no damaged store.
-    const std::string what = e.what();
-    if (what.find("not a database") == std::string::npos && what.find("malformed") == std::string::npos) return true;
+    if (!e.as_status().is(status_code::damaged)) return {};
   }
   db_.close();
   const std::string aside = keep_aside(path_);
-  if (notice) *notice = damaged_notice(path_, aside);
-  return false;
+  std::string told = damaged_notice(path_, aside);
+  if (notice) *notice = told;
+  return {status_code::damaged, told};
 }
 
-std::optional<site_run> headline_store::record(const run_record& record, std::string* why) {
-  try {
+result<site_run> headline_store::record(const run_record& record) {
+  return guarded([&]() -> result<site_run> {
     // The page's headlines, each once, in page order, and what they come to.
     site_run run = record.run;
     run.found = run.fresh = 0;
@@ -270,7 +273,7 @@ std::optional<site_run> headline_store::record(const run_record& record, std::st
           "RETURNING id, digest IS ?3, seen_at >= ?4");
       add_site->bind(1, std::string_view(record.site)).bind(2, std::string_view(record.site_name));
       add_site->bind(3, std::string_view(page_digest)).bind(4, run.when - seen_lag);
-      if (!add_site->step()) throw sqlite_error("the site could not be added");
+      if (!add_site->step()) throw sqlite_error(status(status_code::invalid, "the site could not be added"));
       site = add_site->integer(0);
       same = read_page && add_site->integer(1) != 0;
       seen_lately = add_site->integer(2) != 0;
@@ -295,7 +298,7 @@ std::optional<site_run> headline_store::record(const run_record& record, std::st
         good->bind(4, std::string_view(record.rules_stamp)).bind(5, std::int64_t{read_page && !same ? 1 : 0});
         good->bind(6, std::int64_t{read_page ? 1 : 0}).bind(7, std::string_view(page_digest));
         good->bind(8, std::int64_t{set_seen ? 1 : 0}).bind(9, site);
-        if (!good->step()) throw sqlite_error("the site's run could not be counted");
+        if (!good->step()) throw sqlite_error(status(status_code::invalid, "the site's run could not be counted"));
         number = good->integer(0);
       }
       if (kept_as_is) {
@@ -332,32 +335,30 @@ std::optional<site_run> headline_store::record(const run_record& record, std::st
     last->bind(8, std::int64_t{run.user_started ? 1 : 0}).run();
     write.commit();
     return run;
-  } catch (const sqlite_error& e) {
-    if (why) *why = e.what();
-    return std::nullopt;
-  }
+  });
 }
 
-bool headline_store::load(unix_time since, const std::function<void(stored_headline&&)>& each, std::string* why) {
+status headline_store::load(unix_time since, const std::function<void(stored_headline&&)>& each) {
   // Site by site: each sorts its own few rows, where one query would sort them all at once.
-  for (const std::string& site : site_keys())
-    if (!load_site(site, since, each, why)) return false;
-  return true;
+  auto keys = site_keys();
+  if (!keys) return keys.error();
+  for (const std::string& site : *keys)
+    if (status loaded = load_site(site, since, each); !loaded.ok()) return loaded;
+  return {};
 }
 
-std::vector<std::string> headline_store::site_keys() {
-  std::vector<std::string> keys;
-  try {
+result<std::vector<std::string>> headline_store::site_keys() {
+  return guarded([&]() -> result<std::vector<std::string>> {
+    std::vector<std::string> keys;
     auto query = db_.prepare("SELECT key FROM sites ORDER BY last_good, id");
     while (query.step()) keys.push_back(query.text(0));
-  } catch (const sqlite_error&) {
-  }
-  return keys;
+    return keys;
+  });
 }
 
-bool headline_store::load_site(const std::string& site, unix_time since,
-                               const std::function<void(stored_headline&&)>& each, std::string* why) {
-  try {
+status headline_store::load_site(const std::string& site, unix_time since,
+                                 const std::function<void(stored_headline&&)>& each) {
+  return guarded([&]() -> status {
     auto query = db_.prepare(
         "SELECT h.id, s.key, h.heading, h.subheading, h.link, h.encoding, h.first_seen, h.last_seen, "
         "h.first_run = s.runs, h.read, h.last_run = s.runs AS current "
@@ -378,58 +379,48 @@ bool headline_store::load_site(const std::string& site, unix_time since,
       h.read = query.integer(9) != 0;
       each(std::move(h));
     }
-    return true;
-  } catch (const sqlite_error& e) {
-    if (why) *why = e.what();
-    return false;
-  }
+    return {};
+  });
 }
 
-std::unordered_set<std::string> headline_store::identities(const std::string& site) {
-  std::unordered_set<std::string> known;
-  try {
+result<std::unordered_set<std::string>> headline_store::identities(const std::string& site) {
+  return guarded([&]() -> result<std::unordered_set<std::string>> {
+    std::unordered_set<std::string> known;
     auto query = db_.cached("SELECT identity FROM headlines h JOIN sites s ON s.id = h.site WHERE s.key = ?");
     query->bind(1, std::string_view(site));
     while (query->step()) known.insert(query->text(0));
-  } catch (const sqlite_error&) {
-  }
-  return known;
+    return known;
+  });
 }
 
-bool headline_store::mark_read(std::int64_t id) {
-  try {
+status headline_store::mark_read(std::int64_t id) {
+  return guarded([&]() -> status {
     db_.prepare("UPDATE headlines SET read = 1 WHERE id = ?").bind(1, id).run();
-    return true;
-  } catch (const sqlite_error&) {
-    return false;
-  }
+    return {};
+  });
 }
 
-bool headline_store::mark_all_read() {
-  try {
+status headline_store::mark_all_read() {
+  return guarded([&]() -> status {
     db_.prepare("UPDATE headlines SET read = 1 WHERE read = 0").run();
-    return true;
-  } catch (const sqlite_error&) {
-    return false;
-  }
+    return {};
+  });
 }
 
-unsigned long headline_store::unread_count() {
-  try {
+result<unsigned long> headline_store::unread_count() {
+  return guarded([&]() -> result<unsigned long> {
     auto query = db_.prepare("SELECT count(*) FROM headlines WHERE read = 0");
-    return query.step() ? static_cast<unsigned long>(query.integer(0)) : 0;
-  } catch (const sqlite_error&) {
-    return 0;
-  }
+    return query.step() ? static_cast<unsigned long>(query.integer(0)) : 0ul;
+  });
 }
 
-std::optional<site_run> headline_store::last_run(const std::string& site) {
-  try {
+result<std::optional<site_run>> headline_store::last_run(const std::string& site) {
+  return guarded([&]() -> result<std::optional<site_run>> {
     auto query = db_.prepare(
         "SELECT r.time, r.outcome, r.found, r.fresh, r.reason, r.http_status, r.user_started "
         "FROM runs r JOIN sites s ON s.id = r.site WHERE s.key = ?");
     query.bind(1, std::string_view(site));
-    if (!query.step()) return std::nullopt;
+    if (!query.step()) return std::optional<site_run>();
     site_run run;
     run.when = query.integer(0);
     run.outcome = outcome_of(query.integer(1));
@@ -438,65 +429,56 @@ std::optional<site_run> headline_store::last_run(const std::string& site) {
     run.reason = query.text(4);
     run.http_status = static_cast<int>(query.integer(5));
     run.user_started = query.integer(6) != 0;
-    return run;
-  } catch (const sqlite_error&) {
-    return std::nullopt;
-  }
+    return std::optional<site_run>(std::move(run));
+  });
 }
 
-std::optional<unix_time> headline_store::last_good_run(const std::string& site) {
-  try {
+result<std::optional<unix_time>> headline_store::last_good_run(const std::string& site) {
+  return guarded([&]() -> result<std::optional<unix_time>> {
     auto query = db_.prepare("SELECT last_good FROM sites WHERE key = ? AND last_good IS NOT NULL");
     query.bind(1, std::string_view(site));
-    if (!query.step()) return std::nullopt;
-    return query.integer(0);
-  } catch (const sqlite_error&) {
-    return std::nullopt;
-  }
+    if (!query.step()) return std::optional<unix_time>();
+    return std::optional<unix_time>(query.integer(0));
+  });
 }
 
-page_validators headline_store::validators(const std::string& site, const std::string& rules_stamp) {
-  page_validators v;
-  if (rules_stamp.empty()) return v;
-  try {
+result<page_validators> headline_store::validators(const std::string& site, const std::string& rules_stamp) {
+  return guarded([&]() -> result<page_validators> {
+    page_validators v;
+    if (rules_stamp.empty()) return v;
     auto query = db_.prepare("SELECT etag, last_modified FROM sites WHERE key = ? AND rules = ?");
     query.bind(1, std::string_view(site)).bind(2, std::string_view(rules_stamp));
     if (query.step()) {
       v.etag = query.optional_text(0);
       v.last_modified = query.optional_text(1);
     }
-  } catch (const sqlite_error&) {
-  }
-  return v;
+    return v;
+  });
 }
 
-std::optional<std::string> headline_store::logo(const std::string& site) {
-  try {
+result<std::optional<std::string>> headline_store::logo(const std::string& site) {
+  return guarded([&]() -> result<std::optional<std::string>> {
     auto query = db_.prepare("SELECT logo FROM sites WHERE key = ?");
     query.bind(1, std::string_view(site));
     if (query.step()) return query.optional_text(0);
-  } catch (const sqlite_error&) {
-  }
-  return std::nullopt;
+    return std::optional<std::string>();
+  });
 }
 
-std::optional<std::string> headline_store::site_name(const std::string& site) {
-  try {
+result<std::optional<std::string>> headline_store::site_name(const std::string& site) {
+  return guarded([&]() -> result<std::optional<std::string>> {
     auto query = db_.prepare("SELECT name FROM sites WHERE key = ?");
     query.bind(1, std::string_view(site));
     if (query.step()) return query.optional_text(0);
-  } catch (const sqlite_error&) {
-  }
-  return std::nullopt;
+    return std::optional<std::string>();
+  });
 }
 
-unsigned long headline_store::forget_before(unix_time time) {
-  try {
+result<unsigned long> headline_store::forget_before(unix_time time) {
+  return guarded([&]() -> result<unsigned long> {
     db_.prepare("DELETE FROM headlines WHERE last_seen < ?").bind(1, time).run();
     return static_cast<unsigned long>(db_.changes());
-  } catch (const sqlite_error&) {
-    return 0;
-  }
+  });
 }
 
 }  // namespace vantrel

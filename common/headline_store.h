@@ -59,53 +59,53 @@ class headline_store {
   static constexpr int schema_version = 1;
 
   // Opens the store at path, creating it when missing. A file that is damaged or no store is
-  // kept aside (renamed, never deleted) and a new one made: notice then says so. nullptr with
-  // why when no store can be had (a folder that cannot be written, a store made by a newer
-  // Vantrel, which is left untouched).
+  // kept aside (renamed, never deleted) and a new one made: notice then says so. A failure when
+  // no store can be had: a folder that cannot be written, a store made by a newer Vantrel
+  // (too_new; it is left untouched).
   // With a later check, the whole file is not read through here (it takes a while for a
   // large store): check() does that when the caller has time.
   enum class check_time { now, later };
-  static std::unique_ptr<headline_store> open(const std::string& path, std::string* why, std::string* notice,
-                                              check_time when = check_time::now);
+  static result<std::unique_ptr<headline_store>> open(const std::string& path, std::string* notice,
+                                                      check_time when = check_time::now);
   const std::string& path() const { return path_; }
-  // Reads the whole file through: true when it is sound. A damaged one is closed and kept
-  // aside, notice says so, and the store is of no further use (the caller opens a new one).
-  bool check(std::string* notice);
+  // Reads the whole file through: ok when it is sound (or another program holds it this
+  // moment). A damaged one is closed and kept aside, notice says so, and the status is damaged:
+  // the store is of no further use (the caller opens a new one).
+  status check(std::string* notice);
 
   // Records a site's run in one transaction: its headlines (new ones get first_seen = when),
-  // its run, its validators and logo. The run as stored (found, fresh counted), or nullopt
-  // with why when it could not be written (the store is then as before).
-  std::optional<site_run> record(const run_record& record, std::string* why = nullptr);
+  // its run, its validators and logo. The run as stored (found, fresh counted); on failure the
+  // store is as before.
+  result<site_run> record(const run_record& record);
 
   // The headlines last seen at or after since, in list order: sites in the order of their
   // latest run, oldest first (as a queue run adds them); a site's headlines of its latest run
-  // in page order, then the older ones, the most recently seen first. false with why on
-  // failure.
-  bool load(unix_time since, const std::function<void(stored_headline&&)>& each, std::string* why = nullptr);
+  // in page order, then the older ones, the most recently seen first.
+  status load(unix_time since, const std::function<void(stored_headline&&)>& each);
   // The sites in that order, for loading them one at a time.
-  std::vector<std::string> site_keys();
+  result<std::vector<std::string>> site_keys();
   // One site's headlines in that order.
-  bool load_site(const std::string& site, unix_time since, const std::function<void(stored_headline&&)>& each,
-                 std::string* why = nullptr);
+  status load_site(const std::string& site, unix_time since, const std::function<void(stored_headline&&)>& each);
   // The identities of a site's stored headlines (to tell the new ones of a run while it runs).
-  std::unordered_set<std::string> identities(const std::string& site);
+  result<std::unordered_set<std::string>> identities(const std::string& site);
   static std::string identity(const std::string& link, const std::string& heading);
 
-  bool mark_read(std::int64_t id);
-  bool mark_all_read();
-  unsigned long unread_count();
+  status mark_read(std::int64_t id);
+  status mark_all_read();
+  result<unsigned long> unread_count();
 
-  std::optional<site_run> last_run(const std::string& site);
+  // A site's last run; none when it never ran.
+  result<std::optional<site_run>> last_run(const std::string& site);
   // When the site's last run that read a page (or was told it had not changed) ended.
-  std::optional<unix_time> last_good_run(const std::string& site);
+  result<std::optional<unix_time>> last_good_run(const std::string& site);
   // The validators of the site's page, when the rules that read it had this stamp; none
   // otherwise (edited rules must read the whole page).
-  page_validators validators(const std::string& site, const std::string& rules_stamp);
-  std::optional<std::string> logo(const std::string& site);
-  std::optional<std::string> site_name(const std::string& site);
+  result<page_validators> validators(const std::string& site, const std::string& rules_stamp);
+  result<std::optional<std::string>> logo(const std::string& site);
+  result<std::optional<std::string>> site_name(const std::string& site);
 
   // Forgets headlines last seen before the time; the number forgotten.
-  unsigned long forget_before(unix_time time);
+  result<unsigned long> forget_before(unix_time time);
 
  private:
   headline_store(sqlite_db db, std::string path) : db_(std::move(db)), path_(std::move(path)) {}

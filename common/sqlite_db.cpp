@@ -20,17 +20,54 @@ sqlite_db& sqlite_db::operator=(sqlite_db&& other) noexcept {
   return *this;
 }
 
-bool sqlite_db::open(const std::string& path, bool create, std::string* why) {
+status sqlite_status(int result_code, const std::string& message) {
+  switch (result_code & 0xff) {
+    case SQLITE_OK:
+    case SQLITE_ROW:
+    case SQLITE_DONE:
+      return {};
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB:
+      return {status_code::damaged, message, result_code};
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      return {status_code::busy, message, result_code};
+    case SQLITE_FULL:
+      return {status_code::full, message, result_code};
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+      return {status_code::read_only, message, result_code};
+    case SQLITE_CANTOPEN:
+    case SQLITE_IOERR:
+      return {status_code::io_error, message, result_code};
+    case SQLITE_INTERRUPT:
+      return {status_code::stopped, message, result_code};
+    default:
+      return {status_code::invalid, message, result_code};
+  }
+}
+
+namespace {
+
+status last_status(sqlite3* db, int rc) {
+  return sqlite_status(db != nullptr ? sqlite3_extended_errcode(db) : rc,
+                       db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+}
+
+}  // namespace
+
+status sqlite_db::open(const std::string& path, bool create) {
   close();
   const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
   const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
   if (rc != SQLITE_OK) {
-    if (why) *why = db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc);
+    status failure = last_status(db_, rc);
     close();
-    return false;
+    return failure;
   }
   sqlite3_extended_result_codes(db_, 1);
-  return true;
+  return {};
 }
 
 void sqlite_db::close() {
@@ -39,19 +76,21 @@ void sqlite_db::close() {
   db_ = nullptr;
 }
 
-bool sqlite_db::exec(const std::string& sql, std::string* why) {
+status sqlite_db::exec(const std::string& sql) {
+  if (db_ == nullptr) return {status_code::invalid, "the store is not open"};
   char* message = nullptr;
-  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK) return true;
-  if (why) *why = message != nullptr ? message : sqlite3_errmsg(db_);
+  const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message);
+  if (rc == SQLITE_OK) return {};
+  status failure = sqlite_status(sqlite3_extended_errcode(db_), message != nullptr ? message : sqlite3_errmsg(db_));
   sqlite3_free(message);
-  return false;
+  return failure;
 }
 
 sqlite_stmt sqlite_db::prepare(std::string_view sql) {
   sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK) {
-    throw sqlite_error(sqlite3_errmsg(db_));
-  }
+  if (db_ == nullptr) throw sqlite_error(status(status_code::invalid, "the store is not open"));
+  const int rc = sqlite3_prepare_v2(db_, sql.data(), static_cast<int>(sql.size()), &stmt, nullptr);
+  if (rc != SQLITE_OK) throw sqlite_error(last_status(db_, rc));
   return sqlite_stmt(stmt, db_);
 }
 
@@ -64,8 +103,6 @@ sqlite_use sqlite_db::cached(const std::string& sql) {
 void sqlite_db::set_busy_timeout(int milliseconds) { sqlite3_busy_timeout(db_, milliseconds); }
 std::int64_t sqlite_db::last_insert_id() const { return sqlite3_last_insert_rowid(db_); }
 int sqlite_db::changes() const { return sqlite3_changes(db_); }
-bool sqlite_db::last_was_busy() const { return db_ != nullptr && (sqlite3_errcode(db_) & 0xff) == SQLITE_BUSY; }
-std::string sqlite_db::last_error() const { return db_ != nullptr ? sqlite3_errmsg(db_) : "not open"; }
 
 sqlite_stmt::~sqlite_stmt() {
   if (stmt_ != nullptr) sqlite3_finalize(stmt_);
@@ -109,9 +146,9 @@ bool sqlite_stmt::step() {
   const int rc = sqlite3_step(stmt_);
   if (rc == SQLITE_ROW) return true;
   if (rc == SQLITE_DONE) return false;
-  const std::string why = sqlite3_errmsg(db_);
+  status failure = last_status(db_, rc);
   sqlite3_reset(stmt_);
-  throw sqlite_error(why);
+  throw sqlite_error(std::move(failure));
 }
 
 void sqlite_stmt::run() {

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "common/status.h"
+
 struct sqlite3;
 struct sqlite3_stmt;
 
@@ -29,13 +31,13 @@ class sqlite_db {
   sqlite_db(const sqlite_db&) = delete;
   sqlite_db& operator=(const sqlite_db&) = delete;
 
-  // Opens (creating when asked) the database at path; false with the reason in why.
-  bool open(const std::string& path, bool create, std::string* why);
+  // Opens (creating when asked) the database at path.
+  status open(const std::string& path, bool create);
   bool is_open() const { return db_ != nullptr; }
   void close();
 
-  // Runs statements that return no rows; false with the reason in why.
-  bool exec(const std::string& sql, std::string* why = nullptr);
+  // Runs statements that return no rows.
+  status exec(const std::string& sql);
   // A statement to bind and step; throws sqlite_error when it does not compile.
   sqlite_stmt prepare(std::string_view sql);
   // The same statement kept for the life of the connection, prepared on its first use (a store
@@ -45,20 +47,27 @@ class sqlite_db {
   void set_busy_timeout(int milliseconds);
   std::int64_t last_insert_id() const;
   int changes() const;
-  std::string last_error() const;
-  // The last failure was another connection's lock (SQLITE_BUSY).
-  bool last_was_busy() const;
 
  private:
   sqlite3* db_ = nullptr;
   std::unordered_map<std::string, sqlite_stmt> cache_;  // finalized before the connection closes
 };
 
-// A failure the store cannot go on from (a full disk, a damaged file found while reading).
+// A failure the store cannot go on from (a full disk, a damaged file found while reading),
+// thrown by prepare and step and caught inside the store's own functions, which return it as
+// a status. It carries SQLite's result code.
 class sqlite_error : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  explicit sqlite_error(status failure) : std::runtime_error(failure.message()), status_(std::move(failure)) {}
+  const status& as_status() const { return status_; }
+
+ private:
+  status status_;
 };
+
+// The status of a SQLite result code (extended or primary) with its message: damaged for a
+// file that is no database or is malformed, busy for another connection's lock, full, read-only.
+status sqlite_status(int result_code, const std::string& message);
 
 class sqlite_stmt {
  public:

@@ -1,5 +1,6 @@
 #include "engine/run_recorder.h"
 
+#include "common/trace_log.h"
 #include "engine/rule_check.h"
 
 namespace vantrel {
@@ -53,7 +54,11 @@ run_recorder::run_recorder(headline_store* store, std::string site, std::string 
 }
 
 page_validators run_recorder::validators() const {
-  return store_ ? store_->validators(record_.site, record_.rules_stamp) : page_validators{};
+  if (!store_) return {};
+  auto found = store_->validators(record_.site, record_.rules_stamp);
+  // Without them the page is asked for whole: slower, never wrong.
+  if (!found) trace("run_recorder: the validators of %s: %s", record_.site.c_str(), found.message().c_str());
+  return found.value_or({});
 }
 
 void run_recorder::keep(const headline_item& item) {
@@ -65,7 +70,11 @@ bool run_recorder::add(const headline_item& item) {
   keep(item);
   if (!known_read_) {
     known_read_ = true;
-    if (store_) known_ = store_->identities(record_.site);
+    if (store_) {
+      auto known = store_->identities(record_.site);
+      if (known) known_ = std::move(*known);
+      else trace("run_recorder: the stored headlines of %s: %s", record_.site.c_str(), known.message().c_str());
+    }
   }
   const bool fresh = known_.insert(headline_store::identity(item.link, item.heading)).second;
   if (fresh) ++fresh_;
@@ -87,18 +96,21 @@ run_record run_recorder::take(const job_outcome& outcome, unix_time when, bool u
   return taken;
 }
 
-site_run run_recorder::finish(const job_outcome& outcome, unix_time when, bool user_started, std::string* why) {
+run_recorder::recorded run_recorder::finish(const job_outcome& outcome, unix_time when, bool user_started) {
   complete(outcome, when, user_started);
-  site_run run = record_.run;
-  run.fresh = fresh_;
+  recorded out;
+  out.run = record_.run;
+  out.run.fresh = fresh_;
   // A stopped run is no run: the site keeps what its last one found.
   if (store_ && !outcome.stopped) {
-    if (auto stored = store_->record(record_, why)) run = *stored;
-  } else if (run.outcome != run_outcome::headlines) {
-    run.fresh = 0;
+    auto stored = store_->record(record_);
+    if (stored) out.run = *stored;
+    else out.kept = stored.error();
+  } else if (out.run.outcome != run_outcome::headlines) {
+    out.run.fresh = 0;
   }
   record_.headlines.clear();
-  return run;
+  return out;
 }
 
 void run_tally::add(const std::string& site_name, const site_run& run) {

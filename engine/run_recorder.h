@@ -38,8 +38,12 @@ class run_recorder {
   // The same for one whose newness nobody asks (the store counts the new ones itself).
   void keep(const headline_item& item);
   // The run as recorded (or as it would have been, without a store or when the write failed:
-  // why then says why). A stopped job is not recorded.
-  site_run finish(const job_outcome& outcome, unix_time when, bool user_started, std::string* why);
+  // kept then says why). A stopped job is not recorded.
+  struct recorded {
+    site_run run;
+    status kept;
+  };
+  recorded finish(const job_outcome& outcome, unix_time when, bool user_started);
   // The run as the store is to keep it, for keeping elsewhere (another thread's store): its
   // headlines move out.
   run_record take(const job_outcome& outcome, unix_time when, bool user_started);

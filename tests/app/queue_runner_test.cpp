@@ -197,9 +197,10 @@ TEST_F(QueueRunner, ATickWhileTheWorkerHoldsTheRecordWaits) {
 // With a store: a queue run is kept and summed up, a scheduled run marks only what is new and
 // says so, and the next start shows what was kept, read or not.
 TEST_F(QueueRunner, RunsAreKeptSummedUpAndShownAtTheNextStart) {
-  std::string why, notice;
-  auto store = headline_store::open(dir_.file("headlines.db"), &why, &notice);
-  ASSERT_NE(store, nullptr) << why;
+  std::string notice;
+  auto opened = headline_store::open(dir_.file("headlines.db"), &notice);
+  ASSERT_TRUE(opened) << opened.message();
+  auto store = std::move(*opened);
   unix_time now = 1'800'000'000;
   auto lib = [this] { return dir_.file("lib"); };
   controller_.set_history(store.get(), lib, 30 * 86400);
@@ -238,14 +239,15 @@ TEST_F(QueueRunner, RunsAreKeptSummedUpAndShownAtTheNextStart) {
   ASSERT_EQ(display_.finished.size(), 2u);
   EXPECT_EQ(display_.finished[1],
             std::make_pair(std::string("1 site: 1 with headlines (1 new) / 1 new headline from /one"), false));
-  EXPECT_EQ(store->last_run("News/one.xml")->user_started, false);
+  EXPECT_EQ((*store->last_run("News/one.xml"))->user_started, false);
 
   // The list as a new window would show it: the site run last at the end, its new story marked.
   null_display later_display;
   view_controller later{ui_, &fetcher_, later_display, nullptr};
   later.set_history(store.get(), lib, 30 * 86400);
   later.set_clock([&now] { return now; });
-  ASSERT_TRUE(later.load_history(&why)) << why;
+  const status loaded = later.load_history();
+  ASSERT_TRUE(loaded.ok()) << loaded.message();
   const reading_list& rows = later.reading();
   ASSERT_EQ(rows.size(), 3u);
   EXPECT_EQ(rows.row(0).heading, "Story of /two");
@@ -260,7 +262,7 @@ TEST_F(QueueRunner, RunsAreKeptSummedUpAndShownAtTheNextStart) {
   later.set_history(store.get(), lib, 60);
   later.clear();
   now += 2 * 3600;
-  ASSERT_TRUE(later.load_history(&why));
+  ASSERT_TRUE(later.load_history().ok());
   EXPECT_EQ(later.reading().size(), 0u);
 }
 

@@ -98,7 +98,7 @@ TEST(StoreProcesses, TwoProgramsWritingAtOnceWaitForEachOther) {
   EXPECT_EQ(testing::read_file(lib.dir.file("first.txt")), "") << "no run was refused";
   EXPECT_EQ(testing::read_file(lib.dir.file("second.txt")), "");
   sqlite_db db;
-  ASSERT_TRUE(db.open(lib.dir.file("s.db"), false, nullptr));
+  ASSERT_TRUE(db.open(lib.dir.file("s.db"), false).ok());
   EXPECT_EQ(integrity(db), "ok");
   EXPECT_EQ(count(db, "SELECT count(*) FROM runs WHERE outcome = 0"), 30) << "every site's run is kept";
   EXPECT_EQ(count(db, "SELECT count(*) FROM headlines"), 30 * 5);
@@ -122,13 +122,14 @@ TEST(StoreProcesses, AKilledRunLeavesEveryCompletedRun) {
   EXPECT_EQ(wait_for(run), -SIGKILL);
 
   sqlite_db db;
-  ASSERT_TRUE(db.open(lib.dir.file("s.db"), false, nullptr));
+  ASSERT_TRUE(db.open(lib.dir.file("s.db"), false).ok());
   EXPECT_EQ(integrity(db), "ok");
   EXPECT_EQ(count(db, "SELECT count(*) FROM runs"), 6);
   EXPECT_EQ(count(db, "SELECT count(*) FROM headlines"), 6 * 5) << "each completed run whole";
   db.close();
-  std::string why, notice;
-  EXPECT_NE(headline_store::open(lib.dir.file("s.db"), &why, &notice), nullptr) << why;
+  std::string notice;
+  auto reopened = headline_store::open(lib.dir.file("s.db"), &notice);
+  EXPECT_TRUE(reopened) << reopened.message();
   EXPECT_EQ(notice, "") << "not taken for damaged";
 }
 
@@ -148,7 +149,7 @@ TEST(StoreProcesses, AKillDuringAWriteLosesOnlyThatRun) {
     kill(run, SIGKILL);
     wait_for(run);
     sqlite_db db;
-    ASSERT_TRUE(db.open(lib.dir.file("s.db"), false, nullptr));
+    ASSERT_TRUE(db.open(lib.dir.file("s.db"), false).ok());
     EXPECT_EQ(integrity(db), "ok") << delay_ms;
     const std::int64_t big =
         count(db, "SELECT count(*) FROM headlines h JOIN sites s ON s.id = h.site WHERE s.key = 'big.xml'");

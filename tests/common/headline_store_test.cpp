@@ -28,16 +28,16 @@ headline h(const std::string& heading, const std::string& link) { return {headin
 
 std::vector<stored_headline> all(headline_store& store, unix_time since = 0) {
   std::vector<stored_headline> out;
-  EXPECT_TRUE(store.load(since, [&](stored_headline&& s) { out.push_back(std::move(s)); }));
+  EXPECT_TRUE(store.load(since, [&](stored_headline&& s) { out.push_back(std::move(s)); }).ok());
   return out;
 }
 
 std::unique_ptr<headline_store> open_store(const std::string& path) {
-  std::string why, notice;
-  auto store = headline_store::open(path, &why, &notice);
-  EXPECT_NE(store, nullptr) << why;
+  std::string notice;
+  auto store = headline_store::open(path, &notice);
+  EXPECT_TRUE(store) << store.message();
   EXPECT_EQ(notice, "");
-  return store;
+  return store ? std::move(*store) : nullptr;
 }
 
 TEST(HeadlineStore, RunsAddHeadlinesAndMarkTheNewOnes) {
@@ -53,7 +53,7 @@ TEST(HeadlineStore, RunsAddHeadlinesAndMarkTheNewOnes) {
   ASSERT_TRUE(second);
   EXPECT_EQ(second->found, 2u);
   EXPECT_EQ(second->fresh, 1u) << "a headline seen again is not new";
-  store->record(run_of("Tech/b.xml", 1400, {h("Other site", "http://a/1")}));
+  ASSERT_TRUE(store->record(run_of("Tech/b.xml", 1400, {h("Other site", "http://a/1")})));
   // The same page again counts as one that did not change: its new marks stay.
   auto same = store->record(run_of("Tech/b.xml", 1500, {h("Other site", "http://a/1")}));
   ASSERT_TRUE(same);
@@ -74,19 +74,20 @@ TEST(HeadlineStore, RunsAddHeadlinesAndMarkTheNewOnes) {
   EXPECT_FALSE(list[3].fresh) << "new in a run that is no longer the latest";
   EXPECT_EQ(list[4].link, "");
 
-  EXPECT_EQ(store->unread_count(), 5u);
-  ASSERT_TRUE(store->mark_read(list[1].id));
-  EXPECT_EQ(store->unread_count(), 4u);
+  EXPECT_EQ(store->unread_count().value_or(0), 5u);
+  ASSERT_TRUE(store->mark_read(list[1].id).ok());
+  EXPECT_EQ(store->unread_count().value_or(0), 4u);
   EXPECT_TRUE(all(*store)[1].read);
-  ASSERT_TRUE(store->mark_all_read());
-  EXPECT_EQ(store->unread_count(), 0u);
-  EXPECT_EQ(store->identities("News/a.xml").size(), 4u);
-  EXPECT_EQ(store->site_name("News/a.xml"), "Site News/a.xml");
+  ASSERT_TRUE(store->mark_all_read().ok());
+  EXPECT_EQ(store->unread_count().value_or(9), 0u);
+  EXPECT_EQ(store->identities("News/a.xml").value_or({}).size(), 4u);
+  EXPECT_EQ(store->site_name("News/a.xml").value_or(std::nullopt), "Site News/a.xml");
   std::vector<std::string> one_site;
-  ASSERT_TRUE(store->load_site("Tech/b.xml", 0, [&](stored_headline&& s) { one_site.push_back(s.heading); }));
+  ASSERT_TRUE(
+      store->load_site("Tech/b.xml", 0, [&](stored_headline&& s) { one_site.push_back(s.heading); }).ok());
   EXPECT_EQ(one_site, std::vector<std::string>{"Other site"});
 
-  EXPECT_EQ(store->forget_before(1200), 2u) << "Two and No link were last seen at 1000";
+  EXPECT_EQ(store->forget_before(1200).value_or(0), 2u) << "Two and No link were last seen at 1000";
   EXPECT_EQ(all(*store).size(), 3u);
 }
 
@@ -97,10 +98,10 @@ TEST(HeadlineStore, RunsThatReadNoPageKeepWhatWasThere) {
   with.validators = {"\"abc\"", "Tue, 08 Dec 2026 10:00:00 GMT"};
   with.rules_stamp = "120:1";
   with.logo = std::string("\x89PNG\0\x01", 6);
-  store->record(with);
-  EXPECT_EQ(store->validators("s", "120:1"), with.validators);
-  EXPECT_TRUE(store->validators("s", "121:2").empty()) << "edited rules read the whole page";
-  EXPECT_EQ(store->logo("s"), with.logo);
+  ASSERT_TRUE(store->record(with));
+  EXPECT_EQ(*store->validators("s", "120:1"), with.validators);
+  EXPECT_TRUE(store->validators("s", "121:2")->empty()) << "edited rules read the whole page";
+  EXPECT_EQ(*store->logo("s"), with.logo);
 
   auto failed = run_of("s", 2000, {}, run_outcome::failed);
   failed.run.reason = "HTTP 404";
@@ -108,8 +109,8 @@ TEST(HeadlineStore, RunsThatReadNoPageKeepWhatWasThere) {
   failed.run.user_started = false;
   ASSERT_TRUE(store->record(failed));
   EXPECT_TRUE(all(*store).at(0).fresh) << "a failed run changes nothing of the headlines";
-  EXPECT_EQ(store->last_good_run("s"), 1000);
-  const auto last = store->last_run("s");
+  EXPECT_EQ(*store->last_good_run("s"), 1000);
+  const auto last = *store->last_run("s");
   ASSERT_TRUE(last);
   EXPECT_EQ(last->outcome, run_outcome::failed);
   EXPECT_EQ(last->reason, "HTTP 404");
@@ -117,12 +118,13 @@ TEST(HeadlineStore, RunsThatReadNoPageKeepWhatWasThere) {
   EXPECT_FALSE(last->user_started);
 
   ASSERT_TRUE(store->record(run_of("s", 3000, {}, run_outcome::unchanged)));
-  EXPECT_EQ(store->last_good_run("s"), 3000) << "a page that did not change was read well";
+  EXPECT_EQ(*store->last_good_run("s"), 3000) << "a page that did not change was read well";
   EXPECT_TRUE(all(*store).at(0).fresh);
   ASSERT_TRUE(store->record(run_of("s", 4000, {}, run_outcome::nothing)));
   EXPECT_FALSE(all(*store).at(0).fresh) << "a page read with nothing on it is the latest run";
-  EXPECT_FALSE(store->last_run("missing"));
-  EXPECT_FALSE(store->last_good_run("missing"));
+  ASSERT_TRUE(store->last_run("missing"));
+  EXPECT_FALSE(*store->last_run("missing")) << "a site that never ran is no failure";
+  EXPECT_FALSE(*store->last_good_run("missing"));
 }
 
 TEST(HeadlineStore, BytesOfAnyKindComeBackAsTheyWentIn) {
@@ -131,7 +133,7 @@ TEST(HeadlineStore, BytesOfAnyKindComeBackAsTheyWentIn) {
   const std::string odd = std::string("caf\xE9 \xFF\xFE", 8) + std::string("with a NUL\0inside", 17);
   const std::string big(1 << 20, 'x');
   headline a{odd, std::string("sub \xC0\xC1"), "http://s/\xE9", 2};
-  store->record(run_of(odd, 1000, {a, h(big, "http://s/big")}));
+  ASSERT_TRUE(store->record(run_of(odd, 1000, {a, h(big, "http://s/big")})));
   const auto list = all(*store);
   ASSERT_EQ(list.size(), 2u);
   EXPECT_EQ(list[0].site, odd);
@@ -146,9 +148,10 @@ TEST(HeadlineStore, DamagedAndNewerFilesAreNeverOverwritten) {
   testing::temp_dir dir;
   const std::string garbage = std::string(4096, 'G');
   const std::string path = dir.write("store.db", garbage);
-  std::string why, notice;
-  auto store = headline_store::open(path, &why, &notice);
-  ASSERT_NE(store, nullptr) << why;
+  std::string notice;
+  auto opened = headline_store::open(path, &notice);
+  ASSERT_TRUE(opened) << opened.message();
+  auto store = std::move(*opened);
   EXPECT_NE(notice.find("was damaged: it is kept as " + path + ".damaged-"), std::string::npos) << notice;
   ASSERT_TRUE(store->record(run_of("s", 1, {h("One", "http://s/1")})));
   int kept = 0;
@@ -163,14 +166,16 @@ TEST(HeadlineStore, DamagedAndNewerFilesAreNeverOverwritten) {
 
   {
     sqlite_db db;
-    ASSERT_TRUE(db.open(path, false, nullptr));
-    ASSERT_TRUE(db.exec("PRAGMA user_version=99"));
+    ASSERT_TRUE(db.open(path, false).ok());
+    ASSERT_TRUE(db.exec("PRAGMA user_version=99").ok());
   }
-  EXPECT_EQ(headline_store::open(path, &why, &notice), nullptr);
-  EXPECT_NE(why.find("newer Vantrel"), std::string::npos) << why;
+  auto newer = headline_store::open(path, &notice);
+  ASSERT_FALSE(newer);
+  EXPECT_EQ(newer.error().code(), status_code::too_new);
+  EXPECT_NE(newer.message().find("newer Vantrel"), std::string::npos) << newer.message();
   {
     sqlite_db db;
-    ASSERT_TRUE(db.open(path, false, nullptr));
+    ASSERT_TRUE(db.open(path, false).ok());
     auto count = db.prepare("SELECT count(*) FROM headlines");
     ASSERT_TRUE(count.step());
     EXPECT_EQ(count.integer(0), 1) << "left as it was";
@@ -179,19 +184,20 @@ TEST(HeadlineStore, DamagedAndNewerFilesAreNeverOverwritten) {
   {
     auto made = open_store(dir.file("later.db"));
     for (int i = 0; i < 50; ++i)
-      made->record(run_of("s" + std::to_string(i), 1, {h(std::string(3000, 'x'), "http://s/")}));
+      ASSERT_TRUE(made->record(run_of("s" + std::to_string(i), 1, {h(std::string(3000, 'x'), "http://s/")})));
   }
   std::string bytes = testing::read_file(dir.file("later.db"));
   for (size_t at = bytes.size() / 2; at < bytes.size() / 2 + 8192; ++at) bytes[at] = '\x5a';
   dir.write("later.db", bytes);
-  auto later = headline_store::open(dir.file("later.db"), &why, &notice, headline_store::check_time::later);
-  ASSERT_NE(later, nullptr) << why;
-  EXPECT_FALSE(later->check(&notice));
+  auto later = headline_store::open(dir.file("later.db"), &notice, headline_store::check_time::later);
+  ASSERT_TRUE(later) << later.message();
+  EXPECT_EQ((*later)->check(&notice).code(), status_code::damaged);
   EXPECT_NE(notice.find("later.db was damaged: it is kept as"), std::string::npos) << notice;
   EXPECT_FALSE(testing::file_exists(dir.file("later.db"))) << "kept aside, to begin anew";
 
   const std::string plain = dir.write("plain", "x");
-  EXPECT_EQ(headline_store::open(plain + "/store.db", &why, &notice), nullptr) << "no folder under a file";
+  EXPECT_EQ(headline_store::open(plain + "/store.db", &notice).error().code(), status_code::io_error)
+      << "no folder under a file";
 }
 
 }  // namespace

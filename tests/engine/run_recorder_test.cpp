@@ -51,9 +51,10 @@ TEST(RunRecorder, AJobsEndBecomesARun) {
 
 TEST(RunRecorder, TellsNewHeadlinesAndAsksConditionallyOnlyWithTheSameRules) {
   testing::temp_dir dir;
-  std::string why, notice;
-  auto store = headline_store::open(dir.file("store.db"), &why, &notice);
-  ASSERT_NE(store, nullptr) << why;
+  std::string notice;
+  auto opened = headline_store::open(dir.file("store.db"), &notice);
+  ASSERT_TRUE(opened) << opened.message();
+  auto store = std::move(*opened);
   const std::string rules = dir.write("site.xml", "<rules/>");
   job_outcome read{0, "", false, std::make_shared<rule_report>(), 200, false, {"\"e1\"", std::nullopt}, ""};
 
@@ -62,7 +63,7 @@ TEST(RunRecorder, TellsNewHeadlinesAndAsksConditionallyOnlyWithTheSameRules) {
   EXPECT_TRUE(first.add(item("One", "http://s/1")));
   EXPECT_FALSE(first.add(item("One again", "http://s/1"))) << "the same link twice on a page";
   EXPECT_TRUE(first.add(item("Two", "http://s/2")));
-  site_run run = first.finish(read, 1000, true, &why);
+  site_run run = first.finish(read, 1000, true).run;
   EXPECT_EQ(run.found, 2u);
   EXPECT_EQ(run.fresh, 2u);
 
@@ -73,8 +74,8 @@ TEST(RunRecorder, TellsNewHeadlinesAndAsksConditionallyOnlyWithTheSameRules) {
   job_outcome stopped = read;
   stopped.stopped = true;
   stopped.ret = -1;
-  EXPECT_EQ(second.finish(stopped, 2000, true, &why).outcome, run_outcome::failed);
-  EXPECT_EQ(store->last_run("site.xml")->when, 1000) << "a stopped run is not kept";
+  EXPECT_EQ(second.finish(stopped, 2000, true).run.outcome, run_outcome::failed);
+  EXPECT_EQ((*store->last_run("site.xml"))->when, 1000) << "a stopped run is not kept";
 
   dir.write("site.xml", "<rules>edited</rules>");
   run_recorder edited(store.get(), "site.xml", "Site", rules_stamp(rules));
@@ -82,7 +83,7 @@ TEST(RunRecorder, TellsNewHeadlinesAndAsksConditionallyOnlyWithTheSameRules) {
 
   run_recorder without(nullptr, "site.xml", "Site", rules_stamp(rules));
   EXPECT_TRUE(without.add(item("One", "http://s/1"))) << "without a store every headline is new";
-  EXPECT_EQ(without.finish(read, 3000, true, &why).fresh, 1u);
+  EXPECT_EQ(without.finish(read, 3000, true).run.fresh, 1u);
 }
 
 TEST(RunRecorder, AQueueRunIsTalliedWithItsProblems) {
