@@ -141,21 +141,21 @@ void view_controller::worker_finished(const job_outcome& outcome) {
   // A job that failed says why in the message pane until the next one starts: a site that
   // shows nothing must not look like a site without news.
   // After a Stop the user knows why it ended, also when it failed before the Stop reached it.
-  if (outcome.ret != 0 && !outcome.stopped && !stop_pressed_ && !outcome.failure.empty()) {
-    set_status_text(outcome.failure);
-  } else if (outcome.ret == 0 && !outcome.stopped && outcome.report) {
+  if (outcome.ret != 0 && !outcome.stopped() && !stop_pressed_ && !outcome.failure.ok()) {
+    set_status_text(outcome.failure.message());
+  } else if (outcome.ret == 0 && !outcome.stopped() && outcome.report) {
     // Nor must a site whose page changed under its rules.
     if (std::string why = broken_rules_summary(*outcome.report); !why.empty()) set_status_text(why);
   }
   if (!started_.empty()) {
     started_job job = std::move(started_.front());
     started_.pop_front();
-    if (job.recorder && writer_ && !job.source_run && !outcome.stopped) {
+    if (job.recorder && writer_ && !job.source_run && !outcome.stopped()) {
       write_run(job, outcome);
     } else if (job.recorder) {
       // Nothing to keep it in: the run is shown as it came.
       const site_run run = job.recorder->finish(outcome, clock_(), job.user_started).run;
-      if (!outcome.stopped) show_run(job, run);
+      if (!outcome.stopped()) show_run(job, run);
     }
   }
   jobs_.dispose(results_.take_all());

@@ -86,12 +86,12 @@ int run_controlled(const options& opts, console& view, std::ostream& err, const 
     ui.run_pending(std::chrono::milliseconds(50));
   }
   jobs.wait();
-  if (stopped || view.outcome().stopped) {
+  if (stopped || view.outcome().stopped()) {
     err << "tidewatch-cli: stopped\n";
     return exit_stopped;
   }
   if (view.outcome().ret != 0) {
-    err << "tidewatch-cli: " << view.outcome().failure << "\n";
+    err << "tidewatch-cli: " << view.outcome().failure.message() << "\n";
     return 1;
   }
   return 0;
@@ -168,7 +168,8 @@ int run_check(const options& opts, const std::string& parsedef, const site_label
   check.parsedef = site ? site->file : parsedef;
   check.page = opts.source.value_or(read_head(parsedef).link);
   check.report = view.outcome().report.get();
-  if (rc != 0) check.failure = view.outcome().failure.empty() ? "the job could not be started" : view.outcome().failure;
+  if (rc != 0)
+    check.failure = view.outcome().failure.ok() ? "the job could not be started" : view.outcome().failure.message();
   check.samples = view.samples();
   check.site = site;
   out << (opts.format == output_format::json ? format_check_json(check) : format_check_text(check));
@@ -324,7 +325,7 @@ int run(const options& opts, std::ostream& out, std::ostream& err, bool interact
     bare_events events(out);
     parser bare(&events);
     if (bare.parse_file(*opts.events_file) != 0) {
-      err << "tidewatch-cli: " << *opts.events_file << ": " << bare.failure() << "\n";
+      err << "tidewatch-cli: " << *opts.events_file << ": " << bare.failure().message() << "\n";
       return 1;
     }
     return 0;

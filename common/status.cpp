@@ -1,5 +1,7 @@
 #include "common/status.h"
 
+#include <ostream>
+
 namespace vantrel {
 
 const char* status_code_name(status_code code) {
@@ -28,6 +30,11 @@ const char* status_code_name(status_code code) {
       break;
   }
   return "unavailable";
+}
+
+std::ostream& operator<<(std::ostream& out, const status& s) {
+  if (s.ok()) return out << "ok";
+  return out << status_code_name(s.code()) << ": " << s.message();
 }
 
 }  // namespace vantrel

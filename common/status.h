@@ -7,6 +7,7 @@
 //
 // The functions the design names keep their 0/-1 and TRUE/FALSE results; everything else that
 // can fail returns a status, or a result<T> holding a value or the status of its failure.
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <utility>
@@ -55,6 +56,9 @@ class [[nodiscard]] status {
   std::string message_;
   int library_code_ = 0;
 };
+
+// "ok", or the code's name and the message: for traces and test failures.
+std::ostream& operator<<(std::ostream& out, const status& s);
 
 // A value, or the status of the failure that left none.
 template <typename T>

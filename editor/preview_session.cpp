@@ -98,15 +98,15 @@ void preview_session::add_source_lines(std::vector<source_line>& lines) {
 
 void preview_session::worker_finished(const job_outcome& outcome) {
   std::string text;
-  if (outcome.stopped) text = "Stopped: the check covers the page only as far as it was read.\n\n";
-  if (outcome.ret != 0) text += "The run failed: " + outcome.failure + "\n\n";
+  if (outcome.stopped()) text = "Stopped: the check covers the page only as far as it was read.\n\n";
+  if (outcome.ret != 0) text += "The run failed: " + outcome.failure.message() + "\n\n";
   // A run that had no page has nothing to check: the failure says it all.
   if (outcome.report && (outcome.ret == 0 || outcome.report->pages > 0)) text += format_check_text(*outcome.report);
   view_.show_check(text);
-  if (outcome.report && outcome.ret == 0 && !outcome.stopped) {
+  if (outcome.report && outcome.ret == 0 && !outcome.stopped()) {
     view_.show_rule_faults(unmatched_rules(document_bytes_, *outcome.report));
   }
-  view_.show_status(outcome.stopped    ? "Stopped."
+  view_.show_status(outcome.stopped()    ? "Stopped."
                     : outcome.ret != 0 ? "The run failed."
                                        : std::to_string(headlines_) + (headlines_ == 1 ? " headline." : " headlines."));
   view_.set_running(false);

@@ -111,23 +111,23 @@ fetch_result curl_fetcher::fetch(const fetch_request& request,
                                  const std::function<int(const fetch_progress&)>& progress) {
   fetch_result result;
   if (!curl_library_init()) {
-    result.error = "the network library could not be started";
+    result.failure = {status_code::unavailable, "the network library could not be started"};
     return result;
   }
   if (request.accept_charset && has_control_chars(*request.accept_charset)) {
-    result.error = "the charset holds control characters";  // it would forge header lines
+    result.failure = {status_code::invalid, "the charset holds control characters"};  // it would forge header lines
     return result;
   }
   file_ptr body = open_file(request.body_file, "wb");
   if (!body) {
     result.store = fetch_result::store_failure::open;
-    result.error = "cannot write " + request.body_file;
+    result.failure = {status_code::io_error, "cannot write " + request.body_file};
     return result;
   }
   std::unique_ptr<CURL, easy_deleter> easy(curl_easy_init());
   std::unique_ptr<CURLM, multi_deleter> multi(curl_multi_init());
   if (!easy || !multi) {
-    result.error = "out of memory";
+    result.failure = {status_code::unavailable, "out of memory"};
     return result;
   }
   transfer t;
@@ -223,23 +223,22 @@ fetch_result curl_fetcher::fetch(const fetch_request& request,
   result.charset = charset_of(t.content_type);
   result.validators = {t.etag, t.last_modified};
   if (cancelled) {
-    result.how = fetch_result::outcome::cancelled;
-    result.error = "stopped";
+    result.failure = status::stopped();
   } else if (stalled) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%g", limits_.stall_timeout.count() / 1000.0);
-    result.error = std::string("the server sent nothing for ") + seconds + " s";
+    result.failure = {status_code::unavailable, std::string("the server sent nothing for ") + seconds + " s"};
   } else if (broken) {
-    result.error = "the transfer could not go on";
+    result.failure = {status_code::unavailable, "the transfer could not go on"};
   } else if (t.too_large) {
-    result.error = "the page is larger than " + std::to_string(limits_.max_body >> 20) + " MiB";
+    result.failure = {status_code::invalid, "the page is larger than " + std::to_string(limits_.max_body >> 20) + " MiB"};
   } else if (t.write_failed || !closed) {
     result.store = fetch_result::store_failure::write;
-    result.error = "cannot write " + request.body_file;
+    result.failure = {status_code::io_error, "cannot write " + request.body_file};
   } else if (code != CURLE_OK) {
-    result.error = *error_text ? error_text : curl_easy_strerror(code);
+    result.failure = {status_code::unavailable, *error_text ? error_text : curl_easy_strerror(code)};
   } else {
-    result.how = fetch_result::outcome::done;
+    result.failure = {};
   }
   return result;
 }

@@ -145,8 +145,10 @@ int job_channel::status(int code, const char* text) {
 
 void job_channel::finish(const parser_job& job) {
   flush();
-  job_outcome outcome{job.ret,         job.failure,      cancelled_,           job.report,
-                      job.http_status, job.not_modified, job.reply_validators, job.site_name};
+  job_outcome outcome{job.ret,          cancelled_ ? status::stopped() : job.failure,
+                      job.report,       job.http_status,
+                      job.not_modified, job.reply_validators,
+                      job.site_name};
   post([outcome](job_receiver& r) { r.receive_worker_finished(outcome); }, true);
 }
 

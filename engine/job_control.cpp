@@ -62,7 +62,7 @@ void job_control::fill(parser_job& job) {
   job.parsedef_fname.reset();
   job.source_fname.reset();
   job.ret = 0;
-  job.failure.clear();
+  job.failure = {};
   job.validators = {};
   job.busy_event = &busy_event_;
   job.fetcher = fetcher_;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/status.h"
 #include "common/page_validators.h"
 #include "engine/headline_item.h"
 #include "engine/source_line.h"
@@ -52,13 +53,13 @@ class source_listener {
 // How a job ended, once its worker has let go of the job record.
 struct job_outcome {
   int ret = 0;                                // 0 or -1
-  std::string failure;                        // why it failed, for messages; "" when it did not
-  bool stopped = false;                       // the Stop command ended it
+  status failure;                             // why it failed (stopped: the Stop command ended it); ok when it did not
   std::shared_ptr<const rule_report> report;  // how the rules fitted the page; none without a loaded ParseDef
   int http_status = 0;                        // of the last reply; 0 when there was none
   bool not_modified = false;                  // the server said the page had not changed: nothing was parsed
   page_validators validators;                 // the last reply's, for the next conditional fetch
   std::string site_name;                      // the ParseDef's name; "" without one
+  bool stopped() const { return failure.is(status_code::stopped); }
 };
 
 // The queue runner, and whoever waits for jobs to end.

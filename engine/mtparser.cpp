@@ -25,7 +25,7 @@ bool run_job(parser_job& job, parser& par) {
     if (par.load_parsedef(path) == -1) {
       trace("mtparser_func: unable to load file %s", path.c_str());
       job.ret = -1;
-      job.failure = path + ": " + par.parsedef_file::last_error();
+      job.failure = {status_code::invalid, path + ": " + par.parsedef_file::last_error()};
       report_done(job);
       return false;
     } else {
@@ -36,7 +36,7 @@ bool run_job(parser_job& job, parser& par) {
         job.ret = par.parse_file(*job.source_fname);
         if (job.ret == -1) {
           trace("mtparser_func: parser::parse_file returned -1");
-          job.failure = *job.source_fname + ": " + par.failure();
+          job.failure = par.failure().in(*job.source_fname);
         }
         report_done(job);
       } else {
@@ -51,7 +51,7 @@ bool run_job(parser_job& job, parser& par) {
   } else {
     trace("mtparser_func: par->parsedef_fname = %s, par->url = %s", or_null(nullptr), or_null(nullptr));
     job.ret = -1;
-    job.failure = "nothing to parse: no ParseDef and no address";
+    job.failure = {status_code::invalid, "nothing to parse: no ParseDef and no address"};
     report_done(job);
   }
 
@@ -59,7 +59,7 @@ bool run_job(parser_job& job, parser& par) {
     job.ret = par.process_url(job.url);
     if (job.ret == -1) {
       trace("mtparser_func: parser::process_url returned -1");
-      job.failure = (job.url ? *job.url + ": " : std::string()) + par.failure();
+      job.failure = job.url && !par.failure().is(status_code::stopped) ? par.failure().in(*job.url) : par.failure();
     }
   }
   return job.parsedef_fname.has_value();
@@ -69,7 +69,7 @@ bool run_job(parser_job& job, parser& par) {
 
 unsigned mtparser_func(parser_job& job) {
   trace("mtparser_func entered");
-  job.failure.clear();
+  job.failure = {};
   job.report.reset();
   job.http_status = 0;
   job.site_name.clear();
@@ -94,7 +94,8 @@ unsigned mtparser_func(parser_job& job) {
     const std::optional<std::string>& subject = job.source_fname     ? job.source_fname
                                                 : job.parsedef_fname ? job.parsedef_fname
                                                                      : job.url;
-    job.failure = (subject ? *subject + ": " : std::string()) + why;
+    job.failure = {no_memory ? status_code::unavailable : status_code::invalid,
+                   (subject ? *subject + ": " : std::string()) + why};
     try {
       report_done(job);
     } catch (const std::exception&) {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/page_validators.h"
+#include "common/status.h"
 
 namespace vantrel {
 
@@ -30,15 +31,16 @@ struct fetch_request {
 };
 
 struct fetch_result {
-  enum class outcome { done, failed, cancelled };
-  outcome how = outcome::failed;
+  // ok when the transfer completed (whatever the reply's status); stopped when the progress
+  // callback cancelled it; else why it failed, in words for the user.
+  status failure{status_code::unavailable, "the page could not be had"};
+  bool done() const { return failure.ok(); }
   enum class store_failure { none, open, write };
   store_failure store = store_failure::none;  // body_file could not be opened, or written
   int status_code = 0;
   long long body_bytes = 0;             // bytes stored (after any decompression)
   std::optional<std::string> location;  // the reply's Location header
   std::optional<std::string> charset;   // the charset of the reply's Content-Type
-  std::string error;                    // why it failed, in words for the user
   page_validators validators;           // the reply's ETag and Last-Modified
 };
 

@@ -108,7 +108,7 @@ std::optional<page_record> page_record::read(std::string_view page, std::string*
   const int parsed = reader.parse_buffer(page.data(), page.size());
   recorder.finish();
   if (parsed != 0) {
-    if (why) *why = reader.failure();
+    if (why) *why = reader.failure().message();
     return std::nullopt;
   }
   record.is_xml_ = reader.page_is_xml();
@@ -125,7 +125,7 @@ std::optional<page_record> page_record::fetch(const std::string& address, page_f
   const int fetched = reader.process_url(address);
   recorder.finish();
   if (fetched != 0) {
-    if (why) *why = reader.failure().empty() ? "the page could not be had" : reader.failure();
+    if (why) *why = reader.failure().ok() ? "the page could not be had" : reader.failure().message();
     return std::nullopt;
   }
   if (record.events_.empty()) {

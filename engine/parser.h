@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "common/parsedef_file.h"
+#include "common/status.h"
 #include "engine/headline_item.h"
 #include "engine/page_fetcher.h"
 #include "engine/parser_job.h"
@@ -68,8 +69,8 @@ class parser : public parsedef_file, private walk_observer {
   // Whether the last page parsed was read as XML (it declares itself so), else as HTML.
   bool page_is_xml() const { return is_xml_; }
 
-  // What went wrong in the last failed parse or fetch.
-  const std::string& failure() const { return failure_; }
+  // What went wrong in the last failed parse or fetch (stopped when the job was stopped).
+  const status& failure() const { return failure_; }
   // How the rules fitted the pages parsed so far; starts over when a ParseDef is loaded.
   const rule_report& report() const { return report_; }
 
@@ -108,7 +109,7 @@ class parser : public parsedef_file, private walk_observer {
   page_validators validators_, reply_validators_;
   bool not_modified_ = false;
   std::string temp_fname_;  // fetched page on disk
-  std::string failure_;
+  status failure_;
   rule_report report_;
 
   // The element whose attributes are being examined, for the page directives.

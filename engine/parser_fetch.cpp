@@ -28,7 +28,7 @@ int parser::process_url(const std::optional<std::string>& address) {
   while (redirect_url_) {
     if (++redirects > max_redirects) {
       trace("process_url: more than %d redirects, giving up at %s", max_redirects, redirect_url_->c_str());
-      failure_ = "more than " + std::to_string(max_redirects) + " redirects";
+      failure_ = {status_code::unavailable, "more than " + std::to_string(max_redirects) + " redirects"};
       redirect_url_.reset();
       report(pst_parsing_done, nullptr);
       return -1;
@@ -41,21 +41,21 @@ int parser::process_url(const std::optional<std::string>& address) {
 
 int parser::fetch_page(std::optional<std::string> address) {
   redirect_url_.reset();
-  failure_.clear();
+  failure_ = {};
   std::error_code ec;
   if (!temp_fname_.empty()) std::filesystem::remove(temp_fname_, ec);
   temp_fname_.clear();
   std::string why;
   const std::optional<std::string> folder = private_folder(&why);
   if (!folder) {
-    failure_ = "no temporary file for the page: " + why;  // no name could be had
+    failure_ = {status_code::io_error, "no temporary file for the page: " + why};  // no name could be had
     report(pst_parsing_done, nullptr);
     return -1;
   }
   const std::optional<std::string> temp = platform::create_unique_file(*folder, page_file_prefix, &why);
   if (!temp) {
     trace("Unable to open file %s", (*folder + "/" + page_file_prefix + "XXXXXX").c_str());
-    failure_ = "no temporary file for the page: " + why;
+    failure_ = {status_code::io_error, "no temporary file for the page: " + why};
     report(pst_parsing_done, nullptr);
     return -1;
   }
@@ -66,26 +66,27 @@ int parser::fetch_page(std::optional<std::string> address) {
   trace("Getting %s", (name || address) ? display.c_str() : "(null)");
   if (!address || !is_fetchable_url(*address)) {
     trace("URL is invalid");
-    failure_ = address ? "\"" + *address + "\" is not an http or https address" : "no address to fetch";
+    failure_ = {status_code::invalid,
+                address ? "\"" + *address + "\" is not an http or https address" : "no address to fetch"};
     report(pst_parsing_done, nullptr);
     return -1;
   }
   if (parsedef_charset_ && has_control_chars(*parsedef_charset_)) {
     // It goes into a request header, where a line break would forge header lines.
     trace("fetch_page: the ParseDef's charset holds control characters");
-    failure_ = "the ParseDef's charset holds control characters";
+    failure_ = {status_code::invalid, "the ParseDef's charset holds control characters"};
     report(pst_parsing_done, nullptr);
     return -1;
   }
   if (report(pst_finding_site, display.c_str()) == -1) {
     trace("Finding site callback returned -1");
-    failure_ = "stopped";
+    failure_ = status::stopped();
     report(pst_parsing_done, nullptr);  // the cancel was consumed by the first report
     return -1;
   }
   if (fetcher_ == nullptr) {
     trace("HTTP error");
-    failure_ = "fetching pages is not available here";
+    failure_ = {status_code::unavailable, "fetching pages is not available here"};
     report(pst_parsing_done, nullptr);
     return -1;
   }
@@ -109,11 +110,11 @@ int parser::fetch_page(std::optional<std::string> address) {
     }
     return 0;
   });
-  if (got.how == fetch_result::outcome::cancelled) {
-    failure_ = "stopped";
+  if (got.failure.is(status_code::stopped)) {
+    failure_ = status::stopped();
     return -1;  // nothing more is reported
   }
-  if (got.how == fetch_result::outcome::failed) {
+  if (!got.done()) {
     switch (got.store) {
       case fetch_result::store_failure::open:
         trace("Unable to open file %s", temp_fname_.c_str());
@@ -125,7 +126,7 @@ int parser::fetch_page(std::optional<std::string> address) {
         trace("HTTP error");
         break;
     }
-    failure_ = got.error;
+    failure_ = got.failure;
     report(pst_parsing_done, nullptr);
     return -1;
   }
@@ -136,7 +137,7 @@ int parser::fetch_page(std::optional<std::string> address) {
   trace("Calling pst_done callback");
   if (report(pst_done, nullptr) == -1) {
     trace("Done callback returned -1");
-    failure_ = "stopped";
+    failure_ = status::stopped();
     return -1;
   }
   trace("Body length is %lld", got.body_bytes);
@@ -161,7 +162,7 @@ int parser::fetch_page(std::optional<std::string> address) {
     return 0;  // nothing to parse
   }
   if (report(pst_parsing, nullptr) == -1) {
-    failure_ = "stopped";
+    failure_ = status::stopped();
     return -1;
   }
   set_http_charset(got.charset);

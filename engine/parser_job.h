@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/page_validators.h"
+#include "common/status.h"
 #include "common/sync_event.h"
 #include "engine/headline_item.h"
 #include "engine/parsedef_rules.h"
@@ -79,7 +80,7 @@ struct parser_job {
   int ret = 0;                                // 0 or -1; the owner sets 0
   sync_event* busy_event = nullptr;           // set by the owner, reset by the worker at its end
   page_fetcher* fetcher = nullptr;            // how pages are fetched; none: fetching fails
-  std::string failure;                        // why the job failed, for messages; "" when it did not
+  status failure;                             // why the job failed, for messages; ok when it did not
   std::shared_ptr<const rule_report> report;  // how the rules fitted the page; none when no ParseDef loaded
   page_validators validators;                 // the owner's: what an earlier reply said about the page
   // Filled by the worker: the last reply's status, its validators, and whether it said the

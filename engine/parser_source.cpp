@@ -47,10 +47,12 @@ class tee_sink : public page_event_sink {
 }  // namespace
 
 int parser::parse_file(const std::string& path) {
-  failure_.clear();
+  failure_ = {};
   file_bytes page;
-  if (!read_whole_file(path, max_page_bytes, page, &failure_)) {
-    if (failure_ == "is too large") failure_ = "is too large (more than 1 GiB)";
+  std::string why;
+  if (!read_whole_file(path, max_page_bytes, page, &why)) {
+    if (why == "is too large") why = "is too large (more than 1 GiB)";
+    failure_ = {status_code::io_error, why};
     return -1;
   }
   return parse_buffer(page.data.get(), page.size);
@@ -59,7 +61,7 @@ int parser::parse_file(const std::string& path) {
 int parser::parse_buffer(const char* document, size_t length) {
   walk_.start_page();
   if (document == nullptr) {
-    failure_ = "no document";
+    failure_ = {status_code::invalid, "no document"};
     return -1;
   }
   std::string_view page(document, length);
@@ -96,7 +98,7 @@ int parser::parse_buffer(const char* document, size_t length) {
   }
   walk_.end_page();
   if (!parsed) {
-    failure_ = error;
+    failure_ = {status_code::invalid, error};
     return -1;
   }
   return 0;

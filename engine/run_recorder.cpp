@@ -11,9 +11,9 @@ site_run run_of(const job_outcome& outcome, unsigned long found, unix_time when,
   run.http_status = outcome.http_status;
   run.user_started = user_started;
   run.found = found;
-  if (outcome.ret != 0 || outcome.stopped) {
+  if (outcome.ret != 0 || outcome.stopped()) {
     run.outcome = run_outcome::failed;
-    run.reason = outcome.stopped ? std::string("stopped") : outcome.failure;
+    run.reason = outcome.failure.message();
     if (run.reason.empty()) run.reason = "the job failed";
   } else if (outcome.not_modified) {
     run.outcome = run_outcome::unchanged;
@@ -102,7 +102,7 @@ run_recorder::recorded run_recorder::finish(const job_outcome& outcome, unix_tim
   out.run = record_.run;
   out.run.fresh = fresh_;
   // A stopped run is no run: the site keeps what its last one found.
-  if (store_ && !outcome.stopped) {
+  if (store_ && !outcome.stopped()) {
     auto stored = store_->record(record_);
     if (stored) out.run = *stored;
     else out.kept = stored.error();

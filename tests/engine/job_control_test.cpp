@@ -144,7 +144,7 @@ TEST(JobControl, StopAtEachPhaseEndsTheJobWithoutItsEnd) {
     EXPECT_FALSE(c.jc.can_start());
     go.set();
     ASSERT_TRUE(c.run_until_finished());
-    EXPECT_TRUE(c.view.finished->stopped);
+    EXPECT_TRUE(c.view.finished->stopped());
     EXPECT_EQ(c.view.finished->ret, -1);
     EXPECT_FALSE(c.jc.stop_pending()) << static_cast<int>(at);  // the worker consumed it
     EXPECT_TRUE(c.jc.can_start());
@@ -244,9 +244,9 @@ TEST(JobControl, TwoJobControlsRunStopAndReportApart) {
   go_b.set();
   ASSERT_TRUE(a.run_until_finished());
   ASSERT_TRUE(b.run_until_finished());
-  EXPECT_TRUE(a.view.finished->stopped);
+  EXPECT_TRUE(a.view.finished->stopped());
   EXPECT_TRUE(a.results.empty()) << "the stopped job delivered nothing";
-  EXPECT_FALSE(b.view.finished->stopped) << "the other job's Stop is not this one's";
+  EXPECT_FALSE(b.view.finished->stopped()) << "the other job's Stop is not this one's";
   ASSERT_EQ(b.results.size(), 1u);
   EXPECT_EQ(b.results[0].heading, "One");
   const auto mentions = [](const std::vector<std::string>& texts, const std::string& site) {

@@ -53,7 +53,7 @@ TEST(ParseJob, LocalDocumentFailuresAreTheJobsResult) {
   r.job.source_fname = r.dir.write("feed.xml", "<?xml version='1.0'?><rss><item><title>Kept</title></item><item>");
   r.run();
   EXPECT_EQ(r.job.ret, -1);
-  EXPECT_NE(r.job.failure.find("feed.xml: not well-formed XML"), std::string::npos) << r.job.failure;
+  EXPECT_NE(r.job.failure.message().find("feed.xml: not well-formed XML"), std::string::npos) << r.job.failure;
   EXPECT_EQ(r.rec.statuses, (std::vector<int>{pst_parsing_done}));
 }
 
@@ -82,7 +82,7 @@ TEST(ParseJob, FailuresEndWithOneParsingDone) {
     r.run();
     EXPECT_EQ(r.job.ret, -1) << c.name;
     EXPECT_EQ(r.rec.statuses, c.statuses) << c.name;
-    EXPECT_NE(r.job.failure.find(c.failure), std::string::npos) << c.name << ": " << r.job.failure;
+    EXPECT_NE(r.job.failure.message().find(c.failure), std::string::npos) << c.name << ": " << r.job.failure;
     EXPECT_FALSE(r.busy.test()) << c.name;
   }
 }
@@ -136,7 +136,7 @@ TEST(ParseJob, RunningOutOfMemoryFailsTheJobNotTheProgram) {
   r.job.source_fname = r.dir.write("page.html", page);
   r.run();
   EXPECT_EQ(r.job.ret, -1);
-  EXPECT_NE(r.job.failure.find("page.html: out of memory"), std::string::npos) << r.job.failure;
+  EXPECT_NE(r.job.failure.message().find("page.html: out of memory"), std::string::npos) << r.job.failure;
   EXPECT_EQ(rec.statuses, (std::vector<int>{pst_parsing_done}));
   EXPECT_FALSE(r.busy.is_set());
 }

@@ -177,7 +177,7 @@ TEST(Retrieval, ProgressCountsWireBytesAgainstTheAnnouncedLength) {
         }
         return 0;
       });
-  EXPECT_EQ(got.how, fetch_result::outcome::done);
+  EXPECT_TRUE(got.done()) << got.failure.message();
   EXPECT_EQ(last_total, static_cast<long long>(packed.size()));
   EXPECT_EQ(got.body_bytes, static_cast<long long>(body.size()));
 }
@@ -221,7 +221,7 @@ TEST(Retrieval, FailedFetchesEndWithOneParsingDone) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 10s) << c.url;
     EXPECT_EQ(r.done_reports(), 1) << c.url;
     EXPECT_EQ(r.rec.statuses.back(), pst_parsing_done) << c.url;
-    EXPECT_NE(r.p->failure().find(c.failure), std::string::npos) << c.url << ": " << r.p->failure();
+    EXPECT_NE(r.p->failure().message().find(c.failure), std::string::npos) << c.url << ": " << r.p->failure();
     EXPECT_TRUE(r.temp_removed_with_parser()) << c.url;
   }
 }
@@ -269,7 +269,7 @@ TEST(Retrieval, RedirectLoopsEndAfterTenRedirects) {
   EXPECT_EQ(r.run(server.url("/loop")), -1);
   EXPECT_EQ(server.requests().size(), 11u);
   EXPECT_EQ(r.done_reports(), 1);
-  EXPECT_NE(r.p->failure().find("more than 10 redirects"), std::string::npos);
+  EXPECT_NE(r.p->failure().message().find("more than 10 redirects"), std::string::npos);
 }
 
 TEST(Retrieval, TheReplysCharsetDecodesThePage) {
@@ -354,7 +354,7 @@ class tls_server {
     curl_fetcher probe(test_limits());
     testing::temp_dir d;
     fetch_result r = probe.fetch({url(), std::nullopt, d.file("b"), {}}, [](const fetch_progress&) { return 0; });
-    return r.error.find("onnect") == std::string::npos;
+    return r.failure.message().find("onnect") == std::string::npos;
   }
   pid_t pid_ = 0;
   int port_ = 0;
@@ -368,7 +368,7 @@ TEST(Retrieval, HttpsChecksTheCertificate) {
     testing::scoped_env ca("CURL_CA_BUNDLE", "/etc/ssl/certs/ca-certificates.crt");
     fetch_run untrusted;
     EXPECT_EQ(untrusted.run(server.url()), -1);
-    EXPECT_NE(untrusted.p->failure().find("certificate"), std::string::npos) << untrusted.p->failure();
+    EXPECT_NE(untrusted.p->failure().message().find("certificate"), std::string::npos) << untrusted.p->failure();
     EXPECT_EQ(untrusted.done_reports(), 1);
   }
   testing::scoped_env ca("CURL_CA_BUNDLE", std::string(VANTREL_TEST_DATA) + "/local-https.pem");
@@ -399,12 +399,12 @@ TEST(Retrieval, ScriptedFailuresEndTheJobOnceWithTheirTraceLine) {
       {"an eleventh redirect", std::vector<scripted_reply>(11, moved), nullptr,
        "process_url: more than 10 redirects, giving up at http://site.example/next", 11},
       {"a body file that cannot be opened",
-       {{200, "<p/>", {}, fetch_result::outcome::failed, store::open}},
+       {{200, "<p/>", {}, true, store::open}},
        nullptr,
        "Unable to open file ",
        1},
       {"a body that cannot be written",
-       {{200, "<p/>", {}, fetch_result::outcome::failed, store::write}},
+       {{200, "<p/>", {}, true, store::write}},
        nullptr,
        "Unable to write body to file ",
        1},

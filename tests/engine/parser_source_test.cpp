@@ -44,7 +44,7 @@ TEST(SourceLoading, XmlIsDetectedByItsDeclarationAnywhere) {
   page_run r;
   EXPECT_EQ(r.run("<html><body><script>var s = '<?xml';</script><p>x</p></body></html>"), -1);
   EXPECT_TRUE(parser_test_access::is_xml(r.p()));
-  EXPECT_NE(r.p().failure().find("not well-formed"), std::string::npos) << r.p().failure();
+  EXPECT_NE(r.p().failure().message().find("not well-formed"), std::string::npos) << r.p().failure();
   r.run("<?XML version='1.0'?><r/>");
   EXPECT_TRUE(parser_test_access::is_xml(r.p()));
   r.run("<html><body><a href='/q?xml=1'>x</a></body></html>");  // "?xml" without "<" is not one
@@ -176,7 +176,7 @@ TEST(SourceLoading, MovedPageAnchors) {
 TEST(SourceLoading, FilesThatCannotBeReadFail) {
   page_run r;
   EXPECT_EQ(r.p().parse_file(r.dir.file("missing.html")), -1);
-  EXPECT_NE(r.p().failure().find("cannot be opened"), std::string::npos);
+  EXPECT_NE(r.p().failure().message().find("cannot be opened"), std::string::npos);
   EXPECT_EQ(r.p().parse_file(r.dir.path()), -1);
   EXPECT_EQ(r.p().parse_buffer(nullptr, 0), -1);
   EXPECT_EQ(r.p().parse_file(r.dir.write("empty.html", "")), 0);

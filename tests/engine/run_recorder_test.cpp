@@ -27,18 +27,18 @@ TEST(RunRecorder, AJobsEndBecomesARun) {
     run_outcome expected;
     std::string text;
   } cases[] = {
-      {{-1, "http://x/: Could not resolve host", false, nullptr, 0, false, {}, ""},
+      {{-1, {status_code::unavailable, "http://x/: Could not resolve host"}, nullptr, 0, false, {}, ""},
        0,
        run_outcome::failed,
        "http://x/: Could not resolve host"},
-      {{0, "", false, empty_report, 304, true, {}, ""}, 0, run_outcome::unchanged, "Unchanged since the last run"},
-      {{0, "", false, empty_report, 404, false, {}, ""},
+      {{0, {}, empty_report, 304, true, {}, ""}, 0, run_outcome::unchanged, "Unchanged since the last run"},
+      {{0, {}, empty_report, 404, false, {}, ""},
        0,
        run_outcome::nothing,
        "No headlines: the rules found nothing on the page (HTTP 404)"},
-      {{0, "", false, nullptr, 200, false, {}, ""}, 0, run_outcome::nothing, "No headlines: the page was empty"},
-      {{0, "", false, empty_report, 200, false, {}, ""}, 3, run_outcome::headlines, "3 headlines, 0 new"},
-      {{-1, "", true, nullptr, 0, false, {}, ""}, 0, run_outcome::failed, "stopped"},
+      {{0, {}, nullptr, 200, false, {}, ""}, 0, run_outcome::nothing, "No headlines: the page was empty"},
+      {{0, {}, empty_report, 200, false, {}, ""}, 3, run_outcome::headlines, "3 headlines, 0 new"},
+      {{-1, status::stopped(), nullptr, 0, false, {}, ""}, 0, run_outcome::failed, "stopped"},
   };
   for (const auto& c : cases) {
     const site_run run = run_of(c.outcome, c.found, 100, false);
@@ -56,7 +56,7 @@ TEST(RunRecorder, TellsNewHeadlinesAndAsksConditionallyOnlyWithTheSameRules) {
   ASSERT_TRUE(opened) << opened.message();
   auto store = std::move(*opened);
   const std::string rules = dir.write("site.xml", "<rules/>");
-  job_outcome read{0, "", false, std::make_shared<rule_report>(), 200, false, {"\"e1\"", std::nullopt}, ""};
+  job_outcome read{0, {}, std::make_shared<rule_report>(), 200, false, {"\"e1\"", std::nullopt}, ""};
 
   run_recorder first(store.get(), "site.xml", "Site", rules_stamp(rules));
   EXPECT_TRUE(first.validators().empty());
@@ -72,7 +72,7 @@ TEST(RunRecorder, TellsNewHeadlinesAndAsksConditionallyOnlyWithTheSameRules) {
   EXPECT_FALSE(second.add(item("One", "http://s/1")));
   EXPECT_TRUE(second.add(item("Three", "http://s/3")));
   job_outcome stopped = read;
-  stopped.stopped = true;
+  stopped.failure = status::stopped();
   stopped.ret = -1;
   EXPECT_EQ(second.finish(stopped, 2000, true).run.outcome, run_outcome::failed);
   EXPECT_EQ((*store->last_run("site.xml"))->when, 1000) << "a stopped run is not kept";

@@ -12,14 +12,15 @@ namespace vantrel::testing {
 
 struct scripted_reply {
   scripted_reply(int status_code = 200, std::string page = {}, std::optional<std::string> moved_to = {},
-                 fetch_result::outcome outcome = fetch_result::outcome::done,
+                 bool transfer_fails = false,
                  fetch_result::store_failure store_problem = fetch_result::store_failure::none)
-      : status(status_code), body(std::move(page)), location(std::move(moved_to)), how(outcome), store(store_problem) {}
+      : status(status_code), body(std::move(page)), location(std::move(moved_to)), fails(transfer_fails),
+        store(store_problem) {}
 
   int status;
   std::string body;
   std::optional<std::string> location;
-  fetch_result::outcome how;  // failed: the transfer fails
+  bool fails;  // the transfer fails
   fetch_result::store_failure store;
   bool announce_length = true;
 };
@@ -35,7 +36,7 @@ class scripted_fetcher : public page_fetcher {
     requests.push_back(request);
     fetch_result result;
     if (replies.empty()) {
-      result.error = "no reply scripted";
+      result.failure = {status_code::unavailable, "no reply scripted"};
       return result;
     }
     const scripted_reply reply = replies.front();
@@ -45,17 +46,17 @@ class scripted_fetcher : public page_fetcher {
       if (at_phase) at_phase(phase);
       const bool body = phase == fetch_phase::response_body;
       if (progress({phase, body ? size : 0, reply.announce_length ? size : -1}) == -1) {
-        result.how = fetch_result::outcome::cancelled;
+        result.failure = status::stopped();
         return result;
       }
     }
     result.store = reply.store;
-    if (reply.how == fetch_result::outcome::failed || reply.store != fetch_result::store_failure::none) {
-      result.error = "scripted failure";
+    if (reply.fails || reply.store != fetch_result::store_failure::none) {
+      result.failure = {status_code::unavailable, "scripted failure"};
       return result;
     }
     std::ofstream(request.body_file, std::ios::binary) << reply.body;
-    result.how = fetch_result::outcome::done;
+    result.failure = {};
     result.status_code = reply.status;
     result.body_bytes = size;
     result.location = reply.location;
