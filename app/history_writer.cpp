@@ -4,79 +4,52 @@
 
 namespace vantrel {
 
-history_writer::history_writer(ui_dispatcher& ui, std::string store_path)
-    : ui_(ui), path_(std::move(store_path)), thread_([this] { work(); }) {}
-
-history_writer::~history_writer() {
-  {
-    std::lock_guard hold(lock_);
-    closing_ = true;
-  }
-  wake_.notify_one();
-  thread_.join();  // after every run handed over is kept
-}
+history_writer::history_writer(ui_dispatcher& ui, std::string store_path) : path_(std::move(store_path)), worker_(ui) {}
 
 void history_writer::write(run_record record, unix_time since, answer done) {
   ++waiting_;
-  {
-    std::lock_guard hold(lock_);
-    tasks_.push_back({std::move(record), since, std::move(done)});
+  auto task = std::make_shared<run_record>(std::move(record));
+  const bool queued = worker_.run<std::shared_ptr<written>>(
+      [this, task, since](const cancel_token&) { return std::make_shared<written>(keep(*task, since)); },
+      [this, done](std::shared_ptr<written> kept) {
+        --waiting_;
+        done(std::move(*kept));
+      });
+  if (!queued) {
+    // No thread for the writer: the run is told as one the store could not keep.
+    --waiting_;
+    written out;
+    out.run = task->run;
+    out.kept = {status_code::unavailable, "no thread could be started to keep it"};
+    done(std::move(out));
   }
-  wake_.notify_one();
 }
 
-history_writer::written history_writer::keep(headline_store* store, const task& t, const std::string& no_store) {
+history_writer::written history_writer::keep(const run_record& record, unix_time since) {
+  if (!opened_) {
+    // The window has checked the file already.
+    std::string notice;
+    auto opened = headline_store::open(path_, &notice, headline_store::check_time::later);
+    opened_ = opened ? status() : opened.error();
+    if (opened) store_ = std::move(*opened);
+    else trace("history_writer: %s", opened.message().c_str());
+  }
   written out;
-  out.run = t.record.run;
-  if (store == nullptr) {
-    out.why = no_store;
+  out.run = record.run;
+  if (!store_) {
+    out.kept = *opened_;
     return out;
   }
-  auto kept = store->record(t.record);
+  auto kept = store_->record(record);
   if (!kept) {
-    out.why = kept.message();
+    out.kept = kept.error();
     return out;
   }
   out.run = *kept;
   const status loaded =
-      store->load_site(t.record.site, t.since, [&out](stored_headline&& h) { out.rows.push_back(std::move(h)); });
-  if (!loaded.ok()) trace("history_writer: the rows of %s: %s", t.record.site.c_str(), loaded.message().c_str());
+      store_->load_site(record.site, since, [&out](stored_headline&& h) { out.rows.push_back(std::move(h)); });
+  if (!loaded.ok()) trace("history_writer: the rows of %s: %s", record.site.c_str(), loaded.message().c_str());
   return out;
-}
-
-void history_writer::work() {
-  std::unique_ptr<headline_store> store;
-  std::string no_store;
-  bool opened = false;
-  for (;;) {
-    task next;
-    {
-      std::unique_lock hold(lock_);
-      wake_.wait(hold, [this] { return closing_ || !tasks_.empty(); });
-      if (tasks_.empty()) return;  // closing, and nothing left to keep
-      next = std::move(tasks_.front());
-      tasks_.pop_front();
-    }
-    if (!opened) {
-      // The window has checked the file already.
-      opened = true;
-      std::string notice;
-      auto opened_store = headline_store::open(path_, &notice, headline_store::check_time::later);
-      if (opened_store) {
-        store = std::move(*opened_store);
-      } else {
-        no_store = opened_store.message();
-        trace("history_writer: %s", no_store.c_str());
-      }
-    }
-    auto result = std::make_shared<written>(keep(store.get(), next, no_store));
-    // The answer goes to the user-interface thread; a writer gone by then drops it.
-    ui_.post([alive = std::weak_ptr<int>(alive_), this, done = std::move(next.done), result] {
-      if (alive.expired()) return;
-      --waiting_;
-      done(std::move(*result));
-    });
-  }
 }
 
 }  // namespace vantrel

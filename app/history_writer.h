@@ -5,19 +5,15 @@
 // has them. Every run handed over is kept before the writer goes, as a program that is closed
 // keeps the runs it completed.
 //
-// The writer's thread has a connection to the store of its own; write and waiting are called
-// on the user-interface thread only.
-#include <condition_variable>
-#include <deque>
+// The writer's thread (a background_worker) has a connection to the store of its own; write
+// and waiting are called on the user-interface thread only.
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "common/headline_store.h"
-#include "engine/ui_dispatcher.h"
+#include "engine/background_worker.h"
 
 namespace vantrel {
 
@@ -25,13 +21,12 @@ class history_writer {
  public:
   struct written {
     site_run run;                       // as kept (as it would have been, when it was not)
-    std::string why;                    // why it was not kept; "" when it was
+    status kept;                        // why it was not kept; ok when it was
     std::vector<stored_headline> rows;  // the site's headlines in list order, when kept
   };
   using answer = std::function<void(written&&)>;
 
   history_writer(ui_dispatcher& ui, std::string store_path);
-  ~history_writer();
   history_writer(const history_writer&) = delete;
   history_writer& operator=(const history_writer&) = delete;
 
@@ -41,24 +36,16 @@ class history_writer {
   size_t waiting() const { return waiting_; }
 
  private:
-  struct task {
-    run_record record;
-    unix_time since = 0;
-    answer done;
-  };
-  void work();
-  written keep(headline_store* store, const task& t, const std::string& no_store);
+  // On the writer's thread.
+  written keep(const run_record& record, unix_time since);
 
-  ui_dispatcher& ui_;
   const std::string path_;
-  std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // what the answers check
-  size_t waiting_ = 0;                                     // the user-interface thread's
-
-  std::mutex lock_;  // over tasks_ and closing_
-  std::condition_variable wake_;
-  std::deque<task> tasks_;
-  bool closing_ = false;
-  std::thread thread_;
+  size_t waiting_ = 0;  // the user-interface thread's
+  // The writer's thread alone: its connection, opened at the first run.
+  std::unique_ptr<headline_store> store_;
+  std::optional<status> opened_;
+  // Last: it goes first, keeping every run handed over while the store is still here.
+  background_worker worker_;
 };
 
 }  // namespace vantrel

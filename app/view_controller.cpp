@@ -186,9 +186,10 @@ void view_controller::show_written(const std::string& key, const std::string& na
                                    bool counted, history_writer::written&& written) {
   const std::uint32_t site = reading_.site_index(key, name);
   if (logo) reading_.site(site).logo = std::move(logo);
-  if (!written.why.empty()) {
-    trace("show_written: the run of %s was not kept: %s", key.c_str(), written.why.c_str());
-    set_status_text("The headline store could not keep the run of " + name + ": " + written.why);
+  if (!written.kept.ok()) {
+    const std::string& why = written.kept.message();
+    trace("show_written: the run of %s was not kept: %s", key.c_str(), why.c_str());
+    set_status_text("The headline store could not keep the run of " + name + ": " + why);
   } else if (written.run.outcome != run_outcome::failed) {
     // A failed run leaves the site's rows as they were.
     std::vector<reading_row> rows;

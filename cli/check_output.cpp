@@ -1,9 +1,11 @@
 #include "cli/check_output.h"
 
+#include "cli/exit_status.h"
+
 namespace vantrel::cli {
 
 namespace {
-constexpr int status_healthy = 0, status_unavailable = 1, status_broken = 3;
+constexpr int status_healthy = exit_ok, status_unavailable = exit_failed, status_broken = exit_nothing;
 
 }  // namespace
 

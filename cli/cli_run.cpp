@@ -8,6 +8,7 @@
 #include "cli/check_output.h"
 #include "cli/cli_output.h"
 #include "cli/console_view.h"
+#include "cli/exit_status.h"
 #include "cli/feed_output.h"
 #include "common/file_read.h"
 #include "common/headline_store.h"
@@ -32,8 +33,6 @@ namespace vantrel::cli {
 
 namespace {
 
-constexpr int exit_stopped = 130;
-
 // The page events of a document parsed without rules, on this thread.
 class bare_events : public job_callbacks {
  public:
@@ -52,7 +51,7 @@ class bare_events : public job_callbacks {
 int run_controlled(const options& opts, console& view, std::ostream& err, const page_validators& validators = {}) {
   if (!curl_library_init()) {
     err << "tidewatch-cli: the network library could not be started\n";
-    return 1;
+    return exit_failed;
   }
   curl_fetcher fetcher;
   queue_dispatcher ui;  // this thread is the user-interface thread
@@ -75,7 +74,7 @@ int run_controlled(const options& opts, console& view, std::ostream& err, const 
         jobs.process_parsedef(*opts.parsedef, opts.what == mode::events ? opts.events_file : opts.source, validators);
   if (!started) {
     err << "tidewatch-cli: the job could not be started\n";
-    return 1;
+    return exit_failed;
   }
   bool stopped = false;
   while (!view.finished()) {
@@ -92,9 +91,9 @@ int run_controlled(const options& opts, console& view, std::ostream& err, const 
   }
   if (view.outcome().ret != 0) {
     err << "tidewatch-cli: " << view.outcome().failure.message() << "\n";
-    return 1;
+    return exit_failed;
   }
-  return 0;
+  return exit_ok;
 }
 
 bool is_feed(output_format f) { return f == output_format::atom || f == output_format::rss; }
@@ -184,7 +183,7 @@ int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool in
   const std::string path = queue_path(root);
   if (queue.load(path) != 0) {
     err << "tidewatch-cli: " << path << ": no site queue could be read\n";
-    return 1;
+    return exit_failed;
   }
   // Every entry's feed file, so an entry's name does not depend on which others are enabled.
   std::vector<std::optional<std::string>> feed_names;
@@ -217,7 +216,7 @@ int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool in
     if (!found) {
       const std::string why = "not in the library (" + library_path(root, fname) + ")";
       err << "tidewatch-cli: " << fname << ": " << why << "\n";
-      status = 1;
+      status = exit_failed;
       if (opts.check && opts.format == output_format::json) {
         // Monitoring reads one object per site: a missing one is a site that failed.
         site_check check{fname, {}, nullptr, why, {}, &label};
@@ -244,20 +243,20 @@ int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool in
     if (rc == exit_stopped) return rc;
     tally.add(label.name, run);
     if (rc != 0) {
-      status = 1;  // a site that failed keeps its previous feed
+      status = exit_failed;  // a site that failed keeps its previous feed
       continue;
     }
     if (is_feed(opts.format)) {
       if (!feed_names[i]) {
         err << "tidewatch-cli: " << fname << ": its feed would be written outside " << *opts.output_dir << "\n";
-        status = 1;
+        status = exit_failed;
         continue;
       }
       const std::string target = *opts.output_dir + "/" + *feed_names[i];
       std::string why;
       if (make_path_dirs(target, 0) != 0 || !platform::replace_file(target, view.feed_text(), &why)) {
         err << "tidewatch-cli: " << target << ": cannot be written " << why << "\n";
-        status = 1;
+        status = exit_failed;
       }
     }
   }
@@ -268,42 +267,29 @@ int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool in
 
 // A ParseDef made from examples of the page's headlines, printed.
 int run_suggest(const options& opts, std::ostream& out, std::ostream& err) {
-  std::string why;
-  std::optional<page_record> page;
-  if (opts.source) {
-    file_bytes bytes;
-    if (read_whole_file(*opts.source, max_page_bytes, bytes, &why))
-      page = page_record::read({bytes.data.get(), bytes.size}, &why);
-  } else {
-    if (!curl_library_init()) {
-      err << "tidewatch-cli: the network library could not be started\n";
-      return 1;
-    }
-    curl_fetcher fetcher;
-    platform::watch_interrupts();
-    page = page_record::fetch(
-        *opts.url, fetcher, [] { return platform::interrupted(); }, &why);
-    if (!page && platform::interrupted()) {
-      err << "tidewatch-cli: stopped\n";
-      return exit_stopped;
-    }
+  if (!opts.source && !curl_library_init()) {
+    err << "tidewatch-cli: the network library could not be started\n";
+    return exit_failed;
   }
+  curl_fetcher fetcher;
+  if (!opts.source) platform::watch_interrupts();
+  auto page = page_record::load(opts.source, *opts.url, fetcher, [] { return platform::interrupted(); });
   if (!page) {
-    err << "tidewatch-cli: " << opts.source.value_or(*opts.url) << ": " << why << "\n";
-    return 1;
+    err << "tidewatch-cli: " << page.message() << "\n";
+    return exit_status_of(page.error());
   }
   const suggestion found = suggest_rules(*page, {opts.examples, *opts.url});
-  if (!found.found) {
-    err << "tidewatch-cli: " << found.why << "\n";
+  if (!found.found()) {
+    err << "tidewatch-cli: " << found.failure.message() << "\n";
     if (!found.closest.empty()) {
       err << "The nearest texts on the page:\n";
       for (const std::string& text : found.closest) err << "  " << text << "\n";
     }
-    return found.exit_status;
+    return exit_status_of(found.failure);
   }
   if (opts.progress) err << found.summary << "\n";
   out << found.parsedef;
-  return 0;
+  return exit_ok;
 }
 
 }  // namespace
@@ -311,11 +297,11 @@ int run_suggest(const options& opts, std::ostream& out, std::ostream& err) {
 int run(const options& opts, std::ostream& out, std::ostream& err, bool interactive) {
   if (opts.what == mode::help) {
     out << usage_text;
-    return 0;
+    return exit_ok;
   }
   if (opts.what == mode::version) {
     out << "tidewatch-cli " << VANTREL_VERSION_TEXT << "\n";
-    return 0;
+    return exit_ok;
   }
   if (opts.trace_file) the_trace_log().start(*opts.trace_file);
   if (opts.what == mode::suggest) return run_suggest(opts, out, err);
@@ -326,9 +312,9 @@ int run(const options& opts, std::ostream& out, std::ostream& err, bool interact
     parser bare(&events);
     if (bare.parse_file(*opts.events_file) != 0) {
       err << "tidewatch-cli: " << *opts.events_file << ": " << bare.failure().message() << "\n";
-      return 1;
+      return exit_failed;
     }
-    return 0;
+    return exit_ok;
   }
   if (opts.queue) return run_queue(opts, out, err, interactive);
   if (opts.check) return run_check(opts, *opts.parsedef, nullptr, out, err, interactive);
@@ -353,7 +339,7 @@ int main_with_args(int argc, char** argv, std::ostream& out, std::ostream& err, 
   parse_result parsed = parse_options(args);
   if (!parsed.opts) {
     err << "tidewatch-cli: " << parsed.error << "\nTry 'tidewatch-cli --help' for more information.\n";
-    return 2;
+    return exit_usage;
   }
   // Each console run keeps its unpacked packages and fetched pages in a folder of its own, so
   // scripts may run several at once; the folder goes away when the run ends, however it ends.

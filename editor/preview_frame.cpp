@@ -239,7 +239,7 @@ void CPreviewFrame::suggest() {
   suggested_->clear();
   lower_->SetSelection(1);
   suggestion_summary_->SetLabel("Looking for \"" + to_wx(example) + "\"...");
-  const bool started = suggester_->start(page, address, {example}, [this](suggestion found, std::string failure) {
+  const bool started = suggester_->start(page, address, {example}, [this](suggestion found, status failure) {
     show_suggestion(std::move(found), failure);
   });
   if (started) show_status(page ? "Suggesting rules from " + *page + "..." : "Fetching " + address + "...");
@@ -253,16 +253,16 @@ void CPreviewFrame::suggest_from_selected_event() {
   suggest();
 }
 
-void CPreviewFrame::show_suggestion(suggestion found, const std::string& failure) {
+void CPreviewFrame::show_suggestion(suggestion found, const status& failure) {
   suggestion_summary_->UnsetToolTip();
-  if (failure == "stopped") {
+  if (failure.is(status_code::stopped)) {
     suggestion_summary_->SetLabel("Stopped.");
     show_status("Stopped.");
-  } else if (!failure.empty()) {
-    suggestion_summary_->SetLabel(to_wx("The page could not be had: " + failure));
+  } else if (!failure.ok()) {
+    suggestion_summary_->SetLabel(to_wx("The page could not be had: " + failure.message()));
     show_status("No rules suggested.");
-  } else if (!found.found) {
-    std::string text = "No rules: " + found.why;
+  } else if (!found.found()) {
+    std::string text = "No rules: " + found.failure.message();
     if (!found.closest.empty()) text += ". Nearest texts: " + found.closest.front();
     suggestion_summary_->SetLabel(to_wx(text));
     suggestion_summary_->SetToolTip(to_wx(text));

@@ -69,7 +69,7 @@ class CPreviewFrame : public wxFrame, private preview_view {
   size_t event_rows() const;
   std::string check_text() const;
   size_t suggested_rows() const;
-  void show_suggestion(suggestion found, const std::string& failure);
+  void show_suggestion(suggestion found, const status& failure);
 
   // preview_view
   void clear_preview() override;

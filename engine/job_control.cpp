@@ -40,7 +40,9 @@ std::string status_text(int code, const std::string& site, long long bytes_read,
 }
 
 job_control::job_control(ui_dispatcher& ui, result_store& results, page_fetcher* fetcher)
-    : results_(results), fetcher_(fetcher), channel_(ui, *this, alive_) {}
+    // The channel posts through the dispatcher itself (its end reports retry a refused post),
+    // checking the worker's token: what arrives after the job control is gone is dropped.
+    : results_(results), fetcher_(fetcher), worker_(ui), channel_(ui, *this, worker_.alive()) {}
 
 job_control::~job_control() {
   channel_.shut_down();
@@ -48,9 +50,7 @@ job_control::~job_control() {
   wait();
 }
 
-void job_control::wait() {
-  if (worker_.joinable()) worker_.join();
-}
+void job_control::wait() { worker_.wait_idle(); }
 
 void job_control::dispose(std::vector<std::unique_ptr<headline_item>> items) {
   if (busy_event_.is_set()) channel_.give_back(std::move(items));
@@ -73,8 +73,7 @@ bool job_control::ready_for(const char* who) {
     trace("%s: the previous job still holds the job record", who);
     return false;
   }
-  wait();  // the previous worker is past the record: only its parser's teardown may remain
-  return true;
+  return true;  // the previous worker is past the record: only its parser's teardown may remain
 }
 
 bool job_control::process_parsedef(const std::string& parsedef_fname, const std::optional<std::string>& source_fname,
@@ -101,9 +100,12 @@ bool job_control::start(parser_job& job, const char* who) {
   last_job_ = &job;
   channel_.prepare(job, pictures_, source_ != nullptr, report_pause_);
   busy_event_.set();
-  try {
-    worker_ = start_parser_thread(job, [this, &job] { channel_.finish(job); });
-  } catch (const std::system_error&) {
+  const bool started = worker_.run([this, &job](const cancel_token&) {
+    // The job's own stop request ends it, not the token: a Stop is consumed by a report.
+    mtparser_func(job);
+    channel_.finish(job);
+  });
+  if (!started) {
     busy_event_.reset();  // no worker will ever reset it
     trace("%s: unable to start the worker", who);
     return false;

@@ -12,14 +12,16 @@
 //   outlive the job control. Tasks still in flight when it is destroyed are dropped.
 // - Destroying it stops a running job and waits for the worker; that wait is bounded: the
 //   worker gives up retrying reports the dispatcher refuses, and cuts its pauses short.
+// - The jobs run on a background_worker of the job control's own, one after another: a job
+//   started while the last one's parser is still being torn down waits for that.
 // - The job records belong to the worker from its start until it resets the busy event.
 #include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "common/sync_event.h"
+#include "engine/background_worker.h"
 #include "engine/job_channel.h"
 #include "engine/job_listeners.h"
 #include "engine/parser_job.h"
@@ -73,7 +75,8 @@ class job_control : private job_receiver {
   // wait for.
   void set_report_pause(std::chrono::milliseconds pause) { report_pause_ = pause; }
 
-  // Waits until the worker thread has ended; tasks it posted may still wait in the dispatcher.
+  // Waits until the worker has ended every job started; tasks it posted may still wait in the
+  // dispatcher.
   void wait();
   // Items a listener is done with (the console prints and forgets them): while a job runs they
   // are freed by its worker, which made them; else here.
@@ -100,7 +103,9 @@ class job_control : private job_receiver {
   job_end_listener* end_ = nullptr;
   picture_source* pictures_ = nullptr;
 
-  std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // what posted tasks check
+  // Before the channel, which checks its token; the destructor waits for its jobs before any
+  // member goes.
+  background_worker worker_;
   job_channel channel_;
   parser_job parsedef_job_, url_job_;
   parser_job* last_job_ = &parsedef_job_;
@@ -109,7 +114,6 @@ class job_control : private job_receiver {
   bool stop_pending_ = false;
   bool job_running_ = false;  // the worker marker: set from a start until the end or Stop
   std::chrono::milliseconds report_pause_{500};
-  std::thread worker_;
 };
 
 // The status text shown for a report, as the main window's status bar shows it; empty when

@@ -1,5 +1,6 @@
 #include "engine/page_record.h"
 
+#include "common/file_read.h"
 #include "common/text_util.h"
 #include "engine/parser.h"
 
@@ -99,7 +100,7 @@ class page_recorder : public page_event_sink, public job_callbacks {
   std::vector<std::uint32_t> open_;
 };
 
-std::optional<page_record> page_record::read(std::string_view page, std::string* why) {
+result<page_record> page_record::read(std::string_view page) {
   page_record record;
   record.store_.reserve(page.size() / 2);
   page_recorder recorder(record);
@@ -107,17 +108,14 @@ std::optional<page_record> page_record::read(std::string_view page, std::string*
   reader.set_page_tap(&recorder);
   const int parsed = reader.parse_buffer(page.data(), page.size());
   recorder.finish();
-  if (parsed != 0) {
-    if (why) *why = reader.failure().message();
-    return std::nullopt;
-  }
+  if (parsed != 0) return reader.failure();
   record.is_xml_ = reader.page_is_xml();
   record.nodes_[0].last_event = static_cast<std::uint32_t>(record.events_.size());
   return record;
 }
 
-std::optional<page_record> page_record::fetch(const std::string& address, page_fetcher& fetcher,
-                                              const std::function<bool()>& stop, std::string* why) {
+result<page_record> page_record::fetch(const std::string& address, page_fetcher& fetcher,
+                                       const std::function<bool()>& stop) {
   page_record record;
   page_recorder recorder(record, stop);
   parser reader(&recorder, &fetcher);
@@ -125,13 +123,10 @@ std::optional<page_record> page_record::fetch(const std::string& address, page_f
   const int fetched = reader.process_url(address);
   recorder.finish();
   if (fetched != 0) {
-    if (why) *why = reader.failure().ok() ? "the page could not be had" : reader.failure().message();
-    return std::nullopt;
+    if (stop && stop()) return status::stopped();
+    return reader.failure().ok() ? status(status_code::unavailable, "the page could not be had") : reader.failure();
   }
-  if (record.events_.empty()) {
-    if (why) *why = "the page is empty";
-    return std::nullopt;
-  }
+  if (record.events_.empty()) return status(status_code::invalid, "the page is empty");
   record.is_xml_ = reader.page_is_xml();
   record.nodes_[0].last_event = static_cast<std::uint32_t>(record.events_.size());
   return record;
@@ -223,6 +218,21 @@ void page_record::replay(page_event_sink& sink) const {
         break;
     }
   }
+}
+
+result<page_record> page_record::load(const std::optional<std::string>& saved_page, const std::string& address,
+                                      page_fetcher& fetcher, const std::function<bool()>& stop) {
+  if (!saved_page) {
+    auto fetched = fetch(address, fetcher, stop);
+    if (!fetched && !fetched.error().is(status_code::stopped)) return fetched.error().in(address);
+    return fetched;
+  }
+  file_bytes bytes;
+  std::string why;
+  if (!read_whole_file(*saved_page, max_page_bytes, bytes, &why)) return status(status_code::io_error, *saved_page + ": " + why);
+  auto page = read({bytes.data.get(), bytes.size});
+  if (!page) return page.error().in(*saved_page);
+  return page;
 }
 
 }  // namespace vantrel

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "common/status.h"
 #include "engine/page_parser.h"
 
 namespace vantrel {
@@ -42,14 +43,17 @@ class page_record {
     std::vector<std::uint32_t> children;                     // element children, in order
   };
 
-  // Reads the page as a parse job would (no ParseDef). nullopt with why when it cannot be
-  // parsed: XML that is not well-formed, a page beyond max_page_bytes.
-  static std::optional<page_record> read(std::string_view page, std::string* why);
+  // Reads the page as a parse job would (no ParseDef). A failure when it cannot be parsed: XML
+  // that is not well-formed, a page beyond max_page_bytes.
+  static result<page_record> read(std::string_view page);
   // Fetches the page at address as a parse job would (redirects followed: the last page is
-  // kept). stop: asked now and then; true ends the fetch. nullopt with why when the page
-  // cannot be had.
-  static std::optional<page_record> fetch(const std::string& address, page_fetcher& fetcher,
-                                          const std::function<bool()>& stop, std::string* why);
+  // kept). stop: asked now and then; true ends the fetch (the status is then stopped).
+  static result<page_record> fetch(const std::string& address, page_fetcher& fetcher,
+                                   const std::function<bool()>& stop);
+  // The page saved at saved_page when there is one, else the one at address: what the console
+  // tool and the Preview make rules from. The failure names the file or the address.
+  static result<page_record> load(const std::optional<std::string>& saved_page, const std::string& address,
+                                  page_fetcher& fetcher, const std::function<bool()>& stop);
 
   const std::vector<event>& events() const { return events_; }
   const std::vector<element>& nodes() const { return nodes_; }  // node 0 is the document itself

@@ -573,32 +573,30 @@ std::string page_title(const page_record& page) {
 suggestion suggest_rules(const page_record& page, const suggest_request& request) {
   suggestion out;
   if (request.examples.empty()) {
-    out.why = "no headline was given to go by";
-    out.exit_status = 2;
+    out.failure = {status_code::invalid, "no headline was given to go by"};
     return out;
   }
   for (const std::string& example : request.examples) {
     const auto places = find_example(page, example, 6);
     if (places.empty()) {
-      out.why = "no text of the page holds \"" + printable_text(example) + "\"";
+      out.failure = {status_code::not_found, "no text of the page holds \"" + printable_text(example) + "\""};
       out.closest = closest_texts(page, example, 3);
-      out.exit_status = 3;
       return out;
     }
     if (std::all_of(places.begin(), places.end(), [](const example_place& p) { return p.in_title; })) {
-      out.why = "\"" + printable_text(example) + "\" is the page's title, not one of its headlines";
-      out.exit_status = 3;
+      out.failure = {status_code::not_found,
+                     "\"" + printable_text(example) + "\" is the page's title, not one of its headlines"};
       return out;
     }
   }
   suggester s(page, request);
   auto best = s.best();
   if (!best || !best->result.has_examples || best->items.empty()) {
-    out.why = "no rules found yield \"" + printable_text(request.examples.front()) + "\" as a headline";
-    out.exit_status = 3;
+    out.failure = {status_code::not_found,
+                   "no rules found yield \"" + printable_text(request.examples.front()) + "\" as a headline"};
     return out;
   }
-  out.found = true;
+  out.failure = {};
   out.items = std::move(best->items);
   out.sections = section_text(best->rules);
   out.summary = summary_of(best->rules, out.items.size());

@@ -19,12 +19,12 @@ struct suggest_request {
 };
 
 struct suggestion {
-  bool found = false;  // rules were made
-  // Why not: an example on no text of the page ("no text of the page holds ..."), only in the
-  // page's title, or a page with nothing to go by. closest: the page's texts nearest to it.
-  std::string why;
+  // ok when rules were made. Why not: not_found for an example on no text of the page ("no
+  // text of the page holds ...") or only in its title, or no rules that yield it; invalid
+  // when no example was given. closest: the page's texts nearest to an example not found.
+  status failure{status_code::not_found, "no rules were made"};
+  bool found() const { return failure.ok(); }
   std::vector<std::string> closest;
-  int exit_status = 0;  // 0 rules made; 3 an example is not on the page
 
   std::string parsedef;               // the ParseDef document, UTF-8 XML
   std::string sections;               // its <section> element alone, for an editor to put in

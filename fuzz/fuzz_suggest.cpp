@@ -14,15 +14,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const size_t newline = input.find('\n');
   std::string example = newline == std::string_view::npos ? "news" : std::string(input.substr(0, newline));
   const std::string_view page = newline == std::string_view::npos ? input : input.substr(newline + 1);
-  std::string why;
-  const auto record = vantrel::page_record::read(page, &why);
+  const auto record = vantrel::page_record::read(page);
   if (!record) return 0;
   const vantrel::suggestion found = vantrel::suggest_rules(*record, {{example}, "http://f.example/dir/page.html"});
-  if (found.found) {
+  if (found.found()) {
     if (found.items.empty() || found.sections.empty() || found.parsedef.empty()) std::abort();
     for (const auto& item : found.items)
       if (item.heading.empty()) std::abort();
-  } else if (found.why.empty()) {
+  } else if (found.failure.message().empty()) {
     std::abort();
   }
   return 0;

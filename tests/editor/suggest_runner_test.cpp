@@ -14,11 +14,11 @@ namespace {
 struct answered {
   bool came = false;
   suggestion found;
-  std::string failure;
+  status failure;
 };
 
 suggest_runner::answer keep(answered& into) {
-  return [&into](suggestion found, std::string failure) {
+  return [&into](suggestion found, status failure) {
     into.came = true;
     into.found = std::move(found);
     into.failure = std::move(failure);
@@ -40,8 +40,8 @@ TEST(SuggestRunner, ASavedPageAnswersOnTheInterfaceThread) {
   wait_for(ui, a);
   ASSERT_TRUE(a.came);
   EXPECT_FALSE(runner.running());
-  EXPECT_EQ(a.failure, "");
-  ASSERT_TRUE(a.found.found) << a.found.why;
+  EXPECT_TRUE(a.failure.ok()) << a.failure;
+  ASSERT_TRUE(a.found.found()) << a.found.failure;
   EXPECT_EQ(a.found.items.size(), 4u);
   EXPECT_EQ(a.found.items[0].link.substr(0, 27), "http://gazette.example/news") << "links joined to the address";
 
@@ -50,8 +50,9 @@ TEST(SuggestRunner, ASavedPageAnswersOnTheInterfaceThread) {
   ASSERT_TRUE(runner.start(std::string("/nonexistent/page.html"), "", {"x"}, keep(missing)));
   wait_for(ui, missing);
   ASSERT_TRUE(missing.came);
-  EXPECT_NE(missing.failure.find("/nonexistent/page.html: "), std::string::npos) << missing.failure;
-  EXPECT_FALSE(missing.found.found);
+  EXPECT_EQ(missing.failure.code(), status_code::io_error) << missing.failure;
+  EXPECT_NE(missing.failure.message().find("/nonexistent/page.html: "), std::string::npos) << missing.failure;
+  EXPECT_FALSE(missing.found.found());
 }
 
 TEST(SuggestRunner, StopEndsAFetchThatHangsAndLeavingMidRunIsSafe) {
@@ -71,7 +72,7 @@ TEST(SuggestRunner, StopEndsAFetchThatHangsAndLeavingMidRunIsSafe) {
     wait_for(ui, a);
     EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5));
     ASSERT_TRUE(a.came);
-    EXPECT_EQ(a.failure, "stopped");
+    EXPECT_TRUE(a.failure.is(status_code::stopped)) << a.failure;
 
     ASSERT_TRUE(runner.start(std::nullopt, server.url("/"), {"x"}, keep(b)));
   }  // gone while fetching: the thread is stopped and joined, its answer never runs

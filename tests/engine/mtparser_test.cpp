@@ -44,7 +44,7 @@ TEST(ParseJob, LocalDocumentWithAParsedef) {
   EXPECT_EQ(r.rec.statuses, (std::vector<int>{pst_parsing_done}));  // only the end, after the items
   EXPECT_FALSE(r.job.parsedef_fname || r.job.source_fname || r.job.url);
   EXPECT_FALSE(r.busy.test());
-  EXPECT_EQ(r.job.failure, "");
+  EXPECT_TRUE(r.job.failure.ok()) << r.job.failure;
 }
 
 TEST(ParseJob, LocalDocumentFailuresAreTheJobsResult) {
@@ -94,7 +94,7 @@ TEST(ParseJob, CancelAtFindingSiteStillEndsTheJob) {
   r.run();
   EXPECT_EQ(r.job.ret, -1);
   EXPECT_EQ(r.rec.statuses, (std::vector<int>{pst_finding_site, pst_parsing_done}));
-  EXPECT_EQ(r.job.failure, "http://127.0.0.1:1/: stopped");
+  EXPECT_TRUE(r.job.failure.is(status_code::stopped)) << r.job.failure;
 }
 
 TEST(ParseJob, WritesItsTraceLines) {

@@ -35,9 +35,8 @@ TEST(PageRecord, ReplayGivesTheEventsOfAJobsParse) {
     parser job(nullptr);
     job.set_page_tap(&direct);
     ASSERT_EQ(job.parse_buffer(page.data(), page.size()), 0) << page;
-    std::string why;
-    const auto record = page_record::read(page, &why);
-    ASSERT_TRUE(record) << why;
+    const auto record = page_record::read(page);
+    ASSERT_TRUE(record) << record.message();
     event_lines replayed;
     record->replay(replayed);
     EXPECT_EQ(replayed.lines, direct.lines) << page;
@@ -46,12 +45,10 @@ TEST(PageRecord, ReplayGivesTheEventsOfAJobsParse) {
 }
 
 TEST(PageRecord, TreeAttributesAndTextsAsTheRulesSeeThem) {
-  std::string why;
   const auto record = page_record::read(
       "<html><body><DIV ID=main Class='a  b'><a href='/x' DISABLED title=t>  Ferry\n returns </a>"
-      "<p>to the <i>island</i></p><span>  </span></DIV></body></html>",
-      &why);
-  ASSERT_TRUE(record) << why;
+      "<p>to the <i>island</i></p><span>  </span></DIV></body></html>");
+  ASSERT_TRUE(record) << record.message();
   std::uint32_t div = 0, a = 0;
   for (std::uint32_t n = 1; n < record->nodes().size(); ++n) {
     if (record->name_of(n) == "div") div = n;
@@ -73,10 +70,11 @@ TEST(PageRecord, TreeAttributesAndTextsAsTheRulesSeeThem) {
 }
 
 TEST(PageRecord, PagesItCannotReadSayWhy) {
-  std::string why;
-  EXPECT_FALSE(page_record::read("<?xml version='1.0'?><rss><channel><item></channel></rss>", &why));
-  EXPECT_FALSE(why.empty());
-  const auto xml = page_record::read("<?xml version='1.0'?><feed><entry/></feed>", &why);
+  const auto broken = page_record::read("<?xml version='1.0'?><rss><channel><item></channel></rss>");
+  ASSERT_FALSE(broken);
+  EXPECT_EQ(broken.error().code(), status_code::invalid);
+  EXPECT_NE(broken.message(), "");
+  const auto xml = page_record::read("<?xml version='1.0'?><feed><entry/></feed>");
   ASSERT_TRUE(xml);
   EXPECT_TRUE(xml->is_xml());
 }

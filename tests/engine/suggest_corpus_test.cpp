@@ -94,15 +94,14 @@ TEST(SuggestCorpus, RulesFromOneHeadlineFindTheOthers) {
     const std::string name = stem.substr(stem.rfind('/') + 1);
     const auto expected = read_expected(stem + ".expected");
     const std::string address = std::string(trim_spaces(testing::read_file(stem + ".address")));
-    std::string why;
-    const auto page = page_record::read(testing::read_file(path), &why);
-    ASSERT_TRUE(page) << name << ": " << why;
+    const auto page = page_record::read(testing::read_file(path));
+    ASSERT_TRUE(page) << name << ": " << page.message();
     quality q[2];
     for (size_t examples = 1; examples <= 2; ++examples) {
       suggest_request request{{}, address};
       for (size_t i = 0; i < examples && i < expected.size(); ++i) request.examples.push_back(expected[i].heading);
       const suggestion s = suggest_rules(*page, request);
-      q[examples - 1] = s.found ? score(s.items, expected) : quality{};
+      q[examples - 1] = s.found() ? score(s.items, expected) : quality{};
     }
     one.push_back(q[0].f1);
     two.push_back(q[1].f1);

@@ -13,9 +13,8 @@ namespace {
 
 suggestion suggest(const std::string& page, std::vector<std::string> examples,
                    const std::string& address = "http://site.example/news/") {
-  std::string why;
-  const auto record = page_record::read(page, &why);
-  EXPECT_TRUE(record) << why;
+  const auto record = page_record::read(page);
+  EXPECT_TRUE(record) << record.message();
   if (!record) return {};
   return suggest_rules(*record, {std::move(examples), address});
 }
@@ -62,7 +61,7 @@ TEST(Suggest, EachShapeYieldsTheHeadlinesLikeTheExample) {
   };
   for (const row& r : rows) {
     const suggestion s = suggest(r.page, {r.want.front()});
-    ASSERT_TRUE(s.found) << r.shape << ": " << s.why;
+    ASSERT_TRUE(s.found()) << r.shape << ": " << s.failure;
     EXPECT_EQ(headings(s), r.want) << r.shape << "\n" << s.parsedef;
   }
 }
@@ -74,7 +73,7 @@ TEST(Suggest, ThePrintedParseDefYieldsTheSameInAJob) {
       "</div><div class=story><a class=headline href=/2>Storm closes the bridge</a><p class=s>Friday.</p></div></div>"
       "<div class=footer><a class=headline href=/about>About</a></div></body></html>";
   const suggestion s = suggest(page, {"storm closes THE bridge"});  // as the user types it
-  ASSERT_TRUE(s.found) << s.why;
+  ASSERT_TRUE(s.found()) << s.failure;
   EXPECT_NE(s.parsedef.find("<parsedef name=\"Gazette &amp; News\" url=\"http://site.example/news/\""),
             std::string::npos)
       << s.parsedef;
@@ -93,17 +92,17 @@ TEST(Suggest, ExamplesItCannotUseSayWhy) {
       "<html><head><title>Harbour Gazette</title></head><body><ul><li><a href=/1>Ferry returns to the "
       "island</a></li><li><a href=/2>Storm closes the bridge</a></li></ul></body></html>";
   const suggestion absent = suggest(page, {"Ferry leaves the island"});
-  EXPECT_FALSE(absent.found);
-  EXPECT_EQ(absent.exit_status, 3);
-  EXPECT_EQ(absent.why, "no text of the page holds \"Ferry leaves the island\"");
+  EXPECT_EQ(absent.failure.code(), status_code::not_found);
+  EXPECT_EQ(absent.failure.message(), "no text of the page holds \"Ferry leaves the island\"");
   ASSERT_FALSE(absent.closest.empty());
   EXPECT_EQ(absent.closest.front(), "Ferry returns to the island");
 
   const suggestion title = suggest(page, {"Harbour Gazette"});
-  EXPECT_FALSE(title.found);
-  EXPECT_EQ(title.why, "\"Harbour Gazette\" is the page's title, not one of its headlines");
-  EXPECT_FALSE(suggest(page, {"  "}).found) << "nothing to look for";
-  EXPECT_FALSE(suggest(page, {"Ferry returns to the island", "not there at all"}).found)
+  EXPECT_EQ(title.failure.code(), status_code::not_found);
+  EXPECT_EQ(title.failure.message(), "\"Harbour Gazette\" is the page's title, not one of its headlines");
+  EXPECT_FALSE(suggest(page, {"  "}).found()) << "nothing to look for";
+  EXPECT_EQ(suggest(page, {}).failure.code(), status_code::invalid) << "no example at all";
+  EXPECT_FALSE(suggest(page, {"Ferry returns to the island", "not there at all"}).found())
       << "every example must be on the page";
 
   // Markup built to hurt: deep nesting, a huge attribute, the example many times over.
@@ -113,7 +112,7 @@ TEST(Suggest, ExamplesItCannotUseSayWhy) {
   for (int i = 0; i < 2000; ++i) hostile += "<p><a href='/p" + std::to_string(i) + "'>Ferry</a></p>";
   hostile += "</body></html>";
   const suggestion hurt = suggest(hostile, {"Ferry"});
-  EXPECT_TRUE(hurt.found || !hurt.why.empty());
+  EXPECT_TRUE(hurt.found() || !hurt.failure.message().empty());
 }
 
 }  // namespace
