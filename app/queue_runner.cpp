@@ -15,22 +15,20 @@ queue_runner::queue_runner(view_controller& view, site_queue& queue, std::functi
 bool queue_runner::start_timer() {
   if (!window_.start_timer()) return false;
   index_ = 0;
-  running_ = true;
-  view_.set_queue_running(true);
+  state().queue_begun(automatic_);
   view_.queue_run_started(!automatic_);
   return true;
 }
 
 bool queue_runner::stop_timer() {
   if (!window_.stop_timer()) return false;
-  running_ = false;
-  view_.set_queue_running(false);
+  state().queue_ended();
   return true;
 }
 
 bool queue_runner::start_command() {
   if (queue_.empty()) return false;
-  if (running_) {
+  if (running()) {
     stop_timer();
   } else {
     automatic_ = false;
@@ -41,7 +39,7 @@ bool queue_runner::start_command() {
 }
 
 bool queue_runner::start_automatic(std::vector<size_t> entries) {
-  if (running_ || entries.empty()) return false;
+  if (running() || entries.empty()) return false;
   automatic_ = true;
   entries_ = std::move(entries);
   const bool started = start_timer();
@@ -50,13 +48,14 @@ bool queue_runner::start_automatic(std::vector<size_t> entries) {
 }
 
 void queue_runner::stop() {
-  if (running_) stop_timer();
+  // Also when the run is already over for the view (its Stop came first): the timer stops.
+  stop_timer();
   show_state();
 }
 
 void queue_runner::on_timer() {
   // A tick never runs inside another, and every way out of it clears the guard.
-  if (in_tick_ || !running_) return;
+  if (in_tick_ || !running()) return;
   in_tick_ = true;
   struct guard {
     bool& flag;
@@ -85,7 +84,7 @@ void queue_runner::on_timer() {
 }
 
 void queue_runner::job_ended() {
-  if (running_) next_site();
+  if (running()) next_site();
   show_state();
 }
 
@@ -105,9 +104,9 @@ std::string queue_runner::queue_state_text() const {
   const job_control& jobs = view_.jobs();
   char text[128];
   if (queue_.empty()) return " Queue empty";
-  if (running_ && jobs.stop_pending()) return " Stopping queue...";
-  if (running_) {
-    std::snprintf(text, sizeof text, automatic_ ? " Refreshing site %zu of %zu" : " Processing site %zu of %zu",
+  if (running() && jobs.stop_pending()) return " Stopping queue...";
+  if (running()) {
+    std::snprintf(text, sizeof text, automatic() ? " Refreshing site %zu of %zu" : " Processing site %zu of %zu",
                   index_ + 1, run_length());
     return text;
   }
@@ -118,7 +117,7 @@ std::string queue_runner::queue_state_text() const {
 
 std::string queue_runner::title() const {
   // A refresh the schedule began goes on quietly, leaving the title alone.
-  if (!running_ || automatic_ || queue_.empty()) return "Vantrel";
+  if (!running() || automatic() || queue_.empty()) return "Vantrel";
   return std::to_string(index_ * 100 / queue_.count()) + "% - Vantrel";
 }
 

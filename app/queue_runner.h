@@ -38,9 +38,9 @@ class queue_runner : public job_end_listener {
   // One timer tick.
   void on_timer();
 
-  bool running() const { return running_; }
+  bool running() const { return view_.state().queue_running(); }
   // The run was begun by the schedule, not the user.
-  bool automatic() const { return running_ && automatic_; }
+  bool automatic() const { return view_.state().refreshing(); }
   // The place in the run (in an automatic run, among its entries).
   size_t site_index() const { return index_; }
   // " Queue empty", " Stopping queue...", " Processing site 2 of 5", " Refreshing site 1 of 2",
@@ -59,13 +59,14 @@ class queue_runner : public job_end_listener {
   // How many sites the run goes through, and the queue entry of its place index.
   size_t run_length() const { return automatic_ ? entries_.size() : queue_.count(); }
   size_t entry_at(size_t index) const { return automatic_ ? entries_[index] : index; }
+  // The window's run state, whose queue run this runner begins and ends.
+  run_state& state() { return view_.state(); }
 
   view_controller& view_;
   site_queue& queue_;
   std::function<std::string()> root_;
   queue_window& window_;
-  bool running_ = false;
-  bool automatic_ = false;
+  bool automatic_ = false;        // the run last begun was the schedule's: which entries it goes through
   std::vector<size_t> entries_;  // an automatic run's
   bool in_tick_ = false;
   size_t index_ = 0;

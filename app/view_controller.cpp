@@ -141,7 +141,7 @@ void view_controller::worker_finished(const job_outcome& outcome) {
   // A job that failed says why in the message pane until the next one starts: a site that
   // shows nothing must not look like a site without news.
   // After a Stop the user knows why it ended, also when it failed before the Stop reached it.
-  if (outcome.ret != 0 && !outcome.stopped() && !stop_pressed_ && !outcome.failure.ok()) {
+  if (outcome.ret != 0 && !outcome.stopped() && !state_.stop_pressed() && !outcome.failure.ok()) {
     set_status_text(outcome.failure.message());
   } else if (outcome.ret == 0 && !outcome.stopped() && outcome.report) {
     // Nor must a site whose page changed under its rules.
@@ -165,7 +165,7 @@ void view_controller::worker_finished(const job_outcome& outcome) {
 }
 
 bool view_controller::queue_run_done() const {
-  return !queue_running_ && started_.empty() && history_writes_waiting() == 0;
+  return !state_.queue_running() && started_.empty() && history_writes_waiting() == 0;
 }
 
 void view_controller::write_run(started_job& job, const job_outcome& outcome) {
@@ -175,7 +175,7 @@ void view_controller::write_run(started_job& job, const job_outcome& outcome) {
   if (!results_.empty() && results_[0].logo) logo = std::shared_ptr<picture>(std::move(results_[0].logo));
   const std::string key = record.site;
   const std::string name = record.site_name.empty() ? record.site : record.site_name;
-  const bool counted = queue_running_ || summary_due_;
+  const bool counted = state_.queue_running() || summary_due_;
   writer_->write(std::move(record), clock_() - keep_seconds_,
                  [this, key, name, logo, counted](history_writer::written&& written) {
                    show_written(key, name, logo, counted, std::move(written));
@@ -221,7 +221,7 @@ void view_controller::show_run(const started_job& job, const site_run& run) {
   if (job.source_run || run.outcome != run_outcome::failed)
     reading_.replace_site(site, rows_of_results(site, !job.source_run));
   if (!job.source_run) {
-    site_done(recorder.site(), name, run, queue_running_ || summary_due_);
+    site_done(recorder.site(), name, run, state_.queue_running() || summary_due_);
     return;
   }
   display_.rebuild_list();
@@ -243,7 +243,7 @@ std::vector<reading_row> view_controller::rows_of_results(std::uint32_t site, bo
 }
 
 void view_controller::starting() {
-  stop_pressed_ = false;
+  state_.starting();
   if (!status_text_.empty()) set_status_text("");
 }
 
@@ -299,8 +299,7 @@ void view_controller::clear() {
 }
 
 void view_controller::stop() {
-  stop_pressed_ = true;
-  queue_running_ = false;
+  state_.stopped();
   summary_due_ = false;
   jobs_.stop();
 }

@@ -12,6 +12,7 @@
 
 #include "app/history_writer.h"
 #include "app/reading_list.h"
+#include "app/run_state.h"
 #include "common/headline_store.h"
 #include "common/site_queue.h"
 #include "engine/job_control.h"
@@ -79,13 +80,12 @@ class view_controller : private status_listener, private results_listener, priva
   // The tally of the last queue run that went through (its summary is in the message pane).
   const run_tally& last_tally() const { return last_tally_; }
 
-  // No job runs, no stop is pending and the queue does not run: the commands that start jobs
-  // are enabled.
-  bool idle() const { return !queue_running_ && jobs_.can_start(); }
+  // What the window is doing; the queue runner tells it of its runs.
+  run_state& state() { return state_; }
+  const run_state& state() const { return state_; }
+  bool idle() const { return state_.idle(); }
   bool can_clear() const { return reading_.total() > 0 || !results_.empty(); }
-  bool can_stop() const { return queue_running_ || jobs_.stop_enabled(); }
-  // Set by the queue runner.
-  void set_queue_running(bool running) { queue_running_ = running; }
+  bool can_stop() const { return state_.can_stop(); }
 
   // Open: the chosen page, parsed with the ParseDef chosen now (nullopt when that choice was
   // cancelled: the one of an earlier Open is used, or none). Empties the list first.
@@ -173,8 +173,7 @@ class view_controller : private status_listener, private results_listener, priva
   job_end_listener* end_listener_ = nullptr;
   std::string status_text_;
   std::string parsedef_path_;  // the ParseDef of the last Open
-  bool queue_running_ = false;
-  bool stop_pressed_ = false;  // since the last start
+  run_state state_{jobs_};
   std::deque<std::function<void()>> hand_overs_;
   std::function<void(const std::string&)> opener_;
 
