@@ -35,8 +35,6 @@ constexpr int first_look_ms = 5'000;
 constexpr size_t first_screen_rows = 200;
 constexpr std::chrono::milliseconds history_step{20};
 
-std::int64_t keep_seconds(const prefs& settings) { return std::int64_t{settings.get_keep_days()} * 86400; }
-
 void desktop_notification(wxWindow* parent, const std::string& text) {
   wxLogNull quiet;  // without a notification service the message pane has said it already
   wxNotificationMessage message("Vantrel", to_wx(text), parent);
@@ -150,7 +148,7 @@ void CMainView::check_history() {
   auto fresh = headline_store::open(prefs_.headline_store_path(), &notice);
   history_ = fresh ? std::move(*fresh) : nullptr;
   controller_->set_history(
-      history_.get(), [this] { return prefs_.get_parsedef_root(); }, keep_seconds(prefs_));
+      history_.get(), [this] { return prefs_.get_parsedef_root(); }, prefs_.keep_seconds());
   controller_->show_message(history_ ? notice : notice + " No new one could be begun: " + fresh.message());
 }
 
@@ -163,11 +161,11 @@ void CMainView::open_history() {
   const std::string why = opened.message();
   history_checked_ = history_ == nullptr;
   if (history_) {
-    auto forgotten = history_->forget_before(static_cast<std::int64_t>(std::time(nullptr)) - keep_seconds(prefs_));
+    auto forgotten = history_->forget_before(static_cast<std::int64_t>(std::time(nullptr)) - prefs_.keep_seconds());
     if (!forgotten) trace("open_history: %s", forgotten.message().c_str());
   }
   controller_->set_history(
-      history_.get(), [this] { return prefs_.get_parsedef_root(); }, keep_seconds(prefs_));
+      history_.get(), [this] { return prefs_.get_parsedef_root(); }, prefs_.keep_seconds());
   status loaded;
   if (!history_) {
     trace("open_history: %s", why.c_str());
@@ -404,7 +402,7 @@ void CMainView::cmd_preferences() {
     the_trace_log().stop();
   }
   controller_->set_history(
-      history_.get(), [this] { return prefs_.get_parsedef_root(); }, keep_seconds(prefs_));
+      history_.get(), [this] { return prefs_.get_parsedef_root(); }, prefs_.keep_seconds());
   rebuild_list();
 }
 

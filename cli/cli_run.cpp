@@ -99,9 +99,9 @@ int run_controlled(const options& opts, console& view, std::ostream& err, const 
 bool is_feed(output_format f) { return f == output_format::atom || f == output_format::rss; }
 
 // The headline store of a run that keeps history; null (said once) when there is none.
-std::unique_ptr<headline_store> open_history(const options& opts, std::ostream& err) {
+std::unique_ptr<headline_store> open_history(const options& opts, const prefs& settings, std::ostream& err) {
   if (opts.no_store) return nullptr;
-  const std::string path = opts.store_file.value_or(prefs().headline_store_path());
+  const std::string path = opts.store_file.value_or(settings.headline_store_path());
   std::string notice;
   auto store = headline_store::open(path, &notice);
   if (!notice.empty()) err << "tidewatch-cli: " << notice << "\n";
@@ -113,9 +113,9 @@ std::unique_ptr<headline_store> open_history(const options& opts, std::ostream& 
 }
 
 // Forgets what has not been seen for the days Tidewatch keeps headlines.
-void prune_history(headline_store* store) {
+void prune_history(headline_store* store, const prefs& settings) {
   if (store == nullptr) return;
-  auto forgotten = store->forget_before(std::time(nullptr) - std::int64_t{prefs().get_keep_days()} * 86400);
+  auto forgotten = store->forget_before(std::time(nullptr) - settings.keep_seconds());
   if (!forgotten) trace("prune_history: %s", forgotten.message().c_str());
 }
 
@@ -177,8 +177,8 @@ int run_check(const options& opts, const std::string& parsedef, const site_label
 
 // Every enabled site of the queue in turn, as the window's queue runner does; a site that fails
 // is reported and the others still run.
-int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool interactive) {
-  const std::string root = opts.root ? *opts.root : prefs().parsedef_root();
+int run_queue(const options& opts, const prefs& settings, std::ostream& out, std::ostream& err, bool interactive) {
+  const std::string root = opts.root ? *opts.root : settings.parsedef_root();
   site_queue queue;
   const std::string path = queue_path(root);
   if (queue.load(path) != 0) {
@@ -192,7 +192,7 @@ int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool in
     for (size_t i = 0; i < queue.count(); ++i) names.push_back(queue_fname(queue[i]));
     feed_names = feed_file_names(names, opts.format == output_format::atom ? ".atom" : ".rss");
   }
-  std::unique_ptr<headline_store> store = opts.check ? nullptr : open_history(opts, err);
+  std::unique_ptr<headline_store> store = opts.check ? nullptr : open_history(opts, settings, err);
   run_tally tally;
   std::vector<size_t> due;
   if (opts.due) {
@@ -260,7 +260,7 @@ int run_queue(const options& opts, std::ostream& out, std::ostream& err, bool in
       }
     }
   }
-  prune_history(store.get());
+  prune_history(store.get(), settings);
   if (opts.progress && !tally.empty()) err << tally.summary() << "\n";
   return status;
 }
@@ -316,7 +316,9 @@ int run(const options& opts, std::ostream& out, std::ostream& err, bool interact
     }
     return exit_ok;
   }
-  if (opts.queue) return run_queue(opts, out, err, interactive);
+  // The settings Tidewatch's window writes: where its store and library are.
+  const prefs settings;
+  if (opts.queue) return run_queue(opts, settings, out, err, interactive);
   if (opts.check) return run_check(opts, *opts.parsedef, nullptr, out, err, interactive);
   if (!opts.parsedef || opts.what == mode::events) {
     // An address without rules, or a page's events: no headlines to keep.
@@ -327,10 +329,10 @@ int run(const options& opts, std::ostream& out, std::ostream& err, bool interact
   console view(out, err, opts, interactive, is_feed(opts.format) ? &head : nullptr);
   // A saved page is not the site's page of today: the store is left alone.
   const bool keeps = !opts.source;
-  std::unique_ptr<headline_store> store = keeps ? open_history(opts, err) : nullptr;
-  const int rc = run_site(opts, view, err, store.get(), site_key_for(prefs().parsedef_root(), *opts.parsedef), "");
+  std::unique_ptr<headline_store> store = keeps ? open_history(opts, settings, err) : nullptr;
+  const int rc = run_site(opts, view, err, store.get(), site_key_for(settings.parsedef_root(), *opts.parsedef), "");
   if (rc == 0 && is_feed(opts.format)) out << view.feed_text();
-  prune_history(store.get());
+  prune_history(store.get(), settings);
   return rc;
 }
 

@@ -3,6 +3,7 @@
 // value written by the Preferences dialog is in force for the next reader at once. Writers
 // return 0, or -1 when the file cannot be written (the caller goes on; nothing is reported).
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,6 +51,8 @@ class prefs {
   // at least 1.
   int get_keep_days() const;
   int set_keep_days(int days) const;
+  // The same in seconds: how far back the store's headlines are shown and kept.
+  std::int64_t keep_seconds() const { return std::int64_t{get_keep_days()} * 86400; }
   // Whether due sites run by themselves while Tidewatch is open (1 unless set to 0).
   int get_auto_refresh() const;
   int set_auto_refresh(int on) const;

@@ -10,6 +10,7 @@
 
 #include "common/case_fold.h"
 #include "common/text_util.h"
+#include "common/trace_log.h"
 #include "engine/rule_walk.h"
 #include "engine/suggest_shape.h"
 
@@ -401,9 +402,10 @@ class suggester {
       tried t2{c, {}, run(page_, c, request_.address)};
       t2.result = score_of(t2.items, t);
       t2.result.spread = spread_of(c);
-      if (std::getenv("SUGGEST_DEBUG"))
-        std::fprintf(stderr, "candidate %s: f1 %.3f, headings %.3f, spread %zu\n",
-                     summary_of(c, t2.items.size()).c_str(), t2.result.f1, t2.result.headings_f1, t2.result.spread);
+      // Why one candidate beat another, for whoever tunes the suggester (the trace is off unless asked).
+      if (the_trace_log().is_on())
+        trace("suggest_rules: candidate %s: f1 %.3f, headings %.3f, spread %zu", summary_of(c, t2.items.size()).c_str(),
+              t2.result.f1, t2.result.headings_f1, t2.result.spread);
       tried_rules.emplace_back(t2.result, c);
       if (!best || t2.result.better_than(best->result)) best = std::move(t2);
     };
