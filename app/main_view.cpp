@@ -31,8 +31,7 @@ constexpr int schedule_timer_id = 2;
 // How often the schedule looks for due sites; the first look comes soon after the start.
 constexpr int schedule_period_ms = 30'000;
 constexpr int first_look_ms = 5'000;
-// The stored headlines loaded before the window shows; the others follow while it is idle.
-constexpr size_t first_screen_rows = 200;
+// How long one idle moment may load the store for, so the window answers meanwhile.
 constexpr std::chrono::milliseconds history_step{20};
 
 void desktop_notification(wxWindow* parent, const std::string& text) {
@@ -69,17 +68,15 @@ CMainView::CMainView(CMainFrame* frame, const prefs& settings)
     : wxPanel(frame, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxBORDER_THEME | wxTAB_TRAVERSAL),
       frame_(frame),
       prefs_(settings) {
-  controller_ = std::make_unique<view_controller>(dispatcher_, &fetcher_, *this, &pictures_);
-  controller_->set_logo_decoder(
+  session_ = std::make_unique<reading_session>(dispatcher_, &fetcher_, *this, &pictures_,
+                                               static_cast<queue_window&>(*this), prefs_);
+  controller().set_logo_decoder(
       [](const std::string& bytes) -> std::shared_ptr<picture> { return decode_logo(bytes); });
   notify_ = [this](const std::string& text) { desktop_notification(this, text); };
-  runner_ = std::make_unique<queue_runner>(
-      *controller_, queue_, [this] { return prefs_.get_parsedef_root(); }, static_cast<queue_window&>(*this));
-  controller_->set_end_listener(runner_.get());
-  controller_->set_hand_over_opener([this](const std::string& path) { open_parsedef(path); });
+  controller().set_hand_over_opener([this](const std::string& path) { open_parsedef(path); });
   queue_timer_.SetOwner(this, queue_timer_id);
   Bind(
-      wxEVT_TIMER, [this](wxTimerEvent&) { runner_->on_timer(); }, queue_timer_id);
+      wxEVT_TIMER, [this](wxTimerEvent&) { runner().on_timer(); }, queue_timer_id);
   schedule_timer_.SetOwner(this, schedule_timer_id);
   Bind(
       wxEVT_TIMER,
@@ -107,9 +104,9 @@ CMainView::CMainView(CMainFrame* frame, const prefs& settings)
     }
     event.Skip();
   });
-  list_ = new CHeadlineList(this, controller_->reading(), prefs_);
+  list_ = new CHeadlineList(this, controller().reading(), prefs_);
   list_->set_opened_listener([this](size_t row) {
-    controller_->mark_read(row);
+    controller().mark_read(row);
     show_unread();
   });
   auto* sizer = new wxBoxSizer(wxVERTICAL);
@@ -120,62 +117,16 @@ CMainView::CMainView(CMainFrame* frame, const prefs& settings)
   source_->set_hidden_notification([this] { source_visible_ = false; });
   Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent&) { list_->SetFocus(); });
   Bind(wxEVT_IDLE, [this](wxIdleEvent& event) {
-    if (!history_checked_) check_history();
-    if (controller_->history_pending()) {
-      // The rest of the store, a few sites at a time, so the window answers meanwhile.
-      if (controller_->load_more_history(history_step)) event.RequestMore();
-      show_unread();
-    }
-    if (controller_->waiting_hand_overs() > 0) controller_->deliver_hand_overs(modal_open());
-    // A new ParseDef root brings its own queue, once the old one is no longer running.
-    if (root_changed_ && !runner_->running()) {
-      root_changed_ = false;
-      load_queue();
-    }
+    const bool loading = controller().history_pending();
+    if (session_->on_idle(modal_open(), history_step)) event.RequestMore();
+    if (loading) show_unread();
     event.Skip();
   });
   queue_loaded_ = load_queue();
-  open_history();
+  session_->open_history();
+  show_unread();
   modal_watch_ = std::make_unique<modal_watch>(*this);
   schedule_timer_.StartOnce(first_look_ms);
-}
-
-void CMainView::check_history() {
-  history_checked_ = true;
-  std::string notice;
-  if (history_->check(&notice).ok()) return;
-  // Damaged: it is kept aside; what the list shows stays, and the day goes on in a new store.
-  auto fresh = headline_store::open(prefs_.headline_store_path(), &notice);
-  history_ = fresh ? std::move(*fresh) : nullptr;
-  controller_->set_history(
-      history_.get(), [this] { return prefs_.get_parsedef_root(); }, prefs_.keep_seconds());
-  controller_->show_message(history_ ? notice : notice + " No new one could be begun: " + fresh.message());
-}
-
-void CMainView::open_history() {
-  std::string notice;
-  // The whole-file check waits for the first idle moment: a large store must not hold up the
-  // window.
-  auto opened = headline_store::open(prefs_.headline_store_path(), &notice, headline_store::check_time::later);
-  history_ = opened ? std::move(*opened) : nullptr;
-  const std::string why = opened.message();
-  history_checked_ = history_ == nullptr;
-  if (history_) {
-    auto forgotten = history_->forget_before(static_cast<std::int64_t>(std::time(nullptr)) - prefs_.keep_seconds());
-    if (!forgotten) trace("open_history: %s", forgotten.message().c_str());
-  }
-  controller_->set_history(
-      history_.get(), [this] { return prefs_.get_parsedef_root(); }, prefs_.keep_seconds());
-  status loaded;
-  if (!history_) {
-    trace("open_history: %s", why.c_str());
-    controller_->show_message("No headline store, so no history: " + why);
-  } else if (loaded = controller_->load_history(first_screen_rows); !loaded.ok()) {
-    controller_->show_message("The headline store could not be read whole: " + loaded.message());
-  } else if (!notice.empty()) {
-    controller_->show_message(notice);
-  }
-  show_unread();
 }
 
 CMainView::~CMainView() {
@@ -183,7 +134,7 @@ CMainView::~CMainView() {
   queue_timer_.Stop();
   schedule_timer_.Stop();
   // The worker is stopped and joined before the windows its tasks would reach go away.
-  controller_.reset();
+  session_.reset();
 }
 
 bool CMainView::on_command(int id) {
@@ -198,7 +149,7 @@ bool CMainView::on_command(int id) {
       cmd_load_parsedef();
       return true;
     case cmd::mark_all_read:
-      controller_->mark_all_read();
+      controller().mark_all_read();
       list_->RefreshAll();
       show_unread();
       return true;
@@ -210,7 +161,7 @@ bool CMainView::on_command(int id) {
       show_problems();
       return true;
     case cmd::clear:
-      controller_->clear();
+      controller().clear();
       return true;
     case cmd::preferences:
       cmd_preferences();
@@ -219,20 +170,16 @@ bool CMainView::on_command(int id) {
       toggle_source();
       return true;
     case cmd::stop:
-      runner_->stop();
-      controller_->stop();
+      session_->stop_all();
       return true;
     case cmd::start_queue:
-      if (yield_to_user([this] { on_command(cmd::start_queue); })) return true;
+      if (session_->yield_to_user([this] { on_command(cmd::start_queue); })) return true;
       // An empty queue: the user first chooses sites.
-      if (!runner_->start_command()) open_site_selector();
+      if (!runner().start_command()) open_site_selector();
       return true;
     case cmd::queue:
-      if (runner_->automatic()) {
-        // The queue is edited in the dialog: the refresh stops first.
-        runner_->stop();
-        controller_->stop();
-      }
+      // The queue is edited in the dialog: a refresh stops first.
+      if (runner().automatic()) session_->stop_all();
       open_site_selector();
       return true;
     default:
@@ -247,26 +194,26 @@ bool CMainView::on_update_ui(int id, wxUpdateUIEvent& event) {
     case cmd::load_parsedef:
     case cmd::queue:
       // A scheduled refresh gives way to whatever the user asks for.
-      event.Enable(controller_->idle() || runner_->automatic());
+      event.Enable(session_->may_start());
       return true;
     case cmd::start_queue:
-      event.Enable(controller_->idle() || runner_->automatic());
-      runner_->show_state();
+      event.Enable(session_->may_start());
+      runner().show_state();
       return true;
     case cmd::mark_all_read:
-      event.Enable(controller_->reading().unread() > 0);
+      event.Enable(controller().reading().unread() > 0);
       return true;
     case cmd::find:
       event.Enable(true);
       return true;
     case cmd::failures:
-      event.Enable(!controller_->last_tally().problems().empty());
+      event.Enable(!controller().last_tally().problems().empty());
       return true;
     case cmd::clear:
-      event.Enable(controller_->can_clear());
+      event.Enable(controller().can_clear());
       return true;
     case cmd::stop:
-      event.Enable(controller_->can_stop());
+      event.Enable(controller().can_stop());
       return true;
     case cmd::source:
       event.Enable(true);
@@ -282,21 +229,13 @@ bool CMainView::on_update_ui(int id, wxUpdateUIEvent& event) {
 
 void CMainView::open_parsedef(const std::string& path) {
   if (!offer_install(path)) return;
-  if (yield_to_user([this, path] { controller_->open_parsedef(path); })) return;
-  if (!controller_->open_parsedef(path)) trace("open_parsedef: %s not opened, a job runs", path.c_str());
-}
-
-bool CMainView::yield_to_user(std::function<void()> command) {
-  if (!runner_->automatic()) return false;
-  runner_->stop();
-  controller_->stop();
-  controller_->when_idle(std::move(command));
-  return true;
+  if (session_->yield_to_user([this, path] { controller().open_parsedef(path); })) return;
+  if (!controller().open_parsedef(path)) trace("open_parsedef: %s not opened, a job runs", path.c_str());
 }
 
 bool CMainView::offer_install(const std::string& path) {
   installer install(
-      prefs_.get_parsedef_root(), queue_, [this] { return save_queue(); }, *this);
+      prefs_.get_parsedef_root(), queue(), [this] { return save_queue(); }, *this);
   if (!install.offers_install(path)) return true;
   std::string name, category;
   int version = -1;
@@ -319,7 +258,7 @@ bool CMainView::offer_install(const std::string& path) {
     open_after = dialog.open_after();
   }
   if (install_it) install.install_parsedef(path, add);
-  runner_->show_state();
+  runner().show_state();
   return open_after;
 }
 
@@ -330,18 +269,18 @@ bool CMainView::confirm_overwrite(const std::string& text) {
 }
 
 void CMainView::open_source(const std::string& source, const std::optional<std::string>& parsedef) {
-  if (yield_to_user([this, source, parsedef] { controller_->open_source(source, parsedef); })) return;
-  controller_->open_source(source, parsedef);
+  if (session_->yield_to_user([this, source, parsedef] { controller().open_source(source, parsedef); })) return;
+  controller().open_source(source, parsedef);
 }
 
 void CMainView::open_url(const std::string& url) {
-  if (yield_to_user([this, url] { controller_->open_url(url); })) return;
-  controller_->open_url(url);
+  if (session_->yield_to_user([this, url] { controller().open_url(url); })) return;
+  controller().open_url(url);
 }
 
 void CMainView::hand_over(const std::string& path) {
-  controller_->hand_over(path);
-  CallAfter([this] { controller_->deliver_hand_overs(modal_open()); });
+  controller().hand_over(path);
+  CallAfter([this] { controller().deliver_hand_overs(modal_open()); });
 }
 
 namespace {
@@ -368,7 +307,7 @@ void CMainView::cmd_open() {
     if (chooser.ShowModal() != wxID_OK) return;
     source = from_wx(chooser.GetPath());
   }
-  if (!runner_->automatic()) controller_->clear();
+  if (!runner().automatic()) controller().clear();
   std::optional<std::string> parsedef = choose_parsedef();
   // A package from elsewhere is offered for installation first; it is used when opened.
   if (parsedef && !offer_install(*parsedef)) parsedef.reset();
@@ -394,15 +333,12 @@ void CMainView::cmd_preferences() {
     CPreferencesDlg dialog(this, prefs_);
     dialog.ShowModal();
   }
-  // The old root's queue must never be saved over the new root's.
-  if (prefs_.get_parsedef_root() != queue_root_) root_changed_ = true;
+  session_->settings_changed();
   if (prefs_.get_trace() != 0) {
     the_trace_log().start(trace_file_path());
   } else {
     the_trace_log().stop();
   }
-  controller_->set_history(
-      history_.get(), [this] { return prefs_.get_parsedef_root(); }, prefs_.keep_seconds());
   rebuild_list();
 }
 
@@ -411,35 +347,28 @@ void CMainView::toggle_source() {
   source_->Show(source_visible_);
 }
 
-std::string CMainView::queue_path() const { return vantrel::queue_path(prefs_.get_parsedef_root()); }
-
 bool CMainView::save_queue() {
-  controller_->note_last_refresh(queue_);
-  if (queue_.save(queue_path()) >= 0) return true;
-  wxMessageBox("Unable to save site queue.", "Vantrel", wxOK | wxICON_ERROR, this);
+  const status saved = session_->save_queue();
+  if (saved.ok()) return true;
+  wxMessageBox(to_wx(saved.message()), "Vantrel", wxOK | wxICON_ERROR, this);
   return false;
 }
 
-bool CMainView::load_queue() {
-  queue_root_ = prefs_.get_parsedef_root();
-  const bool loaded = queue_.load(queue_path()) == 0;
-  runner_->show_state();
-  return loaded;
-}
+bool CMainView::load_queue() { return session_->load_queue(); }
 
 void CMainView::open_site_selector() {
   int result = wxID_CANCEL;
   std::string path;
   {
     CSiteSelectorDlg dialog(
-        this, prefs_.get_parsedef_root(), queue_, [this] { frame_->show_help(30); },
-        [this](const std::string& key) { return controller_->last_run(key); });
+        this, prefs_.get_parsedef_root(), queue(), [this] { frame_->show_help(30); },
+        [this](const std::string& key) { return controller().last_run(key); });
     result = dialog.ShowModal();
     path = dialog.selected_path();
   }
   if (result != wxID_CANCEL) save_queue();
   if (result == CSiteSelectorDlg::id_open) open_parsedef(path);
-  runner_->show_state();
+  runner().show_state();
 }
 
 bool CMainView::start_timer() { return queue_timer_.Start(1000); }
@@ -471,34 +400,19 @@ void CMainView::queue_run_finished(const run_tally& tally, bool user_started) {
 }
 
 void CMainView::show_unread() {
-  const unsigned long unread = controller_->reading().unread();
+  const unsigned long unread = controller().reading().unread();
   frame_->set_unread_text(unread == 0 ? std::string() : " " + std::to_string(unread) + " unread");
 }
 
 void CMainView::apply_filter() {
-  controller_->reading().set_filter(from_wx(filter_->GetValue()));
+  controller().reading().set_filter(from_wx(filter_->GetValue()));
   list_->rebuild();
 }
 
-bool CMainView::check_schedule() {
-  if (prefs_.get_auto_refresh() == 0 || modal_open() || !controller_->idle() || runner_->running() || root_changed_ ||
-      controller_->waiting_hand_overs() > 0)
-    return false;
-  const std::string root = prefs_.get_parsedef_root();
-  std::vector<size_t> due = due_entries(
-      queue_,
-      [&](const queue_site& site) -> std::optional<std::int64_t> {
-        const auto run = controller_->last_run(queued_site_key(root, site));
-        return run ? std::optional<std::int64_t>(run->when) : std::nullopt;
-      },
-      static_cast<std::int64_t>(std::time(nullptr)));
-  return runner_->start_automatic(std::move(due));
-}
-
 void CMainView::show_problems() {
-  const auto& problems = controller_->last_tally().problems();
+  const auto& problems = controller().last_tally().problems();
   if (problems.empty()) return;
-  std::string text = controller_->last_tally().summary() + "\n";
+  std::string text = controller().last_tally().summary() + "\n";
   for (const std::string& line : problems) text += "\n" + line;
   wxMessageBox(to_wx(text), "Last Run's Problems", wxOK | wxICON_INFORMATION, this);
 }

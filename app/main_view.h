@@ -9,8 +9,7 @@
 #include <memory>
 
 #include "app/installer.h"
-#include "app/queue_runner.h"
-#include "app/view_controller.h"
+#include "app/reading_session.h"
 #include "app/wx_support.h"
 #include "common/headline_store.h"
 #include "common/prefs.h"
@@ -48,11 +47,12 @@ class CMainView : public wxPanel, public view_display, private queue_window, pri
   // A second instance's path: opened when the window is next idle without a modal dialog.
   void hand_over(const std::string& path);
 
-  view_controller& controller() { return *controller_; }
-  queue_runner& runner() { return *runner_; }
-  site_queue& queue() { return queue_; }
+  reading_session& session() { return *session_; }
+  view_controller& controller() { return session_->controller(); }
+  queue_runner& runner() { return session_->runner(); }
+  site_queue& queue() { return session_->queue(); }
   // The queue file of the ParseDef root.
-  std::string queue_path() const;
+  std::string queue_path() const { return session_->queue_path(); }
   // Saves the queue; "Unable to save site queue." when it cannot. false then.
   bool save_queue();
   // Loads the queue; false when there is none yet or it cannot be read.
@@ -63,12 +63,12 @@ class CMainView : public wxPanel, public view_display, private queue_window, pri
   // While any modal dialog is open, hand-overs wait.
   bool modal_open() const { return modal_depth_ > 0; }
   // The store of headlines and runs; null when none could be opened.
-  headline_store* history() { return history_.get(); }
+  headline_store* history() { return session_->history(); }
   wxSearchCtrl& filter_box() { return *filter_; }
   // Narrows the list to the filter box's text.
   void apply_filter();
   // The schedule: starts a refresh of the due sites when the view is free. Whether one started.
-  bool check_schedule();
+  bool check_schedule() { return session_->check_schedule(modal_open()); }
   // Who tells the desktop of new headlines (a desktop notification unless tests listen).
   void set_notifier(std::function<void(const std::string&)> notify) { notify_ = std::move(notify); }
   // The sites of the last queue run that failed or found nothing, with why, in a message box.
@@ -94,11 +94,6 @@ class CMainView : public wxPanel, public view_display, private queue_window, pri
   void cmd_preferences();
   void toggle_source();
   void show_unread();
-  // A command that starts something, given while a scheduled refresh runs: the refresh stops
-  // and the command goes ahead once it has wound down. false when no refresh ran.
-  bool yield_to_user(std::function<void()> command);
-  void open_history();
-  void check_history();
   // queue_window
   bool start_timer() override;
   bool stop_timer() override;
@@ -120,18 +115,12 @@ class CMainView : public wxPanel, public view_display, private queue_window, pri
   logo_loader pictures_;
   CHeadlineList* list_;
   CParsedSourceWnd* source_;
-  std::unique_ptr<view_controller> controller_;
-  site_queue queue_;
-  std::unique_ptr<queue_runner> runner_;
+  std::unique_ptr<reading_session> session_;
   wxTimer queue_timer_, schedule_timer_;
-  std::unique_ptr<headline_store> history_;
-  bool history_checked_ = true;
   wxSearchCtrl* filter_ = nullptr;
   std::function<void(const std::string&)> notify_;
   bool source_visible_ = false;
   bool queue_loaded_ = false;
-  std::string queue_root_;     // the root the queue was loaded from
-  bool root_changed_ = false;  // by Preferences: the queue is reloaded once it is idle
   int modal_depth_ = 0;
   std::unique_ptr<modal_watch> modal_watch_;
 };
