@@ -285,7 +285,8 @@ int run_suggest(const options& opts, std::ostream& out, std::ostream& err) {
       err << "The nearest texts on the page:\n";
       for (const std::string& text : found.closest) err << "  " << text << "\n";
     }
-    return exit_status_of(found.failure);
+    // An example not on the page, or no rules that yield it; no example at all is wrong usage.
+    return found.failure.is(status_code::not_found) ? exit_nothing : exit_usage;
   }
   if (opts.progress) err << found.summary << "\n";
   out << found.parsedef;

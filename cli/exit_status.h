@@ -10,17 +10,10 @@ constexpr int exit_usage = 2;      // wrong usage
 constexpr int exit_nothing = 3;    // rules that found nothing, an example not on the page
 constexpr int exit_stopped = 130;  // Ctrl-C, as a shell counts SIGINT
 
+// What a failure to have the ParseDef or the page exits with: stopped, or failed.
 inline int exit_status_of(const status& s) {
-  switch (s.code()) {
-    case status_code::ok:
-      return exit_ok;
-    case status_code::stopped:
-      return exit_stopped;
-    case status_code::not_found:
-      return exit_nothing;
-    default:
-      return exit_failed;
-  }
+  if (s.ok()) return exit_ok;
+  return s.is(status_code::stopped) ? exit_stopped : exit_failed;
 }
 
 }  // namespace vantrel::cli

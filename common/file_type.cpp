@@ -12,8 +12,7 @@ namespace {
 
 // 1 when the file was written, 0 when it already held contents or could not be written.
 int write_if_changed(const std::string& path, const std::string& contents) {
-  std::string held;
-  if (read_whole_file(path, contents.size(), held) && held == contents) return 0;
+  if (auto held = read_whole_file(path, contents.size()); held && *held == contents) return 0;
   if (make_path_dirs(path, 0) != 0) return 0;
   return platform::replace_file(path, contents, nullptr) ? 1 : 0;
 }

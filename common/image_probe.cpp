@@ -85,10 +85,10 @@ std::optional<std::string> read_logo_file(const std::string& path) {
   // Four bytes a pixel plus headers and palettes: what a bitmap of the largest logo takes; a
   // PNG is smaller still.
   constexpr unsigned long long most = 4ull * max_logo_side * max_logo_side + (64u << 10);
-  std::string bytes;
-  if (!read_whole_file(path, most, bytes)) return std::nullopt;
-  if (!fits_as_logo(probe_image(bytes))) return std::nullopt;  // changed since it was probed
-  return bytes;
+  auto bytes = read_whole_file(path, most);
+  if (!bytes) return std::nullopt;
+  if (!fits_as_logo(probe_image(*bytes))) return std::nullopt;  // changed since it was probed
+  return std::move(*bytes);
 }
 
 }  // namespace vantrel

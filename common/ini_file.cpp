@@ -27,14 +27,14 @@ std::string trimmed(std::string_view text) {
 ini_file ini_file::load(const std::string& path) {
   std::error_code ec;
   if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec))) return {};
-  std::string text, why;
-  if (!read_whole_file(path, max_settings_bytes, text, &why)) {
-    trace("ini_file: %s %s; it is kept as it is", path.c_str(), why.c_str());
+  auto text = read_whole_file(path, max_settings_bytes);
+  if (!text) {
+    trace("ini_file: %s %s; it is kept as it is", path.c_str(), text.message().c_str());
     ini_file unreadable;
     unreadable.readable_ = false;
     return unreadable;
   }
-  return parse(text);
+  return parse(*text);
 }
 
 ini_file ini_file::parse(std::string_view text) {

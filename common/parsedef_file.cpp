@@ -69,8 +69,12 @@ int parsedef_file::load(const std::string& path) {
   }
   doc_.reset();
 
-  std::string text;
-  if (!read_whole_file(parse_path, max_parsedef_bytes, text, &last_error_)) return -1;
+  auto read = read_whole_file(parse_path, max_parsedef_bytes);
+  if (!read) {
+    last_error_ = read.message();
+    return -1;
+  }
+  const std::string text = std::move(*read);
 
   // Entities are substituted for this parse only (so attribute values read as written);
   // no network, no DTD, and the library's own message printing is off: the reason is kept.

@@ -157,10 +157,12 @@ long site_queue::save(const std::string& path) {
 int site_queue::load(const std::string& path) {
   sites_.clear();
   unreadable_.reset();
-  std::string text, why;
+  std::string why;
   std::error_code ec;
   const bool exists = std::filesystem::exists(path, ec);
-  if (!read_whole_file(path, max_queue_bytes, text, &why) || !read_entries(text, path, sites_, why)) {
+  auto text = read_whole_file(path, max_queue_bytes);
+  if (!text) why = text.message();
+  if (!text || !read_entries(*text, path, sites_, why)) {
     sites_.clear();
     if (exists) unreadable_ = path;  // kept before anything is saved over it
     trace("load_queue: %s: %s", path.c_str(), why.c_str());

@@ -26,6 +26,8 @@ const char* status_code_name(status_code code) {
       return "read-only";
     case status_code::too_new:
       return "too new";
+    case status_code::too_large:
+      return "too large";
     case status_code::unavailable:
       break;
   }

@@ -25,6 +25,7 @@ enum class status_code {
   full,         // the disk or the store is full
   read_only,    // the file or folder may not be written
   too_new,      // written by a newer Vantrel: left as it is
+  too_large,    // a file, page or member beyond the limit set for it
   unavailable,  // a server or page that could not be had
 };
 
@@ -45,16 +46,24 @@ class [[nodiscard]] status {
   const std::string& message() const { return message_; }
   // The code of the library that failed (SQLite's extended result code); 0 when none.
   int library_code() const { return library_code_; }
+  // The line of the input where it went wrong (a document's text); 0 when none is known.
+  long line() const { return line_; }
+  status at_line(long line) const {
+    status s = *this;
+    s.line_ = line;
+    return s;
+  }
 
   // The same failure, its message prefixed with where it happened ("store.db: ...").
   status in(const std::string& where) const {
-    return ok() ? *this : status(code_, where + ": " + message_, library_code_);
+    return ok() ? *this : status(code_, where + ": " + message_, library_code_).at_line(line_);
   }
 
  private:
   status_code code_ = status_code::ok;
   std::string message_;
   int library_code_ = 0;
+  long line_ = 0;
 };
 
 // "ok", or the code's name and the message: for traces and test failures.

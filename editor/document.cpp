@@ -31,44 +31,42 @@ std::optional<std::string> declared_encoding(std::string_view text) {
   return std::string(decl.substr(at + 1, close - at - 1));
 }
 
-std::optional<decoded_text> decode_document(const std::string& bytes, std::string* why) {
-  decoded_text result;
+result<decoded_text> decode_document(const std::string& bytes) {
+  decoded_text out;
   std::string_view body = bytes;
   if (body.substr(0, 3) == "\xEF\xBB\xBF") {
-    result.format.bom = true;
+    out.format.bom = true;
     body.remove_prefix(3);
   } else if (body.substr(0, 2) == "\xFF\xFE" || body.substr(0, 2) == "\xFE\xFF") {
-    result.format.bom = true;
-    result.format.encoding = body[0] == '\xFF' ? "UTF-16LE" : "UTF-16BE";
+    out.format.bom = true;
+    out.format.encoding = body[0] == '\xFF' ? "UTF-16LE" : "UTF-16BE";
     body.remove_prefix(2);
   } else if (auto declared = declared_encoding(body)) {
-    result.format.encoding = *declared;
+    out.format.encoding = *declared;
   }
   std::optional<std::string> utf8;
   size_t bad = 0;
-  if (is_utf8_name(result.format.encoding)) {
+  if (is_utf8_name(out.format.encoding)) {
     if (is_valid_utf8(body)) utf8 = std::string(body);
-  } else if (!encoding_known(result.format.encoding)) {
-    if (why) *why = "the encoding " + result.format.encoding + " is not known here";
-    return std::nullopt;
+  } else if (!encoding_known(out.format.encoding)) {
+    return status(status_code::invalid, "the encoding " + out.format.encoding + " is not known here");
   } else {
-    utf8 = to_utf8(body, result.format.encoding, &bad);
+    utf8 = to_utf8(body, out.format.encoding, &bad);
   }
   if (!utf8) {
-    if (why) {
-      // Where it went wrong: the line of the bytes read as far as they go.
-      const std::string_view before = body.substr(0, bad);
-      *why = "the text is not " + result.format.encoding + " (line " + std::to_string(line_of(before, bad)) + ")";
-    }
-    return std::nullopt;
+    // Where it went wrong: the line of the bytes read as far as they go.
+    const std::string_view before = body.substr(0, bad);
+    const long line = static_cast<long>(line_of(before, bad));
+    return status(status_code::invalid, "the text is not " + out.format.encoding + " (line " + std::to_string(line) + ")")
+        .at_line(line);
   }
-  result.format.crlf = utf8->find("\r\n") != std::string::npos;
-  result.text.reserve(utf8->size());
+  out.format.crlf = utf8->find("\r\n") != std::string::npos;
+  out.text.reserve(utf8->size());
   for (size_t i = 0; i < utf8->size(); ++i) {
     if ((*utf8)[i] == '\r' && i + 1 < utf8->size() && (*utf8)[i + 1] == '\n') continue;
-    result.text.push_back((*utf8)[i]);
+    out.text.push_back((*utf8)[i]);
   }
-  return result;
+  return out;
 }
 
 text_format format_for(const std::string& text, const text_format& opened) {
@@ -85,7 +83,7 @@ text_format format_for(const std::string& text, const text_format& opened) {
   return now;
 }
 
-std::optional<std::string> encode_document(const std::string& text, const text_format& format, std::string* why) {
+result<std::string> encode_document(const std::string& text, const text_format& format) {
   std::string lines;
   lines.reserve(text.size() + text.size() / 16);
   for (char c : text) {
@@ -97,19 +95,17 @@ std::optional<std::string> encode_document(const std::string& text, const text_f
   if (is_utf8_name(format.encoding)) {
     out = lines;
   } else if (!encoding_known(format.encoding)) {
-    if (why) *why = "the encoding " + format.encoding + " is not known here";
-    return std::nullopt;
+    return status(status_code::invalid, "the encoding " + format.encoding + " is not known here");
   } else {
     std::string name = format.encoding;
     if (iequals(name, "UTF-16")) name = "UTF-16BE";  // the mark below says which
     out = from_utf8(lines, name, &bad);
   }
   if (!out) {
-    if (why) {
-      *why = "line " + std::to_string(line_of(lines, bad)) + ": a character of the text cannot be written in " +
-             format.encoding;
-    }
-    return std::nullopt;
+    const long line = static_cast<long>(line_of(lines, bad));
+    return status(status_code::invalid,
+                  "line " + std::to_string(line) + ": a character of the text cannot be written in " + format.encoding)
+        .at_line(line);
   }
   if (format.bom) {
     if (is_utf8_name(format.encoding)) {
@@ -118,7 +114,7 @@ std::optional<std::string> encode_document(const std::string& text, const text_f
       out->insert(0, iequals(format.encoding, "UTF-16LE") ? "\xFF\xFE" : "\xFE\xFF");
     }
   }
-  return out;
+  return std::move(*out);
 }
 
 // Byte for byte as the templates have always been: TAB indents, CR LF line ends.

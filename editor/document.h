@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/status.h"
+
 namespace vantrel {
 
 // "(untitled)" or the path, "*" when changed, then " - VantEdit".
@@ -24,15 +26,16 @@ struct decoded_text {
 };
 // The encoding an XML declaration at the start of text names.
 std::optional<std::string> declared_encoding(std::string_view text);
-// Decoded by the byte-order mark, else the declaration, else as UTF-8. nullopt with why (and
-// the line) when the bytes are not text in that encoding or the encoding is not known here.
-std::optional<decoded_text> decode_document(const std::string& bytes, std::string* why);
+// Decoded by the byte-order mark, else the declaration, else as UTF-8. invalid (with the line)
+// when the bytes are not text in that encoding or the encoding is not known here.
+result<decoded_text> decode_document(const std::string& bytes);
 // How text is to be written now: in the encoding its declaration names at this moment (an
 // edited declaration changes it; without one, UTF-8), with the line ends it was opened with and
 // its byte-order mark while the encoding can carry one.
 text_format format_for(const std::string& text, const text_format& opened);
-// nullopt with why ("line N: ...") when a character cannot be written in the format's encoding.
-std::optional<std::string> encode_document(const std::string& text, const text_format& format, std::string* why);
+// invalid ("line N: ...", and the line) when a character cannot be written in the format's
+// encoding, or the encoding is not known here.
+result<std::string> encode_document(const std::string& text, const text_format& format);
 
 // The templates of the New Channel dialog, in pop-up order.
 struct channel_template {

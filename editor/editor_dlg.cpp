@@ -274,20 +274,21 @@ void CEditorDlg::cmd_import() {
 
 void CEditorDlg::check_document() {
   std::vector<document_fault> faults;
-  std::string why;
-  if (const auto bytes = session_.encoded(&why)) {
+  if (const auto bytes = session_.encoded()) {
     if (auto fault = first_fault(*bytes)) faults.push_back(*fault);
   } else {
-    // "line N: a character ... cannot be written in ...": marked on that line.
-    const long line = why.rfind("line ", 0) == 0 ? std::atol(why.c_str() + 5) : 1;
-    faults.push_back({line, why.substr(why.find(':') + 2)});
+    // "line N: a character ... cannot be written in ...": marked on that line, without its number.
+    const std::string& why = bytes.message();
+    const size_t colon = why.find(": ");
+    faults.push_back({bytes.error().line() > 0 ? bytes.error().line() : 1,
+                      bytes.error().line() > 0 && colon != std::string::npos ? why.substr(colon + 2) : why});
   }
   text_->mark_faults(CDocumentEditor::fault_kind::reading, faults);
 }
 
 bool CEditorDlg::put_rules(const std::string& sections) {
   const std::string text = text_->document();
-  const auto place = sections_splice(text, sections, nullptr);
+  const auto place = sections_splice(text, sections);
   if (!place) return false;
   // One edit: Undo takes the suggested rules out and the old ones back in.
   text_->BeginUndoAction();
@@ -300,7 +301,7 @@ bool CEditorDlg::put_rules(const std::string& sections) {
 
 CPreviewFrame& CEditorDlg::preview() {
   if (preview_ == nullptr) {
-    preview_ = new CPreviewFrame(this, [this](std::string* why) { return session_.encoded(why); });
+    preview_ = new CPreviewFrame(this, [this] { return session_.encoded(); });
     preview_->set_rule_fault_listener(
         [this](std::vector<document_fault> faults) { text_->mark_faults(CDocumentEditor::fault_kind::rules, faults); });
     preview_->set_rules_user([this](const std::string& sections) { return put_rules(sections); });

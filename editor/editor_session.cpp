@@ -32,20 +32,17 @@ std::string package_name_for(const std::string& chosen) {
   return iequals(fs::path(chosen).extension().string(), ".nov") ? chosen : chosen + ".nov";
 }
 
-std::optional<std::string> logo_beside(const std::optional<std::string>& attribute, const std::string& folder,
-                                       std::string* why) {
-  if (why) why->clear();
-  if (!attribute || attribute->empty()) return std::nullopt;
+result<std::optional<std::string>> logo_beside(const std::optional<std::string>& attribute, const std::string& folder) {
+  if (!attribute || attribute->empty()) return std::optional<std::string>();
   // The same rule as for package members: a name below the document's folder, nothing else.
   if (!safe_member_path(*attribute)) {
-    if (why)
-      *why = "The logo attribute \"" + *attribute + "\" names a file outside the document's folder: it is left out.";
-    return std::nullopt;
+    return status(status_code::invalid, "The logo attribute \"" + *attribute +
+                                            "\" names a file outside the document's folder: it is left out.");
   }
   std::string name = *attribute;
   for (char& c : name)
     if (c == '\\') c = '/';
-  return folder + name;
+  return std::optional<std::string>(folder + name);
 }
 
 std::optional<std::vector<std::string>> image_editor_command(const std::string& file) {
@@ -100,20 +97,22 @@ bool editor_session::open(const std::string& path) {
     }
     xml_path = package->xml_path().value_or("");
   }
-  std::string bytes, why;
-  std::optional<decoded_text> decoded;
-  if (read_whole_file(xml_path, max_document_bytes, bytes, &why)) decoded = decode_document(bytes, &why);
+  auto read = read_whole_file(xml_path, max_document_bytes);
+  auto decoded = read ? decode_document(*read) : result<decoded_text>(read.error());
   if (!decoded) {
-    view_.message(std::string(unable_to_open) + "\n\n" + path + ": " + why);
+    view_.message(std::string(unable_to_open) + "\n\n" + path + ": " + decoded.message());
     return false;
   }
+  const std::string& bytes = *read;
   // The logo its root's attribute names (read from the root's tag alone: a document that goes
   // wrong further on opens all the same, to be mended here); without one, a package's picture.
   std::string left_out;
   const auto attribute = root_element_attribute(bytes, "logo");
   const std::string folder = fs::path(xml_path).parent_path().string() + "/";
   if (attribute) {
-    logo_ = logo_beside(attribute, folder, &left_out).value_or("");
+    auto beside = logo_beside(attribute, folder);
+    if (!beside) left_out = beside.message();
+    logo_ = beside ? beside->value_or("") : std::string();
   } else {
     logo_ = package ? package->logo_path().value_or("") : "";
   }
@@ -127,9 +126,9 @@ bool editor_session::open(const std::string& path) {
   return true;
 }
 
-std::optional<std::string> editor_session::encoded(std::string* why) const {
+result<std::string> editor_session::encoded() const {
   const std::string text = view_.text();
-  return encode_document(text, format_for(text, format_), why);
+  return encode_document(text, format_for(text, format_));
 }
 
 bool editor_session::write_to(const std::string& target) {
@@ -138,11 +137,10 @@ bool editor_session::write_to(const std::string& target) {
     return false;
   };
   std::error_code ec;
-  const auto status = fs::status(target, ec);
-  if (fs::is_directory(status)) return fail(target + " is a folder");
-  std::string why;
-  const auto bytes = encoded(&why);
-  if (!bytes) return fail(why);
+  const auto target_state = fs::status(target, ec);
+  if (fs::is_directory(target_state)) return fail(target + " is a folder");
+  const auto bytes = encoded();
+  if (!bytes) return fail(bytes.message());
   std::string logo = logo_;
   if (!logo.empty()) {
     std::string unreadable;
@@ -159,11 +157,11 @@ bool editor_session::write_to(const std::string& target) {
       logo.clear();
     }
   }
-  if (fs::exists(status) && (status.permissions() & fs::perms::owner_write) == fs::perms::none &&
+  if (fs::exists(target_state) && (target_state.permissions() & fs::perms::owner_write) == fs::perms::none &&
       !view_.ask(target + " is read-only.\nReplace it anyway? It stays read-only.")) {
     return false;
   }
-  if (!write_package(target, *bytes, logo, &why)) return fail(why);
+  if (status written = write_package(target, *bytes, logo); !written.ok()) return fail(written.message());
   if (logo != logo_) {
     logo_ = logo;
     show_state();

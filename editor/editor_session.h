@@ -75,8 +75,8 @@ class editor_session {
   const std::string& logo() const { return logo_; }
   std::string title() const { return editor_title(path_, dirty_); }
   // The bytes the document is saved as now (in the encoding its declaration names at this
-  // moment), or nullopt with why ("line N: ...").
-  std::optional<std::string> encoded(std::string* why) const;
+  // moment), or why not ("line N: ...", with the line).
+  result<std::string> encoded() const;
 
  private:
   bool write_to(const std::string& target);
@@ -95,10 +95,9 @@ class editor_session {
 // already ends so (in any letter case).
 std::string package_name_for(const std::string& chosen);
 // The logo a document's logo attribute names beside it (folder: the document's, with its "/"),
-// or why it is left out: absolute, or climbing out of the folder with "..". nullopt with an
-// empty why when there is no (or an empty) attribute.
-std::optional<std::string> logo_beside(const std::optional<std::string>& attribute, const std::string& folder,
-                                       std::string* why);
+// none when there is no (or an empty) attribute; invalid, saying it is left out, for one that
+// is absolute or climbs out of the folder with "..".
+result<std::optional<std::string>> logo_beside(const std::optional<std::string>& attribute, const std::string& folder);
 // The command that edits a picture: the desktop's default application for BMP pictures, else
 // the first of the well-known image editors on the PATH; nullopt when there is none.
 std::optional<std::vector<std::string>> image_editor_command(const std::string& file);

@@ -44,41 +44,35 @@ std::optional<std::string> package_problem(const std::string& target, const std:
   return std::nullopt;
 }
 
-bool write_package(const std::string& target, const std::string& document, const std::string& logo_path,
-                   std::string* why) {
-  if (auto problem = package_problem(target, document, logo_path)) {
-    if (why) *why = *problem;
-    return false;
-  }
+status write_package(const std::string& target, const std::string& document, const std::string& logo_path) {
+  if (auto problem = package_problem(target, document, logo_path)) return {status_code::invalid, *problem};
   std::string reason;
   auto temp = platform::create_file_beside(target, &reason);
-  if (!temp) {
-    if (why) *why = reason;
-    return false;
-  }
+  if (!temp) return {status_code::io_error, reason};
   std::error_code ec;
   try {
     zip_writer zip;
     zip.open(*temp);
     add_bytes(zip, document_member(target), document);
-    if (!logo_path.empty() && !add_file(zip, logo_path, &reason)) throw zip_file_error(reason);
+    if (!logo_path.empty()) {
+      if (status added = add_file(zip, logo_path); !added.ok()) throw zip_file_error(added.message());
+    }
     zip.close();
   } catch (const std::exception& e) {
     fs::remove(*temp, ec);
-    if (why) *why = e.what();
-    return false;
+    return {status_code::io_error, e.what()};
   }
   // The package keeps the rights the user gave it (a read-only one stays read-only).
   if (const auto old = fs::status(target, ec); fs::exists(old)) fs::permissions(*temp, old.permissions(), ec);
   fs::rename(*temp, target, ec);
   if (ec) {
+    const std::string why = target + ": " + ec.message();
     fs::remove(*temp, ec);
-    if (why) *why = target + ": " + ec.message();
-    return false;
+    return {status_code::io_error, why};
   }
   const fs::path folder = fs::path(target).parent_path();
   platform::sync_folder(folder.empty() ? "." : folder.string());
-  return true;
+  return {};
 }
 
 }  // namespace vantrel

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "common/status.h"
+
 namespace vantrel {
 
 // Why the reader would refuse the package this save makes (a member name it takes for a path
@@ -15,9 +17,8 @@ namespace vantrel {
 std::optional<std::string> package_problem(const std::string& target, const std::string& document,
                                            const std::string& logo_path);
 
-// false, with one line saying why, when the package would be refused or any part cannot be
-// written (the archive, the document member, the logo); the target is then as it was.
-bool write_package(const std::string& target, const std::string& document, const std::string& logo_path,
-                   std::string* why);
+// A failure, with one line saying why, when the package would be refused (invalid) or any part
+// cannot be written (the archive, the document member, the logo); the target is then as it was.
+status write_package(const std::string& target, const std::string& document, const std::string& logo_path);
 
 }  // namespace vantrel

@@ -205,10 +205,9 @@ void CPreviewFrame::update_buttons() {
 void CPreviewFrame::run() {
   change_timer_.Stop();
   if (running_) return;
-  std::string why;
-  const std::optional<std::string> bytes = document_(&why);
+  const result<std::string> bytes = document_();
   if (!bytes) {
-    session_->refuse("The document cannot be written in its encoding: " + why);
+    session_->refuse("The document cannot be written in its encoding: " + bytes.message());
     return;
   }
   std::optional<std::string> page;
@@ -225,8 +224,7 @@ void CPreviewFrame::stop() {
 void CPreviewFrame::suggest() {
   const std::string example(trim_spaces(from_wx(example_->GetValue())));
   if (example.empty() || running_ || suggesting()) return;
-  std::string why;
-  const std::optional<std::string> bytes = document_(&why);
+  const result<std::string> bytes = document_();
   // The document's url is the page's address (the base of its links); a saved page needs none.
   const std::string address = bytes ? root_element_attribute(*bytes, "url").value_or("") : std::string();
   std::optional<std::string> page;

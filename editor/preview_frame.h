@@ -32,9 +32,9 @@ class preview_table;
 
 class CPreviewFrame : public wxFrame, private preview_view {
  public:
-  // document: the document's bytes as they would be saved, or nullopt with the reason when
-  // its text cannot be written in its encoding.
-  using document_source = std::function<std::optional<std::string>(std::string* why)>;
+  // document: the document's bytes as they would be saved, or why not when its text cannot be
+  // written in its encoding.
+  using document_source = std::function<result<std::string>()>;
   CPreviewFrame(wxWindow* parent, document_source document);
   ~CPreviewFrame() override;
 

@@ -37,7 +37,7 @@ size_t start_tag_end(const std::string& text, size_t at) {
 
 }  // namespace
 
-std::optional<splice> sections_splice(const std::string& document, const std::string& sections, std::string* why) {
+result<splice> sections_splice(const std::string& document, const std::string& sections) {
   size_t at = 0;
   for (;;) {
     at = document.find('<', at);
@@ -61,8 +61,7 @@ std::optional<splice> sections_splice(const std::string& document, const std::st
     if (close == std::string::npos || close < end) break;
     return splice{end + 1, close, "\n" + sections};
   }
-  if (why) *why = "the document has no root element to hold the rules";
-  return std::nullopt;
+  return status(status_code::not_found, "the document has no root element to hold the rules");
 }
 
 }  // namespace vantrel

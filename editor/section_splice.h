@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "common/status.h"
+
 namespace vantrel {
 
 struct splice {
@@ -12,7 +14,7 @@ struct splice {
   std::string text;         // what replaces them
 };
 
-// nullopt with why when the document has no root element to put sections in.
-std::optional<splice> sections_splice(const std::string& document, const std::string& sections, std::string* why);
+// not_found when the document has no root element to put sections in.
+result<splice> sections_splice(const std::string& document, const std::string& sections);
 
 }  // namespace vantrel

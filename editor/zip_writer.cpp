@@ -246,13 +246,11 @@ void zip_writer::close(const std::string& comment) {
   if (std::fclose(f) != 0 || !flushed) throw zip_file_error("unable to write " + path_);
 }
 
-bool add_file(zip_writer& zip, const std::string& path, std::string* why) {
+status add_file(zip_writer& zip, const std::string& path) {
   namespace fs = std::filesystem;
-  std::string bytes, reason;
-  if (!read_whole_file(path, std::numeric_limits<unsigned long long>::max(), bytes, &reason)) {
-    if (why) *why = path + ": " + reason;
-    return false;
-  }
+  auto read = read_whole_file(path, std::numeric_limits<unsigned long long>::max());
+  if (!read) return read.error().in(path);
+  const std::string bytes = std::move(*read);
   std::error_code ec;
   zip_member_info info;
   const auto stamp = fs::last_write_time(path, ec);
@@ -267,10 +265,9 @@ bool add_file(zip_writer& zip, const std::string& path, std::string* why) {
     zip.write(data.data(), data.size());
     zip.close_member();
   } catch (const std::exception& e) {
-    if (why) *why = e.what();
-    return false;
+    return {status_code::io_error, e.what()};
   }
-  return true;
+  return {};
 }
 
 void add_bytes(zip_writer& zip, const std::string& name, const std::string& bytes) {

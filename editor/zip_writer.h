@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "common/status.h"
+
 struct z_stream_s;
 
 namespace vantrel {
@@ -80,8 +82,8 @@ class zip_writer {
 };
 
 // Adds the file at path as a member named by its file name (the part after the last "/" or
-// "\"), level 9. false when it cannot be read or written; the reason in why.
-bool add_file(zip_writer& zip, const std::string& path, std::string* why = nullptr);
+// "\"), level 9. A failure when it cannot be read or written.
+status add_file(zip_writer& zip, const std::string& path);
 // Adds bytes as a member stamped with the current time.
 void add_bytes(zip_writer& zip, const std::string& name, const std::string& bytes);
 

@@ -227,10 +227,9 @@ result<page_record> page_record::load(const std::optional<std::string>& saved_pa
     if (!fetched && !fetched.error().is(status_code::stopped)) return fetched.error().in(address);
     return fetched;
   }
-  file_bytes bytes;
-  std::string why;
-  if (!read_whole_file(*saved_page, max_page_bytes, bytes, &why)) return status(status_code::io_error, *saved_page + ": " + why);
-  auto page = read({bytes.data.get(), bytes.size});
+  auto bytes = read_file_bytes(*saved_page, max_page_bytes);
+  if (!bytes) return bytes.error().in(*saved_page);
+  auto page = read({bytes->data.get(), bytes->size});
   if (!page) return page.error().in(*saved_page);
   return page;
 }

@@ -48,14 +48,14 @@ class tee_sink : public page_event_sink {
 
 int parser::parse_file(const std::string& path) {
   failure_ = {};
-  file_bytes page;
-  std::string why;
-  if (!read_whole_file(path, max_page_bytes, page, &why)) {
-    if (why == "is too large") why = "is too large (more than 1 GiB)";
-    failure_ = {status_code::io_error, why};
+  auto page = read_file_bytes(path, max_page_bytes);
+  if (!page) {
+    failure_ = page.error().is(status_code::too_large)
+                   ? status(status_code::too_large, "is too large (more than 1 GiB)")
+                   : page.error();
     return -1;
   }
-  return parse_buffer(page.data.get(), page.size);
+  return parse_buffer(page->data.get(), page->size);
 }
 
 int parser::parse_buffer(const char* document, size_t length) {

@@ -19,21 +19,27 @@ TEST(FileRead, ReadsRegularFilesAndSaysWhyNotTheRest) {
     const char* name;
     unsigned long long max;
     const char* why;  // nullptr: read
+    status_code code;
   } cases[] = {
-      {"ten", 10, nullptr},
-      {"ten", 9, "is too large"},
-      {"missing", 10, "cannot be opened: No such file or directory"},
-      {"folder", 10, "is not a regular file"},
-      {"pipe", 10, "is not a regular file"},
+      {"ten", 10, nullptr, status_code::ok},
+      {"ten", 9, "is too large", status_code::too_large},
+      {"missing", 10, "cannot be opened: No such file or directory", status_code::not_found},
+      {"ten/below", 10, "cannot be opened: Not a directory", status_code::not_found},
+      {"folder", 10, "is not a regular file", status_code::invalid},
+      {"pipe", 10, "is not a regular file", status_code::invalid},
   };
   for (const auto& c : cases) {
-    std::string text, why;
-    const bool read = read_whole_file(dir.file(c.name), c.max, text, &why);
-    EXPECT_EQ(read, c.why == nullptr) << c.name;
+    const auto text = read_whole_file(dir.file(c.name), c.max);
+    const auto bytes = read_file_bytes(dir.file(c.name), c.max);
+    EXPECT_EQ(text.ok(), c.why == nullptr) << c.name;
+    EXPECT_EQ(bytes.ok(), c.why == nullptr) << c.name;
     if (c.why == nullptr) {
-      EXPECT_EQ(text, "0123456789");
+      EXPECT_EQ(*text, "0123456789");
+      EXPECT_EQ(std::string(bytes->data.get(), bytes->size), "0123456789");
     } else {
-      EXPECT_EQ(why, c.why) << c.name;
+      EXPECT_EQ(text.message(), c.why) << c.name;
+      EXPECT_EQ(text.error().code(), c.code) << c.name;
+      EXPECT_EQ(bytes.error().code(), c.code) << c.name;
     }
   }
 }

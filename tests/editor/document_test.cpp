@@ -50,21 +50,24 @@ TEST(EditorDocument, TemplatesByteForByteWithEscapedValues) {
 }
 
 TEST(EditorDocument, TextsKeepTheirEncodingAndLineEnds) {
-  std::string why;
-  const auto latin = decode_document("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<p n=\"Caf\xE9\"/>\r\n", &why);
-  ASSERT_TRUE(latin) << why;
+  const auto latin = decode_document("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<p n=\"Caf\xE9\"/>\r\n");
+  ASSERT_TRUE(latin) << latin.message();
   EXPECT_EQ(latin->text, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<p n=\"Caf\xC3\xA9\"/>\n");
   EXPECT_TRUE(latin->format.crlf);
-  EXPECT_EQ(encode_document(latin->text, latin->format, &why),
+  EXPECT_EQ(encode_document(latin->text, latin->format).value_or("(failed)"),
             "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<p n=\"Caf\xE9\"/>\r\n");
-  EXPECT_FALSE(encode_document("<p n=\"\xE2\x82\xAC\"/>\n", latin->format, &why)) << "no euro sign in Latin-1";
-  EXPECT_NE(why.find("ISO-8859-1"), std::string::npos);
+  const auto euro = encode_document("<p n=\"\xE2\x82\xAC\"/>\n", latin->format);
+  ASSERT_FALSE(euro) << "no euro sign in Latin-1";
+  EXPECT_NE(euro.message().find("ISO-8859-1"), std::string::npos);
+  EXPECT_EQ(euro.error().line(), 1);
 
-  const auto bom = decode_document("\xEF\xBB\xBF<p/>\n", &why);
+  const auto bom = decode_document("\xEF\xBB\xBF<p/>\n");
   ASSERT_TRUE(bom);
   EXPECT_EQ(bom->text, "<p/>\n");
-  EXPECT_EQ(encode_document(bom->text, bom->format, &why), "\xEF\xBB\xBF<p/>\n");
-  EXPECT_FALSE(decode_document("<p n=\"\xE9\"/>", &why)) << "undeclared and not UTF-8";
+  EXPECT_EQ(encode_document(bom->text, bom->format).value_or("(failed)"), "\xEF\xBB\xBF<p/>\n");
+  const auto undeclared = decode_document("<p/>\n<p n=\"\xE9\"/>");
+  ASSERT_FALSE(undeclared) << "undeclared and not UTF-8";
+  EXPECT_EQ(undeclared.error().code(), status_code::invalid);
 }
 
 }  // namespace

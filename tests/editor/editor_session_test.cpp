@@ -126,7 +126,7 @@ TEST(EditorSession, EightBitEncodingsRoundTripAndFollowTheDeclaration) {
                               "\"?>\r\n<parsedef name=\"" + c.name + "\" url=\"http://x/\"/>\r\n";
     ASSERT_TRUE(f.session.open(dir.write("doc.xml", bytes))) << (f.view.messages.empty() ? "" : f.view.messages[0]);
     EXPECT_NE(f.view.text_.find(c.utf8), std::string::npos) << "shown as UTF-8";
-    EXPECT_EQ(f.session.encoded(nullptr), bytes) << "written back byte for byte";
+    EXPECT_EQ(f.session.encoded().value_or("(failed)"), bytes) << "written back byte for byte";
   }
 
   // The encoding is the declaration's at the moment of the save.
@@ -134,12 +134,13 @@ TEST(EditorSession, EightBitEncodingsRoundTripAndFollowTheDeclaration) {
   f.session.new_document("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<parsedef name=\"Новости\"/>\n", "");
   f.view.text_.replace(f.view.text_.find("UTF-8"), 5, "windows-1251");
   EXPECT_EQ(
-      f.session.encoded(nullptr),
+      f.session.encoded().value_or("(failed)"),
       "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n<parsedef name=\"\xCD\xEE\xE2\xEE\xF1\xF2\xE8\"/>\r\n");
   f.view.text_ += "<!-- \xE6\x9D\xB1 -->\n";  // a character windows-1251 has not
-  std::string why;
-  EXPECT_FALSE(f.session.encoded(&why));
-  EXPECT_EQ(why, "line 3: a character of the text cannot be written in windows-1251");
+  const auto refused = f.session.encoded();
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.message(), "line 3: a character of the text cannot be written in windows-1251");
+  EXPECT_EQ(refused.error().line(), 3);
   f.view.chosen = dir.file("refused");
   EXPECT_FALSE(f.session.save_as());
   EXPECT_FALSE(testing::file_exists(dir.file("refused.nov")));

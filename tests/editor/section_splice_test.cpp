@@ -8,9 +8,8 @@ namespace vantrel {
 namespace {
 
 std::string applied(const std::string& document, const std::string& sections) {
-  std::string why;
-  const auto s = sections_splice(document, sections, &why);
-  if (!s) return "(none: " + why + ")";
+  const auto s = sections_splice(document, sections);
+  if (!s) return "(none: " + s.message() + ")";
   return document.substr(0, s->from) + s->text + document.substr(s->to);
 }
 

@@ -50,7 +50,7 @@ TEST(SuggestRunner, ASavedPageAnswersOnTheInterfaceThread) {
   ASSERT_TRUE(runner.start(std::string("/nonexistent/page.html"), "", {"x"}, keep(missing)));
   wait_for(ui, missing);
   ASSERT_TRUE(missing.came);
-  EXPECT_EQ(missing.failure.code(), status_code::io_error) << missing.failure;
+  EXPECT_EQ(missing.failure.code(), status_code::not_found) << missing.failure;
   EXPECT_NE(missing.failure.message().find("/nonexistent/page.html: "), std::string::npos) << missing.failure;
   EXPECT_FALSE(missing.found.found());
 }

@@ -31,8 +31,8 @@ TEST(ZipWriter, PackagesOpenWithEveryReader) {
   const std::string document =
       "<?xml version=\"1.0\"?>\r\n<parsedef name=\"News\" url=\"http://x/\" logo=\"news.bmp\"/>\r\n";
   const std::string package = dir.file("news.nov");
-  std::string why;
-  ASSERT_TRUE(write_package(package, document, logo_path, &why)) << why;
+  const status written = write_package(package, document, logo_path);
+  ASSERT_TRUE(written.ok()) << written;
   EXPECT_EQ(testing::list_files(dir.path()), "art/news.bmp\nnews.nov\n") << "no temporary file left";
 
   {
@@ -95,14 +95,14 @@ TEST(ZipWriter, HeadersEmptyMembersAndEmptyArchives) {
 TEST(ZipWriter, AFailedSaveKeepsThePreviousPackage) {
   testing::temp_dir dir;
   const std::string package = dir.file("news.nov");
-  ASSERT_TRUE(write_package(package, "<parsedef/>", "", nullptr));
+  ASSERT_TRUE(write_package(package, "<parsedef/>", "").ok());
   const std::string before = testing::read_file(package);
-  std::string why;
-  EXPECT_FALSE(write_package(package, "<parsedef name='new'/>", dir.file("missing.bmp"), &why));
-  EXPECT_NE(why.find("missing.bmp"), std::string::npos) << why;
+  const status missing = write_package(package, "<parsedef name='new'/>", dir.file("missing.bmp"));
+  EXPECT_FALSE(missing.ok());
+  EXPECT_NE(missing.message().find("missing.bmp"), std::string::npos) << missing;
   EXPECT_EQ(testing::read_file(package), before);
   EXPECT_EQ(testing::list_files(dir.path()), "news.nov\n");
-  EXPECT_FALSE(write_package(dir.file("no/such/folder/x.nov"), "<parsedef/>", "", &why));
+  EXPECT_EQ(write_package(dir.file("no/such/folder/x.nov"), "<parsedef/>", "").code(), status_code::io_error);
 }
 
 }  // namespace
