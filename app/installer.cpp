@@ -72,7 +72,7 @@ bool own_picture(const fs::path& folder, const fs::path& document, const fs::pat
         !it->is_regular_file(ec)) {
       continue;
     }
-    parsedef_file other;
+    parsedef_file other(tidewatch_folder);
     if (other.load(it->path().string()) != 0) continue;
     const auto other_logo = other.get_logo();
     if (other_logo && fs::equivalent(*other_logo, logo, ec)) return false;
@@ -83,10 +83,11 @@ bool own_picture(const fs::path& folder, const fs::path& document, const fs::pat
 // Copies source beside destination under a temporary name, then renames it into place, so a
 // failed copy leaves whatever was there.
 bool copy_into_place(const fs::path& source, const fs::path& destination) {
-  std::string why;
-  auto temp = platform::create_unique_file(destination.parent_path().string(),
-                                           "." + destination.filename().string() + ".", &why);
-  if (!temp) return false;
+  auto temp = platform::create_unique_file(destination.parent_path().string(), "." + destination.filename().string() + ".");
+  if (!temp) {
+    trace("install_parsedef: %s", temp.message().c_str());
+    return false;
+  }
   std::error_code ec;
   fs::copy_file(source, *temp, fs::copy_options::overwrite_existing, ec);
   if (!ec) fs::rename(*temp, destination, ec);
@@ -117,7 +118,7 @@ int installer::unqueue_parsedef(const std::string& path) {
 }
 
 int installer::install_parsedef(const std::string& path, bool add_to_queue) {
-  parsedef_file incoming;
+  parsedef_file incoming(tidewatch_folder);
   if (incoming.load(path) != 0) {
     ui_.message(text_unable_to_open(path));
     return -1;
@@ -149,7 +150,7 @@ int installer::install_parsedef(const std::string& path, bool add_to_queue) {
   const bool same_file = !existing.empty() && fs::equivalent(source, existing, ec);
   std::optional<std::string> old_logo;
   if (!existing.empty() && !same_file) {
-    parsedef_file old;
+    parsedef_file old(tidewatch_folder);
     if (old.load(existing.string()) == 0) {
       old_logo = old.get_logo();
       const int old_version = old.get_version();

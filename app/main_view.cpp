@@ -240,7 +240,7 @@ bool CMainView::offer_install(const std::string& path) {
   std::string name, category;
   int version = -1;
   {
-    parsedef_file file;
+    parsedef_file file(tidewatch_folder);
     if (file.load(path) != 0) {
       message(text_unable_to_open(path));
       return false;

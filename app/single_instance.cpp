@@ -86,14 +86,14 @@ single_instance::single_instance() = default;
 single_instance::~single_instance() = default;
 
 std::string single_instance::service_path() {
-  auto folder = private_folder();
+  auto folder = private_folder(tidewatch_folder);
   if (!folder) return "";
   std::string path = *folder + "/instance";
   return path.size() <= max_socket_path ? path : "";
 }
 
 bool single_instance::take_lock() {
-  auto folder = private_folder();
+  auto folder = private_folder(tidewatch_folder);
   if (!folder) return true;  // no private folder: nothing to share a lock through
   // A fresh checker each time: it reads the lock once, when created. It clears a lock whose
   // process has ended; a live owner keeps it.

@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "app/installer.h"
+#include "common/paths.h"
 #include "common/queue_policy.h"
 #include "engine/run_recorder.h"
 
@@ -19,7 +20,7 @@ void flatten(const library_category& node, std::vector<library_site>& out) {
 }  // namespace
 
 site_selector_model::site_selector_model(std::string root, site_queue& queue)
-    : root_(std::move(root)), queue_(queue), library_(walk_library(root_)) {
+    : root_(std::move(root)), queue_(queue), library_(walk_library(root_, tidewatch_folder)) {
   flatten(library_, sites_);
 }
 

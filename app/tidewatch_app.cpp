@@ -74,7 +74,6 @@ void switch_tracing(const prefs& settings) {
 
 bool CTidewatchApp::OnInit() {
   SetAppName("tidewatch");
-  set_application_name("Vantrel");
   // Settings live in our own file; the toolkit must not make a second one of its own.
   wxConfigBase::DontCreateOnDemand();
 

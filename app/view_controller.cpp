@@ -2,6 +2,7 @@
 
 #include <ctime>
 
+#include "common/paths.h"
 #include "common/queue_policy.h"
 #include "common/trace_log.h"
 #include "engine/rule_check.h"
@@ -12,7 +13,7 @@ view_controller::view_controller(ui_dispatcher& ui, page_fetcher* fetcher, view_
                                  picture_source* pictures)
     : ui_(ui),
       display_(display),
-      jobs_(ui, results_, fetcher),
+      jobs_(ui, results_, fetcher, tidewatch_folder),
       clock_([] { return static_cast<unix_time>(std::time(nullptr)); }) {
   jobs_.set_status_listener(this);
   jobs_.set_results_listener(this);

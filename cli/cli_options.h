@@ -27,6 +27,8 @@ struct options {
   std::optional<std::string> store_file;   // the headline store to use instead of Tidewatch's
   bool no_store = false;                   // leave the headline store alone: no history
   std::vector<std::string> examples;       // suggest: headlines to make rules from
+  // Not an option: the private folder this run unpacks packages and keeps pages in (paths.h).
+  std::string app = "tidewatch-cli";
 };
 
 struct parse_result {

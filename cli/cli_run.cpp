@@ -56,7 +56,7 @@ int run_controlled(const options& opts, console& view, std::ostream& err, const 
   curl_fetcher fetcher;
   queue_dispatcher ui;  // this thread is the user-interface thread
   result_store results;
-  job_control jobs(ui, results, &fetcher);
+  job_control jobs(ui, results, &fetcher, opts.app);
   jobs.set_status_listener(&view);
   jobs.set_results_listener(&view);
   jobs.set_end_listener(&view);
@@ -142,10 +142,10 @@ int run_site(const options& one, console& view, std::ostream& err, headline_stor
 }
 
 // The feed's title and link: the ParseDef's name and url.
-feed_head read_head(const std::string& parsedef) {
+feed_head read_head(const std::string& parsedef, const std::string& app) {
   feed_head head;
   head.generated = std::time(nullptr);
-  parsedef_file file;
+  parsedef_file file(app);
   if (file.load(parsedef) == 0) {
     head.title = file.get_name().value_or("");
     head.link = file.get_url().value_or("");
@@ -165,7 +165,7 @@ int run_check(const options& opts, const std::string& parsedef, const site_label
   if (rc == exit_stopped) return rc;
   site_check check;
   check.parsedef = site ? site->file : parsedef;
-  check.page = opts.source.value_or(read_head(parsedef).link);
+  check.page = opts.source.value_or(read_head(parsedef, opts.app).link);
   check.report = view.outcome().report.get();
   if (rc != 0)
     check.failure = view.outcome().failure.ok() ? "the job could not be started" : view.outcome().failure.message();
@@ -205,7 +205,7 @@ int run_queue(const options& opts, const prefs& settings, std::ostream& out, std
         },
         std::time(nullptr));
   }
-  int status = 0;
+  int worst = 0;
   for (size_t i = 0; i < queue.count(); ++i) {
     const queue_site& site = queue[i];
     if (site.enabled == 0) continue;
@@ -216,7 +216,7 @@ int run_queue(const options& opts, const prefs& settings, std::ostream& out, std
     if (!found) {
       const std::string why = "not in the library (" + library_path(root, fname) + ")";
       err << "tidewatch-cli: " << fname << ": " << why << "\n";
-      status = exit_failed;
+      worst = exit_failed;
       if (opts.check && opts.format == output_format::json) {
         // Monitoring reads one object per site: a missing one is a site that failed.
         site_check check{fname, {}, nullptr, why, {}, &label};
@@ -229,13 +229,13 @@ int run_queue(const options& opts, const prefs& settings, std::ostream& out, std
     if (opts.check) {
       const int rc = run_check(opts, file, &label, out, err, interactive);
       if (rc == exit_stopped) return rc;
-      status = worse_status(status, rc);
+      worst = worse_status(worst, rc);
       continue;
     }
     options one = opts;
     one.queue = false;
     one.parsedef = file;
-    const feed_head head = is_feed(opts.format) ? read_head(file) : feed_head{};
+    const feed_head head = is_feed(opts.format) ? read_head(file, opts.app) : feed_head{};
     console view(out, err, one, interactive, is_feed(opts.format) ? &head : nullptr);
     view.set_site(label);
     site_run run;
@@ -243,26 +243,27 @@ int run_queue(const options& opts, const prefs& settings, std::ostream& out, std
     if (rc == exit_stopped) return rc;
     tally.add(label.name, run);
     if (rc != 0) {
-      status = exit_failed;  // a site that failed keeps its previous feed
+      worst = exit_failed;  // a site that failed keeps its previous feed
       continue;
     }
     if (is_feed(opts.format)) {
       if (!feed_names[i]) {
         err << "tidewatch-cli: " << fname << ": its feed would be written outside " << *opts.output_dir << "\n";
-        status = exit_failed;
+        worst = exit_failed;
         continue;
       }
       const std::string target = *opts.output_dir + "/" + *feed_names[i];
-      std::string why;
-      if (make_path_dirs(target, 0) != 0 || !platform::replace_file(target, view.feed_text(), &why)) {
-        err << "tidewatch-cli: " << target << ": cannot be written " << why << "\n";
-        status = exit_failed;
+      const status written = make_path_dirs(target, 0) != 0 ? status(status_code::io_error, "no folder for it")
+                                                             : platform::replace_file(target, view.feed_text());
+      if (!written.ok()) {
+        err << "tidewatch-cli: " << target << ": cannot be written " << written.message() << "\n";
+        worst = exit_failed;
       }
     }
   }
   prune_history(store.get(), settings);
   if (opts.progress && !tally.empty()) err << tally.summary() << "\n";
-  return status;
+  return worst;
 }
 
 // A ParseDef made from examples of the page's headlines, printed.
@@ -273,7 +274,7 @@ int run_suggest(const options& opts, std::ostream& out, std::ostream& err) {
   }
   curl_fetcher fetcher;
   if (!opts.source) platform::watch_interrupts();
-  auto page = page_record::load(opts.source, *opts.url, fetcher, [] { return platform::interrupted(); });
+  auto page = page_record::load(opts.source, *opts.url, fetcher, opts.app, [] { return platform::interrupted(); });
   if (!page) {
     err << "tidewatch-cli: " << page.message() << "\n";
     return exit_status_of(page.error());
@@ -310,7 +311,7 @@ int run(const options& opts, std::ostream& out, std::ostream& err, bool interact
   if (opts.what == mode::events && !opts.parsedef && !opts.url) {
     // No rules: the bare page events, straight from a parser without a ParseDef.
     bare_events events(out);
-    parser bare(&events);
+    parser bare(&events, opts.app);
     if (bare.parse_file(*opts.events_file) != 0) {
       err << "tidewatch-cli: " << *opts.events_file << ": " << bare.failure().message() << "\n";
       return exit_failed;
@@ -326,7 +327,7 @@ int run(const options& opts, std::ostream& out, std::ostream& err, bool interact
     console view(out, err, opts, interactive);
     return run_controlled(opts, view, err);
   }
-  const feed_head head = is_feed(opts.format) ? read_head(*opts.parsedef) : feed_head{};
+  const feed_head head = is_feed(opts.format) ? read_head(*opts.parsedef, opts.app) : feed_head{};
   console view(out, err, opts, interactive, is_feed(opts.format) ? &head : nullptr);
   // A saved page is not the site's page of today: the store is left alone.
   const bool keeps = !opts.source;
@@ -346,11 +347,13 @@ int main_with_args(int argc, char** argv, std::ostream& out, std::ostream& err, 
   }
   // Each console run keeps its unpacked packages and fetched pages in a folder of its own, so
   // scripts may run several at once; the folder goes away when the run ends, however it ends.
-  set_application_name("tidewatch-cli-" + std::to_string(platform::process_id()));
+  options opts = std::move(*parsed.opts);
+  opts.app = "tidewatch-cli-" + std::to_string(platform::process_id());
   struct folder_cleanup {
-    ~folder_cleanup() { remove_private_folder(); }
-  } cleanup;
-  return run(*parsed.opts, out, err, interactive);
+    const std::string& app;
+    ~folder_cleanup() { remove_private_folder(app); }
+  } cleanup{opts.app};
+  return run(opts, out, err, interactive);
 }
 
 }  // namespace vantrel::cli

@@ -14,7 +14,7 @@ namespace {
 int write_if_changed(const std::string& path, const std::string& contents) {
   if (auto held = read_whole_file(path, contents.size()); held && *held == contents) return 0;
   if (make_path_dirs(path, 0) != 0) return 0;
-  return platform::replace_file(path, contents, nullptr) ? 1 : 0;
+  return platform::replace_file(path, contents).ok() ? 1 : 0;
 }
 
 std::string user_data_folder() {
@@ -98,7 +98,7 @@ int register_file_type(const file_type_program& program, const std::string& desc
     ini_file list = ini_file::load(list_path);
     if (!list.get("Default Applications", parsedef_mime_type)) {
       list.set("Default Applications", parsedef_mime_type, program.desktop_name);
-      written += list.save(list_path) ? 1 : 0;
+      written += list.save(list_path).ok() ? 1 : 0;
     }
   }
   if (changed != nullptr) *changed = written;

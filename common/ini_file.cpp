@@ -115,16 +115,10 @@ std::string ini_file::text() const {
   return out;
 }
 
-bool ini_file::save(const std::string& path, std::string* why) const {
-  if (!readable_) {
-    if (why) *why = path + " could not be read, so it is not replaced";
-    return false;
-  }
-  if (make_path_dirs(path, 0) != 0) {
-    if (why) *why = "no folder for " + path;
-    return false;
-  }
-  return platform::replace_file(path, text(), why);
+status ini_file::save(const std::string& path) const {
+  if (!readable_) return {status_code::damaged, path + " could not be read, so it is not replaced"};
+  if (make_path_dirs(path, 0) != 0) return {status_code::io_error, "no folder for " + path};
+  return platform::replace_file(path, text());
 }
 
 }  // namespace vantrel

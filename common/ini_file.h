@@ -4,6 +4,8 @@
 // not understand are kept as they are, so a save never drops what another version wrote.
 #include <optional>
 #include <string>
+
+#include "common/status.h"
 #include <string_view>
 #include <vector>
 
@@ -27,7 +29,7 @@ class ini_file {
   // over it; a link is written through); the folders above it are created. false, with the
   // reason in why, when it cannot be written, or when this store was loaded from a file that
   // could not be read: the settings in it would be lost.
-  bool save(const std::string& path, std::string* why = nullptr) const;
+  status save(const std::string& path) const;
   // false when load found a file it could not read.
   bool readable() const { return readable_; }
 

@@ -105,7 +105,8 @@ namespace {
 
 // seen holds the canonical paths of the folders walked (a link back to an ancestor leads to
 // one); prefix is folder's path under the root.
-void walk(const fs::path& folder, const std::string& prefix, library_category& node, std::set<std::string>& seen) {
+void walk(const fs::path& folder, const std::string& prefix, library_category& node, std::set<std::string>& seen,
+          const std::string& app) {
   std::error_code ec;
   const std::string key = fs::canonical(folder, ec).string();
   if (ec || !seen.insert(key).second) return;
@@ -118,7 +119,7 @@ void walk(const fs::path& folder, const std::string& prefix, library_category& n
     if (it->is_directory(type_ec)) {
       library_category child;
       child.title = name;
-      walk(it->path(), relative, child, seen);
+      walk(it->path(), relative, child, seen, app);
       node.categories.push_back(std::move(child));
       continue;
     }
@@ -126,7 +127,7 @@ void walk(const fs::path& folder, const std::string& prefix, library_category& n
     if (!it->is_regular_file(type_ec)) continue;
     const bool xml = name.size() >= 4 && iequals(std::string_view(name).substr(name.size() - 4), ".xml");
     if (!xml && is_package_name(name) == 0) continue;
-    parsedef_file file;
+    parsedef_file file(app);
     if (file.load(it->path().string()) != 0) continue;
     auto site_name = file.get_name();
     if (!site_name || site_name->empty()) continue;
@@ -140,10 +141,10 @@ void walk(const fs::path& folder, const std::string& prefix, library_category& n
 
 }  // namespace
 
-library_category walk_library(const std::string& root) {
+library_category walk_library(const std::string& root, const std::string& app) {
   library_category top;
   std::set<std::string> seen;
-  walk(root, "", top, seen);
+  walk(root, "", top, seen, app);
   return top;
 }
 

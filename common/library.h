@@ -42,7 +42,7 @@ struct library_category {
 // whose ParseDef loads and has a name is a site; names beginning with "." are skipped, and a folder
 // already walked (a link back to an ancestor) is not walked again. Categories and sites are
 // sorted by name. Loading a package unpacks it: do not walk while a job loads its ParseDef.
-library_category walk_library(const std::string& root);
+library_category walk_library(const std::string& root, const std::string& app);
 
 // The starter library that comes with the programs (installed beside them, or in the source
 // tree of a build); nullopt when there is none.

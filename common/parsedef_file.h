@@ -20,7 +20,8 @@ int is_package_name(const std::string& name);
 
 class parsedef_file {
  public:
-  parsedef_file() = default;
+  // app: the program whose private folder packages are unpacked in (paths.h).
+  explicit parsedef_file(std::string app) : package_(app), app_(std::move(app)) {}
   virtual ~parsedef_file();
   parsedef_file(const parsedef_file&) = delete;
   parsedef_file& operator=(const parsedef_file&) = delete;
@@ -49,6 +50,7 @@ class parsedef_file {
   const std::optional<std::string>& xml_path() const { return xml_path_; }
   int is_package() const { return is_package_; }
   const std::string& last_error() const { return last_error_; }
+  const std::string& app() const { return app_; }
 
  private:
   xml_doc_ptr doc_;
@@ -57,6 +59,7 @@ class parsedef_file {
   std::optional<std::string> xml_path_;  // the XML file that was parsed
   int is_package_ = 0;
   std::string last_error_;
+  std::string app_;
 };
 
 }  // namespace vantrel

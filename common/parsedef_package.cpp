@@ -85,10 +85,10 @@ int parsedef_package::open_package(const std::string& path) {
   info_path_.reset();
   last_error_.clear();
 
-  std::string why;
-  const auto private_place = private_folder(&why);
-  if (private_place) unpack_folder_ = platform::create_unique_folder(*private_place, "unpack-", &why);
-  if (!unpack_folder_) return fail("no private folder to unpack into: " + why);
+  auto unpack = private_folder(app_);
+  if (unpack) unpack = platform::create_unique_folder(*unpack, "unpack-");
+  if (!unpack) return fail("no private folder to unpack into: " + unpack.message());
+  unpack_folder_ = *unpack;
   const std::string folder = *unpack_folder_;
 
   std::error_code ec;

@@ -24,7 +24,8 @@ class parsedef_package {
   static constexpr std::uint64_t max_total_size = 64ull << 20;
   static constexpr std::uint64_t max_members = 256;
 
-  parsedef_package() = default;
+  // app: the program whose private folder packages are unpacked in (paths.h).
+  explicit parsedef_package(std::string app) : app_(std::move(app)) {}
   ~parsedef_package();
   parsedef_package(const parsedef_package&) = delete;
   parsedef_package& operator=(const parsedef_package&) = delete;
@@ -54,6 +55,7 @@ class parsedef_package {
   unpacked held_;                             // the package held while another is unpacked
   std::uint64_t unpacked_bytes_ = 0;          // of all members so far
   std::string last_error_;
+  std::string app_;
 };
 
 // The member name as a path below the unpack folder ("\" read as "/"), or nullopt when the

@@ -1,7 +1,6 @@
 #include "common/paths.h"
 
 #include <filesystem>
-#include <mutex>
 #include <system_error>
 
 #include "common/platform.h"
@@ -45,24 +44,6 @@ std::string data_folder() { return xdg_folder("XDG_DATA_HOME", ".local/share") +
 std::string trace_file_path() { return xdg_folder("XDG_STATE_HOME", ".local/state") + "/Vantrel/Vantrace.txt"; }
 
 namespace {
-std::mutex name_mutex;
-std::string& app_name() {
-  static std::string name = "Vantrel";
-  return name;
-}
-}  // namespace
-
-void set_application_name(std::string name) {
-  std::lock_guard lock(name_mutex);
-  app_name() = std::move(name);
-}
-
-std::string application_name() {
-  std::lock_guard lock(name_mutex);
-  return app_name();
-}
-
-namespace {
 std::string private_base() {
   if (auto runtime = platform::env("XDG_RUNTIME_DIR"); runtime && runtime->front() == '/') return *runtime + "/Vantrel";
   std::string tmp = platform::env("TMPDIR").value_or("/tmp");
@@ -70,16 +51,16 @@ std::string private_base() {
 }
 }  // namespace
 
-std::optional<std::string> private_folder(std::string* why) {
+result<std::string> private_folder(const std::string& app) {
   const std::string base = private_base();
-  if (!platform::ensure_private_folder(base, why)) return std::nullopt;
-  std::string folder = base + "/" + application_name();
-  if (!platform::ensure_private_folder(folder, why)) return std::nullopt;
+  if (status made = platform::ensure_private_folder(base); !made.ok()) return made;
+  std::string folder = base + "/" + app;
+  if (status made = platform::ensure_private_folder(folder); !made.ok()) return made;
   return folder;
 }
 
-void remove_private_folder() {
-  const std::filesystem::path folder = private_base() + "/" + application_name();
+void remove_private_folder(const std::string& app) {
+  const std::filesystem::path folder = private_base() + "/" + app;
   std::error_code ec;
   // Only a real folder: never follow a link planted in its place.
   if (std::filesystem::symlink_status(folder, ec).type() == std::filesystem::file_type::directory)

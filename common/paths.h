@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/status.h"
+
 namespace vantrel {
 
 // Creates every missing folder of path. With is_folder 0 the path names a file and only the
@@ -25,18 +27,19 @@ std::string config_folder();    // settings files
 std::string data_folder();      // the ParseDef library lives below this
 std::string trace_file_path();  // Vantrace.txt
 
-// The application name that tells the programs' private folders apart: "Vantrel" for
-// Tidewatch, "VantEdit" for the editor. Set once at start-up, before any package is loaded.
-void set_application_name(std::string name);
-std::string application_name();
+// The names that tell the programs' private folders apart. Each program passes its own to what
+// unpacks packages or keeps fetched pages (the console tool and vantedit --pack a name of
+// their run's own, so runs side by side never meet).
+inline constexpr const char* tidewatch_folder = "Vantrel";
+inline constexpr const char* vantedit_folder = "VantEdit";
 
-// The private per-user folder of this application, created when missing. nullopt (with the
-// reason in why) when it cannot be made safe.
-std::optional<std::string> private_folder(std::string* why = nullptr);
+// The private per-user folder of the program named app, created when missing. A failure when
+// it cannot be made safe.
+result<std::string> private_folder(const std::string& app);
 
-// Removes the private folder of this application with everything in it. For programs whose
+// Removes the private folder of the program named app with everything in it. For programs whose
 // folder is their own alone, such as each run of the console tool.
-void remove_private_folder();
+void remove_private_folder(const std::string& app);
 
 // A file or folder the programs ship: share/vantrel/<relative> beside the installed program,
 // else source_tree_path (a build's own source tree); nullopt when neither exists.

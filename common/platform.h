@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+
+#include "common/status.h"
 #include <vector>
 
 namespace vantrel::platform {
@@ -23,27 +25,27 @@ unsigned long user_id();
 // Makes path a folder that only this user can enter, creating it (and missing parents) when
 // absent. Refuses (false, with a reason in why) when it exists but is not a folder owned by
 // this user, for example a link someone planted in a shared temporary folder.
-bool ensure_private_folder(const std::string& path, std::string* why);
+status ensure_private_folder(const std::string& path);
 
 // Creates a new, empty file with a unique name in folder, readable and writable by this user
-// only. Its path, or nullopt with the reason in why.
-std::optional<std::string> create_unique_file(const std::string& folder, const std::string& prefix, std::string* why);
+// only. Its path, or why not.
+result<std::string> create_unique_file(const std::string& folder, const std::string& prefix);
 
 // Creates a new, empty file beside target (a hidden unique name in its folder) for a save
 // that renames it over target once complete, with the rights the user's umask gives a new file
-// (give it target's before the rename). Its path, or nullopt with the reason in why.
-std::optional<std::string> create_file_beside(const std::string& target, std::string* why);
+// (give it target's before the rename). Its path, or why not.
+result<std::string> create_file_beside(const std::string& target);
 
 // Creates a new, empty folder with a unique name in folder, which only this user may enter.
-// Its path, or nullopt with the reason in why.
-std::optional<std::string> create_unique_folder(const std::string& folder, const std::string& prefix, std::string* why);
+// Its path, or why not.
+result<std::string> create_unique_folder(const std::string& folder, const std::string& prefix);
 
 // Replaces the file at path with contents atomically: a reader sees the old file or the whole
 // new one, never a part (a temporary file beside it, flushed to disk, renamed over it, the
 // folder flushed). A link is written through to its target, which stays a file of the same
-// rights; a new file gets the rights the user's umask gives. false, with the reason in why,
-// when it fails; the old file is then untouched.
-bool replace_file(const std::string& path, const std::string& contents, std::string* why);
+// rights; a new file gets the rights the user's umask gives. A failure leaves the old file
+// untouched.
+status replace_file(const std::string& path, const std::string& contents);
 // Flushes what was written to an open file down to the disk. false when that fails.
 bool sync_to_disk(std::FILE* file);
 // The same for a folder's entries (after a rename into it).

@@ -39,56 +39,58 @@ std::string home_folder() {
 
 unsigned long user_id() { return static_cast<unsigned long>(getuid()); }
 
-static bool check_owned_folder(const std::string& path, std::string* why) {
-  struct stat st {};
-  if (lstat(path.c_str(), &st) != 0) {
-    if (why) *why = path + ": " + std::strerror(errno);
-    return false;
+namespace {
+
+// What a failed system call says, by the kind of failure errno names.
+status errno_status(const std::string& what) {
+  const int e = errno;
+  const std::string message = what + ": " + std::strerror(e);
+  switch (e) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+      return {status_code::read_only, message};
+    case ENOSPC:
+    case EDQUOT:
+      return {status_code::full, message};
+    case ENOENT:
+    case ENOTDIR:
+      return {status_code::not_found, message};
+    default:
+      return {status_code::io_error, message};
   }
-  if (!S_ISDIR(st.st_mode)) {
-    if (why) *why = path + " exists but is not a folder";
-    return false;
-  }
-  if (st.st_uid != getuid()) {
-    if (why) *why = path + " belongs to another user";
-    return false;
-  }
-  if ((st.st_mode & 0777) != 0700 && chmod(path.c_str(), 0700) != 0) {
-    if (why) *why = path + ": " + std::strerror(errno);
-    return false;
-  }
-  return true;
 }
 
-bool ensure_private_folder(const std::string& path, std::string* why) {
+status check_owned_folder(const std::string& path) {
+  struct stat st {};
+  if (lstat(path.c_str(), &st) != 0) return errno_status(path);
+  if (!S_ISDIR(st.st_mode)) return {status_code::invalid, path + " exists but is not a folder"};
+  if (st.st_uid != getuid()) return {status_code::read_only, path + " belongs to another user"};
+  if ((st.st_mode & 0777) != 0700 && chmod(path.c_str(), 0700) != 0) return errno_status(path);
+  return {};
+}
+
+}  // namespace
+
+status ensure_private_folder(const std::string& path) {
   std::filesystem::path p(path);
   std::error_code ec;
   if (p.has_parent_path()) std::filesystem::create_directories(p.parent_path(), ec);
-  if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
-    if (why) *why = path + ": " + std::strerror(errno);
-    return false;
-  }
-  return check_owned_folder(path, why);
+  if (mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) return errno_status(path);
+  return check_owned_folder(path);
 }
 
-std::optional<std::string> create_unique_file(const std::string& folder, const std::string& prefix, std::string* why) {
+result<std::string> create_unique_file(const std::string& folder, const std::string& prefix) {
   std::string path = folder + "/" + prefix + "XXXXXX";
   int fd = mkstemp(path.data());
-  if (fd < 0) {
-    if (why) *why = folder + ": " + std::strerror(errno);
-    return std::nullopt;
-  }
+  if (fd < 0) return errno_status(folder);
   close(fd);
   return path;
 }
 
-std::optional<std::string> create_unique_folder(const std::string& folder, const std::string& prefix,
-                                                std::string* why) {
+result<std::string> create_unique_folder(const std::string& folder, const std::string& prefix) {
   std::string path = folder + "/" + prefix + "XXXXXX";
-  if (mkdtemp(path.data()) == nullptr) {
-    if (why) *why = folder + ": " + std::strerror(errno);
-    return std::nullopt;
-  }
+  if (mkdtemp(path.data()) == nullptr) return errno_status(folder);
   return path;
 }
 
@@ -121,40 +123,31 @@ int create_beside(const std::string& folder, const std::string& name, std::strin
 
 }  // namespace
 
-std::optional<std::string> create_file_beside(const std::string& target, std::string* why) {
+result<std::string> create_file_beside(const std::string& target) {
   const auto slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash);
   const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
   std::string temp;
   const int fd = create_beside(folder, name, temp);
-  if (fd < 0) {
-    if (why) *why = folder + ": " + std::strerror(errno);
-    return std::nullopt;
-  }
+  if (fd < 0) return errno_status(folder);
   close(fd);
   return temp;
 }
 
-bool replace_file(const std::string& path, const std::string& contents, std::string* why) {
+status replace_file(const std::string& path, const std::string& contents) {
   const auto target = final_target(path);
-  if (!target) {
-    if (why) *why = path + ": its links go round in a circle";
-    return false;
-  }
+  if (!target) return {status_code::invalid, path + ": its links go round in a circle"};
   const auto slash = target->rfind('/');
   const std::string folder = slash == std::string::npos ? "." : target->substr(0, slash);
   const std::string name = slash == std::string::npos ? *target : target->substr(slash + 1);
   std::string temp;
   const int fd = create_beside(folder, name, temp);
-  if (fd < 0) {
-    if (why) *why = folder + ": " + std::strerror(errno);
-    return false;
-  }
+  if (fd < 0) return errno_status(folder);
   auto fail = [&](const std::string& what, int descriptor) {
-    if (why) *why = what + ": " + std::strerror(errno);
+    status failure = errno_status(what);  // before the clean-up changes errno
     if (descriptor >= 0) close(descriptor);
     unlink(temp.c_str());
-    return false;
+    return failure;
   };
   // The replaced file's rights stay what the user gave it.
   struct stat old {};
@@ -170,7 +163,7 @@ bool replace_file(const std::string& path, const std::string& contents, std::str
   if (close(fd) != 0) return fail(temp, -1);
   if (rename(temp.c_str(), target->c_str()) != 0) return fail(*target, -1);
   sync_folder(folder);  // the rename itself reaches the disk with its folder
-  return true;
+  return {};
 }
 
 bool sync_to_disk(std::FILE* file) { return fsync(fileno(file)) == 0; }

@@ -51,7 +51,7 @@ std::optional<std::string> prefs::get_text(std::string_view section, std::string
 int prefs::set_text(std::string_view section, std::string_view key, const std::string& value) const {
   ini_file file = ini_file::load(path_);
   file.set(section, key, value);
-  return file.save(path_) ? 0 : -1;
+  return file.save(path_).ok() ? 0 : -1;
 }
 
 int prefs::get_int(std::string_view key, int fallback) const {

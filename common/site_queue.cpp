@@ -147,8 +147,8 @@ long site_queue::save(const std::string& path) {
     trace("site_queue::save: the unreadable queue file was kept as %s.bak", path.c_str());
   }
   unreadable_.reset();
-  if (!platform::replace_file(path, contents, &why)) {
-    trace("site_queue::save: %s", why.c_str());
+  if (status written = platform::replace_file(path, contents); !written.ok()) {
+    trace("site_queue::save: %s", written.message().c_str());
     return -1;
   }
   return static_cast<long>(contents.size());

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "common/paths.h"
 #include "common/platform.h"
 #include "editor/document_editor.h"
 #include "editor/new_channel_dlg.h"
@@ -34,7 +35,7 @@ CEditorDlg::CEditorDlg(const prefs& settings, const std::string& path)
     : wxDialog(nullptr, wxID_ANY, "VantEdit", wxDefaultPosition, wxSize(720, 560),
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER | wxMINIMIZE_BOX | wxMAXIMIZE_BOX),
       prefs_(settings),
-      session_(static_cast<editor_view&>(*this), platform::start_program),
+      session_(static_cast<editor_view&>(*this), platform::start_program, vantedit_folder),
       placement_timer_(this, placement_timer_id),
       check_timer_(this, check_timer_id) {
   answer_save = [this] {

@@ -63,7 +63,8 @@ std::optional<std::string> find_tidewatch() {
   return platform::find_program("tidewatch");
 }
 
-editor_session::editor_session(editor_view& view, program_starter start) : view_(view), start_(std::move(start)) {
+editor_session::editor_session(editor_view& view, program_starter start, std::string app)
+    : view_(view), start_(std::move(start)), app_(std::move(app)) {
   format_.crlf = true;  // as the templates are written
 }
 
@@ -90,7 +91,7 @@ bool editor_session::open(const std::string& path) {
   std::unique_ptr<parsedef_package> package;
   std::string xml_path = path;
   if (is_package_name(path)) {
-    package = std::make_unique<parsedef_package>();
+    package = std::make_unique<parsedef_package>(app_);
     if (package->open_package(path) != 0) {
       view_.message(std::string(unknown_file_type) + "\n\n" + path + ": " + package->last_error());
       return false;

@@ -40,7 +40,8 @@ using program_starter = std::function<bool(const std::vector<std::string>&)>;
 class editor_session {
  public:
   // start runs Tidewatch for Run and the image editor for Edit.
-  explicit editor_session(editor_view& view, program_starter start);
+  // app: the program whose private folder opened packages are unpacked in (paths.h).
+  editor_session(editor_view& view, program_starter start, std::string app);
   editor_session(const editor_session&) = delete;
   editor_session& operator=(const editor_session&) = delete;
 
@@ -89,6 +90,7 @@ class editor_session {
   text_format format_;  // as the document was opened (or made)
   std::string logo_;
   std::unique_ptr<parsedef_package> package_;  // the opened package: its logo lies in its unpack folder
+  std::string app_;
 };
 
 // The package name Save As writes for a name as the user gave it: ".nov" added unless the name

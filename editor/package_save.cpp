@@ -46,9 +46,8 @@ std::optional<std::string> package_problem(const std::string& target, const std:
 
 status write_package(const std::string& target, const std::string& document, const std::string& logo_path) {
   if (auto problem = package_problem(target, document, logo_path)) return {status_code::invalid, *problem};
-  std::string reason;
-  auto temp = platform::create_file_beside(target, &reason);
-  if (!temp) return {status_code::io_error, reason};
+  auto temp = platform::create_file_beside(target);
+  if (!temp) return temp.error();
   std::error_code ec;
   try {
     zip_writer zip;

@@ -10,7 +10,7 @@
 namespace vantrel {
 
 preview_session::preview_session(ui_dispatcher& ui, page_fetcher* fetcher, preview_view& view)
-    : view_(view), jobs_(ui, results_, fetcher) {
+    : view_(view), jobs_(ui, results_, fetcher, vantedit_folder) {
   jobs_.set_status_listener(this);
   jobs_.set_results_listener(this);
   jobs_.set_source_listener(this);
@@ -35,21 +35,20 @@ void preview_session::refuse(const std::string& why) {
 
 bool preview_session::run(const std::string& document, const std::optional<std::string>& saved_page) {
   if (running()) return false;  // a Stop still winding down: the next Run will do
-  std::string why;
-  const auto folder = private_folder(&why);
+  const auto folder = private_folder(vantedit_folder);
   if (!folder) {
-    refuse("The preview has no folder to work in: " + why);
+    refuse("The preview has no folder to work in: " + folder.message());
     return false;
   }
   // The job reads a ParseDef from a file: the document goes to one of the preview's own, never
   // over the file being edited.
   // VantEdits running side by side share the folder: each previews into a file of its own.
   document_.path = *folder + "/preview-" + std::to_string(platform::process_id()) + ".xml";
-  if (!platform::replace_file(document_.path, document, &why)) {
-    refuse("The document could not be written for the preview: " + why);
+  if (status written = platform::replace_file(document_.path, document); !written.ok()) {
+    refuse("The document could not be written for the preview: " + written.message());
     return false;
   }
-  parsedef_file file;
+  parsedef_file file(vantedit_folder);
   if (file.load(document_.path) != 0) {
     refuse("The document is not a ParseDef: " + file.last_error());
     return false;

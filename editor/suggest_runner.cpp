@@ -1,5 +1,7 @@
 #include "editor/suggest_runner.h"
 
+#include "common/paths.h"
+
 namespace vantrel {
 
 namespace {
@@ -19,7 +21,8 @@ bool suggest_runner::start(const std::optional<std::string>& saved_page, const s
   running_ = worker_.run<answered>(
       [this, saved_page, address, examples = std::move(examples)](const cancel_token& token) {
         answered out;
-        auto page = page_record::load(saved_page, address, fetcher_, [&token] { return token.cancelled(); });
+        auto page =
+            page_record::load(saved_page, address, fetcher_, vantedit_folder, [&token] { return token.cancelled(); });
         if (token.cancelled()) out.failure = status::stopped();
         else if (!page) out.failure = page.error();
         else out.found = suggest_rules(*page, {examples, address});

@@ -48,7 +48,8 @@ constexpr const char* pack_usage = "vantedit: usage: vantedit --pack DOC.xml [--
 
 // Packs a ParseDef document without a window, as Save would: 0, or 1 with the reason on
 // standard error.
-int pack(int argc, char** argv) {
+// app: the private folder of this run of --pack alone.
+int pack(int argc, char** argv, const std::string& app) {
   std::string document, out;
   std::optional<std::string> logo;
   for (int i = 2; i < argc; ++i) {
@@ -68,7 +69,7 @@ int pack(int argc, char** argv) {
     return 1;
   }
   pack_view view;
-  editor_session session(view, [](const std::vector<std::string>&) { return false; });
+  editor_session session(view, [](const std::vector<std::string>&) { return false; }, app);
   // Without --logo, the logo the document names beside it, as Open finds it.
   if (!session.open(document)) return 1;
   if (logo) session.import_logo(*logo);
@@ -79,7 +80,6 @@ class vantedit_app : public wxApp {
  public:
   bool OnInit() override {
     SetAppName("vantedit");
-    set_application_name("VantEdit");
     wxConfigBase::DontCreateOnDemand();
     const std::string program = platform::executable_path();
     if (!program.empty()) {
@@ -123,9 +123,10 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (argc >= 2 && std::strcmp(argv[1], "--pack") == 0) {
-    vantrel::set_application_name("VantEdit-pack-" + std::to_string(vantrel::platform::process_id()));
-    const int status = vantrel::pack(argc, argv);
-    vantrel::remove_private_folder();
+    // A folder of this run's own, removed at its end: a VantEdit window beside it keeps its own.
+    const std::string app = "VantEdit-pack-" + std::to_string(vantrel::platform::process_id());
+    const int status = vantrel::pack(argc, argv, app);
+    vantrel::remove_private_folder(app);
     return status;
   }
   return wxEntry(argc, argv);

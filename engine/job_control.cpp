@@ -39,10 +39,10 @@ std::string status_text(int code, const std::string& site, long long bytes_read,
   }
 }
 
-job_control::job_control(ui_dispatcher& ui, result_store& results, page_fetcher* fetcher)
+job_control::job_control(ui_dispatcher& ui, result_store& results, page_fetcher* fetcher, std::string app)
     // The channel posts through the dispatcher itself (its end reports retry a refused post),
     // checking the worker's token: what arrives after the job control is gone is dropped.
-    : results_(results), fetcher_(fetcher), worker_(ui), channel_(ui, *this, worker_.alive()) {}
+    : results_(results), fetcher_(fetcher), app_(std::move(app)), worker_(ui), channel_(ui, *this, worker_.alive()) {}
 
 job_control::~job_control() {
   channel_.shut_down();
@@ -66,6 +66,7 @@ void job_control::fill(parser_job& job) {
   job.validators = {};
   job.busy_event = &busy_event_;
   job.fetcher = fetcher_;
+  job.app = app_;
 }
 
 bool job_control::ready_for(const char* who) {

@@ -34,8 +34,9 @@ class page_fetcher;
 
 class job_control : private job_receiver {
  public:
-  // Items end in results; fetcher may be null (fetching then fails).
-  job_control(ui_dispatcher& ui, result_store& results, page_fetcher* fetcher);
+  // Items end in results; fetcher may be null (fetching then fails); app names the program
+  // whose private folder the jobs unpack their packages and keep their pages in (paths.h).
+  job_control(ui_dispatcher& ui, result_store& results, page_fetcher* fetcher, std::string app);
   ~job_control() override;
   job_control(const job_control&) = delete;
   job_control& operator=(const job_control&) = delete;
@@ -97,6 +98,7 @@ class job_control : private job_receiver {
 
   result_store& results_;
   page_fetcher* fetcher_;
+  const std::string app_;
   status_listener* status_ = nullptr;
   results_listener* results_listener_ = nullptr;
   source_listener* source_ = nullptr;

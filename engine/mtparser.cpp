@@ -77,7 +77,7 @@ unsigned mtparser_func(parser_job& job) {
   job.not_modified = false;
   std::optional<parser> par;
   try {
-    par.emplace(job.callbacks, job.fetcher, &job.progress);
+    par.emplace(job.callbacks, job.app, job.fetcher, &job.progress);
     par->set_validators(job.validators);
     if (run_job(job, *par)) job.report = std::make_shared<rule_report>(par->report());
     job.http_status = par->http_status();

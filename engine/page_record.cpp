@@ -1,6 +1,7 @@
 #include "engine/page_record.h"
 
 #include "common/file_read.h"
+#include "common/paths.h"
 #include "common/text_util.h"
 #include "engine/parser.h"
 
@@ -104,7 +105,7 @@ result<page_record> page_record::read(std::string_view page) {
   page_record record;
   record.store_.reserve(page.size() / 2);
   page_recorder recorder(record);
-  parser reader(&recorder);
+  parser reader(&recorder, tidewatch_folder);  // nothing to unpack or fetch
   reader.set_page_tap(&recorder);
   const int parsed = reader.parse_buffer(page.data(), page.size());
   recorder.finish();
@@ -114,11 +115,11 @@ result<page_record> page_record::read(std::string_view page) {
   return record;
 }
 
-result<page_record> page_record::fetch(const std::string& address, page_fetcher& fetcher,
+result<page_record> page_record::fetch(const std::string& address, page_fetcher& fetcher, const std::string& app,
                                        const std::function<bool()>& stop) {
   page_record record;
   page_recorder recorder(record, stop);
-  parser reader(&recorder, &fetcher);
+  parser reader(&recorder, app, &fetcher);
   reader.set_page_tap(&recorder);
   const int fetched = reader.process_url(address);
   recorder.finish();
@@ -221,9 +222,10 @@ void page_record::replay(page_event_sink& sink) const {
 }
 
 result<page_record> page_record::load(const std::optional<std::string>& saved_page, const std::string& address,
-                                      page_fetcher& fetcher, const std::function<bool()>& stop) {
+                                      page_fetcher& fetcher, const std::string& app,
+                                      const std::function<bool()>& stop) {
   if (!saved_page) {
-    auto fetched = fetch(address, fetcher, stop);
+    auto fetched = fetch(address, fetcher, app, stop);
     if (!fetched && !fetched.error().is(status_code::stopped)) return fetched.error().in(address);
     return fetched;
   }

@@ -47,13 +47,14 @@ class page_record {
   // that is not well-formed, a page beyond max_page_bytes.
   static result<page_record> read(std::string_view page);
   // Fetches the page at address as a parse job would (redirects followed: the last page is
-  // kept). stop: asked now and then; true ends the fetch (the status is then stopped).
-  static result<page_record> fetch(const std::string& address, page_fetcher& fetcher,
+  // kept), into the private folder of the program named app. stop: asked now and then; true
+  // ends the fetch (the status is then stopped).
+  static result<page_record> fetch(const std::string& address, page_fetcher& fetcher, const std::string& app,
                                    const std::function<bool()>& stop);
   // The page saved at saved_page when there is one, else the one at address: what the console
   // tool and the Preview make rules from. The failure names the file or the address.
   static result<page_record> load(const std::optional<std::string>& saved_page, const std::string& address,
-                                  page_fetcher& fetcher, const std::function<bool()>& stop);
+                                  page_fetcher& fetcher, const std::string& app, const std::function<bool()>& stop);
 
   const std::vector<event>& events() const { return events_; }
   const std::vector<element>& nodes() const { return nodes_; }  // node 0 is the document itself

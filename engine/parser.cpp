@@ -14,8 +14,9 @@ job_callbacks& callbacks_or_none(job_callbacks* cb) {
 }
 }  // namespace
 
-parser::parser(job_callbacks* callbacks, page_fetcher* fetcher, retrieval_progress* progress)
-    : cb_(callbacks_or_none(callbacks)),
+parser::parser(job_callbacks* callbacks, std::string app, page_fetcher* fetcher, retrieval_progress* progress)
+    : parsedef_file(std::move(app)),
+      cb_(callbacks_or_none(callbacks)),
       fetcher_(fetcher),
       progress_(progress ? *progress : own_progress_),
       page_events_(cb_.wants_page_events()),

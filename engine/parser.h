@@ -20,10 +20,12 @@ namespace vantrel {
 
 class parser : public parsedef_file, private walk_observer {
  public:
-  // callbacks may be null (everything is dropped); fetcher may be null (fetching then fails);
-  // progress is the job's record of the page being received (none: the parser keeps its own).
-  // All three must outlive the parser.
-  explicit parser(job_callbacks* callbacks, page_fetcher* fetcher = nullptr, retrieval_progress* progress = nullptr);
+  // callbacks may be null (everything is dropped); app names the program whose private folder
+  // holds the unpacked package and the fetched page (paths.h); fetcher may be null (fetching
+  // then fails); progress is the job's record of the page being received (none: the parser
+  // keeps its own). All three must outlive the parser.
+  parser(job_callbacks* callbacks, std::string app, page_fetcher* fetcher = nullptr,
+         retrieval_progress* progress = nullptr);
   ~parser() override;
 
   int load(const std::string& path) override { return load_parsedef(path); }

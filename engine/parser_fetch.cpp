@@ -45,17 +45,16 @@ int parser::fetch_page(std::optional<std::string> address) {
   std::error_code ec;
   if (!temp_fname_.empty()) std::filesystem::remove(temp_fname_, ec);
   temp_fname_.clear();
-  std::string why;
-  const std::optional<std::string> folder = private_folder(&why);
+  const result<std::string> folder = private_folder(app());
   if (!folder) {
-    failure_ = {status_code::io_error, "no temporary file for the page: " + why};  // no name could be had
+    failure_ = {folder.error().code(), "no temporary file for the page: " + folder.message()};  // no name could be had
     report(pst_parsing_done, nullptr);
     return -1;
   }
-  const std::optional<std::string> temp = platform::create_unique_file(*folder, page_file_prefix, &why);
+  const result<std::string> temp = platform::create_unique_file(*folder, page_file_prefix);
   if (!temp) {
     trace("Unable to open file %s", (*folder + "/" + page_file_prefix + "XXXXXX").c_str());
-    failure_ = {status_code::io_error, "no temporary file for the page: " + why};
+    failure_ = {temp.error().code(), "no temporary file for the page: " + temp.message()};
     report(pst_parsing_done, nullptr);
     return -1;
   }

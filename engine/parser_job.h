@@ -80,6 +80,7 @@ struct parser_job {
   int ret = 0;                                // 0 or -1; the owner sets 0
   sync_event* busy_event = nullptr;           // set by the owner, reset by the worker at its end
   page_fetcher* fetcher = nullptr;            // how pages are fetched; none: fetching fails
+  std::string app;                            // whose private folder the job unpacks and fetches into
   status failure;                             // why the job failed, for messages; ok when it did not
   std::shared_ptr<const rule_report> report;  // how the rules fitted the page; none when no ParseDef loaded
   page_validators validators;                 // the owner's: what an earlier reply said about the page

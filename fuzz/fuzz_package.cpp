@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string& dir = vantrel::fuzz::scratch();
   const std::string package = dir + "/input.nov";
   vantrel::fuzz::write(package, data, size);
-  vantrel::parsedef_file f;
+  vantrel::parsedef_file f(vantrel::tidewatch_folder);
   f.load(package);
   f.get_logo();
   f.get_version();

@@ -242,10 +242,10 @@ TEST(CliRun, LeavesNoFolderBehind) {
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {"--source", page, pkg}, {"--source", t.file("missing.html"), pkg}, {"--url", "http://127.0.0.1:1/"}}) {
     run_cli(args);
-    set_application_name("tidewatch-cli-" + std::to_string(platform::process_id()));
-    std::string folder = *private_folder();  // made again by the look
+    const std::string run_folder = "tidewatch-cli-" + std::to_string(platform::process_id());
+    std::string folder = *private_folder(run_folder);  // made again by the look
     EXPECT_EQ(vantrel::testing::list_files(folder), "") << args[0];
-    remove_private_folder();
+    remove_private_folder(run_folder);
     EXPECT_FALSE(std::filesystem::exists(folder));
   }
 }

@@ -1,4 +1,5 @@
 // Relative names and the walk of the library tree.
+#include "common/paths.h"
 #include "common/library.h"
 
 #include <gtest/gtest.h>
@@ -53,7 +54,7 @@ TEST(Library, WalkFindsExactlyTheSites) {
   std::filesystem::create_directories(dir.file("lib/Empty"));
   std::filesystem::create_directory_symlink(dir.file("lib"), dir.file("lib/News/loop"));
 
-  const library_category top = walk_library(dir.file("lib"));
+  const library_category top = walk_library(dir.file("lib"), tidewatch_folder);
   ASSERT_EQ(top.sites.size(), 1u);
   EXPECT_EQ(top.sites[0].name, "Alpha");
   EXPECT_EQ(top.sites[0].path, dir.file("lib/a.XML"));
@@ -101,7 +102,7 @@ TEST(Library, ALinkedCategoryKeepsItsSitesInsideAndPipesAreSkipped) {
   ASSERT_EQ(mkfifo(dir.file("lib/stuck.nov").c_str(), 0600), 0);
   ASSERT_EQ(mkfifo(dir.file("lib/stuck.xml").c_str(), 0600), 0);
 
-  const library_category top = walk_library(dir.file("lib"));  // returns: no pipe is opened
+  const library_category top = walk_library(dir.file("lib"), tidewatch_folder);  // returns: no pipe is opened
   EXPECT_TRUE(top.sites.empty());
   ASSERT_EQ(top.site_count(), 1u);
   EXPECT_EQ(top.categories[0].sites[0].relative, "Tech/t.xml");

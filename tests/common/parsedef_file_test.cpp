@@ -1,3 +1,4 @@
+#include "common/paths.h"
 #include "common/parsedef_file.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +20,7 @@ TEST(ParsedefFile, ReadsTheSiteAttributes) {
                              "  category='News' version='12' charset='windows-1251'>\n"
                              "  <section><start><div/></start></section>\n"
                              "</parsedef>\n");
-  parsedef_file f;
+  parsedef_file f(tidewatch_folder);
   ASSERT_EQ(f.load(path), 0) << f.last_error();
   EXPECT_EQ(f.get_name(), "Gazette & Co");
   EXPECT_EQ(f.get_url(), "http://g.example/");
@@ -33,7 +34,7 @@ TEST(ParsedefFile, ReadsTheSiteAttributes) {
 
 TEST(ParsedefFile, AbsentAttributesAndOddValues) {
   temp_dir t;
-  parsedef_file f;
+  parsedef_file f(tidewatch_folder);
   ASSERT_EQ(f.load(t.write("a.xml", "<parsedef version='abc'/>")), 0);
   EXPECT_EQ(f.get_version(), 0);
   EXPECT_EQ(f.get_url(), std::nullopt);
@@ -49,7 +50,7 @@ TEST(ParsedefFile, AFileWithoutAFolderGivesTheBareLogoName) {
   t.write("bare.xml", "<parsedef logo='logo.bmp'/>");
   std::string cwd = std::filesystem::current_path();
   std::filesystem::current_path(t.path());
-  parsedef_file f;
+  parsedef_file f(tidewatch_folder);
   int r = f.load("bare.xml");
   std::filesystem::current_path(cwd);
   ASSERT_EQ(r, 0);
@@ -59,7 +60,7 @@ TEST(ParsedefFile, AFileWithoutAFolderGivesTheBareLogoName) {
 
 TEST(ParsedefFile, WhiteSpaceTextIsNotKeptInTheTree) {
   temp_dir t;
-  parsedef_file f;
+  parsedef_file f(tidewatch_folder);
   ASSERT_EQ(f.load(t.write("w.xml",
                            "<parsedef>\n  <section>\n    <start> \n </start>\n"
                            "    <headline>\n      <a/>\n      News\n    </headline>\n"
@@ -79,7 +80,7 @@ TEST(ParsedefFile, WhiteSpaceTextIsNotKeptInTheTree) {
 
 TEST(ParsedefFile, BrokenFilesFailAndHoldNoDocument) {
   temp_dir t;
-  parsedef_file f;
+  parsedef_file f(tidewatch_folder);
   ASSERT_EQ(f.load(t.write("good.xml", "<parsedef name='a'/>")), 0);
   EXPECT_EQ(f.load(t.write("bad.xml", "<parsedef name='a'><section></parsedef>")), -1);
   EXPECT_NE(f.last_error().find("not well-formed"), std::string::npos) << f.last_error();
@@ -93,7 +94,7 @@ TEST(ParsedefFile, BrokenFilesFailAndHoldNoDocument) {
 TEST(ParsedefFile, ExternalEntitiesAreNeverLoaded) {
   temp_dir t;
   std::string secret = t.write("secret.txt", "TOP-SECRET");
-  parsedef_file f;
+  parsedef_file f(tidewatch_folder);
   int r = f.load(t.write("xxe.xml", "<?xml version='1.0'?>\n<!DOCTYPE p [<!ENTITY s SYSTEM 'file://" + secret +
                                         "'>]>\n<parsedef><section><start>&s;</start></section></parsedef>"));
   ASSERT_EQ(r, 0) << f.last_error();
@@ -109,7 +110,7 @@ TEST(ParsedefFile, EntityExpansionIsBounded) {
     doc += "'>\n";
   }
   doc += "]>\n<parsedef name='&a12;'/>";
-  parsedef_file f;
+  parsedef_file f(tidewatch_folder);
   EXPECT_EQ(f.load(t.write("laughs.xml", doc)), -1);  // refused, not expanded to 10^12 bytes
 }
 

@@ -25,7 +25,7 @@ const char* const site_xml = "<parsedef name='Packed' logo='logo.bmp' url='http:
 
 class PackageTest : public ::testing::Test {
  protected:
-  void SetUp() override { private_ = *private_folder(); }
+  void SetUp() override { private_ = *private_folder(tidewatch_folder); }
 
   std::string make(const std::string& name, const std::vector<testing::zip_member>& members) {
     std::string path = dir_.file(name);
@@ -40,7 +40,7 @@ class PackageTest : public ::testing::Test {
 };
 
 TEST_F(PackageTest, LoadsTheDocumentAndFindsTheLogoBesideIt) {
-  parsedef_file f;
+  parsedef_file f(tidewatch_folder);
   ASSERT_EQ(f.load(make("site.nov", {{"site.xml", site_xml}, {"logo.bmp", "BMxx"}, {"notes.txt", "n"}})), 0)
       << f.last_error();
   EXPECT_EQ(f.is_package(), 1);
@@ -54,30 +54,30 @@ TEST_F(PackageTest, LoadsTheDocumentAndFindsTheLogoBesideIt) {
 }
 
 TEST_F(PackageTest, WithoutAnXmlMemberTheTitleNamesTheDocument) {
-  parsedef_package p;
+  parsedef_package p(tidewatch_folder);
   ASSERT_EQ(p.open_package(make("Title.nov", {{"logo.bmp", "BM"}})), 0);
   EXPECT_EQ(fs::path(*p.xml_path()).filename(), "Title.xml");
   EXPECT_EQ(fs::path(*p.info_path()).filename(), "Title.inf");
-  parsedef_file f;
+  parsedef_file f(tidewatch_folder);
   EXPECT_EQ(f.load(make("Title.nov", {{"logo.bmp", "BM"}})), -1);
 }
 
 TEST_F(PackageTest, TheLaterOfTwoXmlMembersIsParsed) {
-  parsedef_file f;
+  parsedef_file f(tidewatch_folder);
   ASSERT_EQ(f.load(make("two.nov", {{"a.xml", "<parsedef name='first'/>"}, {"b.XML", "<parsedef name='second'/>"}})),
             0);
   EXPECT_EQ(f.get_name(), "second");
 }
 
 TEST_F(PackageTest, BackslashNamesUnpackIntoSubfolders) {
-  parsedef_package p;
+  parsedef_package p(tidewatch_folder);
   ASSERT_EQ(p.open_package(make("sub.nov", {{"dir\\inner\\site.xml", site_xml}, {"dir/", ""}})), 0) << p.last_error();
   EXPECT_EQ(fs::path(*p.xml_path()).parent_path().filename(), "inner");
   EXPECT_TRUE(file_exists(*p.xml_path()));
 }
 
 TEST_F(PackageTest, TheNextPackageReplacesTheFirstAndTheLastTakesItsFolderAlong) {
-  parsedef_file f;
+  parsedef_file f(tidewatch_folder);
   ASSERT_EQ(f.load(make("one.nov", {{"one.xml", site_xml}, {"sub/logo.bmp", "BM"}})), 0);
   const std::string first = unpacked_in(f);
   ASSERT_EQ(f.load(make("two.nov", {{"two.xml", site_xml}})), 0);
@@ -87,7 +87,7 @@ TEST_F(PackageTest, TheNextPackageReplacesTheFirstAndTheLastTakesItsFolderAlong)
   f.load(dir_.write("plain.xml", site_xml));
   EXPECT_TRUE(fs::exists(second)) << "a plain document leaves the package alone";
   {
-    parsedef_file gone;
+    parsedef_file gone(tidewatch_folder);
     ASSERT_EQ(gone.load(make("three.nov", {{"three.xml", site_xml}})), 0);
     EXPECT_NE(unpacked_in(gone), second) << "every object unpacks into a folder of its own";
   }
@@ -101,7 +101,7 @@ TEST_F(PackageTest, HostileMemberNamesFailTheLoadAndWriteNothingOutside) {
   for (const char* name : names) {
     temp_dir outside;
     std::string pkg = make("evil.nov", {{"ok.xml", site_xml}, {name, "<parsedef/>"}});
-    parsedef_file f;
+    parsedef_file f(tidewatch_folder);
     EXPECT_EQ(f.load(pkg), -1) << name;
     EXPECT_NE(f.last_error().find("outside the unpack folder"), std::string::npos) << f.last_error();
     EXPECT_FALSE(file_exists(fs::path(private_).parent_path().string() + "/escape.xml")) << name;
@@ -113,7 +113,7 @@ TEST_F(PackageTest, HostileMemberNamesFailTheLoadAndWriteNothingOutside) {
 TEST_F(PackageTest, MembersThatInflatePast64MiBFail) {
   std::string big(parsedef_package::max_member_size + 1, 'z');
   std::string honest = make("big.nov", {{"site.xml", site_xml}, {"big.bin", big}});
-  parsedef_file f;
+  parsedef_file f(tidewatch_folder);
   EXPECT_EQ(f.load(honest), -1);
   EXPECT_NE(f.last_error().find("larger than 64 MiB"), std::string::npos) << f.last_error();
 
@@ -135,7 +135,7 @@ TEST_F(PackageTest, PackagesBoundedInTotalAndInMembers) {
   for (const auto& [name, members, why] : {std::tuple{"large.nov", large, "more than 64 MiB in all"},
                                            std::tuple{"many.nov", many, "more than a ParseDef package may hold"}}) {
     std::string path = make(name, members);
-    parsedef_file f;
+    parsedef_file f(tidewatch_folder);
     EXPECT_EQ(f.load(path), -1) << name;
     EXPECT_NE(f.last_error().find(why), std::string::npos) << f.last_error();
     EXPECT_EQ(list_files(private_), "") << name;
@@ -143,7 +143,7 @@ TEST_F(PackageTest, PackagesBoundedInTotalAndInMembers) {
 }
 
 TEST_F(PackageTest, BrokenPackagesFailAndKeepThePackageHeld) {
-  parsedef_file f;
+  parsedef_file f(tidewatch_folder);
   ASSERT_EQ(f.load(make("good.nov", {{"good.xml", site_xml}, {"logo.bmp", "BMgood"}})), 0);
   const auto logo = f.get_logo();
   EXPECT_EQ(f.load(dir_.write("plain.nov", "this is not a zip archive")), -1);
@@ -172,7 +172,7 @@ TEST_F(PackageTest, TwoThreadsLoadPackagesSideBySide) {
   std::string b = make("b.nov", {{"site.xml", "<parsedef name='B' logo='logo.bmp'/>"}, {"logo.bmp", "BMb"}});
   auto loader = [](const std::string& path, const char* want, const char* logo, int* good) {
     for (int i = 0; i < 30; ++i) {
-      parsedef_file f;
+      parsedef_file f(tidewatch_folder);
       if (f.load(path) == 0 && f.get_name() == want && testing::read_file(*f.get_logo()) == logo) ++*good;
     }
   };
@@ -185,10 +185,8 @@ TEST_F(PackageTest, TwoThreadsLoadPackagesSideBySide) {
 }
 
 TEST_F(PackageTest, UnpackFoldersArePrivatePerProgram) {
-  set_application_name("VantEdit");
-  std::string editor = *private_folder();
-  set_application_name("Vantrel");
-  EXPECT_NE(editor, *private_folder());
+  std::string editor = *private_folder(vantedit_folder);
+  EXPECT_NE(editor, *private_folder(tidewatch_folder));
   EXPECT_EQ(fs::path(editor).filename(), "VantEdit");
   EXPECT_EQ(fs::status(editor).permissions() & fs::perms::all, fs::perms::owner_all);
 }

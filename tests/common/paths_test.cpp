@@ -35,9 +35,9 @@ TEST(MakePathDirs, FailsWhenAFileStandsInTheWay) {
 TEST(PrivateFolder, IsMadeOwnerOnlyUnderTheRuntimeFolder) {
   temp_dir t;
   scoped_env run("XDG_RUNTIME_DIR", t.path());
-  auto folder = private_folder();
+  auto folder = private_folder(vantedit_folder);
   ASSERT_TRUE(folder);
-  EXPECT_EQ(*folder, t.path() + "/Vantrel/" + application_name());
+  EXPECT_EQ(*folder, t.path() + "/Vantrel/VantEdit");
   struct stat st {};
   ASSERT_EQ(stat(folder->c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
@@ -47,18 +47,19 @@ TEST(PrivateFolder, FallsBackToTmpdirWithTheUserId) {
   temp_dir t;
   scoped_env run("XDG_RUNTIME_DIR", "");  // empty counts as unset
   scoped_env tmp("TMPDIR", t.path());
-  auto folder = private_folder();
+  auto folder = private_folder(tidewatch_folder);
   ASSERT_TRUE(folder);
-  EXPECT_EQ(*folder, t.path() + "/Vantrel-" + std::to_string(platform::user_id()) + "/" + application_name());
+  EXPECT_EQ(*folder, t.path() + "/Vantrel-" + std::to_string(platform::user_id()) + "/Vantrel");
 }
 
 TEST(PrivateFolder, RefusesALinkPlantedInItsPlace) {
   temp_dir t, elsewhere;
   scoped_env run("XDG_RUNTIME_DIR", t.path());
   fs::create_directory_symlink(elsewhere.path(), t.file("Vantrel"));
-  std::string why;
-  EXPECT_FALSE(private_folder(&why));
-  EXPECT_NE(why.find("not a folder"), std::string::npos) << why;
+  const auto refused = private_folder(tidewatch_folder);
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.error().code(), status_code::invalid);
+  EXPECT_NE(refused.message().find("not a folder"), std::string::npos) << refused.message();
   EXPECT_TRUE(fs::is_empty(elsewhere.path()));
 }
 

@@ -32,11 +32,11 @@ TEST(IniFile, SavesAtomicallyAndCreatesFolders) {
   const std::string path = dir.file("deep/er/settings.ini");
   ini_file f;
   f.set("preferences", "wrap", "1");
-  ASSERT_TRUE(f.save(path));
+  ASSERT_TRUE(f.save(path).ok());
   EXPECT_EQ(testing::read_file(path), "[preferences]\nwrap=1\n");
   EXPECT_EQ(testing::list_files(dir.file("deep/er")), "settings.ini\n") << "no temporary file left";
   dir.write("blocked", "a file where a folder should be");
-  EXPECT_FALSE(f.save(dir.file("blocked/settings.ini")));
+  EXPECT_FALSE(f.save(dir.file("blocked/settings.ini")).ok());
 }
 
 TEST(IniFile, ASaveKeepsTheFilesRightsAndLinksAndNeverReplacesWhatItCouldNotRead) {
@@ -44,13 +44,13 @@ TEST(IniFile, ASaveKeepsTheFilesRightsAndLinksAndNeverReplacesWhatItCouldNotRead
   ini_file f;
   f.set("preferences", "wrap", "0");
   const mode_t old_mask = umask(022);
-  ASSERT_TRUE(f.save(dir.file("new.ini")));
+  ASSERT_TRUE(f.save(dir.file("new.ini")).ok());
   umask(old_mask);
   EXPECT_EQ(std::filesystem::status(dir.file("new.ini")).permissions(), std::filesystem::perms(0644));
 
   const std::string shared = dir.write("shared.ini", "[preferences]\ntrace=1\n");
   ASSERT_EQ(chmod(shared.c_str(), 0640), 0);
-  ASSERT_TRUE(f.save(shared));
+  ASSERT_TRUE(f.save(shared).ok());
   EXPECT_EQ(std::filesystem::status(shared).permissions(), std::filesystem::perms(0640)) << "its mode kept";
 
   // A settings file kept as a link into another folder stays a link; the target is written.
@@ -58,7 +58,7 @@ TEST(IniFile, ASaveKeepsTheFilesRightsAndLinksAndNeverReplacesWhatItCouldNotRead
   std::filesystem::create_symlink("dotfiles/tidewatch.ini", dir.file("linked.ini"));
   ini_file linked = ini_file::load(dir.file("linked.ini"));
   linked.set("preferences", "wrap", "1");
-  ASSERT_TRUE(linked.save(dir.file("linked.ini")));
+  ASSERT_TRUE(linked.save(dir.file("linked.ini")).ok());
   EXPECT_TRUE(std::filesystem::is_symlink(dir.file("linked.ini")));
   EXPECT_EQ(testing::read_file(target), "[preferences]\ntrace=1\nwrap=1\n");
 
@@ -69,7 +69,7 @@ TEST(IniFile, ASaveKeepsTheFilesRightsAndLinksAndNeverReplacesWhatItCouldNotRead
     ini_file unreadable = ini_file::load(dir.file(name));
     EXPECT_FALSE(unreadable.readable()) << name;
     unreadable.set("preferences", "wrap", "1");
-    EXPECT_FALSE(unreadable.save(dir.file(name))) << name;
+    EXPECT_EQ(unreadable.save(dir.file(name)).code(), status_code::damaged) << name;
   }
   EXPECT_TRUE(std::filesystem::is_symlink(dir.file("circle.ini")));
   EXPECT_TRUE(ini_file::load(dir.file("missing.ini")).readable());

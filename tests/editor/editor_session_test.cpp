@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "common/paths.h"
 #include "common/parsedef_file.h"
 #include "common/platform.h"
 #include "tests/helpers/temp_dir.h"
@@ -49,7 +50,8 @@ struct session_fixture {
   editor_session session{view, [this](const std::vector<std::string>& argv) {
                            started.push_back(argv);
                            return true;
-                         }};
+                         },
+                         vantedit_folder};
 };
 
 // The members of a package as Python's zipfile reads them, or "" when it finds it damaged.
@@ -233,7 +235,7 @@ TEST(EditorSession, SavesKeepRightsAskBeforeAReadOnlyFileAndNameMembersInUtf8) {
     EXPECT_EQ(platform::run_program({"unzip", "-tqq", package}), 0);
   }
   {
-    parsedef_file loaded;
+    parsedef_file loaded(tidewatch_folder);
     ASSERT_EQ(loaded.load(package), 0);
     EXPECT_EQ(loaded.get_name(), "Новости");
   }
@@ -269,7 +271,7 @@ TEST(EditorSession, TwoSessionsKeepTheirOwnPackagesAndAFailedOpenLeavesTheLogo) 
   testing::write_zip(dir.file("climbing.nov"), {{"x.xml", "<parsedef/>"}, {"../logo.bmp", "BMx"}});
   for (const char* bad : {"broken.nov", "climbing.nov"}) EXPECT_FALSE(a.session.open(dir.file(bad))) << bad;
   ASSERT_TRUE(a.session.save_to(dir.file("a-again.nov")));
-  parsedef_file again;
+  parsedef_file again(tidewatch_folder);
   ASSERT_EQ(again.load(dir.file("a-again.nov")), 0);
   EXPECT_EQ(read_file(*again.get_logo()), "BMa") << "A's own logo, whatever B and the failed opens did";
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "common/paths.h"
 #include "common/parsedef_file.h"
 #include "common/platform.h"
 #include "editor/package_save.h"
@@ -36,7 +37,7 @@ TEST(ZipWriter, PackagesOpenWithEveryReader) {
   EXPECT_EQ(testing::list_files(dir.path()), "art/news.bmp\nnews.nov\n") << "no temporary file left";
 
   {
-    parsedef_file loaded;
+    parsedef_file loaded(tidewatch_folder);
     ASSERT_EQ(loaded.load(package), 0) << loaded.last_error();
     EXPECT_EQ(loaded.get_name(), "News");
     EXPECT_EQ(testing::read_file(*loaded.get_logo()), logo);
@@ -102,7 +103,7 @@ TEST(ZipWriter, AFailedSaveKeepsThePreviousPackage) {
   EXPECT_NE(missing.message().find("missing.bmp"), std::string::npos) << missing;
   EXPECT_EQ(testing::read_file(package), before);
   EXPECT_EQ(testing::list_files(dir.path()), "news.nov\n");
-  EXPECT_EQ(write_package(dir.file("no/such/folder/x.nov"), "<parsedef/>", "").code(), status_code::io_error);
+  EXPECT_EQ(write_package(dir.file("no/such/folder/x.nov"), "<parsedef/>", "").code(), status_code::not_found);
 }
 
 }  // namespace

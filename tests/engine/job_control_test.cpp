@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "common/paths.h"
 #include "common/trace_log.h"
 #include "tests/engine/recorder.h"
 #include "tests/engine/scripted_fetcher.h"
@@ -60,7 +61,7 @@ struct controlled {
   result_store results;
   recording_view view;
   scripted_fetcher fetcher;
-  job_control jc{ui, results, &fetcher};
+  job_control jc{ui, results, &fetcher, tidewatch_folder};
   controlled() {
     jc.set_status_listener(&view);
     jc.set_results_listener(&view);
@@ -209,7 +210,7 @@ TEST(JobControl, ShuttingDownNeitherWaitsForeverNorDeliversLateReports) {
     const std::string site = dir.write("s.xml", testing::one_section("<start><div/></start><headline><a/></headline>"));
     const auto start = std::chrono::steady_clock::now();
     {
-      job_control jc(ui, results, nullptr);
+      job_control jc(ui, results, nullptr, tidewatch_folder);
       jc.set_results_listener(&view);
       jc.set_end_listener(&view);
       jc.set_report_pause(10s);  // cut short by the shutdown

@@ -1,5 +1,6 @@
 // The page as the suggester keeps it: replayed, it gives the rules exactly the events a job's
 // parse gives them; its tree, attributes and texts answer as the rules would see them.
+#include "common/paths.h"
 #include "engine/page_record.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +33,7 @@ TEST(PageRecord, ReplayGivesTheEventsOfAJobsParse) {
   };
   for (const std::string& page : pages) {
     event_lines direct;
-    parser job(nullptr);
+    parser job(nullptr, tidewatch_folder);
     job.set_page_tap(&direct);
     ASSERT_EQ(job.parse_buffer(page.data(), page.size()), 0) << page;
     const auto record = page_record::read(page);

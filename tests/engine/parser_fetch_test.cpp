@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 
+#include "common/paths.h"
 #include "common/trace_log.h"
 #include "engine/curl_fetcher.h"
 #include "tests/engine/parser_test_access.h"
@@ -45,7 +46,7 @@ fetch_limits test_limits() {
 // later one) answers -1, as a pressed Stop does.
 struct fetch_run {
   explicit fetch_run(const std::string& parsedef = "", fetch_limits limits = test_limits())
-      : fetcher(limits), p(std::make_unique<parser>(&rec, &fetcher)) {
+      : fetcher(limits), p(std::make_unique<parser>(&rec, tidewatch_folder, &fetcher)) {
     if (!parsedef.empty()) {
       EXPECT_EQ(p->load_parsedef(dir.write("site.xml", parsedef)), 0);
     }
@@ -301,7 +302,7 @@ TEST(Retrieval, StopIsNoticedQuicklyAndReportsNothingMore) {
       }
     } state;
     state.stop = &stop;
-    parser p(&state, &r.fetcher);
+    parser p(&state, tidewatch_folder, &r.fetcher);
     std::chrono::steady_clock::time_point pressed;
     std::thread stopper([&] {
       std::this_thread::sleep_for(300ms);
@@ -420,7 +421,7 @@ TEST(Retrieval, ScriptedFailuresEndTheJobOnceWithTheirTraceLine) {
     testing::recorder rec;
     testing::scripted_fetcher fetcher;
     fetcher.replies.assign(c.replies.begin(), c.replies.end());
-    parser p(&rec, &fetcher);
+    parser p(&rec, tidewatch_folder, &fetcher);
     const std::string charset = c.charset ? std::string(" charset='") + c.charset + "'" : "";
     ASSERT_EQ(p.load_parsedef(t.write("s.xml", "<parsedef url='http://site.example/'" + charset + "/>")), 0);
     EXPECT_EQ(p.process_url(p.get_url()), -1) << c.name;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/paths.h"
 #include "engine/parser.h"
 #include "tests/helpers/temp_dir.h"
 
@@ -67,7 +68,7 @@ class page_run {
   // events false: no page-event callbacks, as the console tool and the queue run jobs.
   explicit page_run(const std::string& parsedef_xml = "", bool events = true) {
     rec.page_events = events;
-    p_ = std::make_unique<parser>(&rec);
+    p_ = std::make_unique<parser>(&rec, tidewatch_folder);
     if (!parsedef_xml.empty()) {
       path_ = dir.write("site.xml", parsedef_xml);
       load_result = p_->load_parsedef(path_);

@@ -1,6 +1,7 @@
 // The suggester over small pages: what it makes of each shape, the ParseDef it prints run as a
 // job runs it, and the examples it cannot use (not on the page, the page's title, hostile
 // markup), each with its reason.
+#include "common/paths.h"
 #include "engine/suggest.h"
 
 #include <gtest/gtest.h>
@@ -79,7 +80,7 @@ TEST(Suggest, ThePrintedParseDefYieldsTheSameInAJob) {
       << s.parsedef;
   testing::temp_dir dir;
   recorder job;
-  parser p(&job);
+  parser p(&job, tidewatch_folder);
   ASSERT_EQ(p.load_parsedef(dir.write("suggested.xml", s.parsedef)), 0) << s.parsedef;
   ASSERT_EQ(p.parse_file(dir.write("page.html", page)), 0);
   EXPECT_EQ(job.items, (std::vector<std::string>{"Ferry returns | http://site.example/1",
