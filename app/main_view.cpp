@@ -396,7 +396,7 @@ void CMainView::list_cleared() {
 void CMainView::site_ran(const std::string&, const site_run&) { show_unread(); }
 
 void CMainView::queue_run_finished(const run_tally& tally, bool user_started) {
-  if (!user_started && prefs_.get_notify() != 0 && tally.fresh() > 0 && notify_) notify_(tally.news_text());
+  if (!user_started && prefs_.get_notify() && tally.fresh() > 0 && notify_) notify_(tally.news_text());
 }
 
 void CMainView::show_unread() {

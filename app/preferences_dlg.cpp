@@ -140,7 +140,7 @@ wxWindow* CPreferencesDlg::reading_page(wxWindow* book) {
   sizer->Add(keep_row, 0, wxALL, 10);
   keep->Bind(wxEVT_SPINCTRL, [this](wxSpinEvent& event) { prefs_.set_keep_days(event.GetPosition()); });
   auto* refresh = new wxCheckBox(page, id_auto_refresh, "&Refresh sites by themselves while Tidewatch is open");
-  refresh->SetValue(prefs_.get_auto_refresh() != 0);
+  refresh->SetValue(prefs_.get_auto_refresh());
   refresh->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& event) { prefs_.set_auto_refresh(event.IsChecked() ? 1 : 0); });
   sizer->Add(refresh, 0, wxLEFT | wxRIGHT, 10);
   sizer->Add(new wxStaticText(page, wxID_ANY,
@@ -148,7 +148,7 @@ wxWindow* CPreferencesDlg::reading_page(wxWindow* book) {
                               "site without one runs only when you start the queue."),
              0, wxLEFT | wxRIGHT | wxTOP, 10);
   auto* notify = new wxCheckBox(page, id_notify, "&Tell me on the desktop when a refresh finds new headlines");
-  notify->SetValue(prefs_.get_notify() != 0);
+  notify->SetValue(prefs_.get_notify());
   notify->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& event) { prefs_.set_notify(event.IsChecked() ? 1 : 0); });
   sizer->Add(notify, 0, wxALL, 10);
   page->SetSizer(sizer);

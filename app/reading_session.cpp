@@ -102,7 +102,7 @@ bool reading_session::yield_to_user(std::function<void()> command) {
 }
 
 bool reading_session::check_schedule(bool modal_open) {
-  if (prefs_.get_auto_refresh() == 0 || modal_open || !controller_.idle() || runner_.running() || root_changed_ ||
+  if (!prefs_.get_auto_refresh() || modal_open || !controller_.idle() || runner_.running() || root_changed_ ||
       controller_.waiting_hand_overs() > 0)
     return false;
   const std::string root = prefs_.get_parsedef_root();

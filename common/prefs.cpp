@@ -87,11 +87,11 @@ int prefs::get_keep_days() const { return std::max(1, get_int("keepdays", 30)); 
 int prefs::set_keep_days(int days) const {
   return set_text(section_prefs, "keepdays", std::to_string(std::max(1, days)));
 }
-int prefs::get_auto_refresh() const { return get_int("autorefresh", 1) != 0 ? 1 : 0; }
+bool prefs::get_auto_refresh() const { return get_int("autorefresh", 1) != 0; }
 int prefs::set_auto_refresh(int on) const {
   return set_text(section_prefs, "autorefresh", std::to_string(on != 0 ? 1 : 0));
 }
-int prefs::get_notify() const { return get_int("notify", 1) != 0 ? 1 : 0; }
+bool prefs::get_notify() const { return get_int("notify", 1) != 0; }
 int prefs::set_notify(int on) const { return set_text(section_prefs, "notify", std::to_string(on != 0 ? 1 : 0)); }
 int prefs::get_logo_align() const { return get_int("logoalign", 0) == 1 ? 1 : 0; }
 int prefs::set_logo_align(int align) const { return set_text(section_prefs, "logoalign", std::to_string(align)); }

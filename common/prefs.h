@@ -54,10 +54,10 @@ class prefs {
   // The same in seconds: how far back the store's headlines are shown and kept.
   std::int64_t keep_seconds() const { return std::int64_t{get_keep_days()} * 86400; }
   // Whether due sites run by themselves while Tidewatch is open (1 unless set to 0).
-  int get_auto_refresh() const;
+  bool get_auto_refresh() const;
   int set_auto_refresh(int on) const;
   // Whether a run the user did not start tells of its new headlines on the desktop (1 unless 0).
-  int get_notify() const;
+  bool get_notify() const;
   int set_notify(int on) const;
   // 0 when the setting holds four integers, else -1 (out is then untouched).
   int get_frame_pos(frame_rect& out) const;

@@ -110,37 +110,24 @@ bool encoding_supported(const std::string& name) {
   return true;
 }
 
-bool parse_xml_page(std::string_view page, page_event_sink& sink, std::string* why) {
+status parse_xml_page(std::string_view page, page_event_sink& sink) {
   xml_library_init();
-  if (page.size() > max_page_bytes) {
-    if (why) *why = "too large to parse";
-    return false;
-  }
+  if (page.size() > max_page_bytes) return {status_code::too_large, "too large to parse"};
   xml_parser_ctxt_ptr ctxt(xmlCreateMemoryParserCtxt(page.data(), static_cast<int>(page.size())));
-  if (!ctxt) {
-    if (why) *why = "XML parser cannot be created";
-    return false;
-  }
+  if (!ctxt) return {status_code::unavailable, "XML parser cannot be created"};
   xmlCtxtUseOptions(ctxt.get(), XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
   const first_xml_error first;
   run_parse(ctxt.get(), sink, xmlParseDocument);
-  if (ctxt->wellFormed) return true;
-  if (why) *why = first.text().empty() ? describe_xml_error(&ctxt->lastError) : first.text();
-  return false;
+  if (ctxt->wellFormed) return {};
+  return {status_code::invalid, first.text().empty() ? describe_xml_error(&ctxt->lastError) : first.text()};
 }
 
-bool parse_html_page(std::string_view page, const std::string& encoding, page_event_sink& sink, std::string* why) {
+status parse_html_page(std::string_view page, const std::string& encoding, page_event_sink& sink) {
   xml_library_init();
-  if (page.empty()) return true;  // an empty document holds nothing
-  if (page.size() > max_page_bytes) {
-    if (why) *why = "too large to parse";
-    return false;
-  }
+  if (page.empty()) return {};  // an empty document holds nothing
+  if (page.size() > max_page_bytes) return {status_code::too_large, "too large to parse"};
   xml_parser_ctxt_ptr ctxt(htmlCreateMemoryParserCtxt(page.data(), static_cast<int>(page.size())));
-  if (!ctxt) {
-    if (why) *why = "HTML parser cannot be created";
-    return false;
-  }
+  if (!ctxt) return {status_code::unavailable, "HTML parser cannot be created"};
   htmlCtxtUseOptions(ctxt.get(), HTML_PARSE_RECOVER | HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
                                      HTML_PARSE_IGNORE_ENC);
   // Recording the encoding on the input keeps a <meta> of the page from switching it.
@@ -153,7 +140,7 @@ bool parse_html_page(std::string_view page, const std::string& encoding, page_ev
     xmlSwitchToEncoding(ctxt.get(), h);
   }
   run_parse(ctxt.get(), sink, htmlParseDocument);
-  return true;
+  return {};
 }
 
 }  // namespace vantrel

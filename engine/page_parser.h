@@ -15,6 +15,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/status.h"
+
 namespace vantrel {
 
 class page_event_sink {
@@ -30,11 +32,11 @@ class page_event_sink {
 // Largest page the parsers take.
 constexpr size_t max_page_bytes = 1u << 30;
 
-// false when the document is not well-formed or cannot be parsed (why says why). Events before
-// the error have been delivered.
-bool parse_xml_page(std::string_view page, page_event_sink& sink, std::string* why);
-// true whatever the HTML holds (the parser recovers); false only when it cannot run at all.
-bool parse_html_page(std::string_view page, const std::string& encoding, page_event_sink& sink, std::string* why);
+// invalid when the document is not well-formed, a failure too when it cannot be parsed at all.
+// Events before the error have been delivered.
+status parse_xml_page(std::string_view page, page_event_sink& sink);
+// ok whatever the HTML holds (the parser recovers); a failure only when it cannot run at all.
+status parse_html_page(std::string_view page, const std::string& encoding, page_event_sink& sink);
 // Whether the XML library can decode pages written in this encoding.
 bool encoding_supported(const std::string& name);
 

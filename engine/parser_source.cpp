@@ -68,14 +68,13 @@ int parser::parse_buffer(const char* document, size_t length) {
   is_xml_ = has_xml_declaration(page);
   tee_sink tee(tap_ != nullptr ? *tap_ : walk_, walk_);
   page_event_sink& sink = tap_ != nullptr ? static_cast<page_event_sink&>(tee) : walk_;
-  std::string error;
-  bool parsed;
+  status parsed;
   ++report_.pages;
   if (is_xml_) {
     const encoding_choice how = xml_page_encoding(page);
     report_.encoding = how.name;
     report_.encoding_source = how.source;
-    parsed = parse_xml_page(page, sink, &error);
+    parsed = parse_xml_page(page, sink);
   } else {
     std::string chosen = "UTF-8";
     report_.encoding_source = "no encoding the parser supports: UTF-8 assumed";
@@ -91,14 +90,14 @@ int parser::parse_buffer(const char* document, size_t length) {
       // Converted here rather than by the library, which stops at the five bytes the code
       // page leaves undefined; pages that use them still read to their end.
       std::string utf8 = windows1252_to_utf8(page);
-      parsed = parse_html_page(utf8, "UTF-8", sink, &error);
+      parsed = parse_html_page(utf8, "UTF-8", sink);
     } else {
-      parsed = parse_html_page(page, chosen, sink, &error);
+      parsed = parse_html_page(page, chosen, sink);
     }
   }
   walk_.end_page();
-  if (!parsed) {
-    failure_ = {status_code::invalid, error};
+  if (!parsed.ok()) {
+    failure_ = parsed;
     return -1;
   }
   return 0;

@@ -71,8 +71,8 @@ TEST(Preferences, ChangesAreStoredAtOnceAndPerEncoding) {
     off.SetInt(0);
     control<wxCheckBox>(*dialog, id)->GetEventHandler()->ProcessEvent(off);
   }
-  EXPECT_EQ(settings.get_auto_refresh(), 0);
-  EXPECT_EQ(settings.get_notify(), 0);
+  EXPECT_FALSE(settings.get_auto_refresh());
+  EXPECT_FALSE(settings.get_notify());
   EXPECT_EQ(control<wxSpinCtrl>(*dialog, CPreferencesDlg::id_keep_days)->GetValue(), 30);
   wxSpinEvent kept(wxEVT_SPINCTRL, CPreferencesDlg::id_keep_days);
   kept.SetPosition(7);
