@@ -210,5 +210,34 @@ TEST(QueuePolicy, ASiteIsDueItsIntervalAfterItsLastRun) {
   }
 }
 
+// The schedule's pick: due entries in queue order; entries without an interval, or disabled,
+// are not even looked up in the store.
+TEST(QueuePolicy, DueEntriesAreTheEnabledOnesWhoseIntervalPassedInQueueOrder) {
+  const std::int64_t now = 1'800'000'000;
+  site_queue queue;
+  const struct {
+    const char* fname;
+    long refresh;
+    int enabled;
+  } entries[] = {{"a.xml", 10, 1}, {"b.xml", 0, 1}, {"c.xml", 10, 0}, {"d.xml", 10, 1}, {"e.xml", 60, 1}};
+  for (const auto& e : entries) {
+    auto site = std::make_unique<queue_site>();
+    site->fname = e.fname;
+    site->refresh = e.refresh;
+    site->enabled = e.enabled;
+    queue.add(std::move(site));
+  }
+  std::vector<std::string> asked;
+  const auto last_run = [&](const queue_site& site) -> std::optional<std::int64_t> {
+    asked.push_back(queue_fname(site));
+    if (queue_fname(site) == "d.xml") return now - 5 * 60;  // ran five minutes ago
+    if (queue_fname(site) == "e.xml") return now - 61 * 60;
+    return std::nullopt;
+  };
+  EXPECT_EQ(due_entries(queue, last_run, now), (std::vector<size_t>{0, 4}));
+  EXPECT_EQ(asked, (std::vector<std::string>{"a.xml", "d.xml", "e.xml"}));
+  EXPECT_TRUE(due_entries(site_queue(), last_run, now).empty());
+}
+
 }  // namespace
 }  // namespace vantrel
