@@ -117,6 +117,15 @@ int installer::unqueue_parsedef(const std::string& path) {
   return 0;
 }
 
+result<install_offer> installer::offer_for(const std::string& path) {
+  parsedef_file file(tidewatch_folder);
+  if (file.load(path) != 0) {
+    ui_.message(text_unable_to_open(path));
+    return status(status_code::invalid, path + ": " + file.last_error());
+  }
+  return install_offer{file.get_name().value_or(""), file.get_category(), file.get_version()};
+}
+
 int installer::install_parsedef(const std::string& path, bool add_to_queue) {
   parsedef_file incoming(tidewatch_folder);
   if (incoming.load(path) != 0) {

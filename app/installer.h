@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/site_queue.h"
+#include "common/status.h"
 
 namespace vantrel {
 
@@ -29,6 +30,12 @@ std::string text_unable_to_queue(const std::string& destination);               
 std::string text_unqueueable_name(const std::string& relative, const std::string& problem);
 constexpr const char* overwrite_caption = "Confirm ParseDef Overwrite";  // 137
 
+// What the "Install ParseDef" dialog shows of a package: its name, category and version.
+struct install_offer {
+  std::string name, category;
+  int version = -1;
+};
+
 class installer {
  public:
   // save_queue saves the queue (and tells the user when it cannot); false on failure.
@@ -36,6 +43,9 @@ class installer {
 
   // Whether opening path offers to install it: a package that does not lie in the library.
   bool offers_install(const std::string& path) const;
+  // What the offer to install path shows, read from the package; a failure (said to the user,
+  // text 135) when it cannot be opened.
+  result<install_offer> offer_for(const std::string& path);
   // 0, or -1 on any failure or refusal (the user was told, except for a refusal).
   int install_parsedef(const std::string& path, bool add_to_queue);
   // Removes the queue entry of a library file and saves the queue: 0, or -1 when it had none.

@@ -237,21 +237,11 @@ bool CMainView::offer_install(const std::string& path) {
   installer install(
       prefs_.get_parsedef_root(), queue(), [this] { return save_queue(); }, *this);
   if (!install.offers_install(path)) return true;
-  std::string name, category;
-  int version = -1;
-  {
-    parsedef_file file(tidewatch_folder);
-    if (file.load(path) != 0) {
-      message(text_unable_to_open(path));
-      return false;
-    }
-    name = file.get_name().value_or("");
-    category = file.get_category();
-    version = file.get_version();
-  }
+  const auto offer = install.offer_for(path);
+  if (!offer) return false;
   bool install_it = false, add = false, open_after = false;
   {
-    CInstallDlg dialog(this, path, name, category, version, [this] { frame_->show_help(49); });
+    CInstallDlg dialog(this, path, offer->name, offer->category, offer->version, [this] { frame_->show_help(49); });
     if (dialog.ShowModal() == wxID_CANCEL) return false;
     install_it = dialog.install();
     add = dialog.add_to_queue();

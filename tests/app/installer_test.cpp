@@ -63,6 +63,22 @@ TEST_F(Installer, AsksBeforeReplacingANewerOrEqualVersion) {
   EXPECT_TRUE(ui_.messages.empty());
 }
 
+TEST_F(Installer, TheOfferShowsThePackagesNameCategoryAndVersion) {
+  const std::string downloaded = package("gazette.nov", 7, "Local");
+  EXPECT_TRUE(installer_.offers_install(downloaded));
+  const auto offer = installer_.offer_for(downloaded);
+  ASSERT_TRUE(offer) << offer.message();
+  EXPECT_EQ(offer->name, "Gazette");
+  EXPECT_EQ(offer->category, "Local");
+  EXPECT_EQ(offer->version, 7);
+  EXPECT_TRUE(ui_.messages.empty());
+
+  const std::string broken = dir_.write("downloads/broken.nov", "not a zip");
+  EXPECT_FALSE(installer_.offer_for(broken));
+  ASSERT_EQ(ui_.messages.size(), 1u);
+  EXPECT_EQ(ui_.messages[0], text_unable_to_open(broken));
+}
+
 TEST_F(Installer, ReplacesTheXmlTwinAndItsLogo) {
   dir_.write("lib/News/gazette.xml", "<parsedef name='Old' url='http://x/' logo='old.bmp' version='1'/>");
   dir_.write("lib/News/old.bmp", "BM");
