@@ -43,8 +43,8 @@ TEST(BackgroundWorker, PiecesRunInOrderOffTheInterfaceThreadAndAnswerOnIt) {
 
 TEST(BackgroundWorker, CancelReachesTheRunningAndQueuedPiecesOnly) {
   queue_dispatcher ui;
+  std::atomic<int> wakes{0};  // before the worker: its end wakes once more
   background_worker worker(ui);
-  std::atomic<int> wakes{0};
   worker.set_wake([&wakes] { ++wakes; });
   std::atomic<bool> started{false};
   std::vector<bool> saw_cancel(3, false);
