@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/paths.h"
 #include "engine/parser.h"
 #include "fuzz/fuzz_support.h"
 
@@ -42,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vantrel::fuzz::write(parsedef, reinterpret_cast<const uint8_t*>(fixed_parsedef), std::strlen(fixed_parsedef));
   }
   checker cb;
-  vantrel::parser p(&cb);
+  vantrel::parser p(&cb, vantrel::tidewatch_folder);
   p.load_parsedef(parsedef);
   p.set_http_status(size % 2 ? 302 : 301);
   p.parse_buffer(page, page_size);
