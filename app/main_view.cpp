@@ -386,7 +386,7 @@ void CMainView::list_cleared() {
 void CMainView::site_ran(const std::string&, const site_run&) { show_unread(); }
 
 void CMainView::queue_run_finished(const run_tally& tally, bool user_started) {
-  if (!user_started && prefs_.get_notify() && tally.fresh() > 0 && notify_) notify_(tally.news_text());
+  if (auto news = session_->news_for(tally, user_started); news && notify_) notify_(*news);
 }
 
 void CMainView::show_unread() {
@@ -400,11 +400,8 @@ void CMainView::apply_filter() {
 }
 
 void CMainView::show_problems() {
-  const auto& problems = controller().last_tally().problems();
-  if (problems.empty()) return;
-  std::string text = controller().last_tally().summary() + "\n";
-  for (const std::string& line : problems) text += "\n" + line;
-  wxMessageBox(to_wx(text), "Last Run's Problems", wxOK | wxICON_INFORMATION, this);
+  if (auto text = session_->problems_text())
+    wxMessageBox(to_wx(*text), "Last Run's Problems", wxOK | wxICON_INFORMATION, this);
 }
 void CMainView::clear_source() { source_->clear_source(); }
 void CMainView::set_source_frozen(bool frozen) { source_->set_source_frozen(frozen); }

@@ -116,6 +116,19 @@ bool reading_session::check_schedule(bool modal_open) {
   return runner_.start_automatic(std::move(due));
 }
 
+std::optional<std::string> reading_session::news_for(const run_tally& tally, bool user_started) const {
+  if (user_started || !prefs_.get_notify() || tally.fresh() == 0) return std::nullopt;
+  return tally.news_text();
+}
+
+std::optional<std::string> reading_session::problems_text() const {
+  const run_tally& last = controller_.last_tally();
+  if (last.problems().empty()) return std::nullopt;
+  std::string text = last.summary() + "\n";
+  for (const std::string& line : last.problems()) text += "\n" + line;
+  return text;
+}
+
 void reading_session::settings_changed() {
   // The old root's queue must never be saved over the new root's.
   if (prefs_.get_parsedef_root() != queue_root_) root_changed_ = true;

@@ -195,5 +195,29 @@ TEST_F(ReadingSession, ANewRootsQueueWaitsForTheOldOneAndAQueueThatCannotBeSaved
   EXPECT_EQ(saved.message(), "Unable to save site queue.");
 }
 
+TEST_F(ReadingSession, TheDesktopHearsOfNewsAndTheUserOfProblems) {
+  run_tally tally;
+  site_run run;
+  run.outcome = run_outcome::headlines;
+  run.found = run.fresh = 2;
+  tally.add("Gazette", run);
+  EXPECT_EQ(session_.news_for(tally, false).value_or(""), "2 new headlines from Gazette");
+  EXPECT_FALSE(session_.news_for(tally, true)) << "the user saw the run they started";
+  settings_.set_notify(0);
+  EXPECT_FALSE(session_.news_for(tally, false)) << "not when the settings say no";
+  EXPECT_FALSE(session_.news_for(run_tally(), false));
+
+  EXPECT_FALSE(session_.problems_text()) << "no queue run yet";
+  auto missing = std::make_unique<queue_site>();
+  missing->fname = "News/gone.xml";
+  missing->name = "Gone";
+  session_.queue().add(std::move(missing));
+  ASSERT_TRUE(session_.runner().start_command());
+  run_ui_until([&] { return !session_.runner().running(); });
+  const auto problems = session_.problems_text();
+  ASSERT_TRUE(problems);
+  EXPECT_EQ(problems->rfind("1 site: 1 failed\n\nGone: not in the library (", 0), 0u) << *problems;
+}
+
 }  // namespace
 }  // namespace vantrel
