@@ -74,7 +74,10 @@ bool job_control::ready_for(const char* who) {
     trace("%s: the previous job still holds the job record", who);
     return false;
   }
-  return true;  // the previous worker is past the record: only its parser's teardown may remain
+  // The previous job is past its record: only its parser's teardown and the channel's last
+  // batch may remain, and the channel is prepared for the next job only once they are done.
+  worker_.wait_idle();
+  return true;
 }
 
 bool job_control::process_parsedef(const std::string& parsedef_fname, const std::optional<std::string>& source_fname,

@@ -13,7 +13,8 @@
 // - Destroying it stops a running job and waits for the worker; that wait is bounded: the
 //   worker gives up retrying reports the dispatcher refuses, and cuts its pauses short.
 // - The jobs run on a background_worker of the job control's own, one after another: a job
-//   started while the last one's parser is still being torn down waits for that.
+//   started while the last one's parser is still being torn down waits (on this thread) for
+//   that, since the job channel serves one job at a time.
 // - The job records belong to the worker from its start until it resets the busy event.
 #include <chrono>
 #include <memory>
