@@ -31,8 +31,10 @@ history_writer::written history_writer::keep(const run_record& record, unix_time
     std::string notice;
     auto opened = headline_store::open(path_, &notice, headline_store::check_time::later);
     opened_ = opened ? status() : opened.error();
-    if (opened) store_ = std::move(*opened);
-    else trace("history_writer: %s", opened.message().c_str());
+    if (opened)
+      store_ = std::move(*opened);
+    else
+      trace("history_writer: %s", opened.message().c_str());
   }
   written out;
   out.run = record.run;

@@ -83,7 +83,8 @@ bool own_picture(const fs::path& folder, const fs::path& document, const fs::pat
 // Copies source beside destination under a temporary name, then renames it into place, so a
 // failed copy leaves whatever was there.
 bool copy_into_place(const fs::path& source, const fs::path& destination) {
-  auto temp = platform::create_unique_file(destination.parent_path().string(), "." + destination.filename().string() + ".");
+  auto temp =
+      platform::create_unique_file(destination.parent_path().string(), "." + destination.filename().string() + ".");
   if (!temp) {
     trace("install_parsedef: %s", temp.message().c_str());
     return false;

@@ -66,7 +66,7 @@ class queue_runner : public job_end_listener {
   site_queue& queue_;
   std::function<std::string()> root_;
   queue_window& window_;
-  bool automatic_ = false;        // the run last begun was the schedule's: which entries it goes through
+  bool automatic_ = false;       // the run last begun was the schedule's: which entries it goes through
   std::vector<size_t> entries_;  // an automatic run's
   bool in_tick_ = false;
   size_t index_ = 0;

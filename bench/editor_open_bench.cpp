@@ -19,7 +19,6 @@
 
 namespace {
 
-
 using vantrel::bench::best_ms;
 
 // A ParseDef of about `bytes` bytes: many sections of rules, as a generated one would be.

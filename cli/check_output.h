@@ -16,7 +16,7 @@ struct site_check {
   std::string page;                     // the saved page, or the address fetched
   const rule_report* report = nullptr;  // none when the ParseDef could not be loaded
   std::optional<std::string> failure;   // why the ParseDef or the page could not be had
-  std::vector<headline> samples;      // the first headlines found
+  std::vector<headline> samples;        // the first headlines found
   const site_label* site = nullptr;     // a queue run's site
 };
 

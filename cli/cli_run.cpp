@@ -254,7 +254,7 @@ int run_queue(const options& opts, const prefs& settings, std::ostream& out, std
       }
       const std::string target = *opts.output_dir + "/" + *feed_names[i];
       const status written = make_path_dirs(target, 0) != 0 ? status(status_code::io_error, "no folder for it")
-                                                             : platform::replace_file(target, view.feed_text());
+                                                            : platform::replace_file(target, view.feed_text());
       if (!written.ok()) {
         err << "tidewatch-cli: " << target << ": cannot be written " << written.message() << "\n";
         worst = exit_failed;

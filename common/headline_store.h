@@ -47,11 +47,11 @@ struct site_run {
 // What a finished run hands the store.
 struct run_record {
   std::string site, site_name;
-  site_run run;                           // found and fresh are counted by the store
+  site_run run;                     // found and fresh are counted by the store
   std::vector<headline> headlines;  // in page order; only for outcome headlines
-  page_validators validators;             // kept for a run that read its page
-  std::string rules_stamp;                // of the ParseDef that read it (rules_stamp)
-  std::optional<std::string> logo;        // the logo's picture bytes, when the run had one
+  page_validators validators;       // kept for a run that read its page
+  std::string rules_stamp;          // of the ParseDef that read it (rules_stamp)
+  std::optional<std::string> logo;  // the logo's picture bytes, when the run had one
 };
 
 class headline_store {

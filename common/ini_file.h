@@ -4,10 +4,10 @@
 // not understand are kept as they are, so a save never drops what another version wrote.
 #include <optional>
 #include <string>
-
-#include "common/status.h"
 #include <string_view>
 #include <vector>
+
+#include "common/status.h"
 
 namespace vantrel {
 

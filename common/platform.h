@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/status.h"
-#include <vector>
 
 namespace vantrel::platform {
 

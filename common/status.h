@@ -73,7 +73,7 @@ std::ostream& operator<<(std::ostream& out, const status& s);
 template <typename T>
 class [[nodiscard]] result {
  public:
-  result(T value) : value_(std::move(value)) {}          // NOLINT: a value is a result
+  result(T value) : value_(std::move(value)) {}           // NOLINT: a value is a result
   result(status failure) : status_(std::move(failure)) {  // NOLINT: so is a failure
     // An ok status holds no value: a caller's slip, still told as a failure.
     if (status_.ok()) status_ = status(status_code::invalid, "no value");

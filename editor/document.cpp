@@ -57,7 +57,8 @@ result<decoded_text> decode_document(const std::string& bytes) {
     // Where it went wrong: the line of the bytes read as far as they go.
     const std::string_view before = body.substr(0, bad);
     const long line = static_cast<long>(line_of(before, bad));
-    return status(status_code::invalid, "the text is not " + out.format.encoding + " (line " + std::to_string(line) + ")")
+    return status(status_code::invalid,
+                  "the text is not " + out.format.encoding + " (line " + std::to_string(line) + ")")
         .at_line(line);
   }
   out.format.crlf = utf8->find("\r\n") != std::string::npos;

@@ -301,8 +301,7 @@ void CPreviewFrame::clear_preview() {
 void CPreviewFrame::show_status(const std::string& text) { status_->SetLabel(to_wx(text)); }
 
 void CPreviewFrame::add_headlines(std::vector<headline> rows) {
-  for (headline& h : rows)
-    headlines_->add({std::move(h.heading), h.subheading.value_or(""), std::move(h.link)}, false);
+  for (headline& h : rows) headlines_->add({std::move(h.heading), h.subheading.value_or(""), std::move(h.link)}, false);
   headlines_->show_added();
 }
 

@@ -105,7 +105,7 @@ void preview_session::worker_finished(const job_outcome& outcome) {
   if (outcome.report && outcome.ret == 0 && !outcome.stopped()) {
     view_.show_rule_faults(unmatched_rules(document_bytes_, *outcome.report));
   }
-  view_.show_status(outcome.stopped()    ? "Stopped."
+  view_.show_status(outcome.stopped()  ? "Stopped."
                     : outcome.ret != 0 ? "The run failed."
                                        : std::to_string(headlines_) + (headlines_ == 1 ? " headline." : " headlines."));
   view_.set_running(false);

@@ -23,9 +23,12 @@ bool suggest_runner::start(const std::optional<std::string>& saved_page, const s
         answered out;
         auto page =
             page_record::load(saved_page, address, fetcher_, vantedit_folder, [&token] { return token.cancelled(); });
-        if (token.cancelled()) out.failure = status::stopped();
-        else if (!page) out.failure = page.error();
-        else out.found = suggest_rules(*page, {examples, address});
+        if (token.cancelled())
+          out.failure = status::stopped();
+        else if (!page)
+          out.failure = page.error();
+        else
+          out.found = suggest_rules(*page, {examples, address});
         return out;
       },
       [this, done = std::move(done)](answered out) {

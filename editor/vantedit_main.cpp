@@ -69,7 +69,8 @@ int pack(int argc, char** argv, const std::string& app) {
     return 1;
   }
   pack_view view;
-  editor_session session(view, [](const std::vector<std::string>&) { return false; }, app);
+  editor_session session(
+      view, [](const std::vector<std::string>&) { return false; }, app);
   // Without --logo, the logo the document names beside it, as Open finds it.
   if (!session.open(document)) return 1;
   if (logo) session.import_logo(*logo);

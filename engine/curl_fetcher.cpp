@@ -231,7 +231,8 @@ fetch_result curl_fetcher::fetch(const fetch_request& request,
   } else if (broken) {
     result.failure = {status_code::unavailable, "the transfer could not go on"};
   } else if (t.too_large) {
-    result.failure = {status_code::invalid, "the page is larger than " + std::to_string(limits_.max_body >> 20) + " MiB"};
+    result.failure = {status_code::invalid,
+                      "the page is larger than " + std::to_string(limits_.max_body >> 20) + " MiB"};
   } else if (t.write_failed || !closed) {
     result.store = fetch_result::store_failure::write;
     result.failure = {status_code::io_error, "cannot write " + request.body_file};

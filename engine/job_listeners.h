@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "common/status.h"
 #include "common/page_validators.h"
+#include "common/status.h"
 #include "engine/headline_item.h"
 #include "engine/source_line.h"
 

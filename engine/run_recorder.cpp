@@ -72,8 +72,10 @@ bool run_recorder::add(const headline_item& item) {
     known_read_ = true;
     if (store_) {
       auto known = store_->identities(record_.site);
-      if (known) known_ = std::move(*known);
-      else trace("run_recorder: the stored headlines of %s: %s", record_.site.c_str(), known.message().c_str());
+      if (known)
+        known_ = std::move(*known);
+      else
+        trace("run_recorder: the stored headlines of %s: %s", record_.site.c_str(), known.message().c_str());
     }
   }
   const bool fresh = known_.insert(headline_store::identity(item.link, item.heading)).second;
@@ -104,8 +106,10 @@ run_recorder::recorded run_recorder::finish(const job_outcome& outcome, unix_tim
   // A stopped run is no run: the site keeps what its last one found.
   if (store_ && !outcome.stopped()) {
     auto stored = store_->record(record_);
-    if (stored) out.run = *stored;
-    else out.kept = stored.error();
+    if (stored)
+      out.run = *stored;
+    else
+      out.kept = stored.error();
   } else if (out.run.outcome != run_outcome::headlines) {
     out.run.fresh = 0;
   }

@@ -68,9 +68,7 @@ class yield_collector : public walk_observer {
   void element_ended(const char*) override {}
   bool attribute_seen(const char*, const char*, const char*) override { return false; }
   void text_seen(const std::string&) override {}
-  void item_completed(std::unique_ptr<headline_item> item) override {
-    items.push_back(std::move(*item));
-  }
+  void item_completed(std::unique_ptr<headline_item> item) override { items.push_back(std::move(*item)); }
 };
 
 // What the candidate's rules yield on the page, walked as a job walks it.

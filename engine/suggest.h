@@ -26,10 +26,10 @@ struct suggestion {
   bool found() const { return failure.ok(); }
   std::vector<std::string> closest;
 
-  std::string parsedef;               // the ParseDef document, UTF-8 XML
-  std::string sections;               // its <section> element alone, for an editor to put in
-  std::vector<headline> items;        // what the rules yield on the page
-  std::string summary;                // what the rules match, in one line
+  std::string parsedef;         // the ParseDef document, UTF-8 XML
+  std::string sections;         // its <section> element alone, for an editor to put in
+  std::vector<headline> items;  // what the rules yield on the page
+  std::string summary;          // what the rules match, in one line
 };
 
 suggestion suggest_rules(const page_record& page, const suggest_request& request);

@@ -21,9 +21,8 @@ class ReadingSession : public ::testing::Test {
   ReadingSession() {
     settings_.set_parsedef_root(dir_.file("lib"));
     settings_.set_headline_store_path(dir_.file("headlines.db"));
-    server_.route("/slow", [](testing::http_connection& c, const testing::http_request&) {
-      c.stall(std::chrono::seconds(20));
-    });
+    server_.route("/slow",
+                  [](testing::http_connection& c, const testing::http_request&) { c.stall(std::chrono::seconds(20)); });
     server_.route("/page", [](testing::http_connection& c, const testing::http_request&) {
       c.send(testing::http_server::reply(200, "<html><body><div class=s><a href='/1'>Story</a></div></body></html>",
                                          "Content-Type: text/html\r\n"));
@@ -33,10 +32,10 @@ class ReadingSession : public ::testing::Test {
   }
   // A site of the library whose page is served at path; queued when refresh is given.
   std::string add_site(const std::string& name, const std::string& path, std::optional<long> refresh = {}) {
-    const std::string file = dir_.write("lib/News/" + name + ".xml",
-                                        "<parsedef name='" + name + "' url='" + server_.url(path) +
-                                            "'><section match='substr'><start><div class='s'/></start>"
-                                            "<headline><a/></headline></section></parsedef>");
+    const std::string file =
+        dir_.write("lib/News/" + name + ".xml", "<parsedef name='" + name + "' url='" + server_.url(path) +
+                                                    "'><section match='substr'><start><div class='s'/></start>"
+                                                    "<headline><a/></headline></section></parsedef>");
     if (refresh) {
       auto site = std::make_unique<queue_site>();
       site->fname = "News/" + name + ".xml";
@@ -141,8 +140,8 @@ TEST_F(ReadingSession, OneStopEndsTheQueueRunAndItsJob) {
 }
 
 TEST_F(ReadingSession, ARefreshGivesWayToWhatTheUserAsksFor) {
-  add_site("due", "/slow", 1);      // every minute, never run: due
-  add_site("manual", "/slow", 0);   // only when the user runs the queue
+  add_site("due", "/slow", 1);     // every minute, never run: due
+  add_site("manual", "/slow", 0);  // only when the user runs the queue
   EXPECT_FALSE(session_.yield_to_user([] {})) << "nothing to give way";
   EXPECT_FALSE(session_.check_schedule(true)) << "not while a dialog is open";
   settings_.set_auto_refresh(0);

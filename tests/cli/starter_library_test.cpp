@@ -6,8 +6,8 @@
 #include <sstream>
 
 #include "cli/cli_run.h"
-#include "common/paths.h"
 #include "common/library.h"
+#include "common/paths.h"
 #include "common/prefs.h"
 #include "tests/cli/run_cli.h"
 #include "tests/helpers/temp_dir.h"
@@ -61,8 +61,10 @@ TEST(StarterLibrary, IsCopiedIntoAnEmptyLibraryOnTheVeryFirstStartOnly) {
   testing::temp_dir dir;
   const prefs first(dir.write("first.ini", "[preferences]\nparsedef_root=" + dir.file("lib") + "\n"));
   const int files = install_starter_library(first, starter);
-  EXPECT_EQ(static_cast<size_t>(files), 2 * walk_library(starter, tidewatch_folder).site_count()) << "each ParseDef with its logo";
-  EXPECT_EQ(walk_library(dir.file("lib"), tidewatch_folder).site_count(), walk_library(starter, tidewatch_folder).site_count());
+  EXPECT_EQ(static_cast<size_t>(files), 2 * walk_library(starter, tidewatch_folder).site_count())
+      << "each ParseDef with its logo";
+  EXPECT_EQ(walk_library(dir.file("lib"), tidewatch_folder).site_count(),
+            walk_library(starter, tidewatch_folder).site_count());
   std::filesystem::remove_all(dir.file("lib"));
   EXPECT_EQ(install_starter_library(first, starter), 0) << "a library emptied later stays empty";
   EXPECT_FALSE(testing::file_exists(dir.file("lib")));

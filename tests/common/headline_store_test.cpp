@@ -83,8 +83,7 @@ TEST(HeadlineStore, RunsAddHeadlinesAndMarkTheNewOnes) {
   EXPECT_EQ(store->identities("News/a.xml").value_or({}).size(), 4u);
   EXPECT_EQ(store->site_name("News/a.xml").value_or(std::nullopt), "Site News/a.xml");
   std::vector<std::string> one_site;
-  ASSERT_TRUE(
-      store->load_site("Tech/b.xml", 0, [&](stored_headline&& s) { one_site.push_back(s.heading); }).ok());
+  ASSERT_TRUE(store->load_site("Tech/b.xml", 0, [&](stored_headline&& s) { one_site.push_back(s.heading); }).ok());
   EXPECT_EQ(one_site, std::vector<std::string>{"Other site"});
 
   EXPECT_EQ(store->forget_before(1200).value_or(0), 2u) << "Two and No link were last seen at 1000";

@@ -1,5 +1,4 @@
 // Relative names and the walk of the library tree.
-#include "common/paths.h"
 #include "common/library.h"
 
 #include <gtest/gtest.h>
@@ -7,6 +6,7 @@
 
 #include <filesystem>
 
+#include "common/paths.h"
 #include "tests/helpers/temp_dir.h"
 
 namespace vantrel {

@@ -1,10 +1,10 @@
-#include "common/paths.h"
 #include "common/parsedef_file.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "common/paths.h"
 #include "tests/helpers/temp_dir.h"
 
 namespace vantrel {

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "common/paths.h"
 #include "common/parsedef_file.h"
+#include "common/paths.h"
 #include "common/platform.h"
 #include "tests/helpers/temp_dir.h"
 #include "tests/helpers/zip_builder.h"
@@ -47,7 +47,8 @@ class scripted_view : public editor_view {
 struct session_fixture {
   scripted_view view;
   std::vector<std::vector<std::string>> started;
-  editor_session session{view, [this](const std::vector<std::string>& argv) {
+  editor_session session{view,
+                         [this](const std::vector<std::string>& argv) {
                            started.push_back(argv);
                            return true;
                          },

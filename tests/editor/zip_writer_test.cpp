@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "common/paths.h"
 #include "common/parsedef_file.h"
+#include "common/paths.h"
 #include "common/platform.h"
 #include "editor/package_save.h"
 #include "tests/helpers/temp_dir.h"

@@ -1,10 +1,10 @@
 // The page as the suggester keeps it: replayed, it gives the rules exactly the events a job's
 // parse gives them; its tree, attributes and texts answer as the rules would see them.
-#include "common/paths.h"
 #include "engine/page_record.h"
 
 #include <gtest/gtest.h>
 
+#include "common/paths.h"
 #include "engine/parser.h"
 
 namespace vantrel {

@@ -399,11 +399,7 @@ TEST(Retrieval, ScriptedFailuresEndTheJobOnceWithTheirTraceLine) {
   const row rows[] = {
       {"an eleventh redirect", std::vector<scripted_reply>(11, moved), nullptr,
        "process_url: more than 10 redirects, giving up at http://site.example/next", 11},
-      {"a body file that cannot be opened",
-       {{200, "<p/>", {}, true, store::open}},
-       nullptr,
-       "Unable to open file ",
-       1},
+      {"a body file that cannot be opened", {{200, "<p/>", {}, true, store::open}}, nullptr, "Unable to open file ", 1},
       {"a body that cannot be written",
        {{200, "<p/>", {}, true, store::write}},
        nullptr,

@@ -14,7 +14,10 @@ struct scripted_reply {
   scripted_reply(int status_code = 200, std::string page = {}, std::optional<std::string> moved_to = {},
                  bool transfer_fails = false,
                  fetch_result::store_failure store_problem = fetch_result::store_failure::none)
-      : status(status_code), body(std::move(page)), location(std::move(moved_to)), fails(transfer_fails),
+      : status(status_code),
+        body(std::move(page)),
+        location(std::move(moved_to)),
+        fails(transfer_fails),
         store(store_problem) {}
 
   int status;

@@ -51,8 +51,8 @@ TEST(SuggestShape, TheHeadlinesLikeAnExampleCarryTheirLinks) {
   const auto outward = heading_elements(page, ferry[0].element);
   EXPECT_EQ(names(page, outward), (std::vector<std::string>{"a", "h2"}));
   const expected_set like = headlines_like(page, outward.back());
-  EXPECT_EQ(like.texts, (std::vector<std::string>{"Ferry returns to the island", "Storm closes the bridge",
-                                                  "Market day moves"}));
+  EXPECT_EQ(like.texts,
+            (std::vector<std::string>{"Ferry returns to the island", "Storm closes the bridge", "Market day moves"}));
   EXPECT_EQ(like.links, (std::vector<std::string>{"/1", "/2", "/3"})) << "a link after the heading in its item";
   EXPECT_EQ(page.name_of(like.block), "ul");
   for (std::uint32_t h : like.headings) {
@@ -84,13 +84,15 @@ TEST(SuggestShape, FeedsGiveTheirLinksAndSummaries) {
     const char* link;
     const char* summary;  // the summary element every item has; "" for none
   } cases[] = {
-      {"RSS", "<?xml version='1.0'?><rss><channel><title>T</title><item><title>One</title><link>http://s/1</link>"
-              "<description>First</description></item><item><title>Two</title><link>http://s/2</link>"
-              "<description>Second</description></item></channel></rss>",
+      {"RSS",
+       "<?xml version='1.0'?><rss><channel><title>T</title><item><title>One</title><link>http://s/1</link>"
+       "<description>First</description></item><item><title>Two</title><link>http://s/2</link>"
+       "<description>Second</description></item></channel></rss>",
        "http://s/1", "description"},
-      {"Atom", "<?xml version='1.0'?><feed><title>T</title><entry><title>One</title>"
-               "<link rel='self' href='http://s/self'/><link href='http://s/1'/></entry>"
-               "<entry><title>Two</title><link href='http://s/2'/><summary>S</summary></entry></feed>",
+      {"Atom",
+       "<?xml version='1.0'?><feed><title>T</title><entry><title>One</title>"
+       "<link rel='self' href='http://s/self'/><link href='http://s/1'/></entry>"
+       "<entry><title>Two</title><link href='http://s/2'/><summary>S</summary></entry></feed>",
        "http://s/1", ""},
   };
   for (const auto& c : cases) {

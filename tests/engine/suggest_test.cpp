@@ -1,11 +1,11 @@
 // The suggester over small pages: what it makes of each shape, the ParseDef it prints run as a
 // job runs it, and the examples it cannot use (not on the page, the page's title, hostile
 // markup), each with its reason.
-#include "common/paths.h"
 #include "engine/suggest.h"
 
 #include <gtest/gtest.h>
 
+#include "common/paths.h"
 #include "engine/parser.h"
 #include "tests/helpers/temp_dir.h"
 
