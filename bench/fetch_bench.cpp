@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
       explicit stoppable(std::atomic<bool>& s) : stop(s) {}
       int status(int, const char*) override { return stop.load() ? -1 : 0; }
     } cb(stop);
-    vantrel::parser p(&cb, &fetcher);
+    vantrel::parser p(&cb, vantrel::tidewatch_folder, &fetcher);
     steady_clock::time_point pressed;
     std::thread stopper([&] {
       std::this_thread::sleep_for(milliseconds(100));
