@@ -144,11 +144,9 @@ fetch_result curl_fetcher::fetch(const fetch_request& request,
   if (request.accept_charset) add_header("Accept-Charset: " + *request.accept_charset);
   // What an earlier reply said about the page, so an unchanged page comes back as 304 without
   // a body. A stored value that would break the header line is not sent.
-  const page_validators& known = request.validators;
-  if (known.etag && !known.etag->empty() && !has_control_chars(*known.etag))
-    add_header("If-None-Match: " + *known.etag);
-  if (known.last_modified && !known.last_modified->empty() && !has_control_chars(*known.last_modified))
-    add_header("If-Modified-Since: " + *known.last_modified);
+  const page_validators known = sendable_validators(request.validators);
+  if (known.etag) add_header("If-None-Match: " + *known.etag);
+  if (known.last_modified) add_header("If-Modified-Since: " + *known.last_modified);
   char error_text[CURL_ERROR_SIZE] = "";
   CURL* h = easy.get();
   curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());

@@ -7,6 +7,7 @@
 
 #include "common/page_validators.h"
 #include "common/status.h"
+#include "common/text_util.h"
 
 namespace vantrel {
 
@@ -43,6 +44,19 @@ struct fetch_result {
   std::optional<std::string> charset;   // the charset of the reply's Content-Type
   page_validators validators;           // the reply's ETag and Last-Modified
 };
+
+// The validators a request can carry: a stored value that would break its header line (or an
+// empty one) is not sent.
+inline page_validators sendable_validators(const page_validators& known) {
+  page_validators out;
+  if (known.etag && !known.etag->empty() && !has_control_chars(*known.etag)) out.etag = known.etag;
+  if (known.last_modified && !known.last_modified->empty() && !has_control_chars(*known.last_modified))
+    out.last_modified = known.last_modified;
+  return out;
+}
+
+// "HTTP 404 Not Found": an error reply's status as the user is told it.
+std::string http_status_text(int code);
 
 // The "User-Agent" of every request.
 inline constexpr const char* user_agent_text = "Vantrel/1.1 (Windows)";

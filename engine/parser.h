@@ -92,6 +92,8 @@ class parser : public parsedef_file, private walk_observer {
   enum class element_class { other, meta, anchor };
   bool apply_page_directives(std::string_view name, const char* value);
   int fetch_page(std::optional<std::string> address);
+  // A 4xx or 5xx reply: its body walked for its page events alone, the job failed. -1.
+  int error_reply(const fetch_result& got);
   int report(int code, const char* text);
 
   job_callbacks& cb_;

@@ -20,6 +20,48 @@ std::string site_name_of(const std::string& display) {
 }
 }  // namespace
 
+std::string http_status_text(int code) {
+  static const struct {
+    int code;
+    const char* reason;
+  } reasons[] = {
+      {400, "Bad Request"},          {401, "Unauthorized"},          {402, "Payment Required"},
+      {403, "Forbidden"},            {404, "Not Found"},             {405, "Method Not Allowed"},
+      {406, "Not Acceptable"},       {407, "Proxy Authentication Required"},
+      {408, "Request Timeout"},      {409, "Conflict"},              {410, "Gone"},
+      {412, "Precondition Failed"},  {414, "URI Too Long"},          {415, "Unsupported Media Type"},
+      {418, "I'm a teapot"},         {421, "Misdirected Request"},   {425, "Too Early"},
+      {426, "Upgrade Required"},     {429, "Too Many Requests"},     {451, "Unavailable For Legal Reasons"},
+      {500, "Internal Server Error"}, {501, "Not Implemented"},      {502, "Bad Gateway"},
+      {503, "Service Unavailable"},  {504, "Gateway Timeout"},       {505, "HTTP Version Not Supported"},
+      {507, "Insufficient Storage"}, {508, "Loop Detected"},         {511, "Network Authentication Required"},
+  };
+  for (const auto& r : reasons)
+    if (r.code == code) return "HTTP " + std::to_string(code) + " " + r.reason;
+  return "HTTP " + std::to_string(code);
+}
+
+int parser::error_reply(const fetch_result& got) {
+  // An error reply is no page of the site, however much it looks like one: its links are no
+  // headlines, the run fails and what the site had stays. Its body still reaches the page
+  // events (Parsed Source), for whoever writes rules.
+  trace("fetch_page: the server answered %d", http_status_);
+  const status failed(status_code::unavailable, http_status_text(http_status_));
+  if (got.body_bytes > 0 && page_events_) {
+    if (report(pst_parsing, nullptr) == -1) {
+      failure_ = status::stopped();
+      return -1;
+    }
+    set_http_charset(got.charset);
+    parsedef_rules rules = walk_.take_rules();
+    (void)parse_file(temp_fname_);  // whatever it holds, the reply has failed
+    walk_.set_rules(std::move(rules));
+  }
+  failure_ = failed;
+  report(pst_parsing_done, nullptr);
+  return -1;
+}
+
 int parser::process_url(const std::optional<std::string>& address) {
   redirect_url_.reset();
   not_modified_ = false;
@@ -141,6 +183,15 @@ int parser::fetch_page(std::optional<std::string> address) {
   }
   trace("Body length is %lld", got.body_bytes);
 
+  if (http_status_ == 304 && sendable_validators(validators_).empty()) {
+    // "Not modified" since nothing: a server that says so to a plain request keeps the site
+    // empty for as long as its validators would be kept. The run fails, and keeps none.
+    trace("fetch_page: a 304 reply to a request that was not conditional");
+    failure_ = {status_code::unavailable, "HTTP 304 Not Modified, though the page was not asked for conditionally"};
+    reply_validators_ = {};
+    report(pst_parsing_done, nullptr);
+    return -1;
+  }
   if (http_status_ == 304) {
     // Unchanged since the validators were given: the headlines found then still stand. A 304
     // may leave out what it did not change.
@@ -156,6 +207,7 @@ int parser::fetch_page(std::optional<std::string> address) {
     set_redirect(join_url(*address, *got.location).value_or(*got.location));
     return 0;
   }
+  if (http_status_ >= 400) return error_reply(got);
   if (got.body_bytes == 0) {
     report(pst_parsing_done, nullptr);
     return 0;  // nothing to parse

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <string_view>
 
 #include "engine/headline_item.h"
@@ -56,6 +57,12 @@ class rule_walk : public page_event_sink {
   rule_walk(walk_observer& observer, bool report_texts);
 
   void set_rules(parsedef_rules rules);
+  // The rules, taken out: until they are set again the walk matches nothing (a page is still
+  // walked, its events reported, but no rule fires and no item is made).
+  parsedef_rules take_rules() {
+    section_ = -1;
+    return std::exchange(rules_, parsedef_rules());
+  }
   // Before a page: state END, no capture, no item, no current section.
   void start_page();
   // After a page: an item still under construction is dropped (and reported).

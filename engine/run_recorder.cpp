@@ -42,7 +42,9 @@ std::string run_text(const site_run& run) {
       text = run.reason;
       break;
   }
-  if (run.http_status >= 400) text += " (HTTP " + std::to_string(run.http_status) + ")";
+  // A failed run's reason names the error reply itself.
+  if (run.http_status >= 400 && run.outcome != run_outcome::failed)
+    text += " (HTTP " + std::to_string(run.http_status) + ")";
   return text;
 }
 

@@ -90,6 +90,28 @@ TEST(Check, WhatCannotBeHadIsUnavailable) {
   EXPECT_NE(bad_parsedef.out.find("Verdict: unavailable, "), std::string::npos) << bad_parsedef.out;
 }
 
+// A site that answers 404 with a page of its usual layout: the rules would fit it, but the
+// site is unavailable, and a plain run fails too, printing nothing.
+TEST(Check, AnErrorReplyIsUnavailableNotHealthy) {
+  testing::http_server server;
+  const std::string body = page("<div class='news'><a href='/1'>One</a><p>first</p></div>");
+  server.route("/", [&](testing::http_connection& c, const testing::http_request&) {
+    c.send(testing::http_server::reply(404, body, "Content-Type: text/html\r\n"));
+  });
+  temp_dir dir;
+  std::string rules = news_rules;
+  rules.replace(rules.find("http://news.example/"), 20, server.url("/"));
+  const std::string parsedef = dir.write("news.xml", rules);
+  result check = run_cli({"--check", "--no-store", parsedef});
+  EXPECT_EQ(check.code, 1);
+  EXPECT_NE(check.out.find("Verdict: unavailable, " + server.url("/") + ": HTTP 404 Not Found"), std::string::npos)
+      << check.out;
+  result plain = run_cli({"--no-store", parsedef});
+  EXPECT_EQ(plain.code, 1);
+  EXPECT_EQ(plain.out, "");
+  EXPECT_NE(plain.err.find("HTTP 404 Not Found"), std::string::npos) << plain.err;
+}
+
 TEST(Check, QueueChecksEverySiteAndExitsWithTheWorst) {
   testing::http_server server;
   const std::map<std::string, std::string> pages = {

@@ -141,13 +141,65 @@ TEST(Retrieval, BodiesInEveryShapeArriveWhole) {
   serve(server, "/chunked",
         http_server::reply(200, http_server::chunked(body, 777), "Transfer-Encoding: chunked\r\n", false));
   serve(server, "/gzip", http_server::reply(200, http_server::gzip(body), "Content-Encoding: gzip\r\n"));
-  serve(server, "/404", http_server::reply(404, story_page));
-  for (const char* path : {"/length", "/close", "/chunked", "/gzip", "/404"}) {
+  for (const char* path : {"/length", "/close", "/chunked", "/gzip"}) {
     fetch_run r(one_section(anchor_rules));
     EXPECT_EQ(r.run(server.url(path)), 0) << path << ": " << r.p->failure();
     EXPECT_EQ(r.rec.items.size(), 1u) << path;
     EXPECT_EQ(r.done_reports(), 1) << path;
     EXPECT_TRUE(r.temp_removed_with_parser()) << path;
+  }
+}
+
+// A site that answers with an error page of its usual layout: no headline comes of it, the run
+// fails saying the reply's status, and its events still reach whoever watches the page.
+TEST(Retrieval, AnErrorReplyIsAFailureWhateverItsBodyHolds) {
+  http_server server;
+  serve(server, "/gone", http_server::reply(404, story_page));
+  serve(server, "/broken", http_server::reply(500, story_page));
+  serve(server, "/odd", http_server::reply(599, story_page));
+  serve(server, "/empty", http_server::reply(503, ""));
+  const struct {
+    const char* path;
+    const char* failure;
+  } cases[] = {
+      {"/gone", "HTTP 404 Not Found"},
+      {"/broken", "HTTP 500 Internal Server Error"},
+      {"/odd", "HTTP 599"},
+      {"/empty", "HTTP 503 Service Unavailable"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    fetch_run r(one_section(anchor_rules));
+    EXPECT_EQ(r.run(server.url(c.path)), -1);
+    EXPECT_EQ(r.p->failure().code(), status_code::unavailable);
+    EXPECT_EQ(r.p->failure().message(), c.failure);
+    EXPECT_TRUE(r.rec.items.empty()) << "the error page's links are no headlines";
+    EXPECT_EQ(r.done_reports(), 1);
+    const bool story_seen = std::find(r.rec.events.begin(), r.rec.events.end(), "text Story") != r.rec.events.end();
+    EXPECT_EQ(story_seen, std::string(c.path) != "/empty") << "its body still shows in Parsed Source";
+    EXPECT_TRUE(r.temp_removed_with_parser());
+  }
+  // The rules still stand for the next page the parser reads.
+  serve(server, "/ok", http_server::reply(200, story_page));
+  fetch_run r(one_section(anchor_rules));
+  EXPECT_EQ(r.run(server.url("/gone")), -1);
+  EXPECT_EQ(r.run(server.url("/ok")), 0);
+  EXPECT_EQ(r.rec.items.size(), 1u);
+}
+
+// A 304 to a request that asked nothing conditionally is no "unchanged": the run fails and
+// keeps no validators, so the next run asks for the page whole.
+TEST(Retrieval, ANotModifiedNobodyAskedForIsAFailure) {
+  http_server server;
+  serve(server, "/news", http_server::reply(304, "", "ETag: \"stale\"\r\n"));
+  for (const page_validators& sent : {page_validators{}, page_validators{std::string("\"a\"\nX: 1"), std::nullopt}}) {
+    fetch_run r(one_section(anchor_rules));
+    r.p->set_validators(sent);
+    EXPECT_EQ(r.run(server.url("/news")), -1);
+    EXPECT_FALSE(r.p->not_modified());
+    EXPECT_EQ(r.p->failure().message(), "HTTP 304 Not Modified, though the page was not asked for conditionally");
+    EXPECT_TRUE(r.p->reply_validators().empty()) << "its ETag is not kept";
+    EXPECT_EQ(r.done_reports(), 1);
   }
 }
 
