@@ -3,14 +3,12 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
-#include <filesystem>
 #include <thread>
 
 #include "common/paths.h"
+#include "common/platform.h"
 
 namespace vantrel {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -107,12 +105,17 @@ run_outcome outcome_of(std::int64_t code) {
   return code >= 0 && code <= 3 ? static_cast<run_outcome>(code) : run_outcome::failed;
 }
 
-// Keeps a damaged store aside under a name of its own (with its journal), never deleting it.
+// Keeps a damaged store aside under a name of its own (with its journal), never deleting it
+// and never replacing another: two programs finding damage in the same second each keep theirs.
 std::string keep_aside(const std::string& path) {
-  const std::string aside = path + ".damaged-" + std::to_string(std::time(nullptr));
-  std::error_code ec;
-  fs::rename(path, aside, ec);
-  for (const char* part : {"-wal", "-shm"}) fs::rename(path + part, aside + part, ec);
+  const std::string stem = path + ".damaged-" + std::to_string(std::time(nullptr));
+  std::string aside = stem;
+  for (int n = 1; n < 1000; ++n) {
+    const status kept = platform::rename_no_replace(path, aside);
+    if (!kept.is(status_code::busy)) break;  // kept, or nothing more can be done
+    aside = stem + "-" + std::to_string(n);
+  }
+  for (const char* part : {"-wal", "-shm"}) (void)platform::rename_no_replace(path + part, aside + part);
   return aside;
 }
 

@@ -46,6 +46,9 @@ result<std::string> create_unique_folder(const std::string& folder, const std::s
 // rights; a new file gets the rights the user's umask gives. A failure leaves the old file
 // untouched.
 status replace_file(const std::string& path, const std::string& contents);
+// Renames from to to only when nothing is named to yet: never replaces a file. busy (a file
+// already has that name) leaves both as they were.
+status rename_no_replace(const std::string& from, const std::string& to);
 // Flushes what was written to an open file down to the disk. false when that fails.
 bool sync_to_disk(std::FILE* file);
 // The same for a folder's entries (after a rename into it).

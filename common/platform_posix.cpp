@@ -166,6 +166,16 @@ status replace_file(const std::string& path, const std::string& contents) {
   return {};
 }
 
+status rename_no_replace(const std::string& from, const std::string& to) {
+  // A hard link is made only where no name stands; then the old name goes.
+  if (link(from.c_str(), to.c_str()) != 0) {
+    if (errno == EEXIST) return {status_code::busy, to + " exists already"};
+    return errno_status(from);
+  }
+  if (unlink(from.c_str()) != 0) return errno_status(from);
+  return {};
+}
+
 bool sync_to_disk(std::FILE* file) { return fsync(fileno(file)) == 0; }
 
 void sync_folder(const std::string& folder) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <filesystem>
 
 #include "common/sqlite_db.h"
@@ -197,6 +198,30 @@ TEST(HeadlineStore, DamagedAndNewerFilesAreNeverOverwritten) {
   const std::string plain = dir.write("plain", "x");
   EXPECT_EQ(headline_store::open(plain + "/store.db", &notice).error().code(), status_code::io_error)
       << "no folder under a file";
+}
+
+// Damage found in the same second as another program's (or a kept file of that name already
+// there): each damaged file is kept under a name of its own, and none replaces another.
+TEST(HeadlineStore, AKeptFileIsNeverReplaced) {
+  testing::temp_dir dir;
+  const std::string path = dir.write("store.db", std::string(4096, 'G'));
+  const auto now = std::time(nullptr);
+  for (auto t = now; t <= now + 2; ++t) dir.write("store.db.damaged-" + std::to_string(t), "earlier");
+  std::string notice;
+  auto store = headline_store::open(path, &notice);
+  ASSERT_TRUE(store) << store.message();
+  EXPECT_NE(notice.find(".damaged-"), std::string::npos) << notice;
+  int earlier = 0, garbage = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    const std::string text = testing::read_file(entry.path().string());
+    if (text == "earlier") ++earlier;
+    if (text == std::string(4096, 'G')) {
+      ++garbage;
+      EXPECT_NE(notice.find(entry.path().filename().string()), std::string::npos) << "the notice names it";
+    }
+  }
+  EXPECT_EQ(earlier, 3) << "kept files are left as they were";
+  EXPECT_EQ(garbage, 1) << "the damaged store is kept too";
 }
 
 }  // namespace
