@@ -112,6 +112,10 @@ std::unique_ptr<headline_store> open_history(const options& opts, const prefs& s
   return std::move(*store);
 }
 
+// --new and --due ask what the store remembers: without it, every headline would be printed as
+// new on every run (a timer appending --new output would fill with repeats).
+bool wants_history(const options& opts) { return opts.only_new || opts.due; }
+
 // Forgets what has not been seen for the days Tidewatch keeps headlines.
 void prune_history(headline_store* store, const prefs& settings) {
   if (store == nullptr) return;
@@ -134,8 +138,11 @@ int run_site(const options& one, console& view, std::ostream& err, headline_stor
   const int rc = run_controlled(one, view, err, conditional ? recorder.validators() : page_validators{});
   if (rc == exit_stopped) return rc;
   const auto [run, kept] = recorder.finish(view.outcome(), std::time(nullptr), !one.due);
-  if (!kept.ok())
+  if (!kept.ok()) {
     err << "tidewatch-cli: " << key << ": the headline store could not keep the run: " << kept.message() << "\n";
+    // What was printed as new will be printed as new again: the run has not done what was asked.
+    if (wants_history(one) && rc == exit_ok) return exit_failed;
+  }
   if (run.outcome == run_outcome::unchanged && one.progress) err << run_text(run) << "\n";
   if (ran != nullptr) *ran = run;
   return rc;
@@ -193,6 +200,10 @@ int run_queue(const options& opts, const prefs& settings, std::ostream& out, std
     feed_names = feed_file_names(names, opts.format == output_format::atom ? ".atom" : ".rss");
   }
   std::unique_ptr<headline_store> store = opts.check ? nullptr : open_history(opts, settings, err);
+  if (!store && !opts.check && !opts.no_store && wants_history(opts)) {
+    err << "tidewatch-cli: --new and --due need the headline store; no site was run\n";
+    return exit_failed;
+  }
   run_tally tally;
   std::vector<size_t> due;
   if (opts.due) {
@@ -332,6 +343,10 @@ int run(const options& opts, std::ostream& out, std::ostream& err, bool interact
   // A saved page is not the site's page of today: the store is left alone.
   const bool keeps = !opts.source;
   std::unique_ptr<headline_store> store = keeps ? open_history(opts, settings, err) : nullptr;
+  if (keeps && !store && !opts.no_store && wants_history(opts)) {
+    err << "tidewatch-cli: --new needs the headline store; the site was not run\n";
+    return exit_failed;
+  }
   const int rc = run_site(opts, view, err, store.get(), site_key_for(settings.parsedef_root(), *opts.parsedef), "");
   if (rc == 0 && is_feed(opts.format)) out << view.feed_text();
   prune_history(store.get(), settings);

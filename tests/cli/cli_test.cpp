@@ -11,6 +11,7 @@
 #include "cli/cli_run.h"
 #include "common/paths.h"
 #include "common/platform.h"
+#include "common/sqlite_db.h"
 #include "tests/cli/run_cli.h"
 #include "tests/helpers/http_server.h"
 #include "tests/helpers/temp_dir.h"
@@ -390,6 +391,44 @@ TEST(CliStore, RunsRememberWhatTheyFound) {
   EXPECT_EQ(damaged.code, 0);
   EXPECT_NE(damaged.out.find("First"), std::string::npos);
   EXPECT_NE(damaged.err.find("was damaged: it is kept as"), std::string::npos) << damaged.err;
+}
+
+// --new and --due over a store that cannot keep runs would print every headline as new on
+// every run: the console tool says so and fails instead.
+TEST(CliStore, HistoryAskedForAndNotKeptIsAFailure) {
+  testing::http_server server;
+  server.route("/one", [](testing::http_connection& c, const testing::http_request&) {
+    c.send(testing::http_server::reply(200, "<div class=s><a href='/1'>First</a></div>"));
+  });
+  temp_dir dir;
+  dir.write("lib/A/one.xml", "<parsedef name='One' url='" + server.url("/one") +
+                                 "'><section match='substr'><start><div class='s'/></start><headline><a/></headline>"
+                                 "</section></parsedef>");
+  dir.write("lib/queue.xml",
+            "<VANTREL_SITE_QUEUE><SITE fname='A/one.xml' refresh='60'>One</SITE></VANTREL_SITE_QUEUE>");
+  const std::string plain = dir.write("plain", "x");
+  result none = run_cli({"--queue", "--new", "--root", dir.file("lib"), "--store", plain + "/store.db"});
+  EXPECT_EQ(none.code, 1);
+  EXPECT_EQ(none.out, "") << "no site was run";
+  EXPECT_NE(none.err.find("--new and --due need the headline store"), std::string::npos) << none.err;
+  result single = run_cli({"--new", "--store", plain + "/store.db", dir.file("lib/A/one.xml")});
+  EXPECT_EQ(single.code, 1);
+  EXPECT_EQ(single.out, "");
+
+  // A store whose runs table was dropped by hand: the run cannot be kept.
+  const std::string store = dir.file("store.db");
+  ASSERT_EQ(run_cli({"--queue", "--root", dir.file("lib"), "--store", store}).code, 0);
+  {
+    sqlite_db db;
+    ASSERT_TRUE(db.open(store, false).ok());
+    ASSERT_TRUE(db.exec("DROP TABLE runs").ok());
+  }
+  result unkept = run_cli({"--queue", "--new", "--root", dir.file("lib"), "--store", store});
+  EXPECT_EQ(unkept.code, 1);
+  EXPECT_NE(unkept.err.find("the headline store could not keep the run"), std::string::npos) << unkept.err;
+  result plain_run = run_cli({"--queue", "--root", dir.file("lib"), "--store", store});
+  EXPECT_EQ(plain_run.code, 0) << "a run that asks nothing of the history still prints its headlines";
+  EXPECT_NE(plain_run.out.find("First"), std::string::npos);
 }
 
 }  // namespace
