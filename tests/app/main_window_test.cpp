@@ -168,6 +168,19 @@ TEST_F(MainWindow, ResizeEndSavesPlacementAndOpenURLOfADeadAddressEmptiesTheSour
 
 TEST_F(MainWindow, StartQueueFetchesEverySiteInTurn) {
   EXPECT_EQ(frame_->GetStatusBar()->GetStatusText(CMainFrame::pane_queue), " Queue empty") << "from the start";
+  // The keys a reader's hands know: F5 refreshes, Ctrl+Q quits.
+  const struct {
+    int id;
+    int flags, key;
+  } keys[] = {{cmd::start_queue, wxACCEL_NORMAL, WXK_F5}, {cmd::exit, wxACCEL_CTRL, 'Q'}};
+  for (const auto& k : keys) {
+    const wxMenuItem* item = frame_->GetMenuBar()->FindItem(k.id);
+    ASSERT_NE(item, nullptr) << k.id;
+    std::unique_ptr<wxAcceleratorEntry> accel(item->GetAccel());
+    ASSERT_NE(accel, nullptr) << k.id;
+    EXPECT_EQ(accel->GetFlags(), k.flags) << k.id;
+    EXPECT_EQ(accel->GetKeyCode(), k.key) << k.id;
+  }
   testing::http_server server;
   server.route("/news/", [&](testing::http_connection& c, const testing::http_request&) {
     c.send(testing::http_server::reply(200, sample("harbour-gazette.html"), "Content-Type: text/html\r\n"));
