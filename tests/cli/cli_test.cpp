@@ -330,6 +330,16 @@ TEST(CliSuggest, PrintsAParseDefOrSaysWhyNot) {
       1);
 }
 
+// A library under dir/lib with one site, "One" (A/one.xml, hourly), whose page is at url: its
+// headlines are the anchors in <div class="s">.
+void write_one_site_library(const temp_dir& dir, const std::string& url) {
+  dir.write("lib/A/one.xml", "<parsedef name='One' url='" + url +
+                                 "'><section match='substr'><start><div class='s'/></start><headline><a/></headline>"
+                                 "</section></parsedef>");
+  dir.write("lib/queue.xml",
+            "<VANTREL_SITE_QUEUE><SITE fname='A/one.xml' refresh='60'>One</SITE></VANTREL_SITE_QUEUE>");
+}
+
 // The headline store across console runs: what is new, pages that did not change, sites that
 // are not due, a run that leaves the store alone and a damaged store.
 TEST(CliStore, RunsRememberWhatTheyFound) {
@@ -346,11 +356,7 @@ TEST(CliStore, RunsRememberWhatTheyFound) {
     }
   });
   temp_dir dir;
-  dir.write("lib/A/one.xml", "<parsedef name='One' url='" + server.url("/one") +
-                                 "'><section match='substr'><start><div class='s'/></start><headline><a/></headline>"
-                                 "</section></parsedef>");
-  dir.write("lib/queue.xml",
-            "<VANTREL_SITE_QUEUE><SITE fname='A/one.xml' refresh='60'>One</SITE></VANTREL_SITE_QUEUE>");
+  write_one_site_library(dir, server.url("/one"));
   const std::string store = dir.file("store.db");
   const std::vector<std::string> queue = {"--queue", "--root", dir.file("lib"), "--store", store};
   auto with = [&queue](std::vector<std::string> more) {
@@ -401,11 +407,7 @@ TEST(CliStore, HistoryAskedForAndNotKeptIsAFailure) {
     c.send(testing::http_server::reply(200, "<div class=s><a href='/1'>First</a></div>"));
   });
   temp_dir dir;
-  dir.write("lib/A/one.xml", "<parsedef name='One' url='" + server.url("/one") +
-                                 "'><section match='substr'><start><div class='s'/></start><headline><a/></headline>"
-                                 "</section></parsedef>");
-  dir.write("lib/queue.xml",
-            "<VANTREL_SITE_QUEUE><SITE fname='A/one.xml' refresh='60'>One</SITE></VANTREL_SITE_QUEUE>");
+  write_one_site_library(dir, server.url("/one"));
   const std::string plain = dir.write("plain", "x");
   result none = run_cli({"--queue", "--new", "--root", dir.file("lib"), "--store", plain + "/store.db"});
   EXPECT_EQ(none.code, 1);
