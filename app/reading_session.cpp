@@ -51,9 +51,12 @@ void reading_session::open_history() {
 
 void reading_session::check_history() {
   history_checked_ = true;
-  std::string notice;
-  if (history_->check(&notice).ok()) return;
-  // Damaged: it is kept aside; what the list shows stays, and the day goes on in a new store.
+  if (history_->check().ok()) return;
+  // Damaged: the writer's connection goes first (the runs handed to it are kept before it
+  // does), so nothing is written into the file once it is kept aside; what the list shows
+  // stays, and the day goes on in a new store.
+  keep_history_in(nullptr);
+  std::string notice = history_->set_aside();
   auto fresh = headline_store::open(prefs_.headline_store_path(), &notice);
   history_ = fresh ? std::move(*fresh) : nullptr;
   keep_history_in(history_.get());

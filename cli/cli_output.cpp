@@ -103,14 +103,14 @@ std::string json_string(std::string_view s) {
   return out;
 }
 
-std::string format_text(const headline_item& item) {
+std::string format_text(const headline& item) {
   std::string out = item.heading + "\n";
   if (item.subheading) out += "  " + *item.subheading + "\n";
   out += "  " + item.link + "\n\n";
   return out;
 }
 
-void append_json(std::string& out, const headline_item& item, const std::string* logo_path, bool fresh,
+void append_json(std::string& out, const headline& item, const std::string* logo_path, bool fresh,
                  const site_label* site) {
   out += "{\"heading\":";
   append_json_string(out, item.heading);

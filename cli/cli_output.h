@@ -16,14 +16,14 @@ void append_json_string(std::string& out, std::string_view text);
 
 // Heading, then the subheading (when there is one) and the link indented by two spaces, then
 // an empty line.
-std::string format_text(const headline_item& item);
+std::string format_text(const headline& item);
 // One line: {"heading","subheading","link","encoding","logo","new"} in that order, then "site"
 // and "site_file" when site is given (a queue run). fresh: not seen before.
 struct site_label {
   std::string name;  // the queue entry's name
   std::string file;  // its path relative to the ParseDef root
 };
-void append_json(std::string& out, const headline_item& item, const std::string* logo_path, bool fresh,
+void append_json(std::string& out, const headline& item, const std::string* logo_path, bool fresh,
                  const site_label* site = nullptr);
 
 // The text with backslashes, line breaks and other control characters written as escapes

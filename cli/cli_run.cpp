@@ -128,6 +128,10 @@ void prune_history(headline_store* store, const prefs& settings) {
 int run_site(const options& one, console& view, std::ostream& err, headline_store* store, const std::string& key,
              const std::string& name, site_run* ran = nullptr) {
   run_recorder recorder(store, key, name, rules_stamp(*one.parsedef));
+  // What is new, and when a feed's entries were first seen, is known once the store has kept
+  // the run: such output waits for it.
+  const bool held = store != nullptr && (one.only_new || one.format == output_format::json || is_feed(one.format));
+  view.set_held_back(held);
   view.set_judge([&recorder](const headline_item& item, bool asked) {
     if (asked) return recorder.add(item);
     recorder.keep(item);
@@ -137,7 +141,8 @@ int run_site(const options& one, console& view, std::ostream& err, headline_stor
   const bool conditional = one.due || one.only_new;
   const int rc = run_controlled(one, view, err, conditional ? recorder.validators() : page_validators{});
   if (rc == exit_stopped) return rc;
-  const auto [run, kept] = recorder.finish(view.outcome(), std::time(nullptr), !one.due);
+  const auto [run, kept, headlines] = recorder.finish(view.outcome(), std::time(nullptr), !one.due);
+  if (held) view.release(headlines);
   if (!kept.ok()) {
     err << "tidewatch-cli: " << key << ": the headline store could not keep the run: " << kept.message() << "\n";
     // What was printed as new will be printed as new again: the run has not done what was asked.

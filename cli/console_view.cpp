@@ -39,6 +39,16 @@ void console::set_status_text(const std::string& text) {
 }
 
 void console::items_added(result_store& store, size_t first) {
+  if (held_back_ && !check_) {
+    for (size_t i = first; i < store.size(); ++i) {
+      const headline_item& item = store[i];
+      if (judge_) judge_(item, false);
+      const auto* logo = dynamic_cast<const logo_file*>(item.logo.get());
+      held_.push_back({item, logo ? std::optional<std::string>(logo->path) : std::nullopt});
+    }
+    let_go(store);
+    return;
+  }
   if (check_ || feed_) {
     for (size_t i = first; i < store.size(); ++i) {
       const headline_item& item = store[i];
@@ -55,15 +65,34 @@ void console::items_added(result_store& store, size_t first) {
     // Only JSON and --new tell what is new: plain text spares the store the question.
     const bool asked = only_new_ || format_ == output_format::json;
     const bool fresh = judge_ ? judge_(item, asked) : true;
-    if (only_new_ && !fresh) continue;
-    if (format_ == output_format::json) {
-      const auto* logo = dynamic_cast<const logo_file*>(item.logo.get());
-      append_json(text, item, logo ? &logo->path : nullptr, fresh, site_ ? &*site_ : nullptr);
-    } else {
-      text += format_text(item);
-    }
+    const auto* logo = dynamic_cast<const logo_file*>(item.logo.get());
+    print(text, item, logo ? &logo->path : nullptr, fresh);
   }
   let_go(store);
+  write(text);
+}
+
+void console::print(std::string& text, const headline& item, const std::string* logo, bool fresh) {
+  if (feed_) {
+    feed_->add(item);
+  } else if (only_new_ && !fresh) {
+    return;
+  } else if (format_ == output_format::json) {
+    append_json(text, item, logo, fresh, site_ ? &*site_ : nullptr);
+  } else {
+    text += format_text(item);
+  }
+}
+
+void console::release(const std::vector<kept_headline>& kept) {
+  std::string text;
+  for (size_t i = 0; i < held_.size(); ++i) {
+    held_headline& h = held_[i];
+    const kept_headline told = i < kept.size() ? kept[i] : kept_headline{0, true};
+    if (told.first_seen != 0) h.item.first_seen = told.first_seen;
+    print(text, h.item, h.logo ? &*h.logo : nullptr, told.fresh);
+  }
+  held_.clear();
   write(text);
 }
 

@@ -13,6 +13,7 @@
 #include "cli/cli_options.h"
 #include "cli/cli_output.h"
 #include "cli/feed_output.h"
+#include "common/headline_store.h"
 #include "engine/job_listeners.h"
 
 namespace vantrel::cli {
@@ -56,6 +57,12 @@ class console : public status_listener,
   // Who is handed each headline as it arrives (the site's run recorder) and, when asked (the
   // second argument), tells whether it is new; without one every headline is new.
   void set_judge(std::function<bool(const headline_item&, bool asked)> judge) { judge_ = std::move(judge); }
+  // Held back: the headlines are printed (or go into the feed) only once release() tells, as
+  // the headline store kept the run, which are new and when each was first seen. A run that
+  // asks what is new cannot know it before: another program may keep the same page meanwhile.
+  void set_held_back(bool held) { held_back_ = held; }
+  // The held-back headlines, told of in their order (the run recorder's), printed.
+  void release(const std::vector<kept_headline>& kept);
   // A queue run: every headline says which site it came from.
   void set_site(site_label site) { site_ = std::move(site); }
   bool finished() const { return finished_; }
@@ -67,6 +74,12 @@ class console : public status_listener,
  private:
   void write(const std::string& text);
   void let_go(result_store& store);
+  void print(std::string& text, const headline& item, const std::string* logo, bool fresh);
+
+  struct held_headline {
+    headline item;
+    std::optional<std::string> logo;  // the logo's path
+  };
 
   std::ostream& out_;
   std::ostream& err_;
@@ -81,6 +94,8 @@ class console : public status_listener,
   std::optional<feed_builder> feed_;
   std::function<void(std::vector<std::unique_ptr<headline_item>>)> dispose_;
   std::function<bool(const headline_item&, bool)> judge_;
+  bool held_back_ = false;
+  std::vector<held_headline> held_;
 };
 
 }  // namespace vantrel::cli

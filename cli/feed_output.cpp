@@ -96,11 +96,15 @@ void feed_builder::add(const headline& h) {
   const std::optional<std::string>& subheading = h.subheading;
   const std::string& link = h.link;
   const bool summary = subheading && !subheading->empty();
+  // An entry dates from when the store first saw its headline: a reader then shows each once,
+  // at its own time, not every entry as of the last export.
+  const std::string date =
+      h.first_seen == 0 ? date_ : atom_ ? time_text(h.first_seen, "%Y-%m-%dT%H:%M:%SZ") : rfc822(h.first_seen);
   if (atom_) {
     text_.append("  <entry>\n    <title>").append(xml_text(heading)).append("</title>\n");
     text_.append("    <link href=\"").append(xml_text(link)).append("\"/>\n");
     text_.append("    <id>").append(entry_id(link)).append("</id>\n");
-    text_.append("    <updated>").append(date_).append("</updated>\n");
+    text_.append("    <updated>").append(date).append("</updated>\n");
     if (summary) text_.append("    <summary>").append(xml_text(*subheading)).append("</summary>\n");
     text_.append("  </entry>\n");
     return;
@@ -111,7 +115,7 @@ void feed_builder::add(const headline& h) {
   // readers show it as it stands.
   if (summary) text_.append("    <description>").append(xml_escape(xml_text(*subheading))).append("</description>\n");
   text_.append("    <guid isPermaLink=\"false\">").append(entry_id(link)).append("</guid>\n");
-  text_.append("    <pubDate>").append(date_).append("</pubDate>\n  </item>\n");
+  text_.append("    <pubDate>").append(date).append("</pubDate>\n  </item>\n");
 }
 
 std::string feed_builder::finish() {

@@ -2,11 +2,14 @@
 
 #include <chrono>
 #include <cstdio>
+#include <deque>
 #include <ctime>
 #include <thread>
 
 #include "common/paths.h"
 #include "common/platform.h"
+#include "common/text_util.h"
+#include "common/trace_log.h"
 
 namespace vantrel {
 
@@ -15,7 +18,28 @@ namespace {
 // How long a write waits for another program's: a site's run takes milliseconds to write.
 constexpr int busy_timeout_ms = 5000;
 
-constexpr const char* schema = R"sql(
+// The headlines of version 2: version 1 kept each identity twice more (its own column and
+// the unique index over it).
+constexpr const char* headlines_table = R"sql(
+CREATE TABLE headlines (
+  id INTEGER PRIMARY KEY,
+  site INTEGER NOT NULL REFERENCES sites(id),
+  tag INTEGER NOT NULL,                 -- the identity in eight bytes: the link (or heading) is kept once, in its column
+  heading TEXT NOT NULL,
+  subheading TEXT,
+  link TEXT NOT NULL,
+  encoding INTEGER NOT NULL DEFAULT 0,
+  first_seen INTEGER NOT NULL,
+  last_seen INTEGER NOT NULL,
+  first_run INTEGER NOT NULL,
+  last_run INTEGER NOT NULL,
+  position INTEGER NOT NULL,
+  read INTEGER NOT NULL DEFAULT 0
+);
+CREATE UNIQUE INDEX headline_of_site ON headlines(site, tag);
+)sql";
+
+constexpr const char* other_tables = R"sql(
 CREATE TABLE sites (
   id INTEGER PRIMARY KEY,
   key TEXT NOT NULL UNIQUE,
@@ -29,22 +53,6 @@ CREATE TABLE sites (
   seen_at INTEGER,                      -- when the latest run's headlines last had last_seen set
   logo BLOB
 );
-CREATE TABLE headlines (
-  id INTEGER PRIMARY KEY,
-  site INTEGER NOT NULL REFERENCES sites(id),
-  identity TEXT NOT NULL,
-  heading TEXT NOT NULL,
-  subheading TEXT,
-  link TEXT NOT NULL,
-  encoding INTEGER NOT NULL DEFAULT 0,
-  first_seen INTEGER NOT NULL,
-  last_seen INTEGER NOT NULL,
-  first_run INTEGER NOT NULL,
-  last_run INTEGER NOT NULL,
-  position INTEGER NOT NULL,
-  read INTEGER NOT NULL DEFAULT 0,
-  UNIQUE (site, identity)
-);
 CREATE TABLE runs (
   site INTEGER PRIMARY KEY REFERENCES sites(id),
   time INTEGER NOT NULL,
@@ -55,7 +63,28 @@ CREATE TABLE runs (
   http_status INTEGER NOT NULL,
   user_started INTEGER NOT NULL
 );
+CREATE TABLE checks (
+  time INTEGER NOT NULL                 -- when the whole file was last read through and found sound
+);
 )sql";
+
+// The columns each table must have for the store to be used; a table or column dropped by hand
+// makes the file no store of ours (kept aside, a new one begun) instead of an error per site.
+struct table_columns {
+  const char* table;
+  std::vector<const char*> columns;
+};
+const std::vector<table_columns>& expected_tables() {
+  static const std::vector<table_columns> tables = {
+      {"sites", {"id", "key", "name", "runs", "last_good", "etag", "last_modified", "rules", "digest", "seen_at", "logo"}},
+      {"headlines",
+       {"id", "site", "tag", "heading", "subheading", "link", "encoding", "first_seen", "last_seen", "first_run",
+        "last_run", "position", "read"}},
+      {"runs", {"site", "time", "outcome", "found", "fresh", "reason", "http_status", "user_started"}},
+      {"checks", {"time"}},
+  };
+  return tables;
+}
 
 // A transaction that is rolled back unless committed: any failure on the way leaves the store
 // as it was. IMMEDIATE: the write lock is taken at once, so two writers queue at the start
@@ -98,6 +127,26 @@ class digest_of {
   std::uint64_t hash_ = 0xcbf29ce484222325ull;
 };
 
+// A headline's identity in the eight bytes the store keys it by. Two identities of one site
+// meeting in them is as likely as a store of a billion headlines finding one pair: the later
+// of the two is then left out, never written over the first.
+std::int64_t identity_tag(std::string_view identity) {
+  std::uint64_t hash = 0xcbf29ce484222325ull;
+  for (unsigned char c : identity) hash = (hash ^ c) * 0x100000001b3ull;
+  return static_cast<std::int64_t>(hash);
+}
+
+// What one headline and one site may cost the store: a page of hostile size (a heading of a
+// megabyte, three hundred thousand links) is cut to a size any real page stays under, and the
+// trace says so.
+struct bounded_run {
+  std::vector<const headline*> found;  // each once, in page order, at most max_run_headlines
+  std::vector<size_t> at;              // each one's place in the run's headlines
+  std::deque<headline> cut;            // copies of those whose texts were cut (they stay where they are)
+};
+
+std::string cut_text(std::string_view text, size_t max) { return std::string(text.substr(0, utf8_prefix_length(text, max))); }
+
 // How long the headlines' last_seen may lag while their page stays the same (rewriting it at
 // every run would cost each run a write per headline; keeping them is counted in days).
 constexpr unix_time seen_lag = 3600;
@@ -137,43 +186,134 @@ bool reads_whole(sqlite_db& db) {
   return check.step() && check.text(0) == "ok";
 }
 
-std::string damaged_notice(const std::string& path, const std::string& aside) {
-  return "The headline store " + path + " was damaged: it is kept as " + aside + " and a new one begun.";
+// why: what was found, after the file's name ("the file does not read as it should").
+std::string damaged_notice(const std::string& path, const std::string& aside, const status& why) {
+  std::string found = why.message();
+  if (found.rfind(path + ": ", 0) == 0) found.erase(0, path.size() + 2);
+  return "The headline store " + path + " was damaged: it is kept as " + aside + " and a new one begun (" + found +
+         ").";
 }
 
 void fails_unless(status s) {
   if (!s.ok()) throw sqlite_error(std::move(s));
 }
 
-// Opens and checks the file: the pragmas, the schema version, and that it reads as a store.
-// damaged: not a store, or one that does not read as it should (the caller keeps it aside).
+std::int64_t schema_version_of(sqlite_db& db) {
+  auto version = db.prepare("PRAGMA user_version");
+  if (!version.step()) throw sqlite_error(status(status_code::damaged, "no schema version"));
+  return version.integer(0);
+}
+
+bool has_tables(sqlite_db& db) {
+  auto any = db.prepare("SELECT count(*) FROM sqlite_master WHERE type = 'table'");
+  return any.step() && any.integer(0) > 0;
+}
+
+// What of the tables is missing ("" when none is): a store whose schema was changed by hand.
+std::string missing_schema(sqlite_db& db, const std::vector<table_columns>& tables) {
+  for (const table_columns& t : tables) {
+    std::unordered_set<std::string> have;
+    auto columns = db.prepare("SELECT name FROM pragma_table_info(?)");
+    columns.bind(1, std::string_view(t.table));
+    while (columns.step()) have.insert(columns.text(0));
+    if (have.empty()) return std::string("it has no table ") + t.table;
+    for (const char* column : t.columns)
+      if (!have.contains(column)) return std::string("its table ") + t.table + " has no column " + column;
+  }
+  return {};
+}
+
+// Version 1 kept the identity as a text of its own.
+std::vector<table_columns> version_1_tables() {
+  std::vector<table_columns> tables = expected_tables();
+  tables.pop_back();  // no checks
+  tables[1].columns[2] = "identity";
+  return tables;
+}
+
+// Brings a version 1 store to this version in one transaction: the headlines move to a table
+// that keeps their identity in eight bytes.
+void migrate_from_1(sqlite_db& db) {
+  fails_unless(db.exec("ALTER TABLE headlines RENAME TO headlines_1"));
+  fails_unless(db.exec(headlines_table));
+  fails_unless(db.exec("CREATE TABLE checks (time INTEGER NOT NULL)"));
+  auto copy = db.prepare(
+      "INSERT INTO headlines(id, site, tag, heading, subheading, link, encoding, first_seen, last_seen, first_run, "
+      "last_run, position, read) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13) "
+      "ON CONFLICT(site, tag) DO NOTHING");
+  auto old = db.prepare(
+      "SELECT id, site, identity, heading, subheading, link, encoding, first_seen, last_seen, first_run, last_run, "
+      "position, read FROM headlines_1");
+  while (old.step()) {
+    copy.bind(1, old.integer(0)).bind(2, old.integer(1)).bind(3, identity_tag(old.text(2)));
+    copy.bind(4, std::string_view(old.text(3))).bind(5, old.optional_text(4)).bind(6, std::string_view(old.text(5)));
+    for (int column = 6; column < 13; ++column) copy.bind(column + 1, old.integer(column));
+    copy.run();
+  }
+  old = sqlite_stmt();
+  copy = sqlite_stmt();
+  fails_unless(db.exec("DROP TABLE headlines_1"));
+  fails_unless(db.exec("PRAGMA user_version=" + std::to_string(headline_store::schema_version)));
+}
+
+// How often the whole file is read through at open: a damaged page shows at its first read
+// anyway, and reading a large store at every console run costs more than it finds.
+constexpr unix_time full_check_interval = 24 * 3600;
+
+bool full_check_due(sqlite_db& db, unix_time now) {
+  auto last = db.prepare("SELECT max(time) FROM checks");
+  return !last.step() || last.integer(0) > now || last.integer(0) + full_check_interval <= now;
+}
+
+// Remembers a sound check; when another program holds the write lock, the next open checks again.
+void note_checked(sqlite_db& db, unix_time now) {
+  if (!db.exec("BEGIN IMMEDIATE").ok()) return;
+  const bool noted = db.exec("DELETE FROM checks").ok() &&
+                     db.exec("INSERT INTO checks(time) VALUES(" + std::to_string(now) + ")").ok();
+  (void)db.exec(noted ? "COMMIT" : "ROLLBACK");
+}
+
+// Opens and checks the file: the pragmas, the schema version and tables, and (when due) that it
+// reads as a store. damaged: not a store, one whose schema was changed by hand, or one that does
+// not read as it should (the caller keeps it aside).
 status open_checked(const std::string& path, sqlite_db& db, bool whole_file) {
   if (status opened = db.open(path, true); !opened.ok()) return opened.in(path);
   db.set_busy_timeout(busy_timeout_ms);
+  const unix_time now = std::time(nullptr);
   try {
     // Not a database at all shows at the first read.
-    auto version = db.prepare("PRAGMA user_version");
-    if (!version.step()) return {status_code::damaged, path + ": no schema version"};
-    const std::int64_t found = version.integer(0);
-    version = sqlite_stmt();
+    const std::int64_t found = schema_version_of(db);
     if (found > headline_store::schema_version)
       return {status_code::too_new, path + " was written by a newer Vantrel; it is left as it is"};
-    if (whole_file && !reads_whole(db)) return {status_code::damaged, path + ": the file does not read as it should"};
+    if (found < 0) return {status_code::damaged, path + ": its schema version " + std::to_string(found) + " is none of ours"};
+    if (found == 0 && has_tables(db))
+      return {status_code::damaged, path + ": it has tables but no schema version"};
+    if (found == 1) {
+      if (std::string missing = missing_schema(db, version_1_tables()); !missing.empty())
+        return {status_code::damaged, path + ": " + missing};
+    }
+    const bool check_now = whole_file && found != 0 && (found < headline_store::schema_version || full_check_due(db, now));
+    if (check_now && !reads_whole(db)) return {status_code::damaged, path + ": the file does not read as it should"};
     fails_unless(set_write_ahead_log(db));
     fails_unless(db.exec("PRAGMA synchronous=NORMAL"));
-    if (found == 0) {
-      // Another program may be making the store this moment: the write lock decides who does,
-      // and the other finds it made.
+    if (found < headline_store::schema_version) {
+      // Another program may be making or bringing up the store this moment: the write lock
+      // decides who does, and the other finds it done.
       transaction create(db);
-      auto again = db.prepare("PRAGMA user_version");
-      const bool made = again.step() && again.integer(0) != 0;
-      again = sqlite_stmt();
-      if (!made) {
-        fails_unless(db.exec(schema));
+      const std::int64_t again = schema_version_of(db);
+      if (again == 0) {
+        fails_unless(db.exec(headlines_table));
+        fails_unless(db.exec(other_tables));
         fails_unless(db.exec("PRAGMA user_version=" + std::to_string(headline_store::schema_version)));
+        fails_unless(db.exec("INSERT INTO checks(time) VALUES(" + std::to_string(now) + ")"));
+      } else if (again == 1) {
+        migrate_from_1(db);
       }
       create.commit();
     }
+    if (std::string missing = missing_schema(db, expected_tables()); !missing.empty())
+      return {status_code::damaged, path + ": " + missing};
+    if (check_now) note_checked(db, now);
     return {};
   } catch (const sqlite_error& e) {
     return e.as_status().in(path);
@@ -217,50 +357,94 @@ result<std::unique_ptr<headline_store>> headline_store::open(const std::string& 
   sqlite_db db;
   status opened = open_checked(path, db, when == check_time::now);
   if (opened.is(status_code::damaged)) {
+    trace("headline_store: %s", opened.message().c_str());
     db.close();
     const std::string aside = keep_aside(path);
-    if (notice) *notice = damaged_notice(path, aside);
+    if (notice) *notice = damaged_notice(path, aside, opened);
     opened = open_checked(path, db, true);
   }
   if (!opened.ok()) return opened;
   return std::unique_ptr<headline_store>(new headline_store(std::move(db), path));
 }
 
-status headline_store::check(std::string* notice) {
+status headline_store::check() {
   try {
-    if (reads_whole(db_)) return {};
+    if (reads_whole(db_)) {
+      note_checked(db_, std::time(nullptr));
+      return {};
+    }
   } catch (const sqlite_error& e) {
     // Only damage counts: a store another program holds this moment is no damaged store.
     if (!e.as_status().is(status_code::damaged)) return {};
   }
-  db_.close();
-  const std::string aside = keep_aside(path_);
-  std::string told = damaged_notice(path_, aside);
-  if (notice) *notice = told;
-  return {status_code::damaged, told};
+  return {status_code::damaged, path_ + ": the file does not read as it should"};
 }
 
-result<site_run> headline_store::record(const run_record& record) {
+std::string headline_store::set_aside() {
+  db_.close();
+  return damaged_notice(path_, keep_aside(path_), status(status_code::damaged, "the file does not read as it should"));
+}
+
+namespace {
+
+bounded_run bound_run(const run_record& record) {
+  bounded_run out;
+  std::unordered_set<std::string> seen;
+  size_t long_links = 0, cut = 0;
+  const size_t total = record.headlines.size();
+  for (size_t i = 0; i < total; ++i) {
+    const headline& h = record.headlines[i];
+    if (h.link.size() > headline_store::max_link) {
+      ++long_links;  // a link cut short leads nowhere
+      continue;
+    }
+    const headline* kept = &h;
+    const bool long_heading = h.heading.size() > headline_store::max_heading;
+    const bool long_sub = h.subheading && h.subheading->size() > headline_store::max_subheading;
+    if (long_heading || long_sub) {
+      headline& copy = out.cut.emplace_back(h);
+      if (long_heading) copy.heading = cut_text(h.heading, headline_store::max_heading);
+      if (long_sub) copy.subheading = cut_text(*h.subheading, headline_store::max_subheading);
+      kept = &copy;
+    }
+    std::string key = headline_store::identity(kept->link, kept->heading);
+    if (!seen.insert(std::move(key)).second) {
+      if (kept != &h) out.cut.pop_back();
+      continue;  // the same headline twice on the page
+    }
+    if (kept != &h) ++cut;
+    out.found.push_back(kept);
+    out.at.push_back(i);
+    if (out.found.size() == headline_store::max_run_headlines && i + 1 < total) {
+      trace("headline_store: %s: kept the first %zu of its %zu headlines", record.site.c_str(), out.found.size(),
+            total);
+      break;
+    }
+  }
+  if (long_links > 0)
+    trace("headline_store: %s: %zu headlines with a link over %zu bytes left out", record.site.c_str(), long_links,
+          headline_store::max_link);
+  if (cut > 0) trace("headline_store: %s: %zu headings or subheadings cut to fit", record.site.c_str(), cut);
+  return out;
+}
+
+}  // namespace
+
+result<site_run> headline_store::record(const run_record& record, std::vector<kept_headline>* kept) {
+  if (kept) kept->assign(record.headlines.size(), kept_headline());
   return guarded([&]() -> result<site_run> {
-    // The page's headlines, each once, in page order, and what they come to.
+    // The page's headlines, each once, in page order and within bounds, and what they come to.
     site_run run = record.run;
     run.found = run.fresh = 0;
     const bool read_page = run.outcome == run_outcome::headlines || run.outcome == run_outcome::nothing;
-    std::vector<const headline*> found;
-    std::vector<std::string> keys;
+    bounded_run page;
+    if (run.outcome == run_outcome::headlines) page = bound_run(record);
     digest_of digest;
-    if (run.outcome == run_outcome::headlines) {
-      std::unordered_set<std::string> seen;
-      for (const headline& h : record.headlines) {
-        std::string key = identity(h.link, h.heading);
-        if (!seen.insert(key).second) continue;  // the same headline twice on the page
-        digest.add(key);
-        digest.add(h.heading);
-        digest.add(h.subheading.value_or("\x01"));
-        digest.add(std::to_string(h.encoding));
-        found.push_back(&h);
-        keys.push_back(std::move(key));
-      }
+    for (const headline* h : page.found) {
+      digest.add(identity(h->link, h->heading));
+      digest.add(h->heading);
+      digest.add(h->subheading.value_or("\x01"));
+      digest.add(std::to_string(h->encoding));
     }
     const std::string page_digest = read_page ? digest.text() : std::string();
 
@@ -309,23 +493,47 @@ result<site_run> headline_store::record(const run_record& record) {
           auto seen_now = db_.cached("UPDATE headlines SET last_seen = ?1 WHERE site = ?2 AND last_run = ?3");
           seen_now->bind(1, run.when).bind(2, site).bind(3, number).run();
         }
-        run.found = static_cast<unsigned long>(found.size());
+        run.found = static_cast<unsigned long>(page.found.size());
+        if (kept && !page.found.empty()) {
+          // What a feed of the page says of each: when it was first seen.
+          auto first = db_.cached("SELECT first_seen FROM headlines WHERE site = ?1 AND tag = ?2");
+          for (size_t i = 0; i < page.found.size(); ++i) {
+            first->bind(1, site).bind(2, identity_tag(identity(page.found[i]->link, page.found[i]->heading)));
+            if (first->step()) (*kept)[page.at[i]].first_seen = first->integer(0);
+            first->reset();
+          }
+        }
       } else if (run.outcome == run_outcome::headlines) {
+        // Whether a headline is new is decided here, inside the run's transaction: two programs
+        // running the same site at once never both count it.
         auto upsert = db_.cached(
-            "INSERT INTO headlines(site, identity, heading, subheading, link, encoding, first_seen, last_seen, "
+            "INSERT INTO headlines(site, tag, heading, subheading, link, encoding, first_seen, last_seen, "
             "first_run, last_run, position) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?7, ?8, ?8, ?9) "
-            "ON CONFLICT(site, identity) DO UPDATE SET heading = excluded.heading, subheading = excluded.subheading, "
-            "link = excluded.link, encoding = excluded.encoding, last_seen = excluded.last_seen, "
-            "last_run = excluded.last_run, position = excluded.position RETURNING first_run");
-        for (size_t i = 0; i < found.size(); ++i) {
-          const headline& h = *found[i];
-          upsert->bind(1, site).bind(2, std::string_view(keys[i])).bind(3, std::string_view(h.heading));
+            "ON CONFLICT(site, tag) DO UPDATE SET heading = excluded.heading, subheading = excluded.subheading, "
+            "encoding = excluded.encoding, last_seen = excluded.last_seen, last_run = excluded.last_run, "
+            "position = excluded.position WHERE headlines.link = excluded.link AND "
+            "(excluded.link <> '' OR headlines.heading = excluded.heading) RETURNING first_run, first_seen");
+        for (size_t i = 0; i < page.found.size(); ++i) {
+          const headline& h = *page.found[i];
+          upsert->bind(1, site).bind(2, identity_tag(identity(h.link, h.heading))).bind(3, std::string_view(h.heading));
           upsert->bind(4, h.subheading).bind(5, std::string_view(h.link)).bind(6, std::int64_t{h.encoding});
           upsert->bind(7, run.when).bind(8, number).bind(9, static_cast<std::int64_t>(i));
-          if (upsert->step() && upsert->integer(0) == number) ++run.fresh;
+          if (upsert->step()) {
+            const bool fresh = upsert->integer(0) == number;
+            if (fresh) ++run.fresh;
+            if (kept) (*kept)[page.at[i]] = {upsert->integer(1), fresh};
+            ++run.found;
+          }
           upsert->reset();
-          ++run.found;
         }
+        // The oldest headlines of a site that keeps more than it may go first.
+        auto trim = db_.cached(
+            "DELETE FROM headlines WHERE site = ?1 AND id IN (SELECT id FROM headlines WHERE site = ?1 "
+            "ORDER BY last_seen DESC, position LIMIT -1 OFFSET ?2)");
+        trim->bind(1, site).bind(2, static_cast<std::int64_t>(max_site_headlines)).run();
+        if (const int gone = db_.changes(); gone > 0)
+          trace("headline_store: %s: its %d oldest headlines forgotten to keep %zu", record.site.c_str(), gone,
+                max_site_headlines);
       }
     }
     auto last = db_.cached(
@@ -353,7 +561,7 @@ status headline_store::load(unix_time since, const std::function<void(stored_hea
 result<std::vector<std::string>> headline_store::site_keys() {
   return guarded([&]() -> result<std::vector<std::string>> {
     std::vector<std::string> keys;
-    auto query = db_.prepare("SELECT key FROM sites ORDER BY last_good, id");
+    auto query = db_.prepare("SELECT key FROM sites ORDER BY id");
     while (query.step()) keys.push_back(query.text(0));
     return keys;
   });
@@ -364,7 +572,7 @@ status headline_store::load_site(const std::string& site, unix_time since,
   return guarded([&]() -> status {
     auto query = db_.prepare(
         "SELECT h.id, s.key, h.heading, h.subheading, h.link, h.encoding, h.first_seen, h.last_seen, "
-        "h.first_run = s.runs, h.read, h.last_run = s.runs AS current "
+        "NOT h.read, h.read, h.last_run = s.runs AS current "
         "FROM sites s JOIN headlines h ON h.site = s.id WHERE s.key = ? AND h.last_seen >= ? "
         "ORDER BY current DESC, CASE WHEN current THEN h.position ELSE 0 END, h.last_seen DESC, h.position");
     query.bind(1, std::string_view(site)).bind(2, since);
@@ -389,10 +597,48 @@ status headline_store::load_site(const std::string& site, unix_time since,
 result<std::unordered_set<std::string>> headline_store::identities(const std::string& site) {
   return guarded([&]() -> result<std::unordered_set<std::string>> {
     std::unordered_set<std::string> known;
-    auto query = db_.cached("SELECT identity FROM headlines h JOIN sites s ON s.id = h.site WHERE s.key = ?");
+    auto query = db_.cached("SELECT link, heading FROM headlines h JOIN sites s ON s.id = h.site WHERE s.key = ?");
     query->bind(1, std::string_view(site));
-    while (query->step()) known.insert(query->text(0));
+    while (query->step()) known.insert(identity(query->text(0), query->text(1)));
     return known;
+  });
+}
+
+result<unsigned long> headline_store::forget_site(const std::string& site) {
+  return guarded([&]() -> result<unsigned long> {
+    transaction forget(db_);
+    auto id = db_.prepare("SELECT id FROM sites WHERE key = ?");
+    id.bind(1, std::string_view(site));
+    if (!id.step()) return 0ul;
+    const std::int64_t number = id.integer(0);
+    id = sqlite_stmt();
+    db_.prepare("DELETE FROM headlines WHERE site = ?").bind(1, number).run();
+    const auto gone = static_cast<unsigned long>(db_.changes());
+    db_.prepare("DELETE FROM runs WHERE site = ?").bind(1, number).run();
+    db_.prepare("DELETE FROM sites WHERE id = ?").bind(1, number).run();
+    forget.commit();
+    return gone;
+  });
+}
+
+result<std::vector<site_problem>> headline_store::problems() {
+  return guarded([&]() -> result<std::vector<site_problem>> {
+    std::vector<site_problem> out;
+    auto query = db_.prepare(
+        "SELECT s.key, coalesce(s.name, ''), r.time, r.outcome, r.reason, r.http_status FROM runs r "
+        "JOIN sites s ON s.id = r.site WHERE r.outcome IN (?1, ?2) ORDER BY r.time, s.id");
+    query.bind(1, std::int64_t{outcome_code(run_outcome::nothing)});
+    query.bind(2, std::int64_t{outcome_code(run_outcome::failed)});
+    while (query.step()) {
+      site_problem& p = out.emplace_back();
+      p.site = query.text(0);
+      p.name = query.text(1);
+      p.run.when = query.integer(2);
+      p.run.outcome = outcome_of(query.integer(3));
+      p.run.reason = query.text(4);
+      p.run.http_status = static_cast<int>(query.integer(5));
+    }
+    return out;
   });
 }
 

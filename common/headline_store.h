@@ -7,7 +7,8 @@
 // programs writing at once wait for each other instead of failing.
 //
 // A headline is the same headline when its site and its link are (its heading, when it has no
-// link). A store object is used by one thread.
+// link). What one headline and one site may cost is bounded (see the limits below): a hostile
+// page cannot fill the disk. A store object is used by one thread.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -27,7 +28,7 @@ struct stored_headline : headline {
   std::int64_t id = 0;
   std::string site;  // the site's key (site_key_for)
   unix_time last_seen = 0;
-  bool fresh = false;  // first seen in the latest run of its site that read a page
+  bool fresh = false;  // new: not read since it was first seen
   bool read = false;
 };
 
@@ -54,33 +55,59 @@ struct run_record {
   std::optional<std::string> logo;  // the logo's picture bytes, when the run had one
 };
 
+// What a run's headline came to in the store.
+struct kept_headline {
+  unix_time first_seen = 0;  // 0: not kept (a repeat on the page, or past a limit)
+  bool fresh = false;        // first seen in this run
+};
+
+// A site whose last run failed or found nothing.
+struct site_problem {
+  std::string site, name;
+  site_run run;  // when, outcome, reason and http_status
+};
+
 class headline_store {
  public:
-  static constexpr int schema_version = 1;
+  // 2: a headline's identity is kept once (in its link or heading column), keyed by its tag.
+  static constexpr int schema_version = 2;
+  // What one headline may cost: a longer heading or subheading is cut (at a character), a
+  // headline with a longer link left out (a link cut short leads nowhere).
+  static constexpr size_t max_heading = 2048, max_subheading = 8192, max_link = 8192;
+  // What one site may cost: the headlines a run keeps (the first on its page) and those a site
+  // keeps in all (the most recently seen).
+  static constexpr size_t max_run_headlines = 2000, max_site_headlines = 10000;
 
-  // Opens the store at path, creating it when missing. A file that is damaged or no store is
-  // kept aside (renamed, never deleted) and a new one made: notice then says so. A failure when
-  // no store can be had: a folder that cannot be written, a store made by a newer Vantrel
-  // (too_new; it is left untouched).
-  // With a later check, the whole file is not read through here (it takes a while for a
-  // large store): check() does that when the caller has time.
+  // Opens the store at path, creating it when missing and bringing an older one up to date. A
+  // file that is damaged or no store (not a database, a table or column dropped by hand, a
+  // schema version of none of ours) is kept aside (renamed, never deleted) and a new one made:
+  // notice then says so. A failure when no store can be had: a folder that cannot be written, a
+  // store made by a newer Vantrel (too_new; it is left untouched).
+  // The whole file is read through at open once a day (a large store takes a while; a damaged
+  // page shows at its first read anyway); with a later check, not at all: check() does that
+  // when the caller has time.
   enum class check_time { now, later };
   static result<std::unique_ptr<headline_store>> open(const std::string& path, std::string* notice,
                                                       check_time when = check_time::now);
   const std::string& path() const { return path_; }
   // Reads the whole file through: ok when it is sound (or another program holds it this
-  // moment). A damaged one is closed and kept aside, notice says so, and the status is damaged:
-  // the store is of no further use (the caller opens a new one).
-  status check(std::string* notice);
+  // moment), damaged when it is not.
+  status check();
+  // Closes a damaged store and keeps its file aside, for a new one to begin: the notice that
+  // says so. Every other connection to the file (a writer's) must be closed first, or what it
+  // writes goes into the kept file. The store is of no further use.
+  std::string set_aside();
 
   // Records a site's run in one transaction: its headlines (new ones get first_seen = when),
   // its run, its validators and logo. The run as stored (found, fresh counted); on failure the
-  // store is as before.
-  result<site_run> record(const run_record& record);
+  // store is as before. kept, when given, tells of each of the run's headlines (in its order)
+  // when it was first seen and whether it is new: decided inside the transaction, so two
+  // programs recording the same page at once never both call a headline new.
+  result<site_run> record(const run_record& record, std::vector<kept_headline>* kept = nullptr);
 
-  // The headlines last seen at or after since, in list order: sites in the order of their
-  // latest run, oldest first (as a queue run adds them); a site's headlines of its latest run
-  // in page order, then the older ones, the most recently seen first.
+  // The headlines last seen at or after since, in list order: sites in the order they were
+  // first kept; a site's headlines of its latest run in page order, then the older ones, the
+  // most recently seen first.
   status load(unix_time since, const std::function<void(stored_headline&&)>& each);
   // The sites in that order, for loading them one at a time.
   result<std::vector<std::string>> site_keys();
@@ -106,6 +133,10 @@ class headline_store {
 
   // Forgets headlines last seen before the time; the number forgotten.
   result<unsigned long> forget_before(unix_time time);
+  // Forgets a site: its headlines (the number forgotten), its runs, its validators and logo.
+  result<unsigned long> forget_site(const std::string& site);
+  // The sites whose last run failed or found nothing, the oldest problem first.
+  result<std::vector<site_problem>> problems();
 
  private:
   headline_store(sqlite_db db, std::string path) : db_(std::move(db)), path_(std::move(path)) {}

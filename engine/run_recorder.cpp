@@ -106,14 +106,24 @@ run_recorder::recorded run_recorder::finish(const job_outcome& outcome, unix_tim
   out.run = record_.run;
   out.run.fresh = fresh_;
   // A stopped run is no run: the site keeps what its last one found.
+  bool stored_it = false;
   if (store_ && !outcome.stopped()) {
-    auto stored = store_->record(record_);
+    auto stored = store_->record(record_, &out.headlines);
+    stored_it = stored.ok();
     if (stored)
       out.run = *stored;
     else
       out.kept = stored.error();
   } else if (out.run.outcome != run_outcome::headlines) {
     out.run.fresh = 0;
+  }
+  if (!stored_it) {
+    out.headlines.assign(record_.headlines.size(), kept_headline());
+    std::unordered_set<std::string> seen;
+    for (size_t i = 0; i < record_.headlines.size(); ++i) {
+      const headline& h = record_.headlines[i];
+      out.headlines[i].fresh = seen.insert(headline_store::identity(h.link, h.heading)).second;
+    }
   }
   record_.headlines.clear();
   return out;

@@ -42,6 +42,10 @@ class run_recorder {
   struct recorded {
     site_run run;
     status kept;
+    // Each headline handed over, in order: when it was first seen and whether it is new, as the
+    // store decided it while keeping the run. Without a store (or when it failed), every first
+    // one of its identity on the page is new and none has a first_seen.
+    std::vector<kept_headline> headlines;
   };
   recorded finish(const job_outcome& outcome, unix_time when, bool user_started);
   // The run as the store is to keep it, for keeping elsewhere (another thread's store): its

@@ -215,7 +215,8 @@ TEST_F(QueueRunner, RunsAreKeptSummedUpAndShownAtTheNextStart) {
             std::make_pair(std::string("1 site: 1 with headlines (1 new) / 1 new headline from /one"), false));
   EXPECT_EQ((*store->last_run("News/one.xml"))->user_started, false);
 
-  // The list as a new window would show it: the site run last at the end, its new story marked.
+  // The list as a new window would show it: the blocks in queue order, each headline new until
+  // read.
   null_display later_display;
   view_controller later{ui_, &fetcher_, later_display, nullptr};
   later.set_history(store.get(), lib, 30 * 86400);
@@ -224,12 +225,13 @@ TEST_F(QueueRunner, RunsAreKeptSummedUpAndShownAtTheNextStart) {
   ASSERT_TRUE(loaded.ok()) << loaded.message();
   const reading_list& rows = later.reading();
   ASSERT_EQ(rows.size(), 3u);
-  EXPECT_EQ(rows.row(0).heading, "Story of /two");
-  EXPECT_EQ(rows.row(1).heading, "Fresh story");
-  EXPECT_TRUE(rows.row(1).fresh);
-  EXPECT_EQ(rows.row(2).heading, "Story of /one");
-  EXPECT_FALSE(rows.row(2).fresh) << "seen in the run before";
-  EXPECT_TRUE(rows.row(2).read) << "read in the first window";
+  EXPECT_EQ(rows.row(0).heading, "Fresh story");
+  EXPECT_TRUE(rows.row(0).fresh);
+  EXPECT_EQ(rows.row(1).heading, "Story of /one");
+  EXPECT_FALSE(rows.row(1).fresh) << "read in the first window";
+  EXPECT_TRUE(rows.row(1).read);
+  EXPECT_EQ(rows.row(2).heading, "Story of /two");
+  EXPECT_TRUE(rows.row(2).fresh) << "not read yet, though the site ran since";
   EXPECT_EQ(rows.unread(), 2u);
 
   // Headlines not seen for longer than they are kept are not shown.

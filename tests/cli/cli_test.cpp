@@ -417,13 +417,28 @@ TEST(CliStore, HistoryAskedForAndNotKeptIsAFailure) {
   EXPECT_EQ(single.code, 1);
   EXPECT_EQ(single.out, "");
 
-  // A store whose runs table was dropped by hand: the run cannot be kept.
+  // A store whose runs table was dropped by hand is kept aside once, and a new one keeps runs.
   const std::string store = dir.file("store.db");
   ASSERT_EQ(run_cli({"--queue", "--root", dir.file("lib"), "--store", store}).code, 0);
   {
     sqlite_db db;
     ASSERT_TRUE(db.open(store, false).ok());
     ASSERT_TRUE(db.exec("DROP TABLE runs").ok());
+  }
+  result repaired = run_cli({"--queue", "--new", "--root", dir.file("lib"), "--store", store});
+  EXPECT_EQ(repaired.code, 0) << repaired.err;
+  EXPECT_NE(repaired.err.find("has no table runs"), std::string::npos) << repaired.err;
+  EXPECT_NE(repaired.out.find("First"), std::string::npos);
+  result again = run_cli({"--queue", "--new", "--root", dir.file("lib"), "--store", store});
+  EXPECT_EQ(again.code, 0);
+  EXPECT_EQ(again.err, "") << "said once";
+  EXPECT_EQ(again.out.find("First"), std::string::npos) << "nothing new";
+
+  // A store that refuses every run (as a full disk does): the run cannot be kept.
+  {
+    sqlite_db db;
+    ASSERT_TRUE(db.open(store, false).ok());
+    ASSERT_TRUE(db.exec("CREATE TRIGGER refuse BEFORE UPDATE ON runs BEGIN SELECT RAISE(ABORT, 'disk full'); END").ok());
   }
   result unkept = run_cli({"--queue", "--new", "--root", dir.file("lib"), "--store", store});
   EXPECT_EQ(unkept.code, 1);

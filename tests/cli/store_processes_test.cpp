@@ -23,9 +23,10 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The console program with args, its output thrown away (its messages into errors, when
-// given); its process id.
-pid_t start_program(const std::vector<std::string>& args, const std::string& errors = "/dev/null") {
+// The console program with args, its output thrown away (or into output) and its messages into
+// errors, when given; its process id.
+pid_t start_program(const std::vector<std::string>& args, const std::string& errors = "/dev/null",
+                    const std::string& output = "/dev/null") {
   std::vector<std::string> words{VANTREL_CLI_PROGRAM};
   words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -33,7 +34,7 @@ pid_t start_program(const std::vector<std::string>& args, const std::string& err
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   pid_t pid = -1;
   const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
@@ -104,6 +105,23 @@ TEST(StoreProcesses, TwoProgramsWritingAtOnceWaitForEachOther) {
   EXPECT_EQ(count(db, "SELECT count(*) FROM headlines"), 30 * 5);
 }
 
+// Three --new runs over one queue at once: each new headline is printed by one of them only.
+TEST(StoreProcesses, RunsAtOnceCallEachHeadlineNewOnce) {
+  site_library lib(30);
+  std::vector<std::string> args = lib.args();
+  args.push_back("--new");
+  std::vector<pid_t> runs;
+  for (int i = 0; i < 3; ++i)
+    runs.push_back(start_program(args, lib.dir.file("err" + std::to_string(i)), lib.dir.file("out" + std::to_string(i))));
+  size_t printed = 0;
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(wait_for(runs[static_cast<size_t>(i)]), 0) << testing::read_file(lib.dir.file("err" + std::to_string(i)));
+    const std::string out = testing::read_file(lib.dir.file("out" + std::to_string(i)));
+    for (size_t at = out.find("\nNews "); at != std::string::npos; at = out.find("\nNews ", at + 1)) ++printed;
+  }
+  EXPECT_EQ(printed, 30u * 5);
+}
+
 TEST(StoreProcesses, AKilledRunLeavesEveryCompletedRun) {
   site_library lib(0);
   std::string queue = "<VANTREL_SITE_QUEUE>";
@@ -153,7 +171,8 @@ TEST(StoreProcesses, AKillDuringAWriteLosesOnlyThatRun) {
     EXPECT_EQ(integrity(db), "ok") << delay_ms;
     const std::int64_t big =
         count(db, "SELECT count(*) FROM headlines h JOIN sites s ON s.id = h.site WHERE s.key = 'big.xml'");
-    EXPECT_TRUE(big == 0 || big == 20000) << big << " after " << delay_ms << " ms";
+    EXPECT_TRUE(big == 0 || big == static_cast<std::int64_t>(headline_store::max_run_headlines))
+        << big << " after " << delay_ms << " ms";
   }
 }
 
