@@ -6,7 +6,7 @@ namespace vantrel::cmd {
 
 namespace {
 
-constexpr std::array<command_text, 17> table = {{
+constexpr std::array<command_text, 18> table = {{
     {open, "&Open...", "Load a local HTML or XML source document and process it", "Open", ""},
     {open_url, "Open &URL...", "Opens a document at URL and parses it", "Open URL", ""},
     {load_parsedef, "Load &ParseDef...", "Load parsing rules from a XML file", "Load parser", ""},
@@ -34,8 +34,9 @@ constexpr std::array<command_text, 17> table = {{
     {mark_all_read, "Mark All &Read\tCtrl+M", "Marks every headline read", "Mark all read",
      "To mark every headline read, so only the ones that come next stand out, click this button."},
     {find, "&Filter Headlines\tCtrl+F", "Narrows the list to the headlines that hold a text", "Filter", ""},
-    {failures, "Last Run's &Problems...", "Lists the sites of the last queue run that failed or found nothing",
-     "Problems", ""},
+    {failures, "Last Run's &Problems...", "Lists the sites whose last run failed or found nothing", "Problems", ""},
+    {remove_headlines, "&Remove Headlines...",
+     "Removes the selected headline's site from the list and its headlines from the store", "Remove headlines", ""},
 }};
 
 }  // namespace

@@ -28,6 +28,7 @@ enum : int {
   mark_all_read = toolkit_id(32790),
   find = toolkit_id(32791),
   failures = toolkit_id(32792),
+  remove_headlines = toolkit_id(32793),
 };
 
 struct command_text {

@@ -41,7 +41,7 @@ CHeadlineList::CHeadlineList(wxWindow* parent, const reading_list& rows, const p
     : wxVListBox(parent, control_id, wxDefaultPosition, wxDefaultSize, wxBORDER_NONE | wxWANTS_CHARS),
       rows_(rows),
       prefs_(settings),
-      opener_([](const std::string& link) { shell_open(link); }) {
+      opener_([](const std::string& link) { return shell_open(link); }) {
   SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_WINDOW));
   read_style();
   Bind(wxEVT_SIZE, &CHeadlineList::on_size, this);
@@ -103,7 +103,10 @@ void CHeadlineList::open_selected_link() {
   if (selected == wxNOT_FOUND || static_cast<size_t>(selected) >= rows_.size()) return;
   const std::string link = rows_.row(static_cast<size_t>(selected)).link;
   if (link.empty()) return;
-  opener_(link);
+  if (!opener_(link)) {
+    if (failed_) failed_(link);
+    return;
+  }
   if (opened_) opened_(static_cast<size_t>(selected));
   RefreshRow(static_cast<size_t>(selected));
 }

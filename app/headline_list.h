@@ -30,10 +30,12 @@ class CHeadlineList : public wxVListBox {
   void clear_rows();
   // Opens the selected row's link; nothing when no row is selected.
   void open_selected_link();
-  // Who opens links (the browser by default; tests listen instead).
-  void set_link_opener(std::function<void(const std::string&)> opener) { opener_ = std::move(opener); }
-  // Who hears that a row's link was opened (the view marks it read).
+  // Who opens links (the browser by default; tests listen instead): false when it could not.
+  void set_link_opener(std::function<bool(const std::string&)> opener) { opener_ = std::move(opener); }
+  // Who hears that a row's link was opened (the view marks it read), or that it could not be
+  // (the row stays unread; the view says so).
   void set_opened_listener(std::function<void(size_t row)> opened) { opened_ = std::move(opened); }
+  void set_failed_listener(std::function<void(const std::string& link)> failed) { failed_ = std::move(failed); }
 
   // Draws row n into dc at rect as the list does.
   void draw_row(wxDC& dc, const wxRect& rect, size_t n, bool selected) const;
@@ -65,8 +67,9 @@ class CHeadlineList : public wxVListBox {
   mutable std::vector<int> heights_;       // 0: not measured yet
   std::vector<std::uint64_t> shown_tags_;  // what each row showed at the last rebuild
   int measured_width_ = -1;
-  std::function<void(const std::string&)> opener_;
+  std::function<bool(const std::string&)> opener_;
   std::function<void(size_t)> opened_;
+  std::function<void(const std::string&)> failed_;
 };
 
 }  // namespace vantrel

@@ -63,6 +63,13 @@ CInstallDlg::CInstallDlg(wxWindow* parent, const std::string& path, const std::s
   outer->Add(boxes, 0, wxALL, 12);
   outer->Add(buttons, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 10);
   SetSizerAndFit(outer);
+  // Enter installs, wherever the focus was put when the dialog came up (a second start hands
+  // the file over to a window that may not have had it).
+  if (auto* ok = FindWindow(wxID_OK)) {
+    SetAffirmativeId(wxID_OK);
+    static_cast<wxButton*>(ok)->SetDefault();
+    ok->SetFocus();
+  }
 }
 
 void CInstallDlg::set_install(bool on) {

@@ -187,6 +187,8 @@ int installer::install_parsedef(const std::string& path, bool add_to_queue) {
     }
   }
 
+  // The site is its library file from now on: opening it "after install" runs this one.
+  installed_ = (same_file ? existing : destination).string();
   if (add_to_queue) {
     auto rel = relative_to_root(root_, destination.string());
     if (!rel || !is_inside_library(*rel)) {

@@ -48,6 +48,8 @@ class installer {
   result<install_offer> offer_for(const std::string& path);
   // 0, or -1 on any failure or refusal (the user was told, except for a refusal).
   int install_parsedef(const std::string& path, bool add_to_queue);
+  // The library file the last install put in place (or found already there); "" before one.
+  const std::string& installed() const { return installed_; }
   // Removes the queue entry of a library file and saves the queue: 0, or -1 when it had none.
   int unqueue_parsedef(const std::string& path);
 
@@ -56,6 +58,7 @@ class installer {
   site_queue& queue_;
   std::function<bool()> save_queue_;
   install_ui& ui_;
+  std::string installed_;
 };
 
 }  // namespace vantrel

@@ -95,6 +95,7 @@ void CMainFrame::make_menu() {
   site->AppendSeparator();
   add(site, cmd::queue);
   add(site, cmd::failures);
+  add(site, cmd::remove_headlines);
   bar->Append(site, "&Site");
   auto* help = new wxMenu;
   add(help, cmd::help_contents);

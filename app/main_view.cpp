@@ -109,6 +109,9 @@ CMainView::CMainView(CMainFrame* frame, const prefs& settings)
     controller().mark_read(row);
     show_unread();
   });
+  list_->set_failed_listener([this](const std::string& link) {
+    controller().show_message("No web browser could be started for " + link + "; the headline stays unread.");
+  });
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   sizer->Add(filter_, 0, wxEXPAND | wxALL, 2);
   sizer->Add(list_, 1, wxEXPAND);
@@ -160,6 +163,9 @@ bool CMainView::on_command(int id) {
     case cmd::failures:
       show_problems();
       return true;
+    case cmd::remove_headlines:
+      remove_headlines();
+      return true;
     case cmd::clear:
       controller().clear();
       return true;
@@ -207,7 +213,11 @@ bool CMainView::on_update_ui(int id, wxUpdateUIEvent& event) {
       event.Enable(true);
       return true;
     case cmd::failures:
-      event.Enable(!controller().last_tally().problems().empty());
+      // Each site's latest problem is in the store, also when the last run had none.
+      event.Enable(true);
+      return true;
+    case cmd::remove_headlines:
+      event.Enable(controller().idle() && list_->GetSelection() != wxNOT_FOUND);
       return true;
     case cmd::clear:
       event.Enable(controller().can_clear());
@@ -228,28 +238,31 @@ bool CMainView::on_update_ui(int id, wxUpdateUIEvent& event) {
 }
 
 void CMainView::open_parsedef(const std::string& path) {
-  if (!offer_install(path)) return;
-  if (session_->yield_to_user([this, path] { controller().open_parsedef(path); })) return;
-  if (!controller().open_parsedef(path)) trace("open_parsedef: %s not opened, a job runs", path.c_str());
+  const auto chosen = offer_install(path);
+  if (!chosen) return;
+  if (session_->yield_to_user([this, open = *chosen] { controller().open_parsedef(open); })) return;
+  if (!controller().open_parsedef(*chosen)) trace("open_parsedef: %s not opened, a job runs", chosen->c_str());
 }
 
-bool CMainView::offer_install(const std::string& path) {
+std::optional<std::string> CMainView::offer_install(const std::string& path) {
   installer install(
       prefs_.get_parsedef_root(), queue(), [this] { return save_queue(); }, *this);
-  if (!install.offers_install(path)) return true;
+  if (!install.offers_install(path)) return path;
   const auto offer = install.offer_for(path);
-  if (!offer) return false;
+  if (!offer) return std::nullopt;
   bool install_it = false, add = false, open_after = false;
   {
     CInstallDlg dialog(this, path, offer->name, offer->category, offer->version, [this] { frame_->show_help(49); });
-    if (dialog.ShowModal() == wxID_CANCEL) return false;
+    if (dialog.ShowModal() == wxID_CANCEL) return std::nullopt;
     install_it = dialog.install();
     add = dialog.add_to_queue();
     open_after = dialog.open_after();
   }
-  if (install_it) install.install_parsedef(path, add);
+  const bool installed = install_it && install.install_parsedef(path, add) == 0;
   runner().show_state();
-  return open_after;
+  if (!open_after) return std::nullopt;
+  // The installed copy, not the downloaded one: the store keys a site by its library file.
+  return installed ? install.installed() : path;
 }
 
 void CMainView::message(const std::string& text) { wxMessageBox(to_wx(text), "Vantrel", wxOK | wxICON_WARNING, this); }
@@ -300,7 +313,7 @@ void CMainView::cmd_open() {
   if (!runner().automatic()) controller().clear();
   std::optional<std::string> parsedef = choose_parsedef();
   // A package from elsewhere is offered for installation first; it is used when opened.
-  if (parsedef && !offer_install(*parsedef)) parsedef.reset();
+  if (parsedef) parsedef = offer_install(*parsedef);
   open_source(source, parsedef);
 }
 
@@ -400,8 +413,23 @@ void CMainView::apply_filter() {
 }
 
 void CMainView::show_problems() {
-  if (auto text = session_->problems_text())
-    wxMessageBox(to_wx(*text), "Last Run's Problems", wxOK | wxICON_INFORMATION, this);
+  const auto text = session_->problems_text();
+  wxMessageBox(to_wx(text.value_or("No site's last run failed or found nothing.")), "Last Run's Problems",
+               wxOK | wxICON_INFORMATION, this);
+}
+
+void CMainView::remove_headlines() {
+  const int selected = list_->GetSelection();
+  if (selected == wxNOT_FOUND) return;
+  const reading_list& rows = controller().reading();
+  const std::string name = rows.site(rows.row(static_cast<size_t>(selected)).site).name;
+  if (wxMessageBox(to_wx("Remove the headlines of " + name + " from the list and the headline store?"),
+                   "Remove Headlines", wxYES_NO | wxICON_QUESTION, this) != wxYES)
+    return;
+  if (controller().remove_site_headlines(static_cast<size_t>(selected))) {
+    list_->rebuild();
+    show_unread();
+  }
 }
 void CMainView::clear_source() { source_->clear_source(); }
 void CMainView::set_source_frozen(bool frozen) { source_->set_source_frozen(frozen); }

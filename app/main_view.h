@@ -73,6 +73,8 @@ class CMainView : public wxPanel, public view_display, private queue_window, pri
   void set_notifier(std::function<void(const std::string&)> notify) { notify_ = std::move(notify); }
   // The sites of the last queue run that failed or found nothing, with why, in a message box.
   void show_problems();
+  // Site > Remove Headlines: the selected headline's site, after asking.
+  void remove_headlines();
 
   // view_display
   void set_status_text(const std::string& text) override;
@@ -103,8 +105,8 @@ class CMainView : public wxPanel, public view_display, private queue_window, pri
   void message(const std::string& text) override;
   bool confirm_overwrite(const std::string& text) override;
   // A package from outside the library: the "Install ParseDef" dialog and what it asks for.
-  // Whether the file is then to be opened.
-  bool offer_install(const std::string& path);
+  // The file to open then (the installed copy, when it was installed); none when none is.
+  std::optional<std::string> offer_install(const std::string& path);
   // A ParseDef chosen in the Load ParseDef dialog, or nullopt when cancelled.
   std::optional<std::string> choose_parsedef();
 

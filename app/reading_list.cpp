@@ -54,6 +54,39 @@ void reading_list::append_rows(std::vector<reading_row> rows) {
 }
 
 void reading_list::replace_site(std::uint32_t site, std::vector<reading_row> rows) {
+  // Where the block goes: where it was, else before the first block of a later queue place.
+  size_t at = rows_.size();
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    if (rows_[i].site == site || comes_before(site, rows_[i].site)) {
+      at = i;
+      break;
+    }
+  }
+  remove_rows(site);
+  if (at > rows_.size()) at = rows_.size();
+  rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(at), std::make_move_iterator(rows.begin()),
+               std::make_move_iterator(rows.end()));
+  std::vector<std::string> folded;
+  std::vector<std::uint64_t> serials;
+  folded.reserve(rows.size());
+  for (size_t i = at; i < at + rows.size(); ++i) {
+    folded.push_back(folded_texts(rows_[i]));
+    serials.push_back(next_serial_++);
+  }
+  folded_.insert(folded_.begin() + static_cast<std::ptrdiff_t>(at), std::make_move_iterator(folded.begin()),
+                 std::make_move_iterator(folded.end()));
+  serial_.insert(serial_.begin() + static_cast<std::ptrdiff_t>(at), serials.begin(), serials.end());
+  count_unread();
+  if (filtered_) refilter();
+}
+
+void reading_list::remove_site(std::uint32_t site) {
+  remove_rows(site);
+  count_unread();
+  if (filtered_) refilter();
+}
+
+void reading_list::remove_rows(std::uint32_t site) {
   size_t kept = 0;
   for (size_t i = 0; i < rows_.size(); ++i) {
     if (rows_[i].site == site) continue;
@@ -67,9 +100,11 @@ void reading_list::replace_site(std::uint32_t site, std::vector<reading_row> row
   rows_.resize(kept);
   folded_.resize(kept);
   serial_.resize(kept);
-  count_unread();
-  append_rows(std::move(rows));
-  if (filtered_) refilter();
+}
+
+bool reading_list::comes_before(std::uint32_t site, std::uint32_t other) const {
+  // Sites without a queue place (opened on their own) come after those with one.
+  return site != other && sites_[site].place < sites_[other].place;
 }
 
 void reading_list::clear() {
@@ -128,12 +163,16 @@ std::int64_t reading_list::mark_read(size_t shown) {
   reading_row& row = rows_[index_of(shown)];
   if (row.read) return -1;
   row.read = true;
+  row.fresh = false;  // new until read
   --unread_;
   return row.id;
 }
 
 void reading_list::mark_all_read() {
-  for (reading_row& row : rows_) row.read = true;
+  for (reading_row& row : rows_) {
+    row.read = true;
+    row.fresh = false;
+  }
   unread_ = 0;
 }
 

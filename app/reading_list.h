@@ -16,12 +16,13 @@ namespace vantrel {
 struct reading_site {
   std::string key, name;
   std::shared_ptr<picture> logo;  // drawn in each of the site's rows; may be null
+  size_t place = static_cast<size_t>(-1);  // in the site queue; none for a site opened on its own
 };
 
 struct reading_row : headline {
   std::int64_t id = 0;  // in the headline store; 0 when not kept there
   std::uint32_t site = 0;
-  bool fresh = false;  // first seen in its site's latest run
+  bool fresh = false;  // new: not read since it was first seen
   bool read = false;
 };
 
@@ -34,9 +35,12 @@ class reading_list {
 
   // Rows at the end, in order (the store's headlines at start).
   void append(std::vector<reading_row> rows);
-  // A site's rows after its run: the old ones go, the new ones come at the end, as the
-  // store orders sites by their latest run.
+  // A site's rows after its run: they take the place of its old ones, so a block keeps its
+  // place however often its site runs. A site without rows yet goes before the first site of
+  // a later queue place (at the end when there is none).
   void replace_site(std::uint32_t site, std::vector<reading_row> rows);
+  // Takes a site's rows out of the list.
+  void remove_site(std::uint32_t site);
   void clear();
 
   // The rows shown.
@@ -59,6 +63,8 @@ class reading_list {
  private:
   size_t index_of(size_t shown) const { return filtered_ ? shown_[shown] : shown; }
   void append_rows(std::vector<reading_row> rows);
+  void remove_rows(std::uint32_t site);
+  bool comes_before(std::uint32_t site, std::uint32_t other) const;
   // Which sites' names hold the filter, by site index.
   std::vector<char> site_matches() const;
   bool matches(size_t index, const std::vector<char>& site_matches) const;

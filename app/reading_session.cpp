@@ -1,5 +1,6 @@
 #include "app/reading_session.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "common/queue_policy.h"
@@ -15,6 +16,12 @@ reading_session::reading_session(ui_dispatcher& ui, page_fetcher* fetcher, view_
           controller_, queue_, [this] { return prefs_.get_parsedef_root(); }, window),
       clock_([] { return static_cast<unix_time>(std::time(nullptr)); }) {
   controller_.set_end_listener(&runner_);
+  controller_.set_site_places([this](const std::string& key) -> std::optional<size_t> {
+    const std::string root = prefs_.get_parsedef_root();
+    for (size_t i = 0; i < queue_.count(); ++i)
+      if (queued_site_key(root, queue_[i]) == key) return i;
+    return std::nullopt;
+  });
 }
 
 void reading_session::set_clock(std::function<unix_time()> clock) {
@@ -124,11 +131,16 @@ std::optional<std::string> reading_session::news_for(const run_tally& tally, boo
   return tally.news_text();
 }
 
-std::optional<std::string> reading_session::problems_text() const {
+std::optional<std::string> reading_session::problems_text() {
+  // The last run's problems, then each other site's latest one: a refresh since the queue run
+  // that found them does not lose them.
   const run_tally& last = controller_.last_tally();
-  if (last.problems().empty()) return std::nullopt;
-  std::string text = last.summary() + "\n";
-  for (const std::string& line : last.problems()) text += "\n" + line;
+  std::vector<std::string> lines = last.problems();
+  for (std::string& line : controller_.problems())
+    if (std::find(lines.begin(), lines.end(), line) == lines.end()) lines.push_back(std::move(line));
+  if (lines.empty()) return std::nullopt;
+  std::string text = last.empty() ? std::string() : last.summary() + "\n";
+  for (const std::string& line : lines) text += "\n" + line;
   return text;
 }
 

@@ -72,9 +72,9 @@ class reading_session {
   // What the desktop is told when a queue run ends: the new headlines of a run the user did
   // not start, when the settings ask for it; none otherwise.
   std::optional<std::string> news_for(const run_tally& tally, bool user_started) const;
-  // The last queue run's summary and its sites that failed or found nothing, a line each;
-  // none when there were none.
-  std::optional<std::string> problems_text() const;
+  // The last queue run's summary and each site whose latest run failed or found nothing, a
+  // line each; none when there is none.
+  std::optional<std::string> problems_text();
 
  private:
   void check_history();

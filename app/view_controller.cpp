@@ -1,5 +1,6 @@
 #include "app/view_controller.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "common/paths.h"
@@ -52,6 +53,14 @@ status view_controller::load_history(size_t first_rows) {
   if (history_ == nullptr) return {};
   auto keys = history_->site_keys();
   if (!keys) return keys.error();
+  // In queue order, as the blocks stay; sites not queued after them, oldest first.
+  if (places_) {
+    std::vector<std::pair<size_t, std::string>> placed;
+    for (std::string& key : *keys) placed.emplace_back(places_(key).value_or(static_cast<size_t>(-1)), std::move(key));
+    std::stable_sort(placed.begin(), placed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    keys->clear();
+    for (auto& [place, key] : placed) keys->push_back(std::move(key));
+  }
   pending_sites_.assign(keys->begin(), keys->end());
   status loaded;
   while (!pending_sites_.empty() && reading_.total() < first_rows) {
@@ -76,15 +85,55 @@ bool view_controller::load_more_history(std::chrono::milliseconds budget) {
 status view_controller::load_next_site() {
   const std::string key = std::move(pending_sites_.front());
   pending_sites_.pop_front();
-  const std::uint32_t site = reading_.site_index(key, history_->site_name(key).value_or(std::nullopt).value_or(""));
+  const std::uint32_t site = site_of(key, history_->site_name(key).value_or(std::nullopt).value_or(""));
   if (decode_logo_ && !reading_.site(site).logo) {
     if (auto bytes = history_->logo(key).value_or(std::nullopt)) reading_.site(site).logo = decode_logo_(*bytes);
   }
   std::vector<reading_row> rows;
   const status loaded = history_->load_site(key, clock_() - keep_seconds_,
                                             [&](stored_headline&& h) { rows.push_back(row_of(std::move(h), site)); });
-  reading_.append(std::move(rows));
+  reading_.replace_site(site, std::move(rows));
   return loaded;
+}
+
+std::uint32_t view_controller::site_of(const std::string& key, const std::string& name) {
+  const std::uint32_t site = reading_.site_index(key, name);
+  if (places_) reading_.site(site).place = places_(key).value_or(static_cast<size_t>(-1));
+  return site;
+}
+
+std::optional<std::string> view_controller::remove_site_headlines(size_t shown) {
+  if (shown >= reading_.size() || !idle()) return std::nullopt;
+  const std::uint32_t site = reading_.row(shown).site;
+  const reading_site& which = reading_.site(site);
+  if (history_ != nullptr) {
+    auto forgotten = history_->forget_site(which.key);
+    if (!forgotten) {
+      set_status_text("The headline store could not forget " + which.name + ": " + forgotten.message());
+      return std::nullopt;
+    }
+  }
+  std::string name = which.name;
+  runs_.erase(which.key);
+  reading_.remove_site(site);
+  display_.rebuild_list();
+  return name;
+}
+
+std::vector<std::string> view_controller::problems() {
+  // Sites the queue could not start are in no store: this session remembers them.
+  std::vector<std::string> lines;
+  for (const auto& [name, line] : skipped_) lines.push_back(line);
+  if (history_ != nullptr) {
+    if (auto stored = history_->problems()) {
+      for (const site_problem& p : *stored)
+        lines.push_back((p.name.empty() ? p.site : p.name) + ": " + run_text(p.run));
+      return lines;
+    }
+  }
+  for (const auto& [key, run] : runs_)
+    if (run.outcome == run_outcome::failed || run.outcome == run_outcome::nothing) lines.push_back(key + ": " + run_text(run));
+  return lines;
 }
 
 void view_controller::mark_read(size_t shown) {
@@ -185,7 +234,7 @@ void view_controller::write_run(started_job& job, const job_outcome& outcome) {
 
 void view_controller::show_written(const std::string& key, const std::string& name, std::shared_ptr<picture> logo,
                                    bool counted, history_writer::written&& written) {
-  const std::uint32_t site = reading_.site_index(key, name);
+  const std::uint32_t site = site_of(key, name);
   if (logo) reading_.site(site).logo = std::move(logo);
   if (!written.kept.ok()) {
     const std::string& why = written.kept.message();
@@ -206,6 +255,7 @@ void view_controller::site_done(const std::string& key, const std::string& name,
   // Its rows are in the list now: the store's older ones must not follow them in.
   std::erase(pending_sites_, key);
   runs_[key] = run;
+  skipped_.erase(name);
   if (counted) tally_.add(name, run);
   display_.rebuild_list();
   display_.site_ran(name, run);
@@ -214,7 +264,7 @@ void view_controller::site_done(const std::string& key, const std::string& name,
 void view_controller::show_run(const started_job& job, const site_run& run) {
   const run_recorder& recorder = *job.recorder;
   const std::string& name = recorder.site_name().empty() ? recorder.site() : recorder.site_name();
-  const std::uint32_t site = reading_.site_index(recorder.site(), recorder.site_name());
+  const std::uint32_t site = site_of(recorder.site(), recorder.site_name());
   // Every item carries the site's logo: the first one's becomes the rows'.
   if (!results_.empty() && results_[0].logo)
     reading_.site(site).logo = std::shared_ptr<picture>(std::move(results_[0].logo));
@@ -311,6 +361,7 @@ void view_controller::site_skipped(const std::string& name, const std::string& w
   run.reason = why;
   run.user_started = queue_user_started_;
   tally_.add(name, run);
+  skipped_[name] = name + ": " + run_text(run);
 }
 
 void view_controller::queue_run_started(bool user_started) {

@@ -58,6 +58,11 @@ class view_controller : private status_listener, private results_listener, priva
   void set_logo_decoder(std::function<std::shared_ptr<picture>(const std::string& bytes)> decode) {
     decode_logo_ = std::move(decode);
   }
+  // The place of a site (by key) in the queue, which the list's blocks keep; none for a site
+  // that is not queued.
+  void set_site_places(std::function<std::optional<size_t>(const std::string& key)> places) {
+    places_ = std::move(places);
+  }
   // The clock runs are stamped with (seconds since the epoch); tests set their own.
   void set_clock(std::function<unix_time()> clock) { clock_ = std::move(clock); }
   // Begins filling the reading list from the store with the headlines of the last runs: the
@@ -70,6 +75,13 @@ class view_controller : private status_listener, private results_listener, priva
   // Marks a shown row read, in the list and the store.
   void mark_read(size_t shown);
   void mark_all_read();
+  // Takes the block of the shown row's site out of the list and its headlines and runs out of
+  // the store (a site that is gone from the library, or one the user no longer reads). The
+  // site's name, or none when there was no such row or a job runs.
+  std::optional<std::string> remove_site_headlines(size_t shown);
+  // Each site's latest problem (its last run failed or found nothing), oldest first, a line
+  // each: "Name: why". From the store, else from this session's runs.
+  std::vector<std::string> problems();
   // How a site last ran: from the store, else from this session; none when it never ran.
   std::optional<site_run> last_run(const std::string& site_key);
   // A message for the message pane, shown until the next job starts (as a job's failure is).
@@ -165,6 +177,8 @@ class view_controller : private status_listener, private results_listener, priva
   // Loads the next waiting site of the store at the end of the list, with the rows that could be read.
   status load_next_site();
   void finish_queue_run();
+  // The reading list's site of a key, with its queue place as it is now.
+  std::uint32_t site_of(const std::string& key, const std::string& name);
 
   ui_dispatcher& ui_;
   view_display& display_;
@@ -185,10 +199,12 @@ class view_controller : private status_listener, private results_listener, priva
   std::int64_t keep_seconds_ = 30 * 86400;
   std::function<unix_time()> clock_;
   std::function<std::shared_ptr<picture>(const std::string&)> decode_logo_;
+  std::function<std::optional<size_t>(const std::string&)> places_;
   std::deque<started_job> started_;
   std::vector<char> fresh_;                // whether each of results_' items is new
   std::deque<std::string> pending_sites_;  // stored sites not yet in the reading list
   std::map<std::string, site_run> runs_;   // this session's, for sites the store does not know
+  std::map<std::string, std::string> skipped_;  // by queue name: why the queue could not start it
   run_tally tally_, last_tally_;
   bool queue_user_started_ = true;
   bool summary_due_ = false;  // the queue run ended; its last worker has not yet

@@ -43,8 +43,10 @@ class Installer : public ::testing::Test {
 };
 
 TEST_F(Installer, AsksBeforeReplacingANewerOrEqualVersion) {
+  EXPECT_EQ(installer_.installed(), "");
   ASSERT_EQ(installer_.install_parsedef(package("gazette.nov", 5), false), 0);
   const std::string installed = dir_.file("lib/News/gazette.nov");
+  EXPECT_EQ(installer_.installed(), installed) << "what \"Open\" then runs: the site is its library file";
   const std::string five = testing::read_file(installed);
   EXPECT_TRUE(ui_.questions.empty());
 

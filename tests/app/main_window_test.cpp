@@ -122,7 +122,10 @@ TEST_F(MainWindow, FetchesASiteShowsItsRowsAndOpensLinks) {
 
   // Enter and double-click open the selected row's link.
   std::vector<std::string> opened;
-  list.set_link_opener([&](const std::string& link) { opened.push_back(link); });
+  list.set_link_opener([&](const std::string& link) {
+    opened.push_back(link);
+    return true;
+  });
   wxKeyEvent enter(wxEVT_KEY_DOWN);
   enter.m_keyCode = WXK_RETURN;
   list.GetEventHandler()->ProcessEvent(enter);
@@ -254,9 +257,14 @@ TEST_F(MainWindow, HeadlinesPersistShowWhatIsNewAndWhatFailed) {
   for (size_t i = 0; i < rows.size(); ++i) EXPECT_TRUE(rows.row(i).fresh) << i;
   EXPECT_EQ(bar->GetStatusText(CMainFrame::pane_unread), " 4 unread");
 
-  // Opening a headline reads it; the filter narrows the list as the user types.
-  view->list().set_link_opener([](const std::string&) {});
+  // A headline no browser could open stays unread, and the user is told; opening one reads it.
+  view->list().set_link_opener([](const std::string&) { return false; });
   view->list().SetSelection(0);
+  view->list().open_selected_link();
+  EXPECT_EQ(bar->GetStatusText(CMainFrame::pane_unread), " 4 unread");
+  EXPECT_NE(view->controller().status_text().find("No web browser could be started for "), std::string::npos)
+      << view->controller().status_text();
+  view->list().set_link_opener([](const std::string&) { return true; });
   view->list().open_selected_link();
   EXPECT_EQ(bar->GetStatusText(CMainFrame::pane_unread), " 3 unread");
   view->filter_box().SetFocus();

@@ -226,16 +226,39 @@ TEST_F(ReadingSession, TheDesktopHearsOfNewsAndTheUserOfProblems) {
   EXPECT_FALSE(session_.news_for(tally, false)) << "not when the settings say no";
   EXPECT_FALSE(session_.news_for(run_tally(), false));
 
+  session_.open_history();
   EXPECT_FALSE(session_.problems_text()) << "no queue run yet";
   auto missing = std::make_unique<queue_site>();
   missing->fname = "News/gone.xml";
   missing->name = "Gone";
   session_.queue().add(std::move(missing));
+  server_.route("/missing", [](testing::http_connection& c, const testing::http_request&) {
+    c.send(testing::http_server::reply(404, "<div class=s><a href='/x'>Not here</a></div>"));
+  });
+  add_site("Broken", "/missing", 60);
+  add_site("Good", "/page", 60);
   ASSERT_TRUE(session_.runner().start_command());
-  run_ui_until([&] { return !session_.runner().running(); });
-  const auto problems = session_.problems_text();
+  run_ui_until([&] { return !session_.controller().last_tally().empty(); });
+  auto problems = session_.problems_text();
   ASSERT_TRUE(problems);
-  EXPECT_EQ(problems->rfind("1 site: 1 failed\n\nGone: not in the library (", 0), 0u) << *problems;
+  EXPECT_EQ(problems->rfind("3 sites: 1 with headlines (1 new), 2 failed\n\nGone: not in the library (", 0), 0u)
+      << *problems;
+  EXPECT_NE(problems->find("\nBroken: " + server_.url("/missing") + ": HTTP 404 Not Found"), std::string::npos) << *problems;
+
+  // A refresh of the good site alone: the others' problems are still there.
+  ASSERT_TRUE(session_.runner().start_automatic({2}));
+  run_ui_until([&] { return session_.controller().last_tally().summary().rfind("1 site", 0) == 0; });
+  problems = session_.problems_text();
+  ASSERT_TRUE(problems);
+  EXPECT_EQ(problems->rfind("1 site: 1 with headlines (0 new)\n", 0), 0u) << *problems;
+  EXPECT_NE(problems->find("\nGone: not in the library ("), std::string::npos) << *problems;
+  EXPECT_NE(problems->find("\nBroken: " + server_.url("/missing") + ": HTTP 404 Not Found"), std::string::npos) << *problems;
+
+  // The broken site's block can go, from the list and the store.
+  ASSERT_EQ(session_.controller().reading().size(), 1u);
+  EXPECT_EQ(session_.controller().remove_site_headlines(0).value_or(""), "Good");
+  EXPECT_EQ(session_.controller().reading().size(), 0u);
+  EXPECT_EQ(session_.history()->site_keys().value_or({}), std::vector<std::string>{"News/Broken.xml"});
 }
 
 }  // namespace
