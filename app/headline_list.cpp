@@ -4,7 +4,9 @@
 #include <wx/settings.h>
 
 #include <algorithm>
+#include <ctime>
 
+#include "app/seen_date.h"
 #include "app/wx_support.h"
 #include "ui/shell.h"
 
@@ -57,7 +59,11 @@ void CHeadlineList::read_style() {
   }
   style_.wrap = prefs_.get_wrap() != 0;
   style_.logo_middle = prefs_.get_logo_align() == 1;
+  int height = 0;
+  GetTextExtent(widest_seen_date, &style_.date_width, &height, nullptr, nullptr, &font_of(0, font_subheading));
 }
+
+int CHeadlineList::date_width_of(const reading_row& row) const { return row.first_seen != 0 ? style_.date_width : 0; }
 
 const wxFont& CHeadlineList::font_of(int encoding, int kind) const {
   if (encoding < 0 || encoding > 2) encoding = 0;
@@ -175,7 +181,7 @@ wxCoord CHeadlineList::OnMeasureItem(size_t n) const {
     const reading_row& row = rows_.row(n);
     font_metrics metrics(*this, nullptr, row.encoding);
     heights_[n] = std::max(1, measure_row(metrics, texts_of(row), GetClientSize().GetWidth(),
-                                          logo_size(logo_of(rows_, row)), style_.wrap));
+                                          logo_size(logo_of(rows_, row)), style_.wrap, date_width_of(row)));
   }
   return heights_[n];
 }
@@ -196,7 +202,7 @@ void CHeadlineList::draw_contents(wxDC& dc, const wxRect& rect, size_t n, bool s
   const reading_row& item = rows_.row(n);
   logo_picture* logo = logo_of(rows_, item);
   const box row{rect.x, rect.y, rect.GetRight() + 1, rect.GetBottom() + 1};
-  const row_places places = place_row(row, logo_size(logo), style_.logo_middle);
+  const row_places places = place_row(row, logo_size(logo), style_.logo_middle, date_width_of(item));
   wxDCClipper clip(dc, rect);
   if (places.frame) {
     const box& f = *places.frame;
@@ -217,6 +223,13 @@ void CHeadlineList::draw_contents(wxDC& dc, const wxRect& rect, size_t n, bool s
     dc.SetPen(wxPen(wxColour(150, 60, 0)));
     dc.SetBrush(wxBrush(item.read ? wxColour(240, 190, 150) : wxColour(255, 120, 0)));
     dc.DrawEllipse(m.left, m.top, m.width(), m.height());
+  }
+  if (places.date.width() > 0) {
+    // When the store first saw it, at the right of the heading's line.
+    const wxString date = to_wx(seen_date(item.first_seen, static_cast<unix_time>(std::time(nullptr))));
+    dc.SetFont(font_of(0, font_subheading));
+    dc.SetTextForeground(text_colour(font_subheading, true));
+    dc.DrawText(date, places.date.right - dc.GetTextExtent(date).GetWidth(), places.date.top);
   }
   font_metrics metrics(*this, &dc, item.encoding);
   const int width = places.text.width();

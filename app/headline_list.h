@@ -54,7 +54,9 @@ class CHeadlineList : public wxVListBox {
     std::array<std::array<wxFont, 3>, 3> fonts;  // by encoding, then kind
     bool wrap = true;
     bool logo_middle = false;
+    int date_width = 0;  // of the widest first-seen date
   };
+  int date_width_of(const reading_row& row) const;
   void draw_contents(wxDC& dc, const wxRect& rect, size_t n, bool selected) const;
   void read_style();
   const wxFont& font_of(int encoding, int kind) const;

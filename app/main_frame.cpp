@@ -7,6 +7,8 @@
 #include <wx/statusbr.h>
 #include <wx/toolbar.h>
 
+#include <algorithm>
+
 #include "app/art.h"
 #include "app/commands.h"
 #include "app/main_view.h"
@@ -132,10 +134,7 @@ void CMainFrame::make_toolbar() {
 
 void CMainFrame::make_status_bar() {
   wxStatusBar* bar = CreateStatusBar(4, wxSTB_DEFAULT_STYLE);
-  const int widths[4] = {-1, bar->GetTextExtent(wxString(' ', 43)).GetWidth(),
-                         bar->GetTextExtent(wxString(' ', 67)).GetWidth(),
-                         bar->GetTextExtent(" 00000 unread").GetWidth()};
-  bar->SetStatusWidths(4, widths);
+  fit_panes();
   const int styles[4] = {wxSB_NORMAL, wxSB_FLAT, wxSB_NORMAL, wxSB_NORMAL};
   bar->SetStatusStyles(4, styles);
   // A click on the message pane after a queue run lists the sites that failed, and why.
@@ -163,6 +162,7 @@ void CMainFrame::set_progress(int percent) {
   if (gauge_ == nullptr) {
     gauge_ =
         new wxGauge(GetStatusBar(), gauge_id, 100, wxDefaultPosition, wxDefaultSize, wxGA_HORIZONTAL | wxGA_SMOOTH);
+    fit_panes();
     place_gauge();
   }
   percent = std::clamp(percent, 0, 100);
@@ -173,6 +173,7 @@ void CMainFrame::remove_progress() {
   if (gauge_ == nullptr) return;
   gauge_->Destroy();
   gauge_ = nullptr;
+  fit_panes();
 }
 
 int CMainFrame::progress() const { return gauge_ != nullptr ? gauge_->GetValue() : -1; }
@@ -183,10 +184,35 @@ void CMainFrame::place_gauge() {
   if (GetStatusBar()->GetFieldRect(pane_progress, field)) gauge_->SetSize(field.Deflate(1, 2));
 }
 
-void CMainFrame::set_queue_state_text(const std::string& text) { SetStatusText(to_wx(text), pane_queue); }
+void CMainFrame::set_queue_state_text(const std::string& text) {
+  if (GetStatusBar()->GetStatusText(pane_queue) == to_wx(text)) return;
+  SetStatusText(to_wx(text), pane_queue);
+  fit_panes();
+}
 
 void CMainFrame::set_unread_text(const std::string& text) {
-  if (GetStatusBar()->GetStatusText(pane_unread) != to_wx(text)) SetStatusText(to_wx(text), pane_unread);
+  if (GetStatusBar()->GetStatusText(pane_unread) == to_wx(text)) return;
+  SetStatusText(to_wx(text), pane_unread);
+  fit_panes();
+}
+
+void CMainFrame::fit_panes() {
+  // Each pane but the message's is as wide as its text (a pane's borders and margins added),
+  // never narrower than its shortest text, so the numbers never jump; the message pane takes
+  // what is left.
+  wxStatusBar* bar = GetStatusBar();
+  const int margin = FromDIP(20);
+  auto fit = [&](int field, const char* shortest) {
+    const int text = std::max(bar->GetTextExtent(bar->GetStatusText(field)).GetWidth(),
+                              bar->GetTextExtent(shortest).GetWidth());
+    return text + margin;
+  };
+  const std::array<int, 4> widths = {-1, gauge_ != nullptr ? FromDIP(120) : 1, fit(pane_queue, " Queue 0 of 0"),
+                                     fit(pane_unread, " 00 unread")};
+  if (widths == pane_widths_) return;
+  pane_widths_ = widths;
+  bar->SetStatusWidths(4, widths.data());
+  place_gauge();
 }
 
 void CMainFrame::DoGiveHelp(const wxString& text, bool show) {

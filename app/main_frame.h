@@ -4,6 +4,7 @@
 #include <wx/frame.h>
 #include <wx/timer.h>
 
+#include <array>
 #include <functional>
 
 #include "common/prefs.h"
@@ -58,11 +59,14 @@ class CMainFrame : public wxFrame {
   void on_update_ui(wxUpdateUIEvent& event);
   void on_moved_or_sized();
   void place_gauge();
+  // Sizes the status-bar panes to their texts.
+  void fit_panes();
   void toggle_bubble_help();
 
   const prefs& prefs_;
   CMainView* view_;
   wxGauge* gauge_ = nullptr;
+  std::array<int, 4> pane_widths_{};
   bool bubble_help_on_ = false;
   wxTimer placement_timer_;
   wxSize placed_size_;

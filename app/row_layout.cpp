@@ -66,7 +66,7 @@ std::vector<std::string> break_lines(text_metrics& m, int kind, std::string_view
   return lines;
 }
 
-row_places place_row(const box& row, const std::optional<pixel_size>& logo, bool logo_middle) {
+row_places place_row(const box& row, const std::optional<pixel_size>& logo, bool logo_middle, int date_width) {
   // The working rectangle: the row less a pixel on each side, its top moved back up by one.
   const box r{row.left + 1, row.top, row.right - 1, row.bottom - 1};
   row_places places;
@@ -83,12 +83,16 @@ row_places place_row(const box& row, const std::optional<pixel_size>& logo, bool
   places.mark = {text_left + 1, r.top + 5, text_left + 10, r.top + 14};
   text_left += mark_column;
   places.text = {text_left, r.top + 2, r.right - 6, r.bottom};
+  if (date_width > 0) {
+    places.date = {places.text.right - date_width, places.text.top, places.text.right, r.bottom};
+    places.text.right = std::max(places.text.left, places.date.left - 8);
+  }
   return places;
 }
 
 int measure_row(text_metrics& m, const row_texts& texts, int client_width, const std::optional<pixel_size>& logo,
-                bool wrap) {
-  const row_places places = place_row({0, 0, client_width, 0}, logo, false);
+                bool wrap, int date_width) {
+  const row_places places = place_row({0, 0, client_width, 0}, logo, false, date_width);
   const int width = places.text.width();
   auto height_of = [&](int kind, std::string_view text) {
     return static_cast<int>(break_lines(m, kind, text, width, wrap).size()) * m.line_height(kind);

@@ -38,11 +38,13 @@ struct row_places {
   box text;                  // text rectangle: its top is where the heading starts
   std::optional<box> frame;  // the logo frame (L, T, X, B); the logo is drawn at (L + 1, T + 1)
   box mark;                  // the new mark, in a column of its own before the text
+  box date;                  // the first-seen date, right-aligned on the heading's line; empty when none
 };
 // The column before the text where a new headline's mark is drawn (every row keeps it, so the
 // text does not move when the mark goes).
 constexpr int mark_column = 12;
-row_places place_row(const box& row, const std::optional<pixel_size>& logo, bool logo_middle);
+// date_width: the widest first-seen date, kept free at the right of every row (0: none).
+row_places place_row(const box& row, const std::optional<pixel_size>& logo, bool logo_middle, int date_width = 0);
 
 struct row_texts {
   std::string_view heading;
@@ -52,7 +54,7 @@ struct row_texts {
 
 // The height of a row client_width wide.
 int measure_row(text_metrics& metrics, const row_texts& texts, int client_width, const std::optional<pixel_size>& logo,
-                bool wrap);
+                bool wrap, int date_width = 0);
 
 // Row shades, from the face colour 214,215,214.
 struct rgb {

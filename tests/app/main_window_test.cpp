@@ -230,9 +230,12 @@ TEST_F(MainWindow, HeadlinesPersistShowWhatIsNewAndWhatFailed) {
   lib.write("News/gazette.xml", testing::read_file(local_parsedef(dir_, server.url("/news/"))));
   lib.write("harbour-gazette.bmp", sample("harbour-gazette.bmp"));
   lib.write("News/harbour-gazette.bmp", sample("harbour-gazette.bmp"));
-  lib.write("News/down.xml",
-            "<parsedef name='Down Daily' url='http://127.0.0.1:" + std::to_string(testing::closed_port()) +
-                "/'><section><start><div/></start><headline><a/></headline></section></parsedef>");
+  // A site that answers with an error page of its usual layout.
+  server.route("/gone/", [&](testing::http_connection& c, const testing::http_request&) {
+    c.send(testing::http_server::reply(404, sample("harbour-gazette.html"), "Content-Type: text/html\r\n"));
+  });
+  lib.write("News/down.xml", "<parsedef name='Down Daily' url='" + server.url("/gone/") +
+                                 "'><section><start><div/></start><headline><a/></headline></section></parsedef>");
   lib.write("queue.xml",
             "<VANTREL_SITE_QUEUE><SITE fname='News/gazette.xml'>Harbour Gazette</SITE>"
             "<SITE fname='News/down.xml'>Down Daily</SITE></VANTREL_SITE_QUEUE>");
@@ -291,7 +294,26 @@ TEST_F(MainWindow, HeadlinesPersistShowWhatIsNewAndWhatFailed) {
   ASSERT_EQ(view->controller().reading().size(), 4u);
   EXPECT_TRUE(view->controller().reading().row(0).read);
   EXPECT_TRUE(view->controller().reading().row(1).fresh);
+  EXPECT_NE(view->controller().reading().row(1).first_seen, 0) << "its row tells when it was first seen";
   EXPECT_EQ(frame_->GetStatusBar()->GetStatusText(CMainFrame::pane_unread), " 3 unread");
+
+  // The site that answers 404 fails as such; the Gazette's block stays as it was, marks and all.
+  ASSERT_TRUE(view->controller().open_parsedef(lib.file("News/down.xml")));
+  ASSERT_TRUE(pump_until([&] { return view->controller().idle() && view->controller().history_writes_waiting() == 0; }));
+  EXPECT_TRUE(pump_until([&] {
+    return frame_->GetStatusBar()->GetStatusText(CMainFrame::pane_message).Contains("HTTP 404 Not Found");
+  })) << frame_->GetStatusBar()->GetStatusText(CMainFrame::pane_message);
+  ASSERT_EQ(view->controller().reading().size(), 4u) << "no headlines from an error page";
+  EXPECT_TRUE(view->controller().reading().row(1).fresh);
+  view->list().rebuild();
+  // The panes fit their texts: none is cut off.
+  for (int pane : {CMainFrame::pane_queue, CMainFrame::pane_unread}) {
+    wxRect field;
+    wxStatusBar* status = frame_->GetStatusBar();
+    ASSERT_TRUE(status->GetFieldRect(pane, field));
+    EXPECT_GE(field.GetWidth(), status->GetTextExtent(status->GetStatusText(pane)).GetWidth() + 8) << pane;
+  }
+  screenshot(frame_, "error-reply-dates-new");
 
   // A site with an interval that never ran is due: the schedule runs it and tells the desktop.
   std::vector<std::string> told;
