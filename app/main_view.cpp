@@ -68,6 +68,7 @@ CMainView::CMainView(CMainFrame* frame, const prefs& settings)
     : wxPanel(frame, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxBORDER_THEME | wxTAB_TRAVERSAL),
       frame_(frame),
       prefs_(settings) {
+  fetcher_.set_user_agent(prefs_.get_user_agent());
   session_ = std::make_unique<reading_session>(dispatcher_, &fetcher_, *this, &pictures_,
                                                static_cast<queue_window&>(*this), prefs_);
   controller().set_logo_decoder(
@@ -337,6 +338,7 @@ void CMainView::cmd_preferences() {
     dialog.ShowModal();
   }
   session_->settings_changed();
+  fetcher_.set_user_agent(prefs_.get_user_agent());
   if (prefs_.get_trace() != 0) {
     the_trace_log().start(trace_file_path());
   } else {

@@ -151,6 +151,13 @@ wxWindow* CPreferencesDlg::reading_page(wxWindow* book) {
   notify->SetValue(prefs_.get_notify());
   notify->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent& event) { prefs_.set_notify(event.IsChecked() ? 1 : 0); });
   sizer->Add(notify, 0, wxALL, 10);
+  // What the sites are told the requests come from; a ParseDef may name its own.
+  auto* agent_row = new wxBoxSizer(wxHORIZONTAL);
+  agent_row->Add(new wxStaticText(page, wxID_ANY, "&User-Agent:"), 0, wxALIGN_CENTER_VERTICAL);
+  auto* agent = new wxTextCtrl(page, id_user_agent, to_wx(prefs_.get_user_agent()));
+  agent->Bind(wxEVT_TEXT, [this, agent](wxCommandEvent&) { prefs_.set_user_agent(from_wx(agent->GetValue())); });
+  agent_row->Add(agent, 1, wxLEFT, 6);
+  sizer->Add(agent_row, 0, wxEXPAND | wxLEFT | wxRIGHT | wxBOTTOM, 10);
   page->SetSizer(sizer);
   return page;
 }

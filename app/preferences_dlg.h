@@ -29,6 +29,7 @@ class CPreferencesDlg : public wxPropertySheetDialog {
     id_wrap = 1058,
     id_logo_align = 1059,
     id_keep_days = 1060,
+    id_user_agent = 1064,
     id_auto_refresh = 1061,
     id_notify = 1062,
   };

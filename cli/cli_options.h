@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "common/prefs.h"
+
 namespace vantrel::cli {
 
 enum class output_format { text, json, atom, rss };
@@ -29,6 +31,8 @@ struct options {
   std::vector<std::string> examples;       // suggest: headlines to make rules from
   // Not an option: the private folder this run unpacks packages and keeps pages in (paths.h).
   std::string app = "tidewatch-cli";
+  // Not an option: what every request says it comes from (the settings' User-Agent).
+  std::string user_agent = default_user_agent;
 };
 
 struct parse_result {

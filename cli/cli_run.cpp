@@ -54,6 +54,7 @@ int run_controlled(const options& opts, console& view, std::ostream& err, const 
     return exit_failed;
   }
   curl_fetcher fetcher;
+  fetcher.set_user_agent(opts.user_agent);
   queue_dispatcher ui;  // this thread is the user-interface thread
   result_store results;
   job_control jobs(ui, results, &fetcher, opts.app);
@@ -289,6 +290,7 @@ int run_suggest(const options& opts, std::ostream& out, std::ostream& err) {
     return exit_failed;
   }
   curl_fetcher fetcher;
+  fetcher.set_user_agent(opts.user_agent);
   if (!opts.source) platform::watch_interrupts();
   auto page = page_record::load(opts.source, *opts.url, fetcher, opts.app, [] { return platform::interrupted(); });
   if (!page) {
@@ -368,6 +370,7 @@ int main_with_args(int argc, char** argv, std::ostream& out, std::ostream& err, 
   // Each console run keeps its unpacked packages and fetched pages in a folder of its own, so
   // scripts may run several at once; the folder goes away when the run ends, however it ends.
   options opts = std::move(*parsed.opts);
+  opts.user_agent = prefs().get_user_agent();
   opts.app = "tidewatch-cli-" + std::to_string(platform::process_id());
   struct folder_cleanup {
     const std::string& app;

@@ -43,6 +43,7 @@ struct site_run {
   std::string reason;   // why it failed or found nothing; "" otherwise
   int http_status = 0;  // of the page's reply; 0 when there was none
   bool user_started = true;
+  bool unreachable = false;  // failed before any reply came (no network, no such host); not kept
 };
 
 // What a finished run hands the store.

@@ -113,6 +113,8 @@ std::optional<std::string> parsedef_file::get_url() const { return root_attribut
 std::optional<std::string> parsedef_file::get_name() const { return root_attribute("name"); }
 std::optional<std::string> parsedef_file::get_charset() const { return root_attribute("charset"); }
 
+std::optional<std::string> parsedef_file::get_user_agent() const { return root_attribute("useragent"); }
+
 std::optional<std::string> parsedef_file::get_logo() const {
   auto logo = root_attribute("logo");
   if (!logo) return std::nullopt;

@@ -35,6 +35,8 @@ class parsedef_file {
   std::optional<std::string> get_url() const;
   std::optional<std::string> get_name() const;
   std::optional<std::string> get_charset() const;
+  // The "User-Agent" the site is to be asked with, when it names its own (useragent).
+  std::optional<std::string> get_user_agent() const;
   // The logo attribute joined to folder(): a path relative to the ParseDef file's own folder.
   std::optional<std::string> get_logo() const;
   // The version attribute's leading integer (0 when it has none), -1 when it is absent.

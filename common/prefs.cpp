@@ -93,6 +93,13 @@ int prefs::set_auto_refresh(int on) const {
 }
 bool prefs::get_notify() const { return get_int("notify", 1) != 0; }
 int prefs::set_notify(int on) const { return set_text(section_prefs, "notify", std::to_string(on != 0 ? 1 : 0)); }
+
+std::string prefs::get_user_agent() const {
+  const std::string agent(trim_spaces(get_text(section_prefs, "user_agent").value_or("")));
+  return agent.empty() || has_control_chars(agent) ? default_user_agent : agent;
+}
+
+int prefs::set_user_agent(const std::string& agent) const { return set_text(section_prefs, "user_agent", agent); }
 int prefs::get_logo_align() const { return get_int("logoalign", 0) == 1 ? 1 : 0; }
 int prefs::set_logo_align(int align) const { return set_text(section_prefs, "logoalign", std::to_string(align)); }
 

@@ -13,6 +13,9 @@
 
 namespace vantrel {
 
+// The "User-Agent" of every request unless the preferences or the ParseDef name another.
+inline constexpr const char* default_user_agent = "Vantrel/1.1 (Windows)";
+
 enum font_kind { font_heading = 0, font_subheading = 1, font_link = 2 };
 constexpr std::array<std::string_view, 3> font_kind_names = {"heading", "subheading", "link"};
 constexpr std::array<std::string_view, 2> logo_align_names = {"Top", "Middle"};
@@ -59,6 +62,10 @@ class prefs {
   // Whether a run the user did not start tells of its new headlines on the desktop (1 unless 0).
   bool get_notify() const;
   int set_notify(int on) const;
+  // What every request says it comes from (a ParseDef may name its own); the default when
+  // none is set, or when the one set could break a header line.
+  std::string get_user_agent() const;
+  int set_user_agent(const std::string& agent) const;
   // 0 when the setting holds four integers, else -1 (out is then untouched).
   int get_frame_pos(frame_rect& out) const;
   int set_frame_pos(const frame_rect& rect) const;

@@ -102,6 +102,11 @@ bool curl_library_init() {
   return ok;
 }
 
+void curl_fetcher::set_user_agent(std::string agent) {
+  std::lock_guard lock(mutex_);
+  user_agent_ = std::move(agent);
+}
+
 void curl_fetcher::wake() {
   std::lock_guard lock(mutex_);
   if (active_ != nullptr) curl_multi_wakeup(static_cast<CURLM*>(active_));
@@ -151,7 +156,15 @@ fetch_result curl_fetcher::fetch(const fetch_request& request,
   CURL* h = easy.get();
   curl_easy_setopt(h, CURLOPT_URL, request.url.c_str());
   curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_USERAGENT, user_agent_text);
+  // A ParseDef's own agent, when it could not break the request's header lines.
+  std::string agent;
+  if (request.user_agent && !request.user_agent->empty() && !has_control_chars(*request.user_agent)) {
+    agent = *request.user_agent;
+  } else {
+    std::lock_guard lock(mutex_);
+    agent = user_agent_;
+  }
+  curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str());
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
   curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");  // every encoding the library can decode
   curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);

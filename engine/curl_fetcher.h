@@ -7,7 +7,9 @@
 #include <chrono>
 #include <cstdint>
 #include <mutex>
+#include <string>
 
+#include "common/prefs.h"
 #include "engine/page_fetcher.h"
 
 namespace vantrel {
@@ -27,10 +29,13 @@ class curl_fetcher : public page_fetcher {
   explicit curl_fetcher(fetch_limits limits = {}) : limits_(limits) {}
   fetch_result fetch(const fetch_request& request, const std::function<int(const fetch_progress&)>& progress) override;
   void wake() override;
+  // The "User-Agent" of requests that name none of their own (the preferences'); any thread.
+  void set_user_agent(std::string agent);
 
  private:
   fetch_limits limits_;
   std::mutex mutex_;
+  std::string user_agent_ = default_user_agent;
   void* active_ = nullptr;  // the multi handle of the fetch under way, for wake()
 };
 

@@ -29,6 +29,7 @@ struct fetch_request {
   std::optional<std::string> accept_charset;  // sent as "Accept-Charset" when set; no control characters
   std::string body_file;                      // the body is stored here
   page_validators validators;                 // sent as If-None-Match / If-Modified-Since when set
+  std::optional<std::string> user_agent;      // the ParseDef's own; the fetcher's when none
 };
 
 struct fetch_result {
@@ -58,8 +59,6 @@ inline page_validators sendable_validators(const page_validators& known) {
 // "HTTP 404 Not Found": an error reply's status as the user is told it.
 std::string http_status_text(int code);
 
-// The "User-Agent" of every request.
-inline constexpr const char* user_agent_text = "Vantrel/1.1 (Windows)";
 
 class page_fetcher {
  public:

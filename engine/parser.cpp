@@ -43,6 +43,7 @@ int parser::load_parsedef(const std::string& path) {
   parsedef_encoding_ = 3;
   walk_.set_encoding(0);
   parsedef_charset_ = get_charset();
+  parsedef_user_agent_ = get_user_agent();
   if (parsedef_charset_) {
     walk_.set_encoding(encoding_lookup(*parsedef_charset_));
     parsedef_encoding_ = walk_.encoding();

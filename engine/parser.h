@@ -107,6 +107,7 @@ class parser : public parsedef_file, private walk_observer {
   bool is_xml_ = false;
   int parsedef_encoding_ = 3;  // 3: the ParseDef fixes no encoding
   std::optional<std::string> parsedef_charset_, http_charset_;
+  std::optional<std::string> parsedef_user_agent_;  // the site's own User-Agent
   std::optional<std::string> redirect_url_;
   std::unique_ptr<picture> logo_;
   int http_status_ = 0;

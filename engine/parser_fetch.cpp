@@ -132,7 +132,7 @@ int parser::fetch_page(std::optional<std::string> address) {
     return -1;
   }
 
-  fetch_request request{*address, parsedef_charset_, temp_fname_, validators_};
+  fetch_request request{*address, parsedef_charset_, temp_fname_, validators_, parsedef_user_agent_};
   fetch_result got = fetcher_->fetch(request, [&](const fetch_progress& p) {
     switch (p.phase) {
       case fetch_phase::request:

@@ -15,6 +15,7 @@ site_run run_of(const job_outcome& outcome, unsigned long found, unix_time when,
     run.outcome = run_outcome::failed;
     run.reason = outcome.failure.message();
     if (run.reason.empty()) run.reason = "the job failed";
+    run.unreachable = !outcome.stopped() && outcome.http_status == 0 && outcome.failure.is(status_code::unavailable);
   } else if (outcome.not_modified) {
     run.outcome = run_outcome::unchanged;
   } else if (found == 0) {
@@ -143,12 +144,18 @@ void run_tally::add(const std::string& site_name, const site_run& run) {
       break;
     case run_outcome::failed:
       ++failed_;
+      if (run.unreachable) ++unreachable_;
       break;
   }
   problems_.push_back(site_name + ": " + run_text(run));
 }
 
 std::string run_tally::summary() const {
+  // Not one site answered: the network is down (or a proxy is wanted), not every site at once.
+  if (sites_ > 1 && unreachable_ == sites_)
+    return std::to_string(sites_) +
+           " sites: none could be reached. Check the network connection (and the proxy settings, http_proxy and "
+           "https_proxy), then start the queue again.";
   std::string text = std::to_string(sites_) + (sites_ == 1 ? " site: " : " sites: ");
   std::string parts;
   auto part = [&parts](const std::string& p) { parts += (parts.empty() ? "" : ", ") + p; };

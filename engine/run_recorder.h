@@ -68,7 +68,8 @@ class run_tally {
   void add(const std::string& site_name, const site_run& run);
   bool empty() const { return sites_ == 0; }
   // "8 sites: 6 with headlines (23 new), 2 failed"; a site whose page was unchanged counts as
-  // one with headlines, one whose rules found nothing as "with none".
+  // one with headlines, one whose rules found nothing as "with none". When no site of several
+  // could be reached at all, that and what to do.
   std::string summary() const;
   // The sites that failed or found nothing, a line each: "Name: why".
   const std::vector<std::string>& problems() const { return problems_; }
@@ -78,7 +79,7 @@ class run_tally {
   std::string news_text() const;
 
  private:
-  unsigned sites_ = 0, with_headlines_ = 0, with_none_ = 0, failed_ = 0;
+  unsigned sites_ = 0, with_headlines_ = 0, with_none_ = 0, failed_ = 0, unreachable_ = 0;
   unsigned long fresh_ = 0;
   std::vector<std::string> problems_;
   std::vector<std::pair<std::string, unsigned long>> news_;  // sites with new headlines

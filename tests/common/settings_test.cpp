@@ -109,6 +109,14 @@ TEST(Prefs, GarbageValuesReadAsDefaults) {
   ASSERT_EQ(p.get_frame_pos(r), 0);
   EXPECT_EQ(r.left, -8);
   EXPECT_EQ(r.bottom, 700);
+
+  // A User-Agent that is empty or would break a header line reads as the default.
+  EXPECT_EQ(p.get_user_agent(), default_user_agent);
+  for (const std::pair<const char*, const char*>& agent : {std::pair{"Reader/3", "Reader/3"}, {"  ", default_user_agent},
+                                                          {"A\tB", default_user_agent}}) {
+    ASSERT_EQ(p.set_user_agent(agent.first), 0);
+    EXPECT_EQ(p.get_user_agent(), agent.second) << agent.first;
+  }
 }
 
 TEST(Prefs, FontKeysPerEncodingAndTheTable) {

@@ -90,6 +90,28 @@ TEST(Retrieval, AnOrdinaryPageReportsEveryPhaseAndSendsOurHeaders) {
   EXPECT_TRUE(r.temp_removed_with_parser());
 }
 
+// The User-Agent: the preferences' (set on the fetcher), unless the ParseDef names its own; one
+// that would break the request's header lines is not sent.
+TEST(Retrieval, TheUserAgentIsThePreferencesOrTheParseDefsOwn) {
+  http_server server;
+  serve(server, "/", http_server::reply(200, story_page, "Content-Type: text/html\r\n"));
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"", "Mine/1"},
+      {" useragent='Gazette Reader/2'", "Gazette Reader/2"},
+      {" useragent='Bad&#13;&#10;X-Injected: 1'", "Mine/1"},
+  };
+  for (const auto& [attribute, expected] : cases) {
+    fetch_run r(one_section(anchor_rules, "", "url='" + server.url("/") + "' name='Local'" + attribute));
+    r.fetcher.set_user_agent("Mine/1");
+    const size_t before = server.requests().size();
+    EXPECT_EQ(r.run(server.url("/")), 0);
+    auto requests = server.requests();
+    ASSERT_EQ(requests.size(), before + 1);
+    EXPECT_EQ(requests.back().headers["user-agent"], expected) << attribute;
+    EXPECT_EQ(requests.back().headers.count("x-injected"), 0u);
+  }
+}
+
 TEST(Retrieval, AnUnchangedPageIsAskedForConditionallyAndNotParsed) {
   http_server server;
   const std::string etag = "\"v1\"", stamp = "Tue, 08 Dec 2026 10:00:00 GMT";
@@ -222,7 +244,7 @@ TEST(Retrieval, ProgressCountsWireBytesAgainstTheAnnouncedLength) {
   curl_fetcher fetcher(test_limits());
   testing::temp_dir dir;
   fetch_result got =
-      fetcher.fetch({server.url("/slow-gzip"), std::nullopt, dir.file("body"), {}}, [&o](const fetch_progress& p) {
+      fetcher.fetch({server.url("/slow-gzip"), std::nullopt, dir.file("body"), {}, {}}, [&o](const fetch_progress& p) {
         if (p.phase == fetch_phase::response_body) {
           *o.read = p.bytes_read;
           *o.total = p.bytes_total;
@@ -406,7 +428,7 @@ class tls_server {
   bool listening() const {
     curl_fetcher probe(test_limits());
     testing::temp_dir d;
-    fetch_result r = probe.fetch({url(), std::nullopt, d.file("b"), {}}, [](const fetch_progress&) { return 0; });
+    fetch_result r = probe.fetch({url(), std::nullopt, d.file("b"), {}, {}}, [](const fetch_progress&) { return 0; });
     return r.failure.message().find("onnect") == std::string::npos;
   }
   pid_t pid_ = 0;

@@ -46,6 +46,7 @@ TEST(RunRecorder, AJobsEndBecomesARun) {
     EXPECT_EQ(run_text(run), c.text);
     EXPECT_EQ(run.when, 100);
     EXPECT_FALSE(run.user_started);
+    EXPECT_EQ(run.unreachable, c.text.find("resolve") != std::string::npos) << "no reply came: " << c.text;
   }
 }
 
@@ -102,6 +103,16 @@ TEST(RunRecorder, AQueueRunIsTalliedWithItsProblems) {
   run_tally one;
   one.add("A", good);
   EXPECT_EQ(one.summary(), "1 site: 1 with headlines (4 new)");
+
+  // Offline: not one site answered, and the summary says what to do.
+  site_run unreachable = bad;
+  unreachable.unreachable = true;
+  run_tally offline;
+  for (int i = 0; i < 9; ++i) offline.add("Site " + std::to_string(i), unreachable);
+  EXPECT_EQ(offline.summary().rfind("9 sites: none could be reached. Check the network connection", 0), 0u)
+      << offline.summary();
+  offline.add("Up", good);
+  EXPECT_EQ(offline.summary(), "10 sites: 1 with headlines (4 new), 9 failed") << "one answered: the network is up";
 }
 
 }  // namespace
