@@ -96,11 +96,19 @@ CMainView::CMainView(CMainFrame* frame, const prefs& settings)
     apply_filter();
   });
   filter_->Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
-    // Escape empties the filter and goes back to the list.
-    if (event.GetKeyCode() == WXK_ESCAPE) {
+    // Escape empties the filter and goes back to the list (an empty one lets it stop a job).
+    if (event.GetKeyCode() == WXK_ESCAPE && !filter_->GetValue().IsEmpty()) {
       filter_->ChangeValue("");
       apply_filter();
       list_->SetFocus();
+      return;
+    }
+    event.Skip();
+  });
+  // Escape stops what runs, as the Stop button does, wherever the focus is in the window.
+  Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+    if (event.GetKeyCode() == WXK_ESCAPE && controller().can_stop()) {
+      session_->stop_all();
       return;
     }
     event.Skip();

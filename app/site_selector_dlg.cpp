@@ -99,6 +99,12 @@ CSiteSelectorDlg::CSiteSelectorDlg(wxWindow* parent, const std::string& root, si
   list_->AppendColumn("Refresh", wxLIST_FORMAT_LEFT, FromDIP(100));
   list_->AppendColumn("Last run", wxLIST_FORMAT_LEFT, FromDIP(300));
   right->Add(list_, 1, wxEXPAND);
+  // The columns grow with the dialog: the site's name takes what its longest name needs (up
+  // to two fifths), the last run's message the rest.
+  list_->Bind(wxEVT_SIZE, [this](wxSizeEvent& event) {
+    event.Skip();
+    fit_columns();
+  });
   auto* every = new wxBoxSizer(wxHORIZONTAL);
   every->Add(new wxStaticText(this, wxID_ANY, "Refresh &every"), 0, wxALIGN_CENTER_VERTICAL);
   refresh_ = new wxSpinCtrl(this, id_refresh, "0", wxDefaultPosition, wxDefaultSize, wxSP_ARROW_KEYS, 0, 7 * 24 * 60);
@@ -201,7 +207,27 @@ void CSiteSelectorDlg::fill_list() {
     list_->EnsureVisible(static_cast<long>(*selected));
   }
   list_->Thaw();
+  fit_columns();
   show_selected_entry();
+}
+
+void CSiteSelectorDlg::fit_columns() {
+  const int width = list_->GetClientSize().GetWidth();
+  if (width <= 0) return;
+  // The check box and the run's icon come before the name.
+  int names = FromDIP(120);
+  const site_queue& queue = model_.queue();
+  for (size_t i = 0; i < queue.count(); ++i)
+    names = std::max(names, list_->GetTextExtent(to_wx(queue_name(queue[i]))).GetWidth() + FromDIP(60));
+  const int refresh = FromDIP(100);
+  const int site = std::min(names, width * 2 / 5);
+  const int last = std::max(FromDIP(150), width - site - refresh);
+  if (list_->GetColumnWidth(0) == site && list_->GetColumnWidth(column_refresh) == refresh &&
+      list_->GetColumnWidth(column_last_run) == last)
+    return;
+  list_->SetColumnWidth(0, site);
+  list_->SetColumnWidth(column_refresh, refresh);
+  list_->SetColumnWidth(column_last_run, last);
 }
 
 void CSiteSelectorDlg::fill_row(size_t entry) {

@@ -51,6 +51,8 @@ class CSiteSelectorDlg : public wxDialog {
   void fill_tree();
   void fill_list();
   void fill_row(size_t entry);
+  // The columns' widths for the list's width and the names it shows.
+  void fit_columns();
   void refresh_buttons();
   // The refresh box and the status line follow the selected entry.
   void show_selected_entry();

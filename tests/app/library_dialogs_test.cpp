@@ -82,6 +82,14 @@ TEST(SiteSelectorDialog, ComposesTheQueue) {
   EXPECT_EQ(queue[2].enabled, 1) << "moving keeps the switches";
   EXPECT_EQ(queue[1].enabled, 0);
   testing::screenshot(dialog, "site-selector");
+  // The columns grow with the dialog and fill the list.
+  const int last_run_width = list->GetColumnWidth(2);
+  dialog->SetSize(dialog->GetSize() + wxSize(300, 0));
+  dialog->Layout();
+  testing::pump();
+  EXPECT_GT(list->GetColumnWidth(2), last_run_width);
+  EXPECT_EQ(list->GetColumnWidth(0) + list->GetColumnWidth(1) + list->GetColumnWidth(2),
+            list->GetClientSize().GetWidth());
   dialog->command(CSiteSelectorDlg::id_help);
   wxCommandEvent help(wxEVT_BUTTON, CSiteSelectorDlg::id_help);
   dialog->FindWindow(CSiteSelectorDlg::id_help)->GetEventHandler()->ProcessEvent(help);
