@@ -137,11 +137,16 @@ bool CTidewatchApp::OnInit() {
   // The very first start (no queue yet) begins with choosing sites.
   if (!frame_->view().queue_loaded()) frame_->view().open_site_selector();
   frame_->Show();
-  if (options.source) {
-    frame_->view().open_source(*options.source, *options.file);
-  } else if (options.file) {
-    frame_->view().open_parsedef(*options.file);
-  }
+  // Opened once the window is up and has the keyboard: a package's Install dialog then comes
+  // on top of it and gets the keys (Enter installs) instead of losing them to the window
+  // coming up under it.
+  frame_->CallAfter([this, options] {
+    if (options.source) {
+      frame_->view().open_source(*options.source, *options.file);
+    } else if (options.file) {
+      frame_->view().open_parsedef(*options.file);
+    }
+  });
   return true;
 }
 

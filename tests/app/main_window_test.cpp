@@ -6,6 +6,7 @@
 #include <wx/msgdlg.h>
 #include <wx/srchctrl.h>
 #include <wx/statusbr.h>
+#include <wx/timer.h>
 #include <wx/toolbar.h>
 #include <wx/uiaction.h>
 
@@ -20,6 +21,7 @@
 #include "tests/app/window_test_access.h"
 #include "tests/helpers/http_server.h"
 #include "tests/helpers/temp_dir.h"
+#include "tests/helpers/zip_builder.h"
 
 namespace vantrel {
 namespace {
@@ -384,6 +386,42 @@ TEST_F(MainWindow, AHandOverWaitsForAnyModalDialogAndForTheRunningJob) {
   view.hand_over(missing);
   testing::pump();
   ASSERT_TRUE(pump_until([&] { return view.controller().waiting_hand_overs() == 0; }));
+}
+
+// A package handed over by a second start: Enter in the Install dialog installs it, and "Open"
+// then runs the installed copy.
+TEST_F(MainWindow, EnterInTheInstallDialogOfAHandOverInstalls) {
+  CMainView& view = frame_->view();
+  dir_.write("Downloads/readme", "");
+  const std::string package = dir_.file("Downloads/gazette.nov");
+  testing::write_zip(package, {{"site.xml", "<parsedef name='Gazette' url='http://127.0.0.1:1/' category='News' "
+                                            "version='2'><section><start><div/></start><headline><a/></headline>"
+                                            "</section></parsedef>"}});
+  wxTimer press;
+  int pressed = 0;
+  press.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    for (wxWindow* window : wxTopLevelWindows) {
+      if (window->GetLabel() != "Install ParseDef" || !window->IsShown()) continue;
+      // Without a window manager the keyboard goes to the window under the pointer.
+      wxUIActionSimulator keys;
+      const wxRect place = window->GetScreenRect();
+      keys.MouseMove(place.GetLeft() + 5, place.GetTop() + 5);
+      wxYield();
+      keys.Char(WXK_RETURN);
+      ++pressed;
+      return;
+    }
+  });
+  press.Start(300);
+  view.hand_over(package);
+  ASSERT_TRUE(pump_until([&] { return pressed > 0 && !view.modal_open(); }, std::chrono::seconds(10)));
+  press.Stop();
+  EXPECT_TRUE(testing::file_exists(dir_.file("library/News/gazette.nov"))) << "installed";
+  ASSERT_EQ(view.queue().count(), 1u);
+  EXPECT_EQ(view.queue()[0].fname, "News/gazette.nov");
+  EXPECT_TRUE(pump_until([&] { return view.controller().last_run("News/gazette.nov").has_value(); }))
+      << "the installed copy ran, under its library key";
+  EXPECT_FALSE(view.controller().last_run(package)) << "not the downloaded one";
 }
 
 TEST_F(MainWindow, ManualOpensAtEveryHelpContext) {
