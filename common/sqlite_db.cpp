@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
 #include <utility>
 
 namespace vantrel {
@@ -50,9 +51,17 @@ status sqlite_status(int result_code, const std::string& message) {
 
 namespace {
 
+// A failure as the connection tells it. A write that found no room is said as such: SQLite
+// reports some of those (its shared-memory file, its journal) as I/O errors.
+status failure_of(sqlite3* db, int code, const std::string& message) {
+  if ((code & 0xff) == SQLITE_IOERR && db != nullptr && sqlite3_system_errno(db) == ENOSPC)
+    return {status_code::full, "the disk is full (" + message + ")", code};
+  return sqlite_status(code, message);
+}
+
 status last_status(sqlite3* db, int rc) {
-  return sqlite_status(db != nullptr ? sqlite3_extended_errcode(db) : rc,
-                       db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+  return failure_of(db, db != nullptr ? sqlite3_extended_errcode(db) : rc,
+                    db != nullptr ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
 }
 
 }  // namespace
@@ -81,7 +90,7 @@ status sqlite_db::exec(const std::string& sql) {
   char* message = nullptr;
   const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message);
   if (rc == SQLITE_OK) return {};
-  status failure = sqlite_status(sqlite3_extended_errcode(db_), message != nullptr ? message : sqlite3_errmsg(db_));
+  status failure = failure_of(db_, sqlite3_extended_errcode(db_), message != nullptr ? message : sqlite3_errmsg(db_));
   sqlite3_free(message);
   return failure;
 }

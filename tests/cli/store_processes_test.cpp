@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "common/headline_store.h"
@@ -174,6 +177,57 @@ TEST(StoreProcesses, AKillDuringAWriteLosesOnlyThatRun) {
     EXPECT_TRUE(big == 0 || big == static_cast<std::int64_t>(headline_store::max_run_headlines))
         << big << " after " << delay_ms << " ms";
   }
+}
+
+// A small file system of its own, mounted for the test when the test may (as root, with the
+// right to mount); unmounted at the end.
+struct small_disk {
+  explicit small_disk(const std::string& where) : path(where) {
+    std::filesystem::create_directories(path);
+    mounted = mount("tmpfs", path.c_str(), "tmpfs", 0, "size=512k") == 0;
+  }
+  ~small_disk() {
+    if (mounted) umount2(path.c_str(), MNT_DETACH);
+  }
+  // Fills what is left of it; the filler goes with forget().
+  void fill() {
+    std::ofstream out(path + "/filler", std::ios::binary);
+    const std::string block(4096, 'f');
+    while (out.write(block.data(), static_cast<std::streamsize>(block.size()))) {
+    }
+  }
+  void forget() { std::filesystem::remove(path + "/filler"); }
+  std::string path;
+  bool mounted = false;
+};
+
+// A disk that fills up under the store: --new says the disk is full and exits 1; once
+// there is room again the headlines come as new (nothing was marked seen that was not printed)
+// and the store reads whole throughout.
+TEST(StoreProcesses, AFullDiskIsSaidAndLosesNothing) {
+  site_library lib(12);
+  small_disk disk(lib.dir.file("disk"));
+  if (!disk.mounted) GTEST_SKIP() << "no file system of its own can be mounted here";
+  std::vector<std::string> args = {"--queue", "--new", "--root", lib.dir.file("lib"), "--store", disk.path + "/s.db"};
+  const std::vector<std::string> one_site = {"--new", "--store", disk.path + "/s.db", lib.dir.file("lib/s0.xml")};
+  ASSERT_EQ(wait_for(start_program(one_site)), 0) << "the store is made while there is room";
+  disk.fill();
+  const int full = wait_for(start_program(args, lib.dir.file("err"), lib.dir.file("out")));
+  const std::string err = testing::read_file(lib.dir.file("err"));
+  EXPECT_EQ(full, 1) << err;
+  EXPECT_NE(err.find("the disk is full"), std::string::npos) << err;
+  disk.forget();
+  {
+    sqlite_db db;
+    ASSERT_TRUE(db.open(disk.path + "/s.db", false).ok());
+    EXPECT_EQ(integrity(db), "ok");
+  }
+  EXPECT_EQ(wait_for(start_program(args, lib.dir.file("err2"), lib.dir.file("out2"))), 0)
+      << testing::read_file(lib.dir.file("err2"));
+  const std::string again = testing::read_file(lib.dir.file("out2"));
+  size_t printed = 0;
+  for (size_t at = again.find("\nNews "); at != std::string::npos; at = again.find("\nNews ", at + 1)) ++printed;
+  EXPECT_EQ(printed, 12u * 5) << "none was taken for seen by the runs that could not be kept";
 }
 
 }  // namespace
