@@ -1,6 +1,7 @@
 #pragma once
 // The few operating-system services that std::filesystem does not cover. One implementation
 // per platform (platform_posix.cpp here); everything else in the project stays portable.
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -49,6 +50,9 @@ status replace_file(const std::string& path, const std::string& contents);
 // Renames from to to only when nothing is named to yet: never replaces a file. busy (a file
 // already has that name) leaves both as they were.
 status rename_no_replace(const std::string& from, const std::string& to);
+// The bytes an unprivileged program may still write on the file system holding path; none
+// when that cannot be told.
+std::optional<std::uint64_t> free_space(const std::string& path);
 // Flushes what was written to an open file down to the disk. false when that fails.
 bool sync_to_disk(std::FILE* file);
 // The same for a folder's entries (after a rename into it).

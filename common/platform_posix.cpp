@@ -4,6 +4,7 @@
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -164,6 +165,12 @@ status replace_file(const std::string& path, const std::string& contents) {
   if (rename(temp.c_str(), target->c_str()) != 0) return fail(*target, -1);
   sync_folder(folder);  // the rename itself reaches the disk with its folder
   return {};
+}
+
+std::optional<std::uint64_t> free_space(const std::string& path) {
+  struct statvfs fs {};
+  if (statvfs(path.c_str(), &fs) != 0) return std::nullopt;
+  return static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
 }
 
 status rename_no_replace(const std::string& from, const std::string& to) {

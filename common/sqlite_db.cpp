@@ -3,7 +3,10 @@
 #include <sqlite3.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <utility>
+
+#include "common/platform.h"
 
 namespace vantrel {
 
@@ -54,8 +57,17 @@ namespace {
 // A failure as the connection tells it. A write that found no room is said as such: SQLite
 // reports some of those (its shared-memory file, its journal) as I/O errors.
 status failure_of(sqlite3* db, int code, const std::string& message) {
-  if ((code & 0xff) == SQLITE_IOERR && db != nullptr && sqlite3_system_errno(db) == ENOSPC)
-    return {status_code::full, "the disk is full (" + message + ")", code};
+  if ((code & 0xff) == SQLITE_IOERR && db != nullptr) {
+    bool no_room = sqlite3_system_errno(db) == ENOSPC;
+    if (!no_room) {
+      // Not every such write keeps its errno: the room left tells.
+      const char* file = sqlite3_db_filename(db, "main");
+      const std::string folder = file != nullptr && *file ? std::filesystem::path(file).parent_path().string() : "";
+      const auto left = folder.empty() ? std::nullopt : platform::free_space(folder);
+      no_room = left && *left < 64 * 1024;
+    }
+    if (no_room) return {status_code::full, "the disk is full (" + message + ")", code};
+  }
   return sqlite_status(code, message);
 }
 
