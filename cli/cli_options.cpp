@@ -1,5 +1,7 @@
 #include "cli/cli_options.h"
 
+#include <charconv>
+
 #include <getopt.h>
 
 namespace vantrel::cli {
@@ -22,6 +24,9 @@ const char* const usage_text =
     "  --queue           the headlines of every enabled site of Tidewatch's site queue, in\n"
     "                    turn; a header line (text) or a \"site\" key (json) names the site\n"
     "  --root DIR        with --queue: the ParseDef root (else Tidewatch's preference)\n"
+    "  --jobs N          with --queue: fetch up to N sites at once (1 to 64; else\n"
+    "                    Tidewatch's preference, 16), at most 2 to one host; the output\n"
+    "                    stays in queue order, each site's block whole\n"
     "  --due             with --queue: only the sites whose refresh interval (set in\n"
     "                    Tidewatch's Site Selector) has passed since their last run\n"
     "  --new             only the headlines not seen before; with --due or --new a page\n"
@@ -74,7 +79,8 @@ enum option_id : int {
   opt_new,
   opt_store,
   opt_no_store,
-  opt_suggest
+  opt_suggest,
+  opt_jobs
 };
 
 const ::option long_options[] = {
@@ -96,6 +102,7 @@ const ::option long_options[] = {
     {"store", required_argument, nullptr, opt_store},
     {"no-store", no_argument, nullptr, opt_no_store},
     {"suggest", required_argument, nullptr, opt_suggest},
+    {"jobs", required_argument, nullptr, opt_jobs},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -187,6 +194,15 @@ parse_result parse_options(const std::vector<std::string>& args) {
       case opt_suggest:
         o.examples.push_back(optarg);
         break;
+      case opt_jobs: {
+        const std::string_view n(optarg);
+        int value = 0;
+        const auto [end, error] = std::from_chars(n.data(), n.data() + n.size(), value);
+        if (error != std::errc() || end != n.data() + n.size() || value < 1 || value > 64)
+          return fail("--jobs takes a number from 1 to 64");
+        o.jobs = value;
+        break;
+      }
       case ':':
         return fail(std::string("option --") + name_of(optopt) + " needs a value");
       default:
@@ -205,6 +221,7 @@ parse_result parse_options(const std::vector<std::string>& args) {
     return {o, {}};
   }
   if (o.root && !o.queue) return fail("--root goes with --queue");
+  if (o.jobs && !o.queue) return fail("--jobs goes with --queue");
   const bool feed = o.format == output_format::atom || o.format == output_format::rss;
   if (o.output_dir && !(o.queue && feed)) return fail("--output-dir goes with --queue and --format atom or rss");
   if (feed && o.queue && !o.output_dir) return fail("a queue's feeds need --output-dir (one file per site)");

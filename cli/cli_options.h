@@ -28,6 +28,7 @@ struct options {
   bool only_new = false;                   // only headlines the headline store has not seen before
   std::optional<std::string> store_file;   // the headline store to use instead of Tidewatch's
   bool no_store = false;                   // leave the headline store alone: no history
+  std::optional<int> jobs;                 // with queue: sites fetched at once (else the settings')
   std::vector<std::string> examples;       // suggest: headlines to make rules from
   // Not an option: the private folder this run unpacks packages and keeps pages in (paths.h).
   std::string app = "tidewatch-cli";

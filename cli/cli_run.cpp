@@ -10,6 +10,7 @@
 #include "cli/console_view.h"
 #include "cli/exit_status.h"
 #include "cli/feed_output.h"
+#include "cli/site_job.h"
 #include "common/file_read.h"
 #include "common/headline_store.h"
 #include "common/library.h"
@@ -23,6 +24,7 @@
 #include "engine/curl_fetcher.h"
 #include "engine/job_control.h"
 #include "engine/page_record.h"
+#include "engine/queue_scheduler.h"
 #include "engine/parser.h"
 #include "engine/run_recorder.h"
 #include "engine/suggest.h"
@@ -141,17 +143,7 @@ int run_site(const options& one, console& view, std::ostream& err, headline_stor
   // A page that has not changed has nothing new; runs that print every headline read it whole.
   const bool conditional = one.due || one.only_new;
   const int rc = run_controlled(one, view, err, conditional ? recorder.validators() : page_validators{});
-  if (rc == exit_stopped) return rc;
-  const auto [run, kept, headlines] = recorder.finish(view.outcome(), std::time(nullptr), !one.due);
-  if (held) view.release(headlines);
-  if (!kept.ok()) {
-    err << "tidewatch-cli: " << key << ": the headline store could not keep the run: " << kept.message() << "\n";
-    // What was printed as new will be printed as new again: the run has not done what was asked.
-    if (wants_history(one) && rc == exit_ok) return exit_failed;
-  }
-  if (run.outcome == run_outcome::unchanged && one.progress) err << run_text(run) << "\n";
-  if (ran != nullptr) *ran = run;
-  return rc;
+  return keep_site_run(one, view, recorder, err, held, rc, ran);
 }
 
 // The feed's title and link: the ParseDef's name and url.
@@ -188,8 +180,15 @@ int run_check(const options& opts, const std::string& parsedef, const site_label
   return check_status(check);
 }
 
-// Every enabled site of the queue in turn, as the window's queue runner does; a site that fails
-// is reported and the others still run.
+// A queue entry to run: its place in the queue, its label, and its file (none when it is gone).
+struct queued_entry {
+  size_t index;
+  site_label label;
+  std::optional<std::string> file;
+};
+
+// Every enabled site of the queue, as the window's queue runner does; a site that fails is
+// reported and the others still run.
 int run_queue(const options& opts, const prefs& settings, std::ostream& out, std::ostream& err, bool interactive) {
   const std::string root = opts.root ? *opts.root : settings.parsedef_root();
   site_queue queue;
@@ -222,61 +221,135 @@ int run_queue(const options& opts, const prefs& settings, std::ostream& out, std
         },
         std::time(nullptr));
   }
-  int worst = 0;
+  // The entries to run, in queue order; one whose file is gone is told at its turn.
+  std::vector<queued_entry> entries;
   for (size_t i = 0; i < queue.count(); ++i) {
     const queue_site& site = queue[i];
     if (site.enabled == 0) continue;
     if (opts.due && std::find(due.begin(), due.end(), i) == due.end()) continue;
     const std::string fname = queue_fname(site);
-    const site_label label{site.name.value_or(fname), fname};
-    const std::optional<std::string> found = queued_site_file(root, site);
-    if (!found) {
-      const std::string why = "not in the library (" + library_path(root, fname) + ")";
-      err << "tidewatch-cli: " << fname << ": " << why << "\n";
-      worst = exit_failed;
-      if (opts.check && opts.format == output_format::json) {
-        // Monitoring reads one object per site: a missing one is a site that failed.
-        site_check check{fname, {}, nullptr, why, {}, &label};
-        out << format_check_json(check);
-      }
-      continue;
+    entries.push_back({i, site_label{site.name.value_or(fname), fname}, queued_site_file(root, site)});
+  }
+  int worst = 0;
+  auto missing = [&](const queued_entry& e) {
+    const std::string why = "not in the library (" + library_path(root, e.label.file) + ")";
+    err << "tidewatch-cli: " << e.label.file << ": " << why << "\n";
+    worst = exit_failed;
+    if (opts.check && opts.format == output_format::json) {
+      // Monitoring reads one object per site: a missing one is a site that failed.
+      site_check check{e.label.file, {}, nullptr, why, {}, &e.label};
+      out << format_check_json(check);
     }
-    const std::string& file = *found;
-    if (opts.format == output_format::text) out << "# " << label.name << " (" << label.file << ")\n";
-    if (opts.check) {
-      const int rc = run_check(opts, file, &label, out, err, interactive);
-      if (rc == exit_stopped) return rc;
-      worst = worse_status(worst, rc);
-      continue;
-    }
-    options one = opts;
-    one.queue = false;
-    one.parsedef = file;
-    const feed_head head = is_feed(opts.format) ? read_head(file, opts.app) : feed_head{};
-    console view(out, err, one, interactive, is_feed(opts.format) ? &head : nullptr);
-    view.set_site(label);
-    site_run run;
-    const int rc = run_site(one, view, err, store.get(), site_key_for(root, file), label.name, &run);
-    if (rc == exit_stopped) return rc;
-    tally.add(label.name, run);
-    if (rc != 0) {
-      worst = exit_failed;  // a site that failed keeps its previous feed
-      continue;
-    }
-    if (is_feed(opts.format)) {
-      if (!feed_names[i]) {
-        err << "tidewatch-cli: " << fname << ": its feed would be written outside " << *opts.output_dir << "\n";
-        worst = exit_failed;
+  };
+  if (opts.check) {
+    // A check reports each site as it goes, one after another.
+    for (const queued_entry& e : entries) {
+      if (!e.file) {
+        missing(e);
         continue;
       }
-      const std::string target = *opts.output_dir + "/" + *feed_names[i];
-      const status written = make_path_dirs(target, 0) != 0 ? status(status_code::io_error, "no folder for it")
-                                                            : platform::replace_file(target, view.feed_text());
-      if (!written.ok()) {
-        err << "tidewatch-cli: " << target << ": cannot be written " << written.message() << "\n";
-        worst = exit_failed;
+      if (opts.format == output_format::text) out << "# " << e.label.name << " (" << e.label.file << ")\n";
+      const int rc = run_check(opts, *e.file, &e.label, out, err, interactive);
+      if (rc == exit_stopped) return rc;
+      worst = worse_status(worst, rc);
+    }
+    return worst;
+  }
+
+  // Several sites at once (as many as the settings or --jobs say, a few to one host); each
+  // site's block goes out whole, in queue order, however the sites finish.
+  std::vector<feed_head> heads(entries.size());
+  std::vector<std::string> hosts;
+  for (size_t n = 0; n < entries.size(); ++n) {
+    if (!entries[n].file) {
+      hosts.emplace_back();
+      continue;
+    }
+    heads[n] = read_head(*entries[n].file, opts.app);
+    hosts.push_back(url_host(heads[n].link));
+  }
+  queue_limits limits;
+  limits.at_once = static_cast<size_t>(opts.jobs.value_or(settings.get_queue_jobs()));
+  limits.per_host = static_cast<size_t>(settings.get_host_jobs());
+  queue_scheduler plan(std::move(hosts), limits);
+  if (!curl_library_init()) {
+    err << "tidewatch-cli: the network library could not be started\n";
+    return exit_failed;
+  }
+  queue_dispatcher ui;  // this thread is the user-interface thread of every site's job
+  std::vector<std::unique_ptr<site_job>> jobs(entries.size());
+  std::vector<int> codes(entries.size(), exit_ok);
+  std::vector<site_run> runs(entries.size());
+  std::vector<char> ended(entries.size(), 0);
+  platform::watch_interrupts();
+  bool stopping = false;
+  while (!plan.all_done()) {
+    if (!stopping && platform::interrupted()) {
+      // The same Stop as the main window's, for every site in flight.
+      stopping = true;
+      plan.stop();
+      for (auto& job : jobs)
+        if (job) job->stop();
+    }
+    for (size_t n : plan.start_now()) {
+      const queued_entry& e = entries[n];
+      if (e.file) {
+        options one = opts;
+        one.queue = false;
+        one.parsedef = *e.file;
+        jobs[n] = std::make_unique<site_job>(one, err, ui, store.get(), site_key_for(root, *e.file), e.label.name,
+                                             e.label, is_feed(opts.format) ? &heads[n] : nullptr);
+        if (jobs[n]->start()) continue;
+        jobs[n].reset();
+        codes[n] = exit_failed;
+        runs[n].reason = "the job could not be started";
+      }
+      ended[n] = 1;
+      plan.finished(n);
+    }
+    ui.run_pending(std::chrono::milliseconds(10));
+    for (size_t n = 0; n < jobs.size(); ++n) {
+      if (!jobs[n] || ended[n] || !jobs[n]->finished()) continue;
+      codes[n] = jobs[n]->finish(runs[n]);
+      ended[n] = 1;
+      plan.finished(n);
+    }
+    for (size_t n : plan.take_ready()) {
+      const queued_entry& e = entries[n];
+      std::unique_ptr<site_job> job = std::move(jobs[n]);
+      if (!e.file) {
+        missing(e);
+        continue;
+      }
+      if (opts.format == output_format::text) out << "# " << e.label.name << " (" << e.label.file << ")\n";
+      if (job) out << job->output();
+      if (interactive) out.flush();
+      if (codes[n] == exit_stopped) continue;
+      tally.add(e.label.name, runs[n]);
+      if (codes[n] != exit_ok) {
+        worst = exit_failed;  // a site that failed keeps its previous feed
+        continue;
+      }
+      if (is_feed(opts.format) && job) {
+        if (!feed_names[e.index]) {
+          err << "tidewatch-cli: " << e.label.file << ": its feed would be written outside " << *opts.output_dir
+              << "\n";
+          worst = exit_failed;
+          continue;
+        }
+        const std::string target = *opts.output_dir + "/" + *feed_names[e.index];
+        const status written = make_path_dirs(target, 0) != 0 ? status(status_code::io_error, "no folder for it")
+                                                              : platform::replace_file(target, job->feed_text());
+        if (!written.ok()) {
+          err << "tidewatch-cli: " << target << ": cannot be written " << written.message() << "\n";
+          worst = exit_failed;
+        }
       }
     }
+  }
+  if (stopping) {
+    err << "tidewatch-cli: stopped\n";
+    return exit_stopped;
   }
   prune_history(store.get(), settings);
   if (opts.progress && !tally.empty()) err << tally.summary() << "\n";

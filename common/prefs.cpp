@@ -100,6 +100,15 @@ std::string prefs::get_user_agent() const {
 }
 
 int prefs::set_user_agent(const std::string& agent) const { return set_text(section_prefs, "user_agent", agent); }
+
+int prefs::get_queue_jobs() const { return std::clamp(get_int("queuejobs", 16), 1, 64); }
+int prefs::set_queue_jobs(int jobs) const {
+  return set_text(section_prefs, "queuejobs", std::to_string(std::clamp(jobs, 1, 64)));
+}
+int prefs::get_host_jobs() const { return std::clamp(get_int("hostjobs", 2), 1, 16); }
+int prefs::set_host_jobs(int jobs) const {
+  return set_text(section_prefs, "hostjobs", std::to_string(std::clamp(jobs, 1, 16)));
+}
 int prefs::get_logo_align() const { return get_int("logoalign", 0) == 1 ? 1 : 0; }
 int prefs::set_logo_align(int align) const { return set_text(section_prefs, "logoalign", std::to_string(align)); }
 

@@ -66,6 +66,12 @@ class prefs {
   // none is set, or when the one set could break a header line.
   std::string get_user_agent() const;
   int set_user_agent(const std::string& agent) const;
+  // How many sites a queue run fetches at once (16 unless set; 1 to 64), and how many of them
+  // to one host (2 unless set; 1 to 16).
+  int get_queue_jobs() const;
+  int set_queue_jobs(int jobs) const;
+  int get_host_jobs() const;
+  int set_host_jobs(int jobs) const;
   // 0 when the setting holds four integers, else -1 (out is then untouched).
   int get_frame_pos(frame_rect& out) const;
   int set_frame_pos(const frame_rect& rect) const;

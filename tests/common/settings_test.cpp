@@ -117,6 +117,13 @@ TEST(Prefs, GarbageValuesReadAsDefaults) {
     ASSERT_EQ(p.set_user_agent(agent.first), 0);
     EXPECT_EQ(p.get_user_agent(), agent.second) << agent.first;
   }
+  // Sites at once, and to one host: within their bounds whatever the file says.
+  EXPECT_EQ(p.get_queue_jobs(), 16);
+  EXPECT_EQ(p.get_host_jobs(), 2);
+  p.set_text("preferences", "queuejobs", "500");
+  p.set_text("preferences", "hostjobs", "0");
+  EXPECT_EQ(p.get_queue_jobs(), 64);
+  EXPECT_EQ(p.get_host_jobs(), 1);
 }
 
 TEST(Prefs, FontKeysPerEncodingAndTheTable) {

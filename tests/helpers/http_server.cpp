@@ -19,13 +19,13 @@ std::string lower(std::string s) {
   return s;
 }
 
-int bind_loopback(int* port) {
+int bind_loopback(int* port, unsigned char host = 1) {
   int fd = socket(AF_INET, SOCK_STREAM, 0);
   int one = 1;
   setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK - 1 + host);
   if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) throw std::runtime_error("bind failed");
   socklen_t len = sizeof addr;
   getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
@@ -63,9 +63,9 @@ void http_connection::reset() {
   shutdown(fd_, SHUT_RDWR);
 }
 
-http_server::http_server() {
-  listen_fd_ = bind_loopback(&port_);
-  listen(listen_fd_, 16);
+http_server::http_server(unsigned char host) : address_("127.0.0." + std::to_string(host)) {
+  listen_fd_ = bind_loopback(&port_, host);
+  listen(listen_fd_, 64);
   acceptor_ = std::thread([this] { accept_loop(); });
 }
 
@@ -88,7 +88,7 @@ void http_server::route(const std::string& path, handler h) {
 }
 
 std::string http_server::url(const std::string& path) const {
-  return "http://127.0.0.1:" + std::to_string(port_) + path;
+  return "http://" + address_ + ":" + std::to_string(port_) + path;
 }
 
 std::vector<http_request> http_server::requests() const {

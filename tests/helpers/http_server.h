@@ -1,5 +1,5 @@
 #pragma once
-// A small HTTP server on 127.0.0.1 for the retrieval tests, able to misbehave on purpose:
+// A small HTTP server on 127.0.0.1 (or another loopback address) for the retrieval tests, able to misbehave on purpose:
 // stall, reset the connection, send chunked or compressed bodies, redirect. Each route is a
 // function that writes the raw reply. The server stops (and every stall ends) when it is
 // destroyed.
@@ -40,7 +40,8 @@ class http_server {
  public:
   using handler = std::function<void(http_connection&, const http_request&)>;
 
-  http_server();
+  // On 127.0.0.host (any address of 127/8 is this machine's own): sites on several hosts.
+  explicit http_server(unsigned char host = 1);
   ~http_server();
   http_server(const http_server&) = delete;
   http_server& operator=(const http_server&) = delete;
@@ -63,6 +64,7 @@ class http_server {
   void accept_loop();
   void serve(int fd);
 
+  std::string address_;
   int listen_fd_ = -1;
   int port_ = 0;
   std::atomic<bool> stopping_{false};
