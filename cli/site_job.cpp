@@ -38,7 +38,6 @@ site_job::site_job(const options& one, std::ostream& err, ui_dispatcher& ui, hea
                    std::string name, const site_label& label, const feed_head* feed)
     : one_(one),
       err_(err),
-      store_(store),
       view_(out_, err, one, false, feed),
       jobs_(ui, results_, &fetcher_, one.app),
       recorder_(store, std::move(key), std::move(name), rules_stamp(*one.parsedef)) {

@@ -42,7 +42,6 @@ class site_job {
  private:
   options one_;
   std::ostream& err_;
-  headline_store* store_;
   std::ostringstream out_;
   console view_;
   curl_fetcher fetcher_;

@@ -281,17 +281,25 @@ status open_checked(const std::string& path, sqlite_db& db, bool whole_file) {
   db.set_busy_timeout(busy_timeout_ms);
   const unix_time now = std::time(nullptr);
   try {
+    // The version and the tables are read in one snapshot: another program may be making the
+    // store this moment, and its tables without its version (read apart) would look damaged.
     // Not a database at all shows at the first read.
-    const std::int64_t found = schema_version_of(db);
+    std::int64_t found = 0;
+    std::string fault;
+    {
+      fails_unless(db.exec("BEGIN"));
+      struct end_read {
+        sqlite_db& db;
+        ~end_read() { (void)db.exec("COMMIT"); }  // a read: nothing to keep or lose
+      } read_done{db};
+      found = schema_version_of(db);
+      if (found < 0) fault = "its schema version " + std::to_string(found) + " is none of ours";
+      if (found == 0 && has_tables(db)) fault = "it has tables but no schema version";
+      if (found == 1) fault = missing_schema(db, version_1_tables());
+    }
     if (found > headline_store::schema_version)
       return {status_code::too_new, path + " was written by a newer Vantrel; it is left as it is"};
-    if (found < 0) return {status_code::damaged, path + ": its schema version " + std::to_string(found) + " is none of ours"};
-    if (found == 0 && has_tables(db))
-      return {status_code::damaged, path + ": it has tables but no schema version"};
-    if (found == 1) {
-      if (std::string missing = missing_schema(db, version_1_tables()); !missing.empty())
-        return {status_code::damaged, path + ": " + missing};
-    }
+    if (!fault.empty()) return {status_code::damaged, path + ": " + fault};
     const bool check_now = whole_file && found != 0 && (found < headline_store::schema_version || full_check_due(db, now));
     if (check_now && !reads_whole(db)) return {status_code::damaged, path + ": the file does not read as it should"};
     fails_unless(set_write_ahead_log(db));

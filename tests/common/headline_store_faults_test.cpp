@@ -190,5 +190,25 @@ TEST(HeadlineStoreFaults, RunsAtOnceCallEachHeadlineNewOnce) {
   EXPECT_EQ(total, 10u * runs);
 }
 
+// Programs starting at once on a store that is not there yet: one makes it, the others find it
+// made; none takes the half-made store for a damaged one.
+TEST(HeadlineStoreFaults, ProgramsMakingTheStoreAtOnceNeverTakeItForDamaged) {
+  for (int round = 0; round < 40; ++round) {
+    testing::temp_dir dir;
+    const std::string path = dir.file("store.db");
+    std::vector<std::string> notices(4);
+    std::vector<std::thread> threads;
+    for (size_t t = 0; t < notices.size(); ++t) {
+      threads.emplace_back([&, t] {
+        auto store = headline_store::open(path, &notices[t]);
+        EXPECT_TRUE(store) << store.message();
+      });
+    }
+    for (auto& t : threads) t.join();
+    for (const std::string& notice : notices) ASSERT_EQ(notice, "") << "round " << round;
+    ASSERT_EQ(kept_files(dir), 0u) << "round " << round;
+  }
+}
+
 }  // namespace
 }  // namespace vantrel
