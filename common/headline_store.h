@@ -20,6 +20,7 @@
 #include "common/headline.h"
 #include "common/page_validators.h"
 #include "common/sqlite_db.h"
+#include "common/store_file.h"
 
 namespace vantrel {
 
@@ -71,7 +72,7 @@ struct site_problem {
 class headline_store {
  public:
   // 2: a headline's identity is kept once (in its link or heading column), keyed by its tag.
-  static constexpr int schema_version = 2;
+  static constexpr int schema_version = store_file::schema_version;
   // What one headline may cost: a longer heading or subheading is cut (at a character), a
   // headline with a longer link left out (a link cut short leads nowhere).
   static constexpr size_t max_heading = 2048, max_subheading = 8192, max_link = 8192;

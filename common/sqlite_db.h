@@ -115,4 +115,25 @@ class sqlite_use {
   sqlite_stmt& stmt_;
 };
 
+// A write transaction that is rolled back unless committed: any failure on the way leaves the
+// database as it was. IMMEDIATE: the write lock is taken at once, so two writers queue at the start
+// (the busy timeout) instead of one failing half-way.
+class sqlite_transaction {
+ public:
+  explicit sqlite_transaction(sqlite_db& db) : db_(db) {
+    if (status begun = db_.exec("BEGIN IMMEDIATE"); !begun.ok()) throw sqlite_error(begun);
+  }
+  ~sqlite_transaction() {
+    if (!done_) (void)db_.exec("ROLLBACK");  // nothing more to do when even that fails
+  }
+  void commit() {
+    if (status done = db_.exec("COMMIT"); !done.ok()) throw sqlite_error(done);
+    done_ = true;
+  }
+
+ private:
+  sqlite_db& db_;
+  bool done_ = false;
+};
+
 }  // namespace vantrel
