@@ -32,7 +32,7 @@ void console::set_status_text(const std::string& text) {
   auto now = std::chrono::steady_clock::now();
   const std::string kind = text.substr(0, text.find(' '));
   if (kind == last_kind_ && kind == "Retrieving" && now - last_print_ < std::chrono::milliseconds(250)) return;
-  err_ << text << "\n" << std::flush;
+  err_ << prefix_ << text << "\n" << std::flush;
   last_text_ = text;
   last_kind_ = kind;
   last_print_ = now;

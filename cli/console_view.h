@@ -63,8 +63,14 @@ class console : public status_listener,
   void set_held_back(bool held) { held_back_ = held; }
   // The held-back headlines, told of in their order (the run recorder's), printed.
   void release(const std::vector<kept_headline>& kept);
-  // A queue run: every headline says which site it came from.
-  void set_site(site_label site) { site_ = std::move(site); }
+  // A queue run: every headline says which site it came from, and so does every progress line
+  // (several sites run at once).
+  void set_site(site_label site) {
+    prefix_ = site.name + ": ";
+    site_ = std::move(site);
+  }
+  // What each progress line begins with: the site's name in a queue run, else nothing.
+  const std::string& progress_prefix() const { return prefix_; }
   bool finished() const { return finished_; }
   const std::vector<headline>& samples() const { return samples_; }
   // The feed of the headlines; once, at the end.
@@ -90,6 +96,7 @@ class console : public status_listener,
   bool finished_ = false;
   job_outcome outcome_;
   std::optional<site_label> site_;
+  std::string prefix_;
   std::vector<headline> samples_;  // a check's first headlines
   std::optional<feed_builder> feed_;
   std::function<void(std::vector<std::unique_ptr<headline_item>>)> dispose_;

@@ -18,7 +18,7 @@ int keep_site_run(const options& one, console& view, run_recorder& recorder, std
     // What was printed as new will be printed as new again: the run has not done what was asked.
     if ((one.only_new || one.due) && rc == exit_ok) rc = exit_failed;
   }
-  if (run.outcome == run_outcome::unchanged && one.progress) err << run_text(run) << "\n";
+  if (run.outcome == run_outcome::unchanged && one.progress) err << view.progress_prefix() << run_text(run) << "\n";
   if (ran != nullptr) *ran = run;
   return rc;
 }

@@ -125,6 +125,8 @@ run_recorder::recorded run_recorder::finish(const job_outcome& outcome, unix_tim
       const headline& h = record_.headlines[i];
       out.headlines[i].fresh = seen.insert(headline_store::identity(h.link, h.heading)).second;
     }
+    // What the run says of them, also when nobody asked each headline's newness.
+    if (out.run.outcome == run_outcome::headlines) out.run.fresh = static_cast<unsigned long>(seen.size());
   }
   record_.headlines.clear();
   return out;

@@ -372,7 +372,7 @@ TEST(CliStore, RunsRememberWhatTheyFound) {
   result same = with({"--new", "--progress"});
   EXPECT_EQ(same.code, 0) << same.err;
   EXPECT_EQ(same.out, "# One (A/one.xml)\n") << "the page was asked for conditionally and had not changed";
-  EXPECT_NE(same.err.find("Unchanged since the last run\n1 site: 1 with headlines (0 new)\n"), std::string::npos)
+  EXPECT_NE(same.err.find("One: Unchanged since the last run\n1 site: 1 with headlines (0 new)\n"), std::string::npos)
       << same.err;
   EXPECT_EQ(server.requests().back().headers["if-none-match"], "\"v1\"");
   {

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <map>
 #include <mutex>
+#include <sstream>
 #include <thread>
 
 #include "tests/cli/run_cli.h"
@@ -98,6 +99,18 @@ TEST(QueueJobs, SitesAtOnceStayInQueueOrderAndWithinTheirHostsLimit) {
     at = found;
   }
   EXPECT_EQ(lib.peak_all, 1);
+  // With several at once, every progress line names its site; the summary ends them.
+  const result progress = lib.run({"--progress", "--jobs", "4"});
+  ASSERT_EQ(progress.code, 0) << progress.err;
+  std::istringstream lines(progress.err);
+  std::string line, last;
+  while (std::getline(lines, line)) {
+    if (!last.empty()) {
+      EXPECT_TRUE(last[0] == 's' && last.find(": ") != std::string::npos) << last;
+    }
+    last = line;
+  }
+  EXPECT_EQ(last, "8 sites: 8 with headlines (8 new)") << "without a store every headline is new";
   EXPECT_EQ(run_cli({"--jobs", "0", "--queue"}).code, 2);
   EXPECT_EQ(run_cli({"--jobs", "4", "x.xml"}).code, 2) << "--jobs goes with --queue";
 }
