@@ -3,16 +3,11 @@
 #include <cstdio>
 #include <ctime>
 
+#include "common/platform.h"
+
 namespace vantrel {
 
 namespace {
-
-std::tm local(unix_time t) {
-  const std::time_t at = static_cast<std::time_t>(t);
-  std::tm out{};
-  localtime_r(&at, &out);
-  return out;
-}
 
 // Days since a fixed day, for the local date of tm (so a day is a calendar day, whatever its
 // length at a clock change).
@@ -30,7 +25,7 @@ std::string seen_date(unix_time when, unix_time now) {
   static const char* const days[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
   static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-  const std::tm seen = local(when), today = local(now);
+  const std::tm seen = platform::local_time(when), today = platform::local_time(now);
   const long days_ago = day_number(today) - day_number(seen);
   char text[32];
   if (days_ago == 0) {

@@ -3,6 +3,7 @@
 // per platform (platform_posix.cpp here); everything else in the project stays portable.
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,6 +54,8 @@ status rename_no_replace(const std::string& from, const std::string& to);
 // The bytes an unprivileged program may still write on the file system holding path; none
 // when that cannot be told.
 std::optional<std::uint64_t> free_space(const std::string& path);
+// The local calendar time of seconds since the epoch (thread-safe).
+std::tm local_time(std::int64_t seconds);
 // Flushes what was written to an open file down to the disk. false when that fails.
 bool sync_to_disk(std::FILE* file);
 // The same for a folder's entries (after a rename into it).

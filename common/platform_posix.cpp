@@ -167,6 +167,13 @@ status replace_file(const std::string& path, const std::string& contents) {
   return {};
 }
 
+std::tm local_time(std::int64_t seconds) {
+  const std::time_t at = static_cast<std::time_t>(seconds);
+  std::tm out{};
+  localtime_r(&at, &out);
+  return out;
+}
+
 std::optional<std::uint64_t> free_space(const std::string& path) {
   struct statvfs fs {};
   if (statvfs(path.c_str(), &fs) != 0) return std::nullopt;

@@ -5,9 +5,7 @@
 #include <wx/checkbox.h>
 #include <wx/listctrl.h>
 #include <wx/spinctrl.h>
-#include <wx/timer.h>
 #include <wx/treectrl.h>
-#include <wx/uiaction.h>
 
 #include "app/install_dlg.h"
 #include "app/site_selector_dlg.h"
@@ -121,29 +119,6 @@ TEST(InstallDialog, AddToQueueFollowsInstall) {
   EXPECT_TRUE(add->GetValue());
   dialog->Destroy();
   testing::pump();
-
-  // Enter installs: the dialog comes up with OK as its default, focused, however it was opened.
-  CInstallDlg modal(nullptr, "/tmp/x.nov", "Gazette", "News", 1, nullptr);
-  wxTimer press, give_up;
-  press.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
-    // Without a window manager the keyboard goes to the window under the pointer.
-    wxUIActionSimulator keys;
-    const wxRect frame = modal.GetScreenRect();
-    keys.MouseMove(frame.GetLeft() + 5, frame.GetTop() + 5);
-    wxYield();
-    EXPECT_EQ(wxWindow::FindFocus(), modal.FindWindow(wxID_OK)) << "OK has the keyboard";
-    keys.Char(WXK_RETURN);
-  });
-  give_up.Bind(wxEVT_TIMER, [&](wxTimerEvent&) { modal.EndModal(wxID_ABORT); });
-  modal.CallAfter([&] {
-    // Once the desktop has shown it and given it the keyboard.
-    press.StartOnce(500);
-    give_up.StartOnce(8000);
-  });
-  EXPECT_EQ(modal.ShowModal(), wxID_OK);
-  press.Stop();
-  give_up.Stop();
-  EXPECT_TRUE(modal.install());
 }
 
 }  // namespace
